@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Pellwick need.
+# Idempotent: asks dpkg-query first and calls apt-get only for what is missing.
+set -euo pipefail
+
+packages=(
+    # build
+    build-essential cmake ninja-build ccache pkg-config
+    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
+    libgtest-dev libgmock-dev
+    # fuzzing and sanitizers (clang's runtime)
+    clang libclang-rt-14-dev
+    # desktop, fonts, tray host and screenshots for the x11 tests
+    xvfb xauth x11-utils xdotool trayer imagemagick fonts-liberation
+    # audio tests: a private PulseAudio server with a null sink
+    pulseaudio pulseaudio-utils sox
+    # multi-host tests
+    iproute2 procps util-linux
+    # autostart entry validation
+    desktop-file-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+    [ "$status" = "installed" ] || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "bootstrap: installing ${missing[*]}" >&2
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

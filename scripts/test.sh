@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Pellwick with its tests and runs every test.
+# Usage: scripts/test.sh [preset] [extra ctest arguments]; the preset defaults to dev
+# (ci when CI is set, which makes warnings errors).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/bootstrap.sh
+preset=${1:-}
+[ $# -gt 0 ] && shift
+[ -n "$preset" ] || { [ -n "${CI:-}" ] && preset=ci || preset=dev; }
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"
+ctest --preset "$preset" "$@"

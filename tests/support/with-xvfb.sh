@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Runs a test under a private Xvfb server, with the trayer tray host when WITH_TRAY=1.
+# Exits 77 (ctest's skip code for these tests) when Xvfb is not installed.
+set -u
+command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed" >&2; exit 77; }
+
+dir=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 1 100); do [ -s "$dir/display" ] && break; sleep 0.05; done
+if [ ! -s "$dir/display" ]; then kill "$xvfb" 2>/dev/null; rm -rf "$dir"; echo "Xvfb did not start" >&2; exit 1; fi
+export DISPLAY=":$(cat "$dir/display")"
+export QT_QPA_PLATFORM=xcb
+
+tray=""
+if [ "${WITH_TRAY:-0}" = 1 ] && command -v trayer >/dev/null 2>&1; then
+    trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
+    tray=$!
+fi
+
+"$@"
+rc=$?
+[ -n "$tray" ] && kill "$tray" 2>/dev/null
+kill "$xvfb" 2>/dev/null
+wait 2>/dev/null
+rm -rf "$dir"
+exit $rc
