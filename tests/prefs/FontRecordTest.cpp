@@ -1,0 +1,47 @@
+#include "prefs/ColorRef.h"
+#include "prefs/FontRecord.h"
+#include "support/QtPrinters.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+
+#include <gtest/gtest.h>
+
+TEST(ColorRefTest, ChannelsAreStoredRedLowBlueHigh)
+{
+    EXPECT_EQ(MakeColorRef(0x12, 0x34, 0x56), 0x00563412u);
+    EXPECT_EQ(ToQColor(0x00563412u), QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(ToColorRef(QColor(255, 255, 255)), 16777215u);
+}
+
+TEST(FontRecordTest, NegativeHeightIsTheCharacterHeightInPixels)
+{
+    const QFont font = FontRecord{.height = -13, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+    EXPECT_EQ(font.pixelSize(), 13);
+    EXPECT_EQ(FontRecord::FromQFont(font).height, -13);
+}
+
+TEST(FontRecordTest, PositiveHeightIsTheCellHeight)
+{
+    const QFont font = FontRecord{.height = 14, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+    const QFontMetrics metrics(font);
+    EXPECT_NEAR(metrics.ascent() + metrics.descent(), 14, 1);
+    EXPECT_LT(font.pixelSize(), 14);
+}
+
+TEST(FontRecordTest, ArialCyrIsDrawnWithLiberationSansAndKeepsItsName)
+{
+    const QFont font = FontRecord{.height = 14, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+    EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Liberation Sans"));
+    EXPECT_EQ(FontRecord::FromQFont(font).face, QStringLiteral("Arial Cyr"));
+}
+
+TEST(FontRecordTest, StyleSurvivesTheRoundTripAndTheFaceIsCut)
+{
+    const FontRecord record{.height = -20, .weight = 700, .italic = true, .underline = true,
+                            .strikeOut = true, .face = QString(40, QLatin1Char('F'))};
+    const FontRecord back = FontRecord::FromQFont(record.ToQFont());
+    EXPECT_EQ(back.weight, 700);
+    EXPECT_TRUE(back.italic && back.underline && back.strikeOut);
+    EXPECT_EQ(back.face.size(), FontRecord::kMaxFaceLength);
+}
