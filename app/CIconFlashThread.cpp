@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <system_error>
 
 namespace {
 
@@ -48,9 +49,14 @@ CIconFlashThread::~CIconFlashThread()
     Stop();
 }
 
-void CIconFlashThread::Start()
+bool CIconFlashThread::Start()
 {
-    m_thread = std::thread([this] { Run(); });
+    try {
+        m_thread = std::thread([this] { Run(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
 }
 
 void CIconFlashThread::Stop()

@@ -40,7 +40,8 @@ public:
     CIconFlashThread(const CIconFlashThread&) = delete;
     CIconFlashThread& operator=(const CIconFlashThread&) = delete;
 
-    void Start();
+    // False when the system could not make the thread.
+    bool Start();
     // Ends the thread and waits for it; returns at once, without waiting out a step.
     void Stop();
     bool IsDone() const { return m_hDoneEvent.IsSet(); }
