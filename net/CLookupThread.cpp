@@ -68,6 +68,8 @@ void CLookupThread::Stop()
         SetEvent(m_hStopEvent);
     if (!m_thread.joinable())
         return;
+    if (const pid_t id = m_threadId.load())
+        setpriority(PRIO_PROCESS, static_cast<id_t>(id), 0);
     WaitEvent(m_hDoneEvent, -1);
     m_thread.join();
 }
@@ -77,6 +79,7 @@ void CLookupThread::Run()
     pthread_setname_np(pthread_self(), "pellwick-lookup");
     // Linux keeps a nice value per thread; 0 names the calling thread.
     setpriority(PRIO_PROCESS, 0, 19);
+    m_threadId = gettid();
 
     pollfd fds[2] = {{m_hStopEvent, POLLIN, 0}, {m_transport.ReadFd(), POLLIN, 0}};
     for (;;) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <sys/types.h>
 #include <thread>
 
 class CMailslotTransport;
@@ -17,8 +19,10 @@ public:
     // False when the thread or its events could not be made.
     bool Start();
 
-    // Sets the stop event and waits for the done event and the thread's end. Safe to call
-    // more than once, and before Start (the thread then reads nothing when started).
+    // Sets the stop event, raises the thread to normal priority (best effort: it needs the
+    // right to lower a nice value) so that it is not starved while it finishes, and waits for
+    // the done event and the thread's end. Safe to call more than once, and before Start (the
+    // thread then reads nothing when started).
     void Stop();
 
 private:
@@ -27,5 +31,6 @@ private:
     CMailslotTransport& m_transport;
     int m_hStopEvent = -1;
     int m_hDoneEvent = -1;
+    std::atomic<pid_t> m_threadId {0};
     std::thread m_thread;
 };
