@@ -1,6 +1,5 @@
 #include "platform/RegistryHive.h"
 
-#include <utility>
 
 namespace {
 
@@ -81,15 +80,22 @@ bool RegistryHive::SetValue(QStringView keyPath, QStringView name, RegistryValue
     return true;
 }
 
+qsizetype RegistryHive::IndexOf(QStringView path) const
+{
+    return m_index.value(Folded(path), -1);
+}
+
 RegistryHive::Key* RegistryHive::Find(QStringView path)
 {
-    return const_cast<Key*>(std::as_const(*this).Find(path));
+    // The list is shared with copies of the hive: non-const access detaches it.
+    const qsizetype index = IndexOf(path);
+    return index < 0 ? nullptr : &m_keys[index];
 }
 
 const RegistryHive::Key* RegistryHive::Find(QStringView path) const
 {
-    const auto it = m_index.constFind(Folded(path));
-    return it == m_index.constEnd() ? nullptr : &m_keys[*it];
+    const qsizetype index = IndexOf(path);
+    return index < 0 ? nullptr : &m_keys[index];
 }
 
 RegistryHive::Key& RegistryHive::Create(QStringView path)

@@ -37,6 +37,7 @@ public:
     static bool IsValidValueName(QStringView name);
 
 private:
+    qsizetype IndexOf(QStringView path) const; // -1 when there is no such key
     Key* Find(QStringView path);
     const Key* Find(QStringView path) const;
     Key& Create(QStringView path);
