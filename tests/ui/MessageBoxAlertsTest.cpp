@@ -2,6 +2,7 @@
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 #include <gtest/gtest.h>
