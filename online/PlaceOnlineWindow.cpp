@@ -1,4 +1,4 @@
-#include "online/OnlinePlacement.h"
+#include "online/PlaceOnlineWindow.h"
 
 #include <algorithm>
 #include <limits>
@@ -23,7 +23,7 @@ QRect MovedInside(QRect window, const QRect& area)
 
 } // namespace
 
-QRect OnlinePlacement(const std::optional<QRect>& stored, QSize currentSize, const QList<QRect>& workAreas)
+QRect PlaceOnlineWindow(const std::optional<QRect>& stored, QSize currentSize, const QList<QRect>& workAreas)
 {
     if (workAreas.isEmpty())
         return stored.value_or(QRect(QPoint(0, 0), currentSize));

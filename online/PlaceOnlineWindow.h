@@ -10,4 +10,4 @@
 // used as it was, moved onto the nearest screen if it lies off every screen (a monitor was
 // unplugged). Without one, the window keeps its size and sits in the lower right corner of
 // the first screen's work area, 4 pixels in from the right edge.
-QRect OnlinePlacement(const std::optional<QRect>& stored, QSize currentSize, const QList<QRect>& workAreas);
+QRect PlaceOnlineWindow(const std::optional<QRect>& stored, QSize currentSize, const QList<QRect>& workAreas);
