@@ -22,10 +22,6 @@ CPellwickApp::~CPellwickApp()
 
 int CPellwickApp::Run()
 {
-    // One copy per machine: a second one ends at once, before it writes or shows anything.
-    if (!m_instanceLock.Claim(kInstanceLockName))
-        return EXIT_ALREADY_RUNNING;
-
     const int startUp = StartUp();
     if (startUp != EXIT_OK)
         return startUp;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/TrayCommands.h"
-#include "platform/NamedEndpoint.h"
 #include "platform/TerminationSignals.h"
 
 #include <QObject>
@@ -28,6 +27,7 @@ public:
     ~CPellwickApp() override;
 
     // The whole run: start-up, the event loop, shutdown. Returns the process's exit code.
+    // The caller holds the one-copy-per-machine lock already.
     int Run();
 
     void OnTrayCommand(int commandId) override;
@@ -42,7 +42,6 @@ private:
     void OnShutdown();
     void StopListener();
 
-    NamedEndpoint m_instanceLock;
     std::unique_ptr<CRegistry> m_registry;
     std::unique_ptr<MessageBoxAlerts> m_alerts;
     std::unique_ptr<CTaskBarIcon> m_pTrayIcon;

@@ -206,6 +206,9 @@ void COnlineDialog::ApplyAppearance()
 
 void COnlineDialog::ShowPlaced()
 {
+    // The frame around the window is known only once it is shown.
+    showNormal();
+
     OnlinePlacement stored;
     std::optional<QRect> storedRect;
     if (LoadOnlinePlacement(m_registry, stored))
@@ -221,7 +224,6 @@ void COnlineDialog::ShowPlaced()
     const QSize frameExtra = frameGeometry().size() - size();
     resize((frame.size() - frameExtra).expandedTo(kMinimumSize));
     move(frame.topLeft());
-    showNormal();
     raise();
     activateWindow();
 }
