@@ -64,6 +64,7 @@ private:
     void SetUserItemInChat(QListWidgetItem* item, bool inChat) override;
 
     void OnTimer();
+    void WriteListLog() const;
     void OnPinClicked();
     void OnColorClicked();
     void OnFontClicked();
@@ -73,6 +74,7 @@ private:
 
     CRegistry& m_registry;
     const QPointer<QObject> m_pTrayWnd;
+    const QString m_strListLog;
     CMailslotTransport m_transport;
     CPresenceRoster m_roster;
     PreferencesOnline m_preferences;
