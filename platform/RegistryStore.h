@@ -19,8 +19,6 @@ class RegistryStore {
 public:
     explicit RegistryStore(QString filePath);
 
-    const QString& FilePath() const { return m_filePath; }
-
     bool KeyExists(QStringView keyPath);
     std::optional<RegistryValue> Value(QStringView keyPath, QStringView name);
     // Creates missing keys and stores the value. False when the key path cannot be held or
