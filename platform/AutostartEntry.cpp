@@ -1,0 +1,57 @@
+#include "platform/AutostartEntry.h"
+
+#include "platform/AtomicFile.h"
+
+namespace {
+
+// One Exec argument: double quotes around it, a backslash before " ` $ and \ inside them,
+// %% for a literal %; then the string escapes that every value of a desktop entry takes.
+QString ExecArgument(const QString& argument)
+{
+    QString quoted = QStringLiteral("\"");
+    for (const QChar ch : argument) {
+        if (ch == u'"' || ch == u'`' || ch == u'$' || ch == u'\\')
+            quoted += u'\\';
+        quoted += ch;
+        if (ch == u'%')
+            quoted += u'%';
+    }
+    quoted += u'"';
+
+    QString value;
+    for (const QChar ch : quoted) {
+        switch (ch.unicode()) {
+        case u'\\': value += u"\\\\"; break;
+        case u'\n': value += u"\\n"; break;
+        case u'\t': value += u"\\t"; break;
+        case u'\r': value += u"\\r"; break;
+        default: value += ch;
+        }
+    }
+    return value;
+}
+
+} // namespace
+
+namespace AutostartEntry {
+
+QByteArray Format(const QString& exePath)
+{
+    return QByteArrayLiteral("[Desktop Entry]\n"
+                             "Type=Application\n"
+                             "Name=Pellwick\n"
+                             "Comment=Messenger of the local network\n"
+                             "Exec=")
+        + ExecArgument(exePath).toUtf8()
+        + QByteArrayLiteral("\n"
+                            "Icon=pellwick\n"
+                            "Terminal=false\n"
+                            "X-GNOME-Autostart-enabled=true\n");
+}
+
+bool Write(const QString& exePath, const QString& entryPath)
+{
+    return AtomicFile::Write(entryPath, Format(exePath));
+}
+
+} // namespace AutostartEntry

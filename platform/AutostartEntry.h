@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/ConfigPaths.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The desktop's counterpart of the Run value: an XDG autostart entry that starts the program
+// when the user logs on.
+namespace AutostartEntry {
+
+// The Desktop Entry text, with the executable's full path quoted as the Exec rules require.
+QByteArray Format(const QString& exePath);
+// Writes the entry atomically, replacing the one there.
+bool Write(const QString& exePath, const QString& entryPath = ConfigPaths::AutostartEntry());
+
+} // namespace AutostartEntry

@@ -1,0 +1,25 @@
+#include "platform/ConfigPaths.h"
+
+#include <QDir>
+
+namespace ConfigPaths {
+
+QString ConfigHome()
+{
+    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!configHome.isEmpty() && QDir::isAbsolutePath(configHome))
+        return QDir::cleanPath(configHome);
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+QString RegistryFile()
+{
+    return ConfigHome() + QStringLiteral("/pellwick/registry.reg");
+}
+
+QString AutostartEntry()
+{
+    return ConfigHome() + QStringLiteral("/autostart/pellwick.desktop");
+}
+
+} // namespace ConfigPaths

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Where the program keeps its files: $XDG_CONFIG_HOME, or ~/.config when that is unset or
+// not absolute (the base directory rules ignore a relative one).
+namespace ConfigPaths {
+
+QString ConfigHome();
+// $XDG_CONFIG_HOME/pellwick/registry.reg
+QString RegistryFile();
+// $XDG_CONFIG_HOME/autostart/pellwick.desktop
+QString AutostartEntry();
+
+} // namespace ConfigPaths

@@ -1,0 +1,147 @@
+#include "platform/RegistryStore.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/RegistryFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+// An exclusive lock on the lock file beside the store. Open file description locks belong to
+// the open file, not the process, so two stores in one process exclude each other as well;
+// over NFS they travel as ordinary POSIX locks.
+class RegistryStore::FileLock {
+public:
+    explicit FileLock(const QString& storePath)
+    {
+        const QFileInfo info(storePath);
+        if (!QDir().mkpath(info.absolutePath()))
+            return;
+        const QByteArray path = QFile::encodeName(info.absoluteFilePath() + QStringLiteral(".lock"));
+        m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_fd < 0)
+            return;
+        struct flock lock = {};
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        int result;
+        do {
+            result = ::fcntl(m_fd, F_OFD_SETLKW, &lock);
+        } while (result != 0 && errno == EINTR);
+        if (result != 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~FileLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // closing the description releases its lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    bool IsLocked() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+RegistryStore::RegistryStore(QString filePath)
+    : m_filePath(std::move(filePath))
+{
+}
+
+bool RegistryStore::KeyExists(QStringView keyPath)
+{
+    const std::lock_guard guard(m_mutex);
+    Refresh(nullptr);
+    return m_hive.KeyExists(keyPath);
+}
+
+std::optional<RegistryValue> RegistryStore::Value(QStringView keyPath, QStringView name)
+{
+    const std::lock_guard guard(m_mutex);
+    Refresh(nullptr);
+    const RegistryValue* value = m_hive.Value(keyPath, name);
+    return value ? std::optional(*value) : std::nullopt;
+}
+
+bool RegistryStore::SetValue(QStringView keyPath, QStringView name, const RegistryValue& value)
+{
+    const std::lock_guard guard(m_mutex);
+    FileLock lock(m_filePath);
+    if (!lock.IsLocked())
+        return false;
+    if (!Refresh(&lock))
+        return false;
+    if (!m_tempFilesRemoved)
+        RemoveTempFiles();
+    RegistryHive changed = m_hive;
+    if (!changed.SetValue(keyPath, name, value))
+        return false;
+    const QByteArray bytes = RegistryFile::Format(changed);
+    if (bytes != m_fileBytes && !AtomicFile::Write(m_filePath, bytes))
+        return false;
+    m_hive = std::move(changed);
+    m_fileBytes = bytes;
+    return true;
+}
+
+bool RegistryStore::Refresh(FileLock* held)
+{
+    const std::optional<QByteArray> read = ReadFile();
+    if (!read)
+        return false;
+    const QByteArray& bytes = *read;
+    if (m_loaded && bytes == m_fileBytes)
+        return true;
+    RegistryFile::Parsed parsed = RegistryFile::Parse(bytes);
+    // A missing or empty-and-never-written file is simply an empty hive.
+    const bool damaged = !bytes.isEmpty() && !parsed.IsWhole();
+    if (damaged && !held) {
+        // Another process may be halfway through replacing it; look again under the lock.
+        FileLock lock(m_filePath);
+        if (lock.IsLocked())
+            return Refresh(&lock);
+    }
+    m_hive = std::move(parsed.hive);
+    m_fileBytes = bytes;
+    m_loaded = true;
+    if (damaged && held)
+        SetAside(bytes);
+    return true;
+}
+
+void RegistryStore::SetAside(const QByteArray& damaged)
+{
+    if (!AtomicFile::Write(m_filePath + QStringLiteral(".bad"), damaged))
+        return;
+    const QByteArray fresh = RegistryFile::Format(m_hive);
+    if (AtomicFile::Write(m_filePath, fresh))
+        m_fileBytes = fresh;
+}
+
+void RegistryStore::RemoveTempFiles()
+{
+    // Writers hold the lock while their temporary file exists, so under it any such file was
+    // left by a writer that was killed.
+    const QFileInfo info(m_filePath);
+    QDir folder = info.absoluteDir();
+    const QString pattern = QStringLiteral(".") + info.fileName() + QStringLiteral(".??????");
+    for (const QString& name : folder.entryList({pattern}, QDir::Files | QDir::Hidden))
+        folder.remove(name);
+    m_tempFilesRemoved = true;
+}
+
+std::optional<QByteArray> RegistryStore::ReadFile() const
+{
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.exists() ? std::nullopt : std::optional(QByteArray());
+    return file.readAll();
+}

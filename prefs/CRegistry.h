@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/ConfigPaths.h"
+#include "platform/RegistryStore.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+// The program's one way into its registry hive. Every operation builds the full path
+// "SOFTWARE\" + company + "\" + product + "\" + path (the company part left out when it is
+// empty), whose last component names a value inside the key before it, and answers true
+// (1) for success or false (0) for failure; nothing is ever reported to the user.
+//
+// The company travels with each call, so threads that use different companies at the same
+// time never write under each other's. Text is the program's ANSI text: what cannot be
+// written in Windows-1251 is stored as '?', and reads see at most 256 bytes, as the
+// program's fixed buffers do. All operations are safe from several threads.
+class CRegistry {
+public:
+    explicit CRegistry(QString filePath = ConfigPaths::RegistryFile());
+
+    // Stores the text (up to a NUL in it) as a string value, creating missing keys.
+    bool WriteString(QStringView company, QStringView product, QStringView path, QStringView text);
+    // Stores the number as its decimal text.
+    bool WriteNumber(QStringView company, QStringView product, QStringView path, std::int32_t number);
+    // Whether the key of the path, the part before its last backslash, exists. The value
+    // itself is not looked at.
+    bool KeyExists(QStringView company, QStringView product, QStringView path);
+    // A string value up to its first NUL, or a DWORD as its signed decimal text. On failure
+    // the text is left alone, except for binary data ("Binary data") and other types
+    // ("Can't convert to string"), which are written into it although the answer is false.
+    bool ReadString(QStringView company, QStringView product, QStringView path, QString& text);
+    // ReadString's text read as atol does: blanks, a sign, the digits up to the first other
+    // character (0 when there are none), held at the limits of 32 bits. On failure the
+    // number is left alone.
+    bool ReadNumber(QStringView company, QStringView product, QStringView path, std::int32_t& number);
+
+private:
+    RegistryStore m_store;
+};

@@ -1,0 +1,160 @@
+#include "prefs/PreferencesLayout.h"
+
+#include "prefs/CRegistry.h"
+#include "prefs/PreferencesChat.h"
+#include "prefs/PreferencesInMessage.h"
+#include "prefs/PreferencesOnline.h"
+#include "prefs/PreferencesSendMessage.h"
+
+#include <array>
+
+// Every stored value of the tree is named here and nowhere else. Values are written and read
+// in the order of these tables: colours, then per font its height and its face name.
+namespace {
+
+using RegistryKeys::kCompany;
+using RegistryKeys::kProduct;
+
+constexpr QStringView kChatSection = u"Preferences\\Chat Dialog";
+constexpr QStringView kIncomingSection = u"Preferences\\Incoming Message Dialog";
+constexpr QStringView kSendMessageSection = u"Preferences\\Send Message Dialog";
+constexpr QStringView kOnlineSection = u"Preferences\\Online Dialog";
+
+template <typename Record>
+struct StoredColor {
+    QStringView name;
+    COLORREF Record::*field;
+};
+
+template <typename Record>
+struct StoredFont {
+    QStringView heightName;
+    QStringView faceName;
+    FontRecord Record::*field;
+};
+
+template <typename Record, std::size_t Colors, std::size_t Fonts>
+struct SectionLayout {
+    std::array<StoredColor<Record>, Colors> colors;
+    std::array<StoredFont<Record>, Fonts> fonts;
+};
+
+using List = PreferencesMessageList;
+constexpr SectionLayout<List, 3, 2> kListLayout{
+    {{{u"Title", &List::m_crTitle}, {u"Text", &List::m_crText}, {u"Background", &List::m_crBackground}}},
+    {{{u"TitleFontHeight", u"TitleFontName", &List::m_fontTitle},
+      {u"TextFontHeight", u"TextFontName", &List::m_fontText}}},
+};
+
+constexpr SectionLayout<PreferencesSendMessage, 2, 1> kSendMessageLayout{
+    {{{u"Text", &PreferencesSendMessage::m_crText}, {u"Background", &PreferencesSendMessage::m_crBackground}}},
+    {{{u"TextFontHeight", u"TextFontName", &PreferencesSendMessage::m_fontText}}},
+};
+
+constexpr SectionLayout<PreferencesOnline, 1, 1> kOnlineLayout{
+    {{{u"Text", &PreferencesOnline::m_crText}}},
+    {{{u"TextFontHeight", u"TextFontName", &PreferencesOnline::m_fontText}}},
+};
+
+constexpr std::array<std::pair<QStringView, std::int32_t OnlinePlacement::*>, 4> kPlacementValues{{
+    {u"Top", &OnlinePlacement::top},
+    {u"Left", &OnlinePlacement::left},
+    {u"Height", &OnlinePlacement::height},
+    {u"Width", &OnlinePlacement::width},
+}};
+
+QString ValuePath(QStringView section, QStringView name)
+{
+    QString path = section.toString();
+    path += u'\\';
+    path += name;
+    return path;
+}
+
+template <typename Record, typename Layout>
+void Save(CRegistry& registry, QStringView section, const Layout& layout, const Record& record)
+{
+    for (const auto& color : layout.colors)
+        registry.WriteNumber(kCompany, kProduct, ValuePath(section, color.name),
+                             static_cast<std::int32_t>(record.*color.field));
+    for (const auto& font : layout.fonts) {
+        const FontRecord& stored = record.*font.field;
+        registry.WriteNumber(kCompany, kProduct, ValuePath(section, font.heightName), stored.height);
+        registry.WriteString(kCompany, kProduct, ValuePath(section, font.faceName), stored.face);
+    }
+}
+
+template <typename Record, typename Layout>
+void Load(CRegistry& registry, QStringView section, const Layout& layout, Record& record)
+{
+    // The path's last component counts as a value name, so this asks for the key that holds
+    // all sections: once any window has stored its section, every window reads its own.
+    if (!registry.KeyExists(kCompany, kProduct, section)) {
+        Save(registry, section, layout, record);
+        return;
+    }
+    for (const auto& color : layout.colors) {
+        std::int32_t number = 0;
+        if (registry.ReadNumber(kCompany, kProduct, ValuePath(section, color.name), number))
+            record.*color.field = static_cast<COLORREF>(number);
+    }
+    for (const auto& font : layout.fonts) {
+        std::int32_t height = 0;
+        QString face;
+        if (registry.ReadNumber(kCompany, kProduct, ValuePath(section, font.heightName), height)
+            && registry.ReadString(kCompany, kProduct, ValuePath(section, font.faceName), face)) {
+            // Only height and face are kept; the rest of the font goes back to normal.
+            record.*font.field = FontRecord{.height = height, .face = face.left(FontRecord::kMaxFaceLength)};
+        }
+    }
+}
+
+// Calls action(section, layout, record) with the record's section, tested in this order;
+// nothing for a record whose class is kept nowhere.
+template <typename Action>
+void WithSection(const Preferences& record, Action&& action)
+{
+    if (const auto* chat = dynamic_cast<const PreferencesChat*>(&record))
+        action(kChatSection, kListLayout, static_cast<const List&>(*chat));
+    else if (const auto* incoming = dynamic_cast<const PreferencesInMessage*>(&record))
+        action(kIncomingSection, kListLayout, static_cast<const List&>(*incoming));
+    else if (const auto* sendMessage = dynamic_cast<const PreferencesSendMessage*>(&record))
+        action(kSendMessageSection, kSendMessageLayout, *sendMessage);
+    else if (const auto* online = dynamic_cast<const PreferencesOnline*>(&record))
+        action(kOnlineSection, kOnlineLayout, *online);
+}
+
+} // namespace
+
+void LoadPreferences(CRegistry& registry, Preferences& record)
+{
+    WithSection(record, [&registry](QStringView section, const auto& layout, const auto& found) {
+        // found is the caller's record, which is not const.
+        using Record = std::remove_cvref_t<decltype(found)>;
+        Load(registry, section, layout, const_cast<Record&>(found));
+    });
+}
+
+void SavePreferences(CRegistry& registry, const Preferences& record)
+{
+    WithSection(record, [&registry](QStringView section, const auto& layout, const auto& found) {
+        Save(registry, section, layout, found);
+    });
+}
+
+bool LoadOnlinePlacement(CRegistry& registry, OnlinePlacement& placement)
+{
+    if (!registry.KeyExists(kCompany, kProduct, kOnlineSection))
+        return false;
+    for (const auto& [name, field] : kPlacementValues) {
+        placement.*field = 0;
+        registry.ReadNumber(kCompany, kProduct, ValuePath(kOnlineSection, name), placement.*field);
+    }
+    return true;
+}
+
+void SaveOnlinePlacement(CRegistry& registry, const OnlinePlacement& placement)
+{
+    for (const auto& [name, field] : kPlacementValues)
+        registry.WriteNumber(kCompany, kProduct, ValuePath(kOnlineSection, name), placement.*field);
+}

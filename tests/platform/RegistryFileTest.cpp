@@ -1,0 +1,162 @@
+#include "platform/RegistryFile.h"
+#include "support/QtPrinters.h"
+#include "support/RegistryPrinters.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray GoldenFile()
+{
+    QFile file(qEnvironmentVariable("PELLWICK_SOURCE_DIR") + QStringLiteral("/tests/platform/data/golden.reg"));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    return file.readAll();
+}
+
+QByteArray Utf16(QStringView text)
+{
+    return RegistryValue::FromText(text).data;
+}
+
+} // namespace
+
+TEST(RegistryFileTest, GoldenFileReadsToItsValuesAndWritesBackByteForByte)
+{
+    const QByteArray golden = GoldenFile();
+    const RegistryFile::Parsed parsed = RegistryFile::Parse(golden);
+    ASSERT_TRUE(parsed.IsWhole());
+    const RegistryHive& hive = parsed.hive;
+
+    const QString test = QStringLiteral("SOFTWARE\\Ravelstone\\Pellwick\\Тест \"кавычки\" [скобки]");
+    ASSERT_TRUE(hive.KeyExists(test));
+    EXPECT_EQ(*hive.Value(test, u""), RegistryValue::FromText(u"значение по умолчанию"));
+    EXPECT_EQ(*hive.Value(test, u"Имя \"в кавычках\" и \\ слэш"),
+              RegistryValue::FromText(u"C:\\Program Files\\Pellwick \"x\""));
+    EXPECT_EQ(*hive.Value(test, u"Пусто"), RegistryValue::FromText(u""));
+    EXPECT_EQ(*hive.Value(test, u"Счётчик"), RegistryValue::FromDword(0xFFFFFFFF));
+    EXPECT_EQ(*hive.Value(test, u"Ноль"), RegistryValue::FromDword(0));
+    EXPECT_EQ(*hive.Value(test, u"Binary"), (RegistryValue{RegistryType::Binary, QByteArray::fromHex("0001feff")}));
+    EXPECT_EQ(*hive.Value(test, u"Empty binary"), (RegistryValue{RegistryType::Binary, {}}));
+    EXPECT_EQ(*hive.Value(test, u"Path"), RegistryValue::FromText(u"%USERPROFILE%\\Pellwick", RegistryType::ExpandString));
+    EXPECT_EQ(*hive.Value(test, u"Lines"),
+              (RegistryValue{RegistryType::MultiString, Utf16(u"один") + Utf16(u"two") + QByteArray(2, '\0')}));
+    EXPECT_EQ(*hive.Value(test, u"Quad"), (RegistryValue{0xB, QByteArray::fromHex("0102030405060708")}));
+    EXPECT_EQ(*hive.Value(test, u"None"), (RegistryValue{0, {}}));
+    EXPECT_EQ(*hive.Value(test, u"Multi-line text"), RegistryValue::FromText(u"A\nB"));
+    QByteArray counting;
+    for (char byte = 0; byte < 40; ++byte)
+        counting.append(byte);
+    EXPECT_EQ(*hive.Value(test, u"Long"), (RegistryValue{RegistryType::Binary, counting}));
+    EXPECT_EQ(*hive.Value(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", u"Pellwick"),
+              RegistryValue::FromText(u"/opt/pellwick/bin/pellwick"));
+
+    EXPECT_EQ(RegistryFile::Format(hive), golden);
+}
+
+TEST(RegistryFileTest, HandEditsAreTakenAsTheRegistryWouldTakeThem)
+{
+    const QByteArray edited =
+        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+        "\r\n"
+        "; set by hand\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Ravelstone\\Pellwick\\Preferences\\Online Dialog]\r\n"
+        "  \"Text\" = \"255\"\r\n"
+        "\"Path\"=\"C:\\Temp\\x\"\r\n"
+        "\"Count\"=dword:1A\r\n"
+        "\"Bytes\"=hex: 1, 2 ,\\\r\n"
+        "    ff\r\n"
+        "\"text\"=\"65280\"\r\n";
+    const RegistryFile::Parsed parsed = RegistryFile::Parse(edited);
+    ASSERT_TRUE(parsed.IsWhole());
+
+    // Names keep their case and are found without regard to it; the keys above exist.
+    const QString key = QStringLiteral("SOFTWARE\\RAVELSTONE\\Pellwick\\Preferences\\Online Dialog");
+    EXPECT_TRUE(parsed.hive.KeyExists(u"software\\ravelstone\\pellwick\\preferences"));
+    EXPECT_EQ(parsed.hive.Keys().front().path, QStringLiteral("Software"));
+    EXPECT_EQ(*parsed.hive.Value(key, u"TEXT"), RegistryValue::FromText(u"65280"));
+    EXPECT_EQ(parsed.hive.Keys().back().values.front().first, QStringLiteral("Text"));
+    // A backslash that escapes nothing is taken as it stands.
+    EXPECT_EQ(*parsed.hive.Value(key, u"Path"), RegistryValue::FromText(u"C:\\Temp\\x"));
+    EXPECT_EQ(*parsed.hive.Value(key, u"Count"), RegistryValue::FromDword(26));
+    EXPECT_EQ(*parsed.hive.Value(key, u"Bytes"), (RegistryValue{RegistryType::Binary, QByteArray::fromHex("0102ff")}));
+}
+
+TEST(RegistryFileTest, AnUnreadableLineCostsOnlyItself)
+{
+    const QByteArray damaged =
+        "Windows Registry Editor Version 5.00\n"
+        "\"Orphan\"=\"before any key\"\n"
+        "[HKEY_CURRENT_USER\\A]\n"
+        "\"Good\"=\"1\"\n"
+        "\"Unterminated\"=\"2\n"
+        "\"Deleted\"=-\n"
+        "\"Bad hex\"=hex:1g,00\n"
+        "\"Long dword\"=dword:123456789\n"
+        "\"Cut\"=hex:00,\\\n"
+        "\n"
+        "[HKEY_LOCAL_MACHINE\\B]\n"
+        "\"Other hive\"=\"3\"\n"
+        "[HKEY_CURRENT_USER\\C\\\\D]\n"
+        "[HKEY_CURRENT_USER\\A]\n"
+        "\"Also good\"=dword:00000002\n";
+    const RegistryFile::Parsed parsed = RegistryFile::Parse(damaged);
+    EXPECT_TRUE(parsed.readable);
+    EXPECT_FALSE(parsed.IsWhole());
+    EXPECT_EQ(parsed.unreadableLines, 9);
+    EXPECT_EQ(*parsed.hive.Value(u"A", u"Good"), RegistryValue::FromText(u"1"));
+    EXPECT_EQ(*parsed.hive.Value(u"A", u"Also good"), RegistryValue::FromDword(2));
+    EXPECT_EQ(parsed.hive.Keys().size(), 1);
+}
+
+TEST(RegistryFileTest, WhatIsNoRegistryFileIsTold)
+{
+    for (const QByteArray& bytes : {QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n"),
+                                    QByteArray("Windows Registry Editor Version 5.00\n\x00\x01\x02", 40),
+                                    QByteArray("Windows Registry Editor Version 5.00\n\"a\"=\"\xC0\xAF\"\n"),
+                                    QByteArray("\x7F" "ELF\x02\x01\x01")}) {
+        EXPECT_FALSE(RegistryFile::Parse(bytes).readable) << bytes.toHex().toStdString();
+    }
+}
+
+TEST(RegistryFileTest, AFileCutAnywhereInsideALineIsNeverWhole)
+{
+    const QByteArray golden = GoldenFile();
+    for (qsizetype length = 0; length < golden.size(); ++length) {
+        if (length > 0 && golden[length - 1] == '\n')
+            continue;
+        EXPECT_FALSE(RegistryFile::Parse(golden.left(length)).IsWhole()) << length;
+    }
+}
+
+TEST(RegistryFileTest, ValuesThatTextCannotCarryAreWrittenAsHexAndComeBack)
+{
+    RegistryHive hive;
+    const RegistryValue noNul{RegistryType::String, QByteArray("A\0", 2)};
+    const RegistryValue innerNul = RegistryValue::FromText(QStringView(u"a\0b", 3));
+    const RegistryValue loneSurrogate = RegistryValue::FromText(QString(QChar(0xD800)));
+    const RegistryValue shortDword{RegistryType::Dword, QByteArray("\x01\x02", 2)};
+    const RegistryValue oddString{RegistryType::String, QByteArray("abc", 3)};
+    int name = 0;
+    for (const RegistryValue& value : {noNul, innerNul, loneSurrogate, shortDword, oddString})
+        ASSERT_TRUE(hive.SetValue(u"K", QString::number(name++), value));
+
+    const QByteArray text = RegistryFile::Format(hive);
+    EXPECT_TRUE(text.contains("\"0\"=hex(1):41,00\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\"3\"=hex(4):01,02\n")) << text.toStdString();
+    const RegistryFile::Parsed parsed = RegistryFile::Parse(text);
+    ASSERT_TRUE(parsed.IsWhole());
+    EXPECT_EQ(parsed.hive.Keys()[0].values, hive.Keys()[0].values);
+}
+
+TEST(RegistryFileTest, NamesTheFileCannotHoldAreRefused)
+{
+    RegistryHive hive;
+    EXPECT_FALSE(hive.SetValue(u"A\\\\B", u"x", RegistryValue::FromText(u"1")));
+    EXPECT_FALSE(hive.SetValue(u"\\A", u"x", RegistryValue::FromText(u"1")));
+    EXPECT_FALSE(hive.SetValue(u"A", u"line\nbreak", RegistryValue::FromText(u"1")));
+    EXPECT_FALSE(hive.SetValue(QString(256, u'k'), u"x", RegistryValue::FromText(u"1")));
+    EXPECT_TRUE(hive.IsEmpty());
+    EXPECT_TRUE(hive.SetValue(QString(255, u'k'), u"", RegistryValue::FromText(u"1")));
+}

@@ -1,0 +1,262 @@
+#include "platform/RegistryFile.h"
+#include "platform/RegistryStore.h"
+#include "support/QtPrinters.h"
+#include "support/RegistryPrinters.h"
+#include "support/WaitFor.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
+
+namespace {
+
+const QString kKey = QStringLiteral("SOFTWARE\\Ravelstone\\Pellwick\\Preferences\\Chat Dialog");
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// A folder in which nothing can be created: without write permission, or for root, which
+// permissions do not stop, with the file system's immutable flag.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString& path)
+        : m_path(QFile::encodeName(path))
+    {
+        if (::geteuid() != 0) {
+            m_done = ::chmod(m_path.constData(), 0555) == 0;
+            return;
+        }
+        m_done = SetImmutable(true);
+    }
+    ~ReadOnlyFolder()
+    {
+        if (m_done && ::geteuid() != 0)
+            ::chmod(m_path.constData(), 0755);
+        else if (m_done)
+            SetImmutable(false);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+    bool IsReadOnly() const { return m_done; }
+
+private:
+    bool SetImmutable(bool on) const
+    {
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return done;
+    }
+
+    QByteArray m_path;
+    bool m_done = false;
+};
+
+class RegistryStoreTest : public ::testing::Test {
+protected:
+    QTemporaryDir m_dir;
+    const QString m_path = m_dir.path() + QStringLiteral("/pellwick/registry.reg");
+};
+
+} // namespace
+
+TEST_F(RegistryStoreTest, FirstWriteCreatesTheFolderTheFileAndEveryKeyAbove)
+{
+    RegistryStore store(m_path);
+    EXPECT_FALSE(store.KeyExists(u"SOFTWARE"));
+    EXPECT_FALSE(store.Value(kKey, u"Title"));
+    EXPECT_FALSE(QFile::exists(m_path));
+
+    ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"255")));
+    EXPECT_EQ(ReadAll(m_path),
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE]\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone]\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone\\Pellwick]\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone\\Pellwick\\Preferences]\n\n"
+              "[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone\\Pellwick\\Preferences\\Chat Dialog]\n"
+              "\"Title\"=\"255\"\n\n");
+    EXPECT_TRUE(store.KeyExists(u"Software\\Ravelstone\\Pellwick\\Preferences"));
+    EXPECT_EQ(QFileInfo(m_path).permissions() & (QFile::ReadOther | QFile::WriteOther), 0);
+}
+
+TEST_F(RegistryStoreTest, AChangeMadeByHandOrByAnotherStoreIsTaken)
+{
+    RegistryStore store(m_path);
+    RegistryStore other(m_path);
+    ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
+    ASSERT_TRUE(other.SetValue(kKey, u"Text", RegistryValue::FromText(u"2")));
+    EXPECT_EQ(store.Value(kKey, u"Text"), RegistryValue::FromText(u"2"));
+
+    QByteArray edited = ReadAll(m_path);
+    edited.replace("\"Title\"=\"1\"", "\"Title\"=\"16777215\"");
+    WriteAll(m_path, edited);
+    EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"16777215"));
+    // Its next write keeps both the hand edit and the other store's value.
+    ASSERT_TRUE(store.SetValue(kKey, u"Background", RegistryValue::FromDword(7)));
+    EXPECT_EQ(other.Value(kKey, u"Title"), RegistryValue::FromText(u"16777215"));
+    EXPECT_EQ(other.Value(kKey, u"Text"), RegistryValue::FromText(u"2"));
+
+    QFile::remove(m_path);
+    EXPECT_FALSE(store.KeyExists(u"SOFTWARE"));
+}
+
+TEST_F(RegistryStoreTest, ADamagedFileIsSetAsideAndWrittenAfreshWithWhatCouldBeRead)
+{
+    const QByteArray whole = "Windows Registry Editor Version 5.00\n\n"
+                             "[HKEY_CURRENT_USER\\A]\n"
+                             "\"Kept\"=\"1\"\n"
+                             "\"Cut\"=hex:00,01,\\\n";
+    const QByteArray truncated = whole.left(whole.size() - 6);
+    const QByteArray binary("\x00\x9c\xffgarbage\x01", 11);
+    const QByteArray halfWritten = whole;
+    const QByteArray wrongHeader = "Windows Registry Editor\n[HKEY_CURRENT_USER\\A]\n\"Kept\"=\"1\"\n";
+
+    for (const QByteArray& damaged : {truncated, binary, halfWritten, wrongHeader}) {
+        SCOPED_TRACE(damaged.toStdString());
+        WriteAll(m_path, damaged);
+        RegistryStore store(m_path);
+        const bool keptLines = damaged.startsWith("Windows Registry Editor Version 5.00\n");
+        EXPECT_EQ(store.Value(u"A", u"Kept").has_value(), keptLines);
+        // The older .bad of the previous round is replaced.
+        EXPECT_EQ(ReadAll(m_path + QStringLiteral(".bad")), damaged);
+        const RegistryFile::Parsed fresh = RegistryFile::Parse(ReadAll(m_path));
+        EXPECT_TRUE(fresh.IsWhole());
+        EXPECT_EQ(fresh.hive.KeyExists(u"A"), keptLines);
+        ASSERT_TRUE(store.SetValue(u"B", u"New", RegistryValue::FromText(u"2")));
+        EXPECT_EQ(RegistryStore(m_path).Value(u"B", u"New"), RegistryValue::FromText(u"2"));
+    }
+}
+
+TEST_F(RegistryStoreTest, AFailedWriteLeavesTheOldFileWholeAndTheStoreAsItWas)
+{
+    RegistryStore store(m_path);
+    ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
+    const QByteArray before = ReadAll(m_path);
+    {
+        ReadOnlyFolder folder(QFileInfo(m_path).absolutePath());
+        if (!folder.IsReadOnly())
+            GTEST_SKIP() << "cannot make a read-only folder here";
+        EXPECT_FALSE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"2")));
+        EXPECT_FALSE(store.SetValue(kKey, u"Text", RegistryValue::FromText(u"3")));
+        EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"1"));
+        EXPECT_FALSE(store.Value(kKey, u"Text"));
+    }
+    EXPECT_EQ(ReadAll(m_path), before);
+    EXPECT_EQ(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({QStringLiteral("registry.reg"), QStringLiteral("registry.reg.lock")}));
+}
+
+TEST_F(RegistryStoreTest, TwoStoresWritingOneFileFromTwoThreadsLoseNoValue)
+{
+    constexpr int kWrites = 60;
+    const auto writer = [this](QString key) {
+        RegistryStore store(m_path);
+        for (int i = 0; i < kWrites; ++i)
+            EXPECT_TRUE(store.SetValue(key, QString::number(i), RegistryValue::FromDword(static_cast<std::uint32_t>(i))));
+    };
+    std::thread first(writer, QStringLiteral("SOFTWARE\\First"));
+    std::thread second(writer, QStringLiteral("SOFTWARE\\Second"));
+    first.join();
+    second.join();
+
+    const RegistryFile::Parsed parsed = RegistryFile::Parse(ReadAll(m_path));
+    ASSERT_TRUE(parsed.IsWhole());
+    for (const char* key : {"SOFTWARE\\First", "SOFTWARE\\Second"}) {
+        for (int i = 0; i < kWrites; ++i) {
+            const RegistryValue* value = parsed.hive.Value(QString::fromLatin1(key), QString::number(i));
+            ASSERT_NE(value, nullptr) << key << ' ' << i;
+            EXPECT_EQ(*value, RegistryValue::FromDword(static_cast<std::uint32_t>(i)));
+        }
+    }
+}
+
+namespace {
+
+constexpr char kBurstFileVariable[] = "PELLWICK_REGISTRY_BURST_FILE";
+const QString kBurstKey = QStringLiteral("SOFTWARE\\Burst");
+
+std::uint32_t Counter(const RegistryHive& hive)
+{
+    const RegistryValue* value = hive.Value(kBurstKey, u"Counter");
+    return value ? qFromLittleEndian<quint32>(value->data.constData()) : 0;
+}
+
+} // namespace
+
+// Run by the test below in a child process: writes until it is killed (or for 60 s at most).
+TEST(RegistryStoreBurst, DISABLED_WritesUntilKilled)
+{
+    const QString path = qEnvironmentVariable(kBurstFileVariable);
+    ASSERT_FALSE(path.isEmpty());
+    RegistryStore store(path);
+    std::uint32_t counter = Counter(RegistryFile::Parse(ReadAll(path)).hive);
+    const QDeadlineTimer deadline(std::chrono::seconds(60));
+    while (!deadline.hasExpired()) {
+        ++counter;
+        store.SetValue(kBurstKey + u'\\' + QString::number(counter % 40), u"Text",
+                       RegistryValue::FromText(QString(static_cast<qsizetype>(counter % 200), u'ж')));
+        store.SetValue(kBurstKey, u"Counter", RegistryValue::FromDword(counter));
+    }
+}
+
+TEST_F(RegistryStoreTest, KillingAWriterNeverLeavesAFileThatCannotBeRead)
+{
+    std::uint32_t before = 0;
+    for (int round = 0; round < 8; ++round) {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(kBurstFileVariable), m_path);
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_also_run_disabled_tests"),
+                     QStringLiteral("--gtest_filter=RegistryStoreBurst.DISABLED_WritesUntilKilled")});
+        ASSERT_TRUE(child.waitForStarted());
+        ASSERT_TRUE(WaitFor([&] { return Counter(RegistryFile::Parse(ReadAll(m_path)).hive) > before + 2; },
+                            std::chrono::seconds(30)));
+        QThread::msleep(QRandomGenerator::global()->bounded(30)); // a different moment each round
+        child.kill();
+        ASSERT_TRUE(child.waitForFinished());
+
+        const RegistryFile::Parsed parsed = RegistryFile::Parse(ReadAll(m_path));
+        ASSERT_TRUE(parsed.IsWhole()) << "round " << round;
+        EXPECT_GE(Counter(parsed.hive), before);
+        before = Counter(parsed.hive);
+    }
+    EXPECT_FALSE(QFile::exists(m_path + QStringLiteral(".bad")));
+    // The next writer clears what killed writers left.
+    ASSERT_TRUE(RegistryStore(m_path).SetValue(kBurstKey, u"Counter", RegistryValue::FromDword(0)));
+    EXPECT_EQ(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({QStringLiteral("registry.reg"), QStringLiteral("registry.reg.lock")}));
+}

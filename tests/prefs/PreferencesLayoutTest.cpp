@@ -1,0 +1,186 @@
+#include "platform/RegistryFile.h"
+#include "platform/RegistryStore.h"
+#include "prefs/CRegistry.h"
+#include "prefs/PreferencesChat.h"
+#include "prefs/PreferencesInMessage.h"
+#include "prefs/PreferencesLayout.h"
+#include "prefs/PreferencesOnline.h"
+#include "prefs/PreferencesSendMessage.h"
+#include "support/QtPrinters.h"
+
+#include <QFile>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QPalette>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const FontRecord kDefaultFont{.height = 14, .weight = 400, .face = QStringLiteral("Arial Cyr")};
+
+class PreferencesLayoutTest : public ::testing::Test {
+protected:
+    // The values of one section below the program's key, in file order, as "name=text".
+    QStringList Section(QStringView section) const
+    {
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const RegistryFile::Parsed parsed = RegistryFile::Parse(file.readAll());
+        QStringList values;
+        for (const RegistryHive::Key& key : parsed.hive.Keys()) {
+            if (key.path != QStringLiteral("SOFTWARE\\Ravelstone\\Pellwick\\") + section.toString())
+                continue;
+            for (const auto& [name, value] : key.values)
+                values.append(name + u'=' + value.Utf16().chopped(1));
+        }
+        return values;
+    }
+
+    void Write(QStringView path, QStringView text)
+    {
+        ASSERT_TRUE(m_registry.WriteString(RegistryKeys::kCompany, RegistryKeys::kProduct, path, text));
+    }
+
+    QByteArray FileBytes() const
+    {
+        QFile file(m_path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_dir;
+    const QString m_path = m_dir.path() + QStringLiteral("/pellwick/registry.reg");
+    CRegistry m_registry{m_path};
+    const QString m_text = QString::number(ToColorRef(QGuiApplication::palette().color(QPalette::WindowText)));
+    const QString m_window = QString::number(ToColorRef(QGuiApplication::palette().color(QPalette::Window)));
+};
+
+} // namespace
+
+TEST_F(PreferencesLayoutTest, FirstStartWritesTheFirstSectionAndEveryWindowKeepsItsDefaults)
+{
+    PreferencesChat chat;
+    LoadPreferences(m_registry, chat);
+    EXPECT_EQ(Section(u"Preferences\\Chat Dialog"),
+              QStringList({QStringLiteral("Title=") + m_text, QStringLiteral("Text=") + m_text, QStringLiteral("Background=") + m_window,
+                           QStringLiteral("TitleFontHeight=14"), QStringLiteral("TitleFontName=Arial Cyr"),
+                           QStringLiteral("TextFontHeight=14"), QStringLiteral("TextFontName=Arial Cyr")}));
+    const QByteArray afterFirst = FileBytes();
+
+    // The Preferences key exists now, so the others read their empty sections and write nothing.
+    PreferencesInMessage incoming;
+    PreferencesOnline online;
+    PreferencesSendMessage sendMessage;
+    LoadPreferences(m_registry, incoming);
+    LoadPreferences(m_registry, online);
+    LoadPreferences(m_registry, sendMessage);
+    EXPECT_EQ(FileBytes(), afterFirst);
+
+    for (const FontRecord* font : {&chat.m_fontTitle, &chat.m_fontText, &incoming.m_fontTitle, &incoming.m_fontText,
+                                   &online.m_fontText, &sendMessage.m_fontText}) {
+        EXPECT_EQ(*font, kDefaultFont);
+        EXPECT_EQ(QFontInfo(font->ToQFont()).family(), QStringLiteral("Liberation Sans"));
+    }
+    EXPECT_EQ(QString::number(incoming.m_crTitle), m_text);
+    EXPECT_EQ(QString::number(incoming.m_crBackground), m_window);
+    EXPECT_EQ(sendMessage.m_bMarginsDirty, 0);
+}
+
+TEST_F(PreferencesLayoutTest, EachClassSavesItsOwnSectionInItsOrderAndThePlainListNowhere)
+{
+    PreferencesMessageList plain;
+    LoadPreferences(m_registry, plain);
+    SavePreferences(m_registry, plain);
+    EXPECT_FALSE(QFile::exists(m_path));
+
+    PreferencesSendMessage sendMessage;
+    sendMessage.m_crText = MakeColorRef(255, 0, 0);
+    sendMessage.m_crBackground = 0x00FFFFFF;
+    sendMessage.m_fontText = FontRecord{.height = -13, .face = QStringLiteral("Liberation Serif")};
+    SavePreferences(m_registry, sendMessage);
+    EXPECT_EQ(Section(u"Preferences\\Send Message Dialog"),
+              QStringList({QStringLiteral("Text=255"), QStringLiteral("Background=16777215"),
+                           QStringLiteral("TextFontHeight=-13"), QStringLiteral("TextFontName=Liberation Serif")}));
+
+    PreferencesOnline online;
+    online.m_crText = 0;
+    SavePreferences(m_registry, online);
+    EXPECT_EQ(Section(u"Preferences\\Online Dialog"),
+              QStringList({QStringLiteral("Text=0"), QStringLiteral("TextFontHeight=14"),
+                           QStringLiteral("TextFontName=Arial Cyr")}));
+
+    PreferencesInMessage incoming;
+    SavePreferences(m_registry, incoming);
+    EXPECT_EQ(Section(u"Preferences\\Incoming Message Dialog").size(), 7);
+    EXPECT_TRUE(Section(u"Preferences\\Chat Dialog").isEmpty());
+}
+
+TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWereRead)
+{
+    Write(u"Preferences\\Chat Dialog\\Title", u"255");
+    Write(u"Preferences\\Chat Dialog\\Background", u"abc");
+    Write(u"Preferences\\Chat Dialog\\TitleFontHeight", u"20");
+    Write(u"Preferences\\Chat Dialog\\TitleFontName", u"Liberation Mono");
+    RegistryStore(m_path).SetValue(u"SOFTWARE\\Ravelstone\\Pellwick\\Preferences\\Chat Dialog", u"Text",
+                                   RegistryValue{RegistryType::Binary, QByteArray("\x01", 1)});
+
+    PreferencesChat chat;
+    const COLORREF defaultText = chat.m_crText;
+    LoadPreferences(m_registry, chat);
+    EXPECT_EQ(chat.m_crTitle, 255u);
+    EXPECT_EQ(chat.m_crText, defaultText); // unreadable: kept
+    EXPECT_EQ(chat.m_crBackground, 0u);    // no digits: 0
+    EXPECT_EQ(chat.m_fontTitle, (FontRecord{.height = 20, .face = QStringLiteral("Liberation Mono")}));
+    // No text-font values: the text font stays, it does not take the title font's values.
+    EXPECT_EQ(chat.m_fontText, kDefaultFont);
+
+    // A face stored as binary data is no face: the font stays.
+    Write(u"Preferences\\Incoming Message Dialog\\TextFontHeight", u"-13");
+    RegistryStore(m_path).SetValue(u"SOFTWARE\\Ravelstone\\Pellwick\\Preferences\\Incoming Message Dialog",
+                                   u"TextFontName", RegistryValue{RegistryType::Binary, QByteArray("A", 1)});
+    // A height without digits reads as 0, the default size; a long face is cut as a font keeps it.
+    Write(u"Preferences\\Incoming Message Dialog\\TitleFontHeight", u"big");
+    Write(u"Preferences\\Incoming Message Dialog\\TitleFontName", QString(40, u'F'));
+    PreferencesInMessage incoming;
+    LoadPreferences(m_registry, incoming);
+    EXPECT_EQ(incoming.m_fontText, kDefaultFont);
+    EXPECT_EQ(incoming.m_fontTitle, (FontRecord{.height = 0, .face = QString(31, u'F')}));
+}
+
+TEST_F(PreferencesLayoutTest, OnlyHeightAndFaceOfAPickedFontSurviveASaveAndALoad)
+{
+    PreferencesOnline picked;
+    picked.m_fontText = FontRecord{.height = -13, .weight = 700, .italic = true, .underline = true,
+                                   .strikeOut = true, .face = QStringLiteral("Liberation Serif")};
+    SavePreferences(m_registry, picked);
+
+    PreferencesOnline loaded;
+    LoadPreferences(m_registry, loaded);
+    EXPECT_EQ(loaded.m_fontText, (FontRecord{.height = -13, .face = QStringLiteral("Liberation Serif")}));
+    const QFont font = loaded.m_fontText.ToQFont();
+    EXPECT_EQ(font.pixelSize(), 13);
+    EXPECT_FALSE(font.bold() || font.italic() || font.underline() || font.strikeOut());
+}
+
+TEST_F(PreferencesLayoutTest, OnlinePlacementIsReadOnlyOnceThePreferencesKeyExists)
+{
+    OnlinePlacement placement{1, 2, 3, 4};
+    EXPECT_FALSE(LoadOnlinePlacement(m_registry, placement));
+    EXPECT_EQ(placement.width, 4);
+
+    // Once any window stored its section, numbers never written read as 0.
+    PreferencesChat chat;
+    LoadPreferences(m_registry, chat);
+    EXPECT_TRUE(LoadOnlinePlacement(m_registry, placement));
+    EXPECT_EQ(placement.top + placement.left + placement.height + placement.width, 0);
+
+    SaveOnlinePlacement(m_registry, OnlinePlacement{.top = 700, .left = -8, .height = 300, .width = 200});
+    EXPECT_EQ(Section(u"Preferences\\Online Dialog"),
+              QStringList({QStringLiteral("Top=700"), QStringLiteral("Left=-8"), QStringLiteral("Height=300"),
+                           QStringLiteral("Width=200")}));
+    EXPECT_TRUE(LoadOnlinePlacement(m_registry, placement));
+    EXPECT_EQ(placement.left, -8);
+    EXPECT_EQ(placement.width, 200);
+}
