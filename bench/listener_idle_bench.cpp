@@ -3,6 +3,7 @@
 #include "net/CLookupThread.h"
 #include "net/CMailslotTransport.h"
 #include "support/LoopbackEndpoints.h"
+#include "support/RecordingAlertSink.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,11 +13,6 @@
 #include <thread>
 
 namespace {
-
-class NoAlerts : public AlertSink {
-public:
-    void ShowAlert(const QString& text) override { std::fprintf(stderr, "alert: %s\n", qPrintable(text)); }
-};
 
 // The status file of the thread named name, found among this process's threads.
 QString ThreadStatus(const QByteArray& name)
@@ -47,7 +43,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 30;
-    NoAlerts alerts;
+    RecordingAlertSink alerts;
     CMailslotTransport transport(alerts, LoopbackEndpoints());
     CLookupThread listener(transport);
     if (!transport.IsOpen() || !listener.Start())

@@ -5,6 +5,7 @@
 #include "net/CMailslotTransport.h"
 #include "net/PacketEvent.h"
 #include "support/LoopbackEndpoints.h"
+#include "support/RecordingAlertSink.h"
 #include "support/RawDatagram.h"
 
 #include <QCoreApplication>
@@ -83,17 +84,13 @@ void Report(const char* phase, int sent, LatencyReceiver& receiver, double secon
     l.clear();
 }
 
-class NoAlerts : public AlertSink {
-public:
-    void ShowAlert(const QString& text) override { std::fprintf(stderr, "alert: %s\n", qPrintable(text)); }
-};
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    NoAlerts alerts;
+    RecordingAlertSink alerts;
     CMailslotTransport transport(alerts, LoopbackEndpoints());
     if (!transport.IsOpen())
         return 1;
