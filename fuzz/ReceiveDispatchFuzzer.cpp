@@ -53,11 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static Harness h;
     Check(h.transport.IsOpen());
-    std::size_t records = 0;
     while (size >= 2) {
         const std::size_t length = std::min<std::size_t>(data[0] | data[1] << 8, size - 2);
         h.raw.Send(h.transport.Port(), data + 2, length);
-        records += length == sizeof(MessagePacket);
         data += 2 + length;
         size -= 2 + length;
     }
