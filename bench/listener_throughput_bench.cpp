@@ -10,6 +10,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -56,21 +58,29 @@ std::thread SendRecords(quint16 port, int count, int perSecond)
     });
 }
 
-// Delivers events until count arrived or nothing came for a second; returns the seconds taken.
+// Runs an event loop, as the program's GUI thread does, until count events arrived or nothing
+// came for a second; returns the seconds until the last event.
 double Drain(LatencyReceiver& receiver, std::size_t count)
 {
     QElapsedTimer total, quiet;
     total.start();
     quiet.start();
+    qint64 lastEvent = 0;
     std::size_t seen = 0;
-    while (receiver.latencies.size() < count && quiet.elapsed() < 1000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
         if (receiver.latencies.size() != seen) {
             seen = receiver.latencies.size();
+            lastEvent = total.nsecsElapsed();
             quiet.restart();
         }
-    }
-    return (total.nsecsElapsed() - (receiver.latencies.size() < count ? quiet.nsecsElapsed() : 0)) / 1e9;
+        if (seen >= count || quiet.elapsed() >= 1000)
+            loop.quit();
+    });
+    check.start(20);
+    loop.exec();
+    return lastEvent / 1e9;
 }
 
 void Report(const char* phase, int sent, LatencyReceiver& receiver, double seconds)
