@@ -99,5 +99,6 @@ void CLookupThread::Run()
         if (fds[1].revents && !m_transport.ReadPending() && WaitEvent(m_hStopEvent, kRetryAfterFailureMs))
             break;
     }
+    m_threadId = 0; // the id may be reused once the thread is gone
     SetEvent(m_hDoneEvent);
 }
