@@ -1,0 +1,74 @@
+#include "platform/BroadcastReceiver.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Room for a burst of a few thousand records while the listener sleeps at low priority.
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+
+ssize_t RecvRetrying(int fd, void* buffer, std::size_t size, int flags)
+{
+    ssize_t n;
+    do {
+        n = recv(fd, buffer, size, flags | MSG_DONTWAIT);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+} // namespace
+
+BroadcastReceiver::~BroadcastReceiver()
+{
+    Close();
+}
+
+bool BroadcastReceiver::Open(quint16 port)
+{
+    Close();
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    // Best effort: the kernel caps the request at net.core.rmem_max.
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
+
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    socklen_t length = sizeof address;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+        || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_port = ntohs(address.sin_port);
+    return true;
+}
+
+void BroadcastReceiver::Close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_port = 0;
+}
+
+BroadcastReceiver::Result BroadcastReceiver::Receive(void* record, std::size_t size)
+{
+    // MSG_TRUNC makes a peek report the datagram's real length, whatever the buffer.
+    char probe;
+    const ssize_t length = RecvRetrying(m_fd, &probe, 1, MSG_PEEK | MSG_TRUNC);
+    if (length < 0)
+        return errno == EAGAIN || errno == EWOULDBLOCK ? Result::Empty : Result::Failed;
+    if (static_cast<std::size_t>(length) != size) {
+        // A short read still takes the whole datagram out of the queue.
+        return RecvRetrying(m_fd, &probe, 1, 0) < 0 ? Result::Failed : Result::Dropped;
+    }
+    return RecvRetrying(m_fd, record, size, 0) == length ? Result::Record : Result::Failed;
+}

@@ -1,0 +1,263 @@
+#include "net/CMailslotTransport.h"
+#include "platform/OwnUserName.h"
+#include "support/LoopbackEndpoints.h"
+#include "support/PrivateNetwork.h"
+#include "support/QtPrinters.h"
+#include "support/RawDatagram.h"
+#include "support/RecordingAlertSink.h"
+#include "support/RecordingReceiver.h"
+#include "support/WaitFor.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kMailboxFailed = QStringLiteral("Невозможно создать почтовый ящик.");
+const QString kNetworkError = QStringLiteral("Ошибка в работе сети.");
+
+class TransportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_transport.IsOpen());
+        m_transport.SetTargets({&m_chat, &m_incoming, &m_main, &m_tray, &m_incomingActive});
+    }
+
+    // Reads what arrives and delivers the posted events until the receivers hold total events.
+    bool ReadUntil(std::size_t total)
+    {
+        return WaitFor([&] {
+            m_transport.ReadPending();
+            return m_chat.Count() + m_incoming.Count() + m_main.Count() + m_tray.Count() >= total;
+        });
+    }
+
+    void Inject(const MessagePacket& packet) { ASSERT_TRUE(m_raw.Send(m_transport.Port(), &packet, sizeof packet)); }
+
+    RecordingAlertSink m_alerts;
+    CMailslotTransport m_transport {m_alerts, LoopbackEndpoints()};
+    RecordingReceiver m_chat, m_incoming, m_main, m_tray;
+    std::atomic<bool> m_incomingActive {false};
+    RawDatagram m_raw;
+    const OwnUserNameOverride m_me {QStringLiteral("ivan")};
+};
+
+} // namespace
+
+TEST(TransportOpeningTest, AnOccupiedReadPortStopsTheOpeningAtTheFirstStep)
+{
+    RecordingAlertSink alerts;
+    CMailslotTransport first(alerts, LoopbackEndpoints());
+    ASSERT_TRUE(first.IsOpen());
+
+    TransportEndpoints endpoints = LoopbackEndpoints();
+    endpoints.port = first.Port();
+    RecordingAlertSink secondAlerts;
+    CMailslotTransport second(secondAlerts, endpoints);
+    EXPECT_FALSE(second.IsOpen());
+    EXPECT_EQ(secondAlerts.Texts(), QStringList {kMailboxFailed});
+    EXPECT_FALSE(second.Send(MessagePacket::Make(PACKET_CHAT, u"x", u"y")));
+    EXPECT_EQ(secondAlerts.Texts().size(), 1); // a send on a closed transport says nothing
+
+    NamedEndpoint confirm; // never claimed by the failed copy
+    EXPECT_TRUE(confirm.Claim(endpoints.confirmName));
+    EXPECT_TRUE(alerts.Texts().isEmpty());
+}
+
+TEST(TransportOpeningTest, AnOccupiedConfirmationNameClosesTheCopyButSendingStillWorks)
+{
+    const TransportEndpoints endpoints = LoopbackEndpoints();
+    NamedEndpoint other;
+    ASSERT_TRUE(other.Claim(endpoints.confirmName));
+
+    RecordingAlertSink alerts;
+    CMailslotTransport transport(alerts, endpoints);
+    EXPECT_FALSE(transport.IsOpen());
+    EXPECT_EQ(alerts.Texts(), QStringList {kMailboxFailed});
+    EXPECT_TRUE(transport.Send(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", u"ivan")));
+    transport.Close();
+    transport.Close(); // nothing left to close, nothing reported
+    EXPECT_EQ(alerts.Texts().size(), 1);
+}
+
+TEST_F(TransportTest, ASentRecordComesBackWholeExactlyOnce)
+{
+    const MessagePacket sent = MessagePacket::Make(PACKET_CHAT, u"строка чата", u"ivan");
+    ASSERT_TRUE(m_transport.Send(sent));
+    ASSERT_TRUE(ReadUntil(1));
+    ASSERT_EQ(m_chat.Count(), 1u);
+    EXPECT_EQ(std::memcmp(&m_chat.Events()[0].packet, &sent, sizeof sent), 0);
+    m_transport.ReadPending();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(m_chat.Count(), 1u);
+    EXPECT_TRUE(m_alerts.Texts().isEmpty());
+}
+
+TEST_F(TransportTest, EachTypeGoesToItsWindow)
+{
+    Inject(MessagePacket::Make(PACKET_CHAT, u"line", u"olga"));
+    Inject(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", u"olga"));
+    Inject(MessagePacket::Make(PACKET_CHAT_PRESENCE, u"none", u"olga"));
+    Inject(MessagePacket::Make(7, u"unknown", u"olga"));
+    Inject(MessagePacket::Make(PACKET_MESSAGE, u"to all from me", u"ivan", u"All"));
+    Inject(MessagePacket::Make(PACKET_MESSAGE, u"to Ivan", u"olga", u"Ivan"));
+    Inject(MessagePacket::Make(PACKET_MESSAGE, u"to petr", u"olga", u"petr"));
+    Inject(MessagePacket::Make(PACKET_MESSAGE, u"to me from me", u"ivan", u"ivan"));
+    Inject(MessagePacket::Make(PACKET_CHAT, u"last", u"olga"));
+    ASSERT_TRUE(ReadUntil(6));
+    WaitFor([] { return false; }, std::chrono::milliseconds(50)); // nothing more may come
+
+    ASSERT_EQ(m_chat.Count(), 2u);
+    EXPECT_EQ(m_chat.Events()[0].type, WM_PACKET);
+    EXPECT_EQ(m_chat.Events()[1].packet.Text(), QStringLiteral("last"));
+
+    ASSERT_EQ(m_main.Count(), 2u);
+    EXPECT_EQ(m_main.Events()[0].type, WM_PRESENCE);
+    EXPECT_EQ(m_main.Events()[0].lParam, 0);
+    EXPECT_EQ(m_main.Events()[1].lParam, 1);
+    EXPECT_EQ(m_main.Events()[1].packet.type, PACKET_CHAT_PRESENCE);
+
+    ASSERT_EQ(m_incoming.Count(), 1u);
+    EXPECT_EQ(m_incoming.Events()[0].packet.Text(), QStringLiteral("to me from me"));
+    ASSERT_EQ(m_tray.Count(), 1u);
+    EXPECT_EQ(m_tray.Events()[0].type, WM_FLASH_TRAY);
+    EXPECT_EQ(m_tray.Events()[0].lParam, FlashTrayEvent::FLASH_INCOMING_MESSAGE);
+}
+
+TEST_F(TransportTest, TheTrayFlashesOnlyWhileIncomingMessagesIsNotInFront)
+{
+    const OwnUserNameOverride me(QStringLiteral("petr"));
+    m_incomingActive = true;
+    Inject(MessagePacket::Make(PACKET_MESSAGE, u"one", u"olga", u"All"));
+    ASSERT_TRUE(ReadUntil(1));
+    m_incomingActive = false;
+    Inject(MessagePacket::Make(PACKET_MESSAGE, u"two", u"olga", u"petr"));
+    ASSERT_TRUE(ReadUntil(3));
+    EXPECT_EQ(m_incoming.Count(), 2u);
+    EXPECT_EQ(m_tray.Count(), 1u);
+}
+
+TEST_F(TransportTest, OnlyImmediateRepeatsAreDropped)
+{
+    const MessagePacket a = MessagePacket::Make(PACKET_CHAT, u"A", u"olga");
+    const MessagePacket b = MessagePacket::Make(PACKET_CHAT, u"B", u"olga");
+    MessagePacket aWithJunk = a;
+    aWithJunk.text[100] = 'j';
+    Inject(a);
+    Inject(aWithJunk); // a copy that came over a second interface
+    Inject(a);
+    Inject(b);
+    Inject(a);
+    ASSERT_TRUE(ReadUntil(3));
+    WaitFor([] { return false; }, std::chrono::milliseconds(100)); // a later A is no repeat
+    Inject(a);
+    ASSERT_TRUE(ReadUntil(4));
+
+    QStringList texts;
+    for (const auto& event : m_chat.Events())
+        texts.append(event.packet.Text());
+    EXPECT_EQ(texts, (QStringList {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A"), QStringLiteral("A")}));
+}
+
+TEST_F(TransportTest, AFloodOfBadDatagramsIsSurvivedAndNothingIsMisread)
+{
+    std::mt19937 random(2024);
+    int expected = 0;
+    for (int round = 0; round < 200; ++round) {
+        for (const int size : {0, 1, 363, 365, 65507})
+            ASSERT_TRUE(m_raw.Send(m_transport.Port(), QByteArray(size, static_cast<char>(random()))));
+        // A 364-byte record without a single NUL, of a known or unknown type.
+        MessagePacket record;
+        auto* bytes = reinterpret_cast<unsigned char*>(&record);
+        for (std::size_t i = 0; i < sizeof record; ++i)
+            bytes[i] = static_cast<unsigned char>(1 + random() % 255);
+        if (round % 2 == 0) {
+            record.type = round % 8 == 0 ? PACKET_MESSAGE : PACKET_CHAT;
+            expected += round % 8 == 0 ? 0 : 1; // a message to a random name is not for us
+        }
+        Inject(record);
+        ASSERT_TRUE(ReadUntil(static_cast<std::size_t>(expected))); // within the socket's buffer
+    }
+    ASSERT_TRUE(ReadUntil(static_cast<std::size_t>(expected)));
+    WaitFor([] { return false; }, std::chrono::milliseconds(50));
+    EXPECT_EQ(m_chat.Count(), static_cast<std::size_t>(expected));
+    EXPECT_EQ(m_main.Count() + m_incoming.Count() + m_tray.Count(), 0u);
+    for (const auto& event : m_chat.Events()) {
+        EXPECT_EQ(event.packet.Text().size(), 260);
+        EXPECT_EQ(event.packet.Sender().size(), 50);
+    }
+    EXPECT_TRUE(m_alerts.Texts().isEmpty());
+}
+
+TEST_F(TransportTest, AFailingReadIsReportedOncePerOutage)
+{
+    // Swap the socket for something that is no socket, and back.
+    const int fd = m_transport.ReadFd();
+    const int socketCopy = dup(fd);
+    const int notASocket = eventfd(1, EFD_CLOEXEC);
+    ASSERT_GE(dup2(notASocket, fd), 0);
+    EXPECT_FALSE(m_transport.ReadPending());
+    EXPECT_FALSE(m_transport.ReadPending());
+    EXPECT_EQ(m_alerts.Texts(), QStringList {QStringLiteral("can't read mailslot")});
+
+    ASSERT_GE(dup2(socketCopy, fd), 0);
+    Inject(MessagePacket::Make(PACKET_CHAT, u"back", u"olga"));
+    ASSERT_TRUE(ReadUntil(1));
+    ASSERT_GE(dup2(notASocket, fd), 0);
+    EXPECT_FALSE(m_transport.ReadPending());
+    EXPECT_EQ(m_alerts.Texts().size(), 2);
+
+    dup2(socketCopy, fd);
+    close(socketCopy);
+    close(notASocket);
+}
+
+TEST(TransportSendingTest, FailedSendsAreShownOncePerOutageButEveryTimeForWhatTheUserWrote)
+{
+    const std::string failure = PrivateNetwork::Run([]() -> std::string {
+        RecordingAlertSink alerts;
+        CMailslotTransport transport(alerts, LoopbackEndpoints());
+        if (!transport.IsOpen())
+            return "not open";
+        const auto presence = MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", u"ivan");
+        const auto chatPresence = MessagePacket::Make(PACKET_CHAT_PRESENCE, u"none", u"ivan");
+        std::vector<int> shown;
+        const auto send = [&](const MessagePacket& packet, bool expectSent) {
+            if (transport.Send(packet) != expectSent)
+                shown.push_back(-1);
+            shown.push_back(static_cast<int>(alerts.Texts().size()));
+        };
+        // The loopback interface starts down: the network has failed.
+        send(presence, false);
+        send(presence, false);
+        send(chatPresence, false);
+        send(MessagePacket::Make(PACKET_CHAT, u"line", u"ivan"), false);
+        send(MessagePacket::Make(PACKET_MESSAGE, u"text", u"ivan", u"olga"), false);
+        send(presence, false);
+        if (!PrivateNetwork::SetLoopbackUp(true))
+            return "cannot bring lo up";
+        send(presence, true);
+        PrivateNetwork::SetLoopbackUp(false);
+        send(presence, false);
+        send(presence, false);
+        const std::vector<int> expected = {1, 1, 1, 2, 3, 3, 3, 4, 4};
+        if (shown != expected) {
+            std::string text = "alert counts after each send:";
+            for (const int count : shown)
+                text += ' ' + std::to_string(count);
+            return text;
+        }
+        for (const QString& text : alerts.Texts())
+            if (text != kNetworkError)
+                return "unexpected text";
+        return "";
+    });
+    if (failure == PrivateNetwork::Unavailable())
+        GTEST_SKIP() << failure;
+    EXPECT_EQ(failure, "");
+}

@@ -1,0 +1,173 @@
+#include "platform/BroadcastReceiver.h"
+#include "platform/BroadcastSender.h"
+#include "support/PrivateNetwork.h"
+#include "support/RawDatagram.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <array>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kRecord = 364;
+
+// Waits (bounded) until a datagram is there, then receives it.
+BroadcastReceiver::Result ReceiveNext(BroadcastReceiver& receiver, void* record, std::size_t size)
+{
+    for (int i = 0; i < 500; ++i) {
+        const auto result = receiver.Receive(record, size);
+        if (result != BroadcastReceiver::Result::Empty)
+            return result;
+        usleep(2000);
+    }
+    return BroadcastReceiver::Result::Empty;
+}
+
+sockaddr_in Inet(const char* address)
+{
+    sockaddr_in out {};
+    out.sin_family = AF_INET;
+    inet_pton(AF_INET, address, &out.sin_addr);
+    return out;
+}
+
+} // namespace
+
+TEST(BroadcastReceiverTest, TheSecondBindOfThePortFailsEvenWhenItAsksForReuse)
+{
+    BroadcastReceiver first;
+    ASSERT_TRUE(first.Open(0));
+    ASSERT_NE(first.Port(), 0);
+
+    BroadcastReceiver second;
+    EXPECT_FALSE(second.Open(first.Port()));
+
+    for (const int option : {SO_REUSEADDR, SO_REUSEPORT}) {
+        const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+        const int on = 1;
+        setsockopt(fd, SOL_SOCKET, option, &on, sizeof on);
+        sockaddr_in any = Inet("0.0.0.0");
+        any.sin_port = htons(first.Port());
+        EXPECT_NE(bind(fd, reinterpret_cast<const sockaddr*>(&any), sizeof any), 0) << "option " << option;
+        close(fd);
+    }
+
+    const quint16 port = first.Port();
+    first.Close();
+    EXPECT_TRUE(second.Open(port));
+}
+
+TEST(BroadcastReceiverTest, DatagramsOfEveryWrongSizeAreTakenOutWholeAndDropped)
+{
+    BroadcastReceiver receiver;
+    ASSERT_TRUE(receiver.Open(0));
+    RawDatagram sender;
+    for (const std::size_t size : {0, 1, 363, 365, 65507})
+        ASSERT_TRUE(sender.Send(receiver.Port(), QByteArray(static_cast<qsizetype>(size), 'x'))) << size;
+    std::vector<char> good(kRecord);
+    for (std::size_t i = 0; i < good.size(); ++i)
+        good[i] = static_cast<char>(i);
+    ASSERT_TRUE(sender.Send(receiver.Port(), good.data(), good.size()));
+
+    // The record sits in a larger buffer whose tail must stay untouched.
+    std::array<char, kRecord + 64> buffer;
+    buffer.fill('#');
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(ReceiveNext(receiver, buffer.data(), kRecord), BroadcastReceiver::Result::Dropped) << i;
+    EXPECT_EQ(std::string(buffer.begin(), buffer.end()), std::string(buffer.size(), '#'));
+
+    ASSERT_EQ(ReceiveNext(receiver, buffer.data(), kRecord), BroadcastReceiver::Result::Record);
+    EXPECT_TRUE(std::equal(good.begin(), good.end(), buffer.begin()));
+    EXPECT_EQ(std::string(buffer.begin() + kRecord, buffer.end()), std::string(64, '#'));
+    EXPECT_EQ(receiver.Receive(buffer.data(), kRecord), BroadcastReceiver::Result::Empty);
+}
+
+TEST(BroadcastSenderTest, DirectedBroadcastsComeFromUpBroadcastIPv4InterfacesOnlyEachOnce)
+{
+    struct Interface {
+        const char* name;
+        unsigned flags;
+        int family;
+        const char* broadcast;
+    };
+    const std::vector<Interface> interfaces = {
+        {"lo", IFF_UP | IFF_LOOPBACK, AF_INET, nullptr},
+        {"eth0", IFF_UP | IFF_BROADCAST, AF_INET, "10.77.0.255"},
+        {"eth1", IFF_BROADCAST, AF_INET, "10.88.0.255"},                // down
+        {"wg0", IFF_UP | IFF_POINTOPOINT, AF_INET, "10.99.0.2"},         // no broadcast
+        {"eth0", IFF_UP | IFF_BROADCAST, AF_INET6, nullptr},             // IPv6 address
+        {"eth2", IFF_UP | IFF_BROADCAST, AF_INET, "10.77.0.255"},        // same network as eth0
+        {"wlan0", IFF_UP | IFF_BROADCAST, AF_INET, "192.168.1.255"},
+        {"odd", IFF_UP | IFF_BROADCAST | IFF_LOOPBACK, AF_INET, "127.255.255.255"},
+    };
+    std::vector<sockaddr_in> addresses(interfaces.size());
+    std::vector<sockaddr_in> broadcasts(interfaces.size());
+    std::vector<ifaddrs> list(interfaces.size());
+    for (std::size_t i = 0; i < interfaces.size(); ++i) {
+        addresses[i] = Inet("10.0.0.1");
+        addresses[i].sin_family = static_cast<sa_family_t>(interfaces[i].family);
+        list[i].ifa_name = const_cast<char*>(interfaces[i].name);
+        list[i].ifa_flags = interfaces[i].flags;
+        list[i].ifa_addr = reinterpret_cast<sockaddr*>(&addresses[i]);
+        if (interfaces[i].broadcast) {
+            broadcasts[i] = Inet(interfaces[i].broadcast);
+            list[i].ifa_broadaddr = reinterpret_cast<sockaddr*>(&broadcasts[i]);
+        }
+        list[i].ifa_next = i + 1 < list.size() ? &list[i + 1] : nullptr;
+    }
+    EXPECT_EQ(DirectedBroadcastsOf(list.data()), (std::vector<quint32> {0x0A4D00FF, 0xC0A801FF}));
+}
+
+TEST(BroadcastSenderTest, WithoutAnInterfaceTheMachineStillHearsItselfOnLoopback)
+{
+    BroadcastReceiver receiver;
+    ASSERT_TRUE(receiver.Open(0));
+    int lookups = 0;
+    BroadcastSender sender([&lookups] {
+        ++lookups;
+        return std::vector<quint32> {};
+    });
+    ASSERT_TRUE(sender.Open(receiver.Port()));
+
+    const std::vector<char> record(kRecord, 'r');
+    EXPECT_TRUE(sender.Send(record.data(), record.size()));
+    EXPECT_TRUE(sender.Send(record.data(), record.size()));
+    std::vector<char> buffer(kRecord);
+    EXPECT_EQ(ReceiveNext(receiver, buffer.data(), kRecord), BroadcastReceiver::Result::Record);
+    EXPECT_EQ(ReceiveNext(receiver, buffer.data(), kRecord), BroadcastReceiver::Result::Record);
+    EXPECT_EQ(buffer, record);
+    EXPECT_EQ(receiver.Receive(buffer.data(), kRecord), BroadcastReceiver::Result::Empty);
+    EXPECT_EQ(lookups, 1); // looked up again at most once a second
+}
+
+TEST(BroadcastSenderTest, ASendThatNoDestinationTookFailsAndTheInterfacesAreLookedUpAgain)
+{
+    const std::string failure = PrivateNetwork::Run([]() -> std::string {
+        int lookups = 0;
+        BroadcastSender sender([&lookups] {
+            ++lookups;
+            return std::vector<quint32> {};
+        });
+        if (!sender.Open(47364))
+            return "open failed";
+        const std::vector<char> record(kRecord, 'r');
+        // Loopback is down: 127.255.255.255 is unreachable.
+        if (sender.Send(record.data(), record.size()))
+            return "a send with the network down succeeded";
+        if (!PrivateNetwork::SetLoopbackUp(true))
+            return "cannot bring lo up";
+        if (!sender.Send(record.data(), record.size()))
+            return "the send after recovery failed";
+        return lookups == 2 ? "" : "lookups: " + std::to_string(lookups);
+    });
+    if (failure == PrivateNetwork::Unavailable())
+        GTEST_SKIP() << failure;
+    EXPECT_EQ(failure, "");
+}
