@@ -2,6 +2,7 @@
 
 #include "net/CMailslotTransport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <poll.h>
@@ -11,6 +12,10 @@
 #include <unistd.h>
 
 namespace {
+
+// Below the creating thread, as the design's "lowest" is two steps below normal, not the idle
+// level: nice 19 would starve the listener behind any busy program and drop bursts.
+constexpr int kNiceSteps = 5;
 
 // After a failed read the socket may stay readable; wait this long (or for the stop signal)
 // before trying again instead of spinning.
@@ -54,6 +59,7 @@ bool CLookupThread::Start()
 {
     if (m_hStopEvent < 0 || m_hDoneEvent < 0 || m_thread.joinable())
         return false;
+    m_nBaseNice = getpriority(PRIO_PROCESS, 0);
     try {
         m_thread = std::thread(&CLookupThread::Run, this);
     } catch (const std::system_error&) {
@@ -69,7 +75,7 @@ void CLookupThread::Stop()
     if (!m_thread.joinable())
         return;
     if (const pid_t id = m_threadId.load())
-        setpriority(PRIO_PROCESS, static_cast<id_t>(id), 0);
+        setpriority(PRIO_PROCESS, static_cast<id_t>(id), m_nBaseNice);
     WaitEvent(m_hDoneEvent, -1);
     m_thread.join();
 }
@@ -78,7 +84,7 @@ void CLookupThread::Run()
 {
     pthread_setname_np(pthread_self(), "pellwick-lookup");
     // Linux keeps a nice value per thread; 0 names the calling thread.
-    setpriority(PRIO_PROCESS, 0, 19);
+    setpriority(PRIO_PROCESS, 0, std::min(m_nBaseNice + kNiceSteps, 19));
     m_threadId = gettid();
 
     pollfd fds[2] = {{m_hStopEvent, POLLIN, 0}, {m_transport.ReadFd(), POLLIN, 0}};
@@ -93,5 +99,6 @@ void CLookupThread::Run()
         if (fds[1].revents && !m_transport.ReadPending() && WaitEvent(m_hStopEvent, kRetryAfterFailureMs))
             break;
     }
+    m_threadId = 0; // the id may be reused once the thread is gone
     SetEvent(m_hDoneEvent);
 }

@@ -8,7 +8,7 @@ class CMailslotTransport;
 
 // The listener: a thread that waits on the transport's read socket and its stop signal
 // together, so a record is handed on as soon as it arrives, an idle copy never wakes, and
-// Stop returns at once. Runs at the lowest priority (nice 19, best effort).
+// Stop returns at once. Runs at a low priority (a few nice steps below its creator; best effort).
 class CLookupThread {
 public:
     explicit CLookupThread(CMailslotTransport& transport);
@@ -19,7 +19,7 @@ public:
     // False when the thread or its events could not be made.
     bool Start();
 
-    // Sets the stop event, raises the thread to normal priority (best effort: it needs the
+    // Sets the stop event, raises the thread to its creator's priority (best effort: it needs the
     // right to lower a nice value) so that it is not starved while it finishes, and waits for
     // the done event and the thread's end. Safe to call more than once, and before Start (the
     // thread then reads nothing when started).
@@ -32,5 +32,6 @@ private:
     int m_hStopEvent = -1;
     int m_hDoneEvent = -1;
     std::atomic<pid_t> m_threadId {0};
+    int m_nBaseNice = 0;
     std::thread m_thread;
 };

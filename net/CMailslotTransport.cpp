@@ -3,11 +3,11 @@
 #include "net/AlertSink.h"
 #include "net/FlashTrayEvent.h"
 #include "net/PacketEvent.h"
+#include "net/PostedEventOrder.h"
 #include "net/PresenceEvent.h"
 #include "platform/OwnUserName.h"
 #include "platform/Windows1251.h"
 
-#include <QCoreApplication>
 
 namespace {
 
@@ -18,14 +18,6 @@ constexpr std::chrono::milliseconds kRepeatSpan(50);
 
 // Bounds one ReadPending, so the listener sees its stop signal even under a flood.
 constexpr int kMaxRecordsPerRead = 256;
-
-void Post(QObject* receiver, QEvent* event)
-{
-    if (receiver)
-        QCoreApplication::postEvent(receiver, event);
-    else
-        delete event;
-}
 
 } // namespace
 
@@ -49,6 +41,13 @@ CMailslotTransport::CMailslotTransport(AlertSink& alerts, TransportEndpoints end
 CMailslotTransport::~CMailslotTransport()
 {
     Close();
+}
+
+void CMailslotTransport::SetTargets(const DispatchTargets& targets)
+{
+    m_targets = targets;
+    for (QObject* target : {targets.chatWnd, targets.incomingWnd, targets.mainWnd, targets.trayWnd})
+        m_postOrder.Watch(target);
 }
 
 bool CMailslotTransport::IsOpen() const
@@ -117,7 +116,7 @@ void CMailslotTransport::Dispatch(MessagePacket packet)
 {
     switch (packet.type) {
     case PACKET_CHAT:
-        Post(m_targets.chatWnd, new PacketEvent(packet));
+        PostedEventOrder::Post(m_targets.chatWnd, new PacketEvent(packet));
         break;
     case PACKET_MESSAGE: {
         // The own name is fetched anew for each packet, in the form it takes on the wire.
@@ -125,15 +124,15 @@ void CMailslotTransport::Dispatch(MessagePacket packet)
             break;
         const bool incomingInFront = m_targets.incomingActive && m_targets.incomingActive->load();
         if (!incomingInFront)
-            Post(m_targets.trayWnd, new FlashTrayEvent(FlashTrayEvent::FLASH_INCOMING_MESSAGE));
-        Post(m_targets.incomingWnd, new PacketEvent(packet));
+            PostedEventOrder::Post(m_targets.trayWnd, new FlashTrayEvent(FlashTrayEvent::FLASH_INCOMING_MESSAGE));
+        PostedEventOrder::Post(m_targets.incomingWnd, new PacketEvent(packet));
         break;
     }
     case PACKET_PRESENCE:
-        Post(m_targets.mainWnd, new PresenceEvent(packet, false));
+        PostedEventOrder::Post(m_targets.mainWnd, new PresenceEvent(packet, false));
         break;
     case PACKET_CHAT_PRESENCE:
-        Post(m_targets.mainWnd, new PresenceEvent(packet, true));
+        PostedEventOrder::Post(m_targets.mainWnd, new PresenceEvent(packet, true));
         break;
     default:
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/MessagePacket.h"
+#include "net/PostedEventOrder.h"
 #include "platform/BroadcastReceiver.h"
 #include "platform/BroadcastSender.h"
 #include "platform/NamedEndpoint.h"
@@ -13,7 +14,6 @@
 #include <optional>
 
 class AlertSink;
-class QObject;
 
 // Where the transport lives. Tests use port 0 (any free port, heard back on loopback), a
 // name of their own and no interfaces, so that they never reach a real network.
@@ -53,7 +53,8 @@ public:
     bool IsOpen() const;
     void Close();
 
-    void SetTargets(const DispatchTargets& targets) { m_targets = targets; }
+    // GUI thread, before the listener starts.
+    void SetTargets(const DispatchTargets& targets);
 
     // Listener thread: reads what waits (at most a bounded batch, so that a flood cannot hold
     // the listener from its stop signal), drops immediate repeats, dispatches the rest.
@@ -68,6 +69,7 @@ private:
 
     AlertSink& m_alerts;
     DispatchTargets m_targets;
+    PostedEventOrder m_postOrder;
 
     NamedEndpoint m_hConfirmSlot;
     BroadcastReceiver m_hReadSlot;

@@ -33,10 +33,9 @@ public:
     const QList<Key>& Keys() const { return m_keys; }
     bool IsEmpty() const { return m_keys.isEmpty(); }
 
+private:
     static bool IsValidKeyPath(QStringView path);
     static bool IsValidValueName(QStringView name);
-
-private:
     qsizetype IndexOf(QStringView path) const; // -1 when there is no such key
     Key* Find(QStringView path);
     const Key* Find(QStringView path) const;

@@ -79,6 +79,8 @@ bool RegistryStore::SetValue(QStringView keyPath, QStringView name, const Regist
         return false;
     if (!Refresh(&lock))
         return false;
+    if (!m_tempFilesRemoved)
+        RemoveTempFiles();
     RegistryHive changed = m_hive;
     if (!changed.SetValue(keyPath, name, value))
         return false;
@@ -122,6 +124,18 @@ void RegistryStore::SetAside(const QByteArray& damaged)
     const QByteArray fresh = RegistryFile::Format(m_hive);
     if (AtomicFile::Write(m_filePath, fresh))
         m_fileBytes = fresh;
+}
+
+void RegistryStore::RemoveTempFiles()
+{
+    // Writers hold the lock while their temporary file exists, so under it any such file was
+    // left by a writer that was killed.
+    const QFileInfo info(m_filePath);
+    QDir folder = info.absoluteDir();
+    const QString pattern = QStringLiteral(".") + info.fileName() + QStringLiteral(".??????");
+    for (const QString& name : folder.entryList({pattern}, QDir::Files | QDir::Hidden))
+        folder.remove(name);
+    m_tempFilesRemoved = true;
 }
 
 std::optional<QByteArray> RegistryStore::ReadFile() const

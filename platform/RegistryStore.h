@@ -19,8 +19,6 @@ class RegistryStore {
 public:
     explicit RegistryStore(QString filePath);
 
-    const QString& FilePath() const { return m_filePath; }
-
     bool KeyExists(QStringView keyPath);
     std::optional<RegistryValue> Value(QStringView keyPath, QStringView name);
     // Creates missing keys and stores the value. False when the key path cannot be held or
@@ -35,12 +33,15 @@ private:
     // False when the file exists but cannot be read: it must not be written over then.
     bool Refresh(FileLock* held);
     void SetAside(const QByteArray& damaged);
+    // Removes temporary files that writers killed halfway left behind. Needs the file lock.
+    void RemoveTempFiles();
     // Empty for a missing file, nothing for one that cannot be read.
     std::optional<QByteArray> ReadFile() const;
 
     const QString m_filePath;
     std::mutex m_mutex;
     bool m_loaded = false;
+    bool m_tempFilesRemoved = false;
     QByteArray m_fileBytes; // what the file held when it was last read or written
     RegistryHive m_hive;
 };

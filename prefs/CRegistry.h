@@ -37,8 +37,6 @@ public:
     // number is left alone.
     bool ReadNumber(QStringView company, QStringView product, QStringView path, std::int32_t& number);
 
-    const QString& FilePath() const { return m_store.FilePath(); }
-
 private:
     RegistryStore m_store;
 };

@@ -15,7 +15,8 @@ protected:
     Preferences& operator=(const Preferences&) = default;
 
     // Defaults of every record, taken from the palette when the record is built: window
-    // text for text and titles, the window colour for backgrounds.
+    // text for text and titles, the window colour for backgrounds. Records are built on the
+    // GUI thread, which owns the palette.
     static COLORREF DefaultTextColor();
     static COLORREF DefaultBackgroundColor();
     // Height 14, normal weight, upright, face "Arial Cyr".

@@ -15,7 +15,7 @@ packages=(
     # audio tests: a private PulseAudio server with a null sink
     pulseaudio pulseaudio-utils sox
     # multi-host tests
-    iproute2 procps util-linux
+    iproute2 procps util-linux passwd
     # autostart entry validation
     desktop-file-utils
 )

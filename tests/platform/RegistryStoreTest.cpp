@@ -255,4 +255,8 @@ TEST_F(RegistryStoreTest, KillingAWriterNeverLeavesAFileThatCannotBeRead)
         before = Counter(parsed.hive);
     }
     EXPECT_FALSE(QFile::exists(m_path + QStringLiteral(".bad")));
+    // The next writer clears what killed writers left.
+    ASSERT_TRUE(RegistryStore(m_path).SetValue(kBurstKey, u"Counter", RegistryValue::FromDword(0)));
+    EXPECT_EQ(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({QStringLiteral("registry.reg"), QStringLiteral("registry.reg.lock")}));
 }

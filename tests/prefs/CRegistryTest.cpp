@@ -109,9 +109,14 @@ TEST_F(CRegistryTest, OtherTypesAreConvertedOrRefusedByTheirType)
     EXPECT_EQ(text, QStringLiteral("%HOME%\\x"));
     EXPECT_FALSE(m_registry.ReadString(u"Ravelstone", u"Pellwick", u"Typed\\Multi", text));
     EXPECT_EQ(text, QStringLiteral("Can't convert to string"));
+    // Text that fills the buffer without a NUL is read up to the buffer's end, never past it.
+    const QByteArray unterminated = RegistryValue::FromText(QString(256, u'я')).data.chopped(2);
+    ASSERT_TRUE(m_store.SetValue(key, u"Full", RegistryValue{RegistryType::String, unterminated}));
+    EXPECT_TRUE(m_registry.ReadString(u"Ravelstone", u"Pellwick", u"Typed\\Full", text));
+    EXPECT_EQ(text, QString(256, u'я'));
     // Over the buffer the query itself fails and the text stays as it was.
     EXPECT_FALSE(m_registry.ReadString(u"Ravelstone", u"Pellwick", u"Typed\\Big binary", text));
-    EXPECT_EQ(text, QStringLiteral("Can't convert to string"));
+    EXPECT_EQ(text, QString(256, u'я'));
 }
 
 TEST_F(CRegistryTest, ThreadsWritingUnderDifferentCompaniesLoseNoValueAndNeverMixThem)

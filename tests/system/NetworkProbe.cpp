@@ -2,11 +2,11 @@
 // and name, runs the listener, and on stdin's commands sends numbered chat lines. Prints
 // "ready" once open and one line "heard <sender> <text>" per chat line heard; exits at the
 // end of stdin, with 10 when the transport did not open (where the program would end).
-#include "net/AlertSink.h"
 #include "net/CLookupThread.h"
 #include "net/CMailslotTransport.h"
 #include "net/PacketEvent.h"
 #include "platform/OwnUserName.h"
+#include "support/RecordingAlertSink.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -16,11 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-class StderrAlerts : public AlertSink {
-public:
-    void ShowAlert(const QString& text) override { std::fprintf(stderr, "alert: %s\n", text.toUtf8().constData()); }
-};
 
 class ChatPrinter : public QObject {
 public:
@@ -40,7 +35,7 @@ public:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    StderrAlerts alerts;
+    RecordingAlertSink alerts;
     CMailslotTransport transport(alerts);
     if (!transport.IsOpen())
         return 10;

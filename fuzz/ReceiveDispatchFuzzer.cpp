@@ -1,0 +1,74 @@
+// Feeds datagrams through the real receive path: the bytes go out through a socket to the
+// transport's read side, then ReadPending takes them in, repeats are dropped and the rest is
+// routed to stand-in windows, whose events are delivered and checked.
+// Input: a sequence of datagrams, each a 2-byte little-endian length and that many bytes.
+#include "net/CMailslotTransport.h"
+#include "platform/OwnUserName.h"
+#include "support/LoopbackEndpoints.h"
+#include "support/RawDatagram.h"
+#include "support/RecordingAlertSink.h"
+#include "support/RecordingReceiver.h"
+
+#include <QCoreApplication>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+struct Harness {
+    int argc = 1;
+    char name[8] = "fuzzer";
+    char* argv[2] = {name, nullptr};
+    QCoreApplication app {argc, argv};
+    RecordingAlertSink alerts;
+    CMailslotTransport transport {alerts, LoopbackEndpoints()};
+    RecordingReceiver chat, incoming, main, tray;
+    std::atomic<bool> incomingActive {false};
+    RawDatagram raw;
+    OwnUserNameOverride me {QStringLiteral("ivan")};
+
+    Harness() { transport.SetTargets({&chat, &incoming, &main, &tray, &incomingActive}); }
+};
+
+void Check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+void CheckFields(const RecordingReceiver& receiver, QEvent::Type type)
+{
+    for (const auto& event : receiver.Events()) {
+        Check(event.type == type);
+        Check(event.packet.Text().size() <= 260);
+        Check(event.packet.Sender().size() <= 50);
+        Check(event.packet.Recipient().size() <= 50);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static Harness h;
+    Check(h.transport.IsOpen());
+    while (size >= 2) {
+        const std::size_t length = std::min<std::size_t>(data[0] | data[1] << 8, size - 2);
+        h.raw.Send(h.transport.Port(), data + 2, length);
+        data += 2 + length;
+        size -= 2 + length;
+    }
+    h.transport.ReadPending(); // at most a batch; the rest waits for the next input
+    QCoreApplication::sendPostedEvents();
+
+    CheckFields(h.chat, WM_PACKET);
+    CheckFields(h.incoming, WM_PACKET);
+    CheckFields(h.main, WM_PRESENCE);
+    CheckFields(h.tray, WM_FLASH_TRAY);
+    Check(h.tray.Count() == h.incoming.Count()); // the Incoming window is never in front here
+    Check(h.alerts.Texts().isEmpty());
+    for (RecordingReceiver* receiver : {&h.chat, &h.incoming, &h.main, &h.tray})
+        receiver->Clear();
+    return 0;
+}
