@@ -1,6 +1,6 @@
 #include "app/CIconFlashThread.h"
 
-#include <QCoreApplication>
+#include "platform/PostedEventOrder.h"
 
 #include <sys/resource.h>
 
@@ -68,7 +68,7 @@ void CIconFlashThread::Stop()
 
 void CIconFlashThread::Post(int iconId) const
 {
-    QCoreApplication::postEvent(m_pTray, new IconEvent(m_nSerial, iconId, m_strTip));
+    PostedEventOrder::Post(m_pTray, new IconEvent(m_nSerial, iconId, m_strTip));
 }
 
 void CIconFlashThread::Run()

@@ -2,7 +2,7 @@
 
 #include "app/CTrayStandIn.h"
 #include "app/TrayCommands.h"
-#include "net/AlertSink.h"
+#include "platform/AlertSink.h"
 #include "net/FlashTrayEvent.h"
 #include "res/ResourceLoader.h"
 
@@ -45,6 +45,8 @@ CTaskBarIcon::CTaskBarIcon(TrayCommands& commands, AlertSink& alerts, std::chron
         connect(action, &QAction::triggered, this, [this, id] { m_commands.OnTrayCommand(id); });
     }
     connect(&m_trayIcon, &QSystemTrayIcon::activated, this, &CTaskBarIcon::OnActivated);
+    // Flash threads and the listener post to the tray.
+    m_postOrder.Watch(this);
     m_trayHostCheck.setInterval(kTrayHostPoll);
     connect(&m_trayHostCheck, &QTimer::timeout, this, &CTaskBarIcon::FollowTrayHost);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CIconFlashThread.h"
+#include "platform/PostedEventOrder.h"
 
 #include <QIcon>
 #include <QObject>
@@ -71,4 +72,5 @@ private:
     std::unique_ptr<QMenu> m_pMenu;
     std::unique_ptr<CTrayStandIn> m_pStandIn;
     QTimer m_trayHostCheck;
+    PostedEventOrder m_postOrder;
 };

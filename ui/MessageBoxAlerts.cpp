@@ -1,11 +1,35 @@
 #include "ui/MessageBoxAlerts.h"
 
+#include <QEvent>
 #include <QMessageBox>
 #include <QThread>
+
+namespace {
+
+// A request from another thread to show a box.
+class AlertEvent : public QEvent {
+public:
+    static Type EventType()
+    {
+        static const auto type = static_cast<Type>(registerEventType());
+        return type;
+    }
+
+    explicit AlertEvent(const QString& text)
+        : QEvent(EventType())
+        , m_strText(text)
+    {
+    }
+
+    const QString m_strText;
+};
+
+} // namespace
 
 MessageBoxAlerts::MessageBoxAlerts(QObject* parent)
     : QObject(parent)
 {
+    m_postOrder.Watch(this);
 }
 
 MessageBoxAlerts::~MessageBoxAlerts()
@@ -19,7 +43,13 @@ void MessageBoxAlerts::ShowAlert(const QString& text)
     if (QThread::currentThread() == thread())
         Open(text);
     else
-        QMetaObject::invokeMethod(this, [this, text] { Open(text); }, Qt::QueuedConnection);
+        PostedEventOrder::Post(this, new AlertEvent(text));
+}
+
+void MessageBoxAlerts::customEvent(QEvent* event)
+{
+    if (event->type() == AlertEvent::EventType())
+        Open(static_cast<AlertEvent*>(event)->m_strText);
 }
 
 void MessageBoxAlerts::Open(const QString& text)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "net/AlertSink.h"
+#include "platform/AlertSink.h"
+#include "platform/PostedEventOrder.h"
 
 #include <QObject>
 #include <QPointer>
@@ -27,10 +28,14 @@ public:
     // Calls done once no box is open any more (at once when none is).
     void WhenAllClosed(std::function<void()> done);
 
+protected:
+    void customEvent(QEvent* event) override;
+
 private:
     void Open(const QString& text);
     void OnBoxClosed();
 
     std::vector<QPointer<QMessageBox>> m_boxes;
     std::function<void()> m_whenAllClosed;
+    PostedEventOrder m_postOrder;
 };

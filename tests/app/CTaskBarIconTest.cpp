@@ -1,6 +1,6 @@
 #include "app/CTaskBarIcon.h"
 #include "app/TrayCommands.h"
-#include "net/AlertSink.h"
+#include "platform/AlertSink.h"
 #include "net/FlashTrayEvent.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
