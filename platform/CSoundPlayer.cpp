@@ -35,6 +35,8 @@ CSoundPlayer::CSoundPlayer()
     m_thread.setObjectName(QStringLiteral("sound"));
     m_worker->moveToThread(&m_thread);
     m_thread.start();
+    CSoundPlayerWorker* worker = m_worker;
+    QMetaObject::invokeMethod(worker, [worker] { worker->Prepare(); }, Qt::QueuedConnection);
 }
 
 CSoundPlayer::~CSoundPlayer()

@@ -45,6 +45,11 @@ void CSoundPlayerWorker::Release(QAudioSink* sink)
     delete sink;
 }
 
+void CSoundPlayerWorker::Prepare()
+{
+    QMediaDevices::defaultAudioOutput();
+}
+
 void CSoundPlayerWorker::Play(const QByteArray& image)
 {
     Stop();

@@ -11,6 +11,8 @@ class CSoundPlayerWorker : public QObject {
 public:
     ~CSoundPlayerWorker() override;
 
+    // Connects to the sound server ahead of the first sound, so that it starts at once.
+    void Prepare();
     void Play(const QByteArray& wave);
     void Stop();
 
