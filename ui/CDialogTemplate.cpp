@@ -77,7 +77,10 @@ void CDialogTemplate::Build(QWidget* dialog, const DialogTemplate& dialogTemplat
         if (label && control.kind == DialogControl::Static && geometry.height() < 2 * base.height()) {
             // A one-line text is not wrapped: it is widened when the substitute font runs wider.
             label->setWordWrap(false);
+            const QPoint centre = geometry.center();
             geometry.setWidth(std::max(geometry.width(), label->sizeHint().width()));
+            if (control.styles & DialogControl::Centered)
+                geometry.moveCenter(centre);
         }
         widget->setGeometry(geometry);
         if (!(control.styles & DialogControl::TabStop))
