@@ -1,0 +1,49 @@
+#pragma once
+
+#include "prefs/ColorRef.h"
+#include "ui/CListBox.h"
+
+#include <QFont>
+
+#include <optional>
+
+// Conversation lines: every item is a title and a text joined by the first "%". The title is
+// drawn on one line at the item's top-left in its own font and colour; the text follows 10
+// pixels after the title's end, word-wrapped, in its own font and colour, and is cut at the
+// item's edges. Everything is drawn as plain text.
+class CChatListBox : public CListBox {
+    Q_OBJECT
+
+public:
+    explicit CChatListBox(QWidget* parent = nullptr);
+
+    // The list keeps its own copies of the fonts. Nothing is repainted.
+    void SetTitleStyle(COLORREF color, const QFont& font);
+    void SetTextStyle(COLORREF color, const QFont& font);
+    void SetBackgroundColor(COLORREF color);
+    void SetFixedItemHeight(int height);
+
+    COLORREF TitleColor() const { return m_crTitle; }
+    COLORREF TextColor() const { return m_crText; }
+    COLORREF BackgroundColor() const { return m_crBackground; }
+
+    // The colour of the title of a selected item in a focused list.
+    static constexpr COLORREF kSelectedTitle = MakeColorRef(50, 50, 255);
+    // Gap between the end of the title and the text.
+    static constexpr int kTextGap = 10;
+
+    // Splits at the first "%": everything before is the title, everything after the text.
+    static void SplitLine(const QString& line, QString& title, QString& text);
+
+    void DrawItem(const DrawItemStruct& item) override;
+    int MeasureItem(int index) override;
+
+private:
+    COLORREF m_crBackground = 0;
+    int m_nFixedItemHeight = 0;
+    bool m_bFixedHeight = false;
+    std::optional<QFont> m_fontText;
+    std::optional<QFont> m_fontTitle;
+    COLORREF m_crText = 0xFFFFFF;
+    COLORREF m_crTitle = 0xFFFFFF;
+};

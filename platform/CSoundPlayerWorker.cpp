@@ -1,0 +1,109 @@
+#include "platform/CSoundPlayerWorker.h"
+
+#include "platform/WaveImage.h"
+
+#include <QAudioDevice>
+#include <QAudioSink>
+#include <QMediaDevices>
+#include <QTimer>
+
+namespace {
+
+// Silence after the last sample, so that the device has played the whole clip before
+// the sink runs dry and may be closed.
+constexpr int kTailMs = 60;
+// An idle sink is closed after this long, unless a new sound has replaced it.
+constexpr int kIdleCloseMs = 500;
+
+QByteArray Silence(const QAudioFormat& format, int ms)
+{
+    const qint64 bytes = format.bytesForDuration(ms * 1000LL);
+    return QByteArray(bytes, format.sampleFormat() == QAudioFormat::UInt8 ? '\x80' : '\0');
+}
+
+} // namespace
+
+CSoundPlayerWorker::~CSoundPlayerWorker()
+{
+    Stop();
+}
+
+void CSoundPlayerWorker::Post(const QByteArray& wave)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_pending = wave;
+    }
+    // Only a wake-up crosses Qt's event queue; the image itself crosses under the mutex.
+    QMetaObject::invokeMethod(this, "ProcessPending", Qt::QueuedConnection);
+}
+
+void CSoundPlayerWorker::ProcessPending()
+{
+    std::optional<QByteArray> wave;
+    {
+        const std::lock_guard lock(m_mutex);
+        wave.swap(m_pending);
+    }
+    if (!wave)
+        return; // an earlier wake-up already took it
+    if (wave->isEmpty())
+        Stop();
+    else
+        Play(*wave);
+}
+
+void CSoundPlayerWorker::Stop()
+{
+    if (m_sink) {
+        QAudioSink* sink = m_sink;
+        m_sink = nullptr;
+        sink->disconnect(this);
+        sink->stop();
+        delete sink;
+    }
+    m_buffer.close();
+}
+
+void CSoundPlayerWorker::Prepare()
+{
+    QMediaDevices::defaultAudioOutput();
+}
+
+void CSoundPlayerWorker::Play(const QByteArray& image)
+{
+    Stop();
+    const std::optional<WaveImage> wave = WaveImage::Parse(image);
+    if (!wave || wave->FrameCount() == 0)
+        return;
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull())
+        return;
+
+    QAudioFormat format = wave->Format();
+    if (device.isFormatSupported(format)) {
+        m_pcm = wave->samples;
+    } else {
+        format = device.preferredFormat();
+        m_pcm = wave->ConvertTo(format);
+        if (m_pcm.isEmpty())
+            return;
+    }
+    m_pcm += Silence(format, kTailMs);
+
+    m_buffer.setData(m_pcm);
+    m_buffer.open(QIODevice::ReadOnly);
+    m_sink = new QAudioSink(device, format, this);
+    QAudioSink* sink = m_sink;
+    QObject::connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
+        if (state != QAudio::IdleState)
+            return;
+        QTimer::singleShot(kIdleCloseMs, this, [this, sink] {
+            if (m_sink == sink && sink->state() == QAudio::IdleState)
+                Stop();
+        });
+    });
+    m_sink->start(&m_buffer);
+    if (m_sink->error() != QAudio::NoError)
+        Stop();
+}

@@ -1,0 +1,70 @@
+#include "res/ResourceLoader.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <mutex>
+
+static void InitResources()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { Q_INIT_RESOURCE(pellwick); });
+}
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QString BitmapPath(int id)
+{
+    for (const char* suffix : {".png", ".bmp"}) {
+        const QString path = QStringLiteral(":/bitmaps/%1").arg(id) + QLatin1String(suffix);
+        if (QFile::exists(path))
+            return path;
+    }
+    return {};
+}
+
+} // namespace
+
+QIcon LoadIconResource(int id)
+{
+    InitResources();
+    QIcon icon;
+    // Files are named <id>-<size>.png.
+    const QRegularExpression name(QStringLiteral("^%1-\\d+\\.png$").arg(id));
+    QDirIterator it(QStringLiteral(":/icons"));
+    while (it.hasNext()) {
+        it.next();
+        if (name.match(it.fileName()).hasMatch())
+            icon.addFile(it.filePath());
+    }
+    return icon;
+}
+
+QImage LoadBitmapResource(int id)
+{
+    InitResources();
+    const QString path = BitmapPath(id);
+    return path.isEmpty() ? QImage() : QImage(path);
+}
+
+QByteArray LoadBitmapFile(int id)
+{
+    InitResources();
+    const QString path = BitmapPath(id);
+    return path.isEmpty() ? QByteArray() : ReadAll(path);
+}
+
+QByteArray LoadSoundResource(int id)
+{
+    InitResources();
+    return ReadAll(QStringLiteral(":/sounds/%1.wav").arg(id));
+}

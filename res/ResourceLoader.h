@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIcon>
+#include <QImage>
+
+// The program's pictures and sounds by their numbers. A number that is not among the
+// resources gives a null icon, a null image or an empty byte array.
+
+// An icon with every size drawn for it (16 and 32 pixels; more for the application icon 128).
+QIcon LoadIconResource(int id);
+
+// A bitmap: an image strip, a one-bit mask strip, the indicator or the About picture.
+QImage LoadBitmapResource(int id);
+
+// The bytes of a bitmap exactly as stored (a Windows bitmap file for the About picture).
+QByteArray LoadBitmapFile(int id);
+
+// A complete RIFF WAVE image of a sound cue.
+QByteArray LoadSoundResource(int id);

@@ -1,0 +1,178 @@
+#include "online/CUserListBox.h"
+#include "prefs/FontRecord.h"
+#include "res/ResourceLoader.h"
+#include "support/QtPrinters.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The user list in a window, with "All" and one user, and a second focusable widget.
+struct Window {
+    QWidget window;
+    CUserListBox* list;
+    QWidget* other;
+
+    Window()
+    {
+        window.resize(220, 200);
+        list = new CUserListBox(&window);
+        list->setGeometry(0, 0, 200, 150);
+        other = new QWidget(&window);
+        other->setFocusPolicy(Qt::StrongFocus);
+        other->setGeometry(0, 160, 10, 10);
+        list->AddString(QStringLiteral("anna"));
+        list->AddString(QStringLiteral("All"));
+        list->ShowIcons(true);
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    QImage Item(int index)
+    {
+        const QRect rect = list->visualItemRect(list->item(index));
+        return list->viewport()->grab(rect).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+};
+
+int Count(const QImage& image, QColor colour, QRect area = {})
+{
+    const QRect box = area.isNull() ? image.rect() : area.intersected(image.rect());
+    int n = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            n += image.pixel(x, y) == colour.rgb();
+    return n;
+}
+
+// Leftmost and rightmost columns that hold a pixel of the colour.
+std::pair<int, int> Span(const QImage& image, QColor colour)
+{
+    int left = image.width();
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == colour.rgb()) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    return {left, right};
+}
+
+// Whether the icon's opaque pixels are drawn at (0, 3) of the item.
+bool ShowsIcon(const QImage& item, int id)
+{
+    const QImage icon = LoadIconResource(id).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    int opaque = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            if (qAlpha(icon.pixel(x, y)) == 255) {
+                ++opaque;
+                if ((item.pixel(x, y + 3) & 0xFFFFFF) != (icon.pixel(x, y) & 0xFFFFFF))
+                    return false;
+            }
+    return opaque > 50;
+}
+
+} // namespace
+
+TEST(CUserListBoxTest, StartsWithBoldArialCyrOnButtonFace)
+{
+    CUserListBox list;
+    EXPECT_EQ(list.TextColor(), 0u);
+    const FontRecord font = FontRecord::FromQFont(list.TextFont());
+    EXPECT_EQ(font.face, QStringLiteral("Arial Cyr"));
+    EXPECT_EQ(font.weight, 700);
+    EXPECT_EQ(list.BackgroundColor(), ToColorRef(list.palette().color(QPalette::Button)));
+    EXPECT_TRUE(list.IsSorted());
+}
+
+TEST(CUserListBoxTest, BrighteningAddsFortyToEachByteAndWraps)
+{
+    EXPECT_EQ(CUserListBox::Brighten(MakeColorRef(0, 0, 0)), MakeColorRef(40, 40, 40));
+    EXPECT_EQ(CUserListBox::Brighten(MakeColorRef(250, 10, 10)), MakeColorRef(34, 50, 50));
+}
+
+TEST(CUserListBoxTest, ChosenColourAndFontReachTheName)
+{
+    Window w;
+    const QColor red(200, 0, 0);
+    QFont small = FontRecord{.height = -12, .weight = 700, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+    w.list->SetTextAppearance(ToColorRef(red), small);
+    w.list->viewport()->repaint();
+    const auto [left, right] = Span(w.Item(1), red);
+    EXPECT_GE(left, 18);
+    EXPECT_LE(left, 20);
+    const int smallWidth = right - left;
+
+    const QFont large = FontRecord{.height = -24, .weight = 700, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+    w.list->SetTextAppearance(ToColorRef(red), large);
+    w.list->viewport()->repaint();
+    const auto [largeLeft, largeRight] = Span(w.Item(1), red);
+    EXPECT_NEAR(largeRight - largeLeft, QFontMetrics(large).horizontalAdvance(QStringLiteral("anna")), 3);
+    EXPECT_GT(largeRight - largeLeft, smallWidth * 3 / 2);
+    // The item grew with the font, so the name is not cut by the next item.
+    EXPECT_GE(w.list->GetItemHeight(0), 3 + QFontMetrics(large).height());
+}
+
+TEST(CUserListBoxTest, SelectedItemIsBrighterWithItsSelectedIconOnlyWhileFocused)
+{
+    Window w;
+    w.list->SetTextAppearance(0, w.list->TextFont());
+    w.list->SetCurSel(1);
+    w.list->setFocus();
+    w.list->viewport()->repaint();
+    QImage item = w.Item(1);
+    EXPECT_GT(Count(item, QColor(40, 40, 40)), 10);
+    EXPECT_EQ(Count(item, Qt::black), 0);
+    EXPECT_TRUE(ShowsIcon(item, 131));
+
+    w.other->setFocus();
+    w.list->viewport()->repaint();
+    item = w.Item(1);
+    EXPECT_GT(Count(item, Qt::black), 10);
+    EXPECT_EQ(Count(item, QColor(40, 40, 40)), 0);
+    EXPECT_TRUE(ShowsIcon(item, 130));
+    EXPECT_TRUE(ShowsIcon(w.Item(0), 130));
+}
+
+TEST(CUserListBoxTest, UserInTheChatRoomShowsTheSameIconSelectedOrNot)
+{
+    Window w;
+    w.list->SetItemState(1, CUserListBox::ITEM_IN_CHAT);
+    EXPECT_EQ(w.list->GetItemData(1), 2u);
+    EXPECT_TRUE(ShowsIcon(w.Item(1), 167));
+    w.list->SetCurSel(1);
+    w.list->setFocus();
+    w.list->viewport()->repaint();
+    EXPECT_TRUE(ShowsIcon(w.Item(1), 167));
+    w.list->SetItemState(1, CUserListBox::ITEM_ONLINE);
+    EXPECT_EQ(w.list->GetItemData(1), 0u);
+}
+
+TEST(CUserListBoxTest, WithoutIconsTheNameStillStartsAtEighteen)
+{
+    Window w;
+    const QColor blue(0, 0, 200);
+    w.list->ShowIcons(false);
+    w.list->SetTextAppearance(ToColorRef(blue), w.list->TextFont());
+    w.list->viewport()->repaint();
+    const QImage item = w.Item(0);
+    EXPECT_FALSE(ShowsIcon(item, 130));
+    const int left = Span(item, blue).first;
+    EXPECT_GE(left, 18);
+    EXPECT_LE(left, 20);
+}
+
+TEST(CUserListBoxTest, TheListKeepsItsOwnCopyOfTheFont)
+{
+    CUserListBox list;
+    QFont font = FontRecord{.height = -14, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+    list.SetTextAppearance(MakeColorRef(1, 2, 3), font);
+    font.setPixelSize(40);
+    EXPECT_EQ(list.TextFont().pixelSize(), 14);
+    EXPECT_EQ(list.TextColor(), MakeColorRef(1, 2, 3));
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+enum SoundCue {
+    SOUND_MESSAGE = 180,
+    SOUND_KEY = 181,
+    SOUND_CHAT_LINE = 183,
+};
+
+// Starts the sound cue with the given number and returns at once; it stops the cue that is
+// playing. A number without a sound, or a machine without audio output, plays nothing.
+void PlaySoundResource(int id);
