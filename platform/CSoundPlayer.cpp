@@ -34,25 +34,26 @@ CSoundPlayer::CSoundPlayer()
 {
     m_thread.setObjectName(QStringLiteral("sound"));
     m_worker->moveToThread(&m_thread);
+    CSoundPlayerWorker* worker = m_worker;
+    // Both run on the sound thread: the worker is prepared there and ends there.
+    QObject::connect(&m_thread, &QThread::started, worker, [worker] { worker->Prepare(); }, Qt::DirectConnection);
+    QObject::connect(&m_thread, &QThread::finished, worker, [worker] { delete worker; }, Qt::DirectConnection);
     m_thread.start();
 }
 
 CSoundPlayer::~CSoundPlayer()
 {
-    CSoundPlayerWorker* worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker] { delete worker; }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }
 
 void CSoundPlayer::Play(const QByteArray& wave)
 {
-    CSoundPlayerWorker* worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker, wave] { worker->Play(wave); }, Qt::QueuedConnection);
+    if (!wave.isEmpty())
+        m_worker->Post(wave);
 }
 
 void CSoundPlayer::Stop()
 {
-    CSoundPlayerWorker* worker = m_worker;
-    QMetaObject::invokeMethod(worker, [worker] { worker->Stop(); }, Qt::QueuedConnection);
+    m_worker->Post(QByteArray());
 }

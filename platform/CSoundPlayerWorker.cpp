@@ -28,21 +28,46 @@ CSoundPlayerWorker::~CSoundPlayerWorker()
     Stop();
 }
 
+void CSoundPlayerWorker::Post(const QByteArray& wave)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_pending = wave;
+    }
+    // Only a wake-up crosses Qt's event queue; the image itself crosses under the mutex.
+    QMetaObject::invokeMethod(this, "ProcessPending", Qt::QueuedConnection);
+}
+
+void CSoundPlayerWorker::ProcessPending()
+{
+    std::optional<QByteArray> wave;
+    {
+        const std::lock_guard lock(m_mutex);
+        wave.swap(m_pending);
+    }
+    if (!wave)
+        return; // an earlier wake-up already took it
+    if (wave->isEmpty())
+        Stop();
+    else
+        Play(*wave);
+}
+
 void CSoundPlayerWorker::Stop()
 {
     if (m_sink) {
         QAudioSink* sink = m_sink;
         m_sink = nullptr;
-        Release(sink);
+        sink->disconnect(this);
+        sink->stop();
+        delete sink;
     }
     m_buffer.close();
 }
 
-void CSoundPlayerWorker::Release(QAudioSink* sink)
+void CSoundPlayerWorker::Prepare()
 {
-    sink->disconnect(this);
-    sink->stop();
-    delete sink;
+    QMediaDevices::defaultAudioOutput();
 }
 
 void CSoundPlayerWorker::Play(const QByteArray& image)

@@ -4,18 +4,32 @@
 #include <QByteArray>
 #include <QObject>
 
+#include <mutex>
+#include <optional>
+
 class QAudioSink;
 
-// The audio side of CSoundPlayer; lives on the player's thread and is only called there.
+// The audio side of CSoundPlayer; lives on the player's thread. Other threads only Post:
+// the request is handed over under a mutex and the thread is woken to carry it out.
 class CSoundPlayerWorker : public QObject {
+    Q_OBJECT
+
 public:
     ~CSoundPlayerWorker() override;
 
+    // Any thread: play this WAVE image, or stop (an empty image), replacing what was asked before.
+    void Post(const QByteArray& wave);
+    // Connects to the sound server ahead of the first sound, so that it starts at once.
+    void Prepare();
+
+    Q_INVOKABLE void ProcessPending();
+
+private:
     void Play(const QByteArray& wave);
     void Stop();
 
-private:
-    void Release(QAudioSink* sink);
+    std::mutex m_mutex;
+    std::optional<QByteArray> m_pending; // guarded by m_mutex
 
     QAudioSink* m_sink = nullptr;
     QBuffer m_buffer;

@@ -72,7 +72,17 @@ void CDialogTemplate::Build(QWidget* dialog, const DialogTemplate& dialogTemplat
         if (control.id != -1)
             widget->setObjectName(ControlName(control.id));
         widget->setProperty("controlId", control.id);
-        widget->setGeometry(MapDialogRect(QRect(control.x, control.y, control.cx, control.cy), base));
+        QRect geometry = MapDialogRect(QRect(control.x, control.y, control.cx, control.cy), base);
+        auto* label = qobject_cast<QLabel*>(widget);
+        if (label && control.kind == DialogControl::Static && geometry.height() < 2 * base.height()) {
+            // A one-line text is not wrapped: it is widened when the substitute font runs wider.
+            label->setWordWrap(false);
+            const QPoint centre = geometry.center();
+            geometry.setWidth(std::max(geometry.width(), label->sizeHint().width()));
+            if (control.styles & DialogControl::Centered)
+                geometry.moveCenter(centre);
+        }
+        widget->setGeometry(geometry);
         if (!(control.styles & DialogControl::TabStop))
             widget->setFocusPolicy(static_cast<Qt::FocusPolicy>(widget->focusPolicy() & ~Qt::TabFocus));
         if (control.styles & DialogControl::Hidden)

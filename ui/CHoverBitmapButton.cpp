@@ -13,8 +13,7 @@ CHoverBitmapButton::CHoverBitmapButton(int imageId, int maskId, QSize frame, QWi
 {
     setFixedSize(frame);
     setMouseTracking(true);
-    // The parent's background must be painted first: the mask lets it show through.
-    setAttribute(Qt::WA_NoSystemBackground, false);
+    // No background of its own: the mask lets the parent's show through.
     setAutoFillBackground(false);
     LoadFrames();
     raise();

@@ -35,6 +35,15 @@ QByteArray Format(quint16 tag, quint16 channels, quint32 rate, quint16 bits)
     return Le16(tag) + Le16(channels) + Le32(rate) + Le32(rate * align) + Le16(align) + Le16(bits);
 }
 
+QAudioFormat Target(int channels, int rate, QAudioFormat::SampleFormat sampleFormat)
+{
+    QAudioFormat format;
+    format.setChannelCount(channels);
+    format.setSampleRate(rate);
+    format.setSampleFormat(sampleFormat);
+    return format;
+}
+
 QByteArray Riff(const QByteArray& chunks)
 {
     return "RIFF" + Le32(static_cast<quint32>(4 + chunks.size())) + "WAVE" + chunks;
@@ -80,11 +89,7 @@ TEST(WaveImageTest, ACutDataChunkKeepsItsWholeFrames)
 TEST(WaveImageTest, ConvertsUnsignedMonoToSignedStereoAtTwiceTheRate)
 {
     WaveImage wave{.channels = 1, .sampleRate = 11025, .bitsPerSample = 8, .samples = QByteArray("\x80\xC0\x40", 3)};
-    QAudioFormat target;
-    target.setChannelCount(2);
-    target.setSampleRate(22050);
-    target.setSampleFormat(QAudioFormat::Int16);
-    const QByteArray out = wave.ConvertTo(target);
+    const QByteArray out = wave.ConvertTo(Target(2, 22050, QAudioFormat::Int16));
     ASSERT_EQ(out.size(), 6 * 2 * 2);
     auto at = [&](int frame, int channel) { return qFromLittleEndian<qint16>(out.constData() + 4 * frame + 2 * channel); };
     EXPECT_EQ(at(0, 0), 0);
@@ -96,11 +101,7 @@ TEST(WaveImageTest, ConvertsUnsignedMonoToSignedStereoAtTwiceTheRate)
 TEST(WaveImageTest, ConvertsToFloatWithoutChangingTheRate)
 {
     WaveImage wave{.channels = 1, .sampleRate = 11025, .bitsPerSample = 8, .samples = QByteArray("\x00\xFF", 2)};
-    QAudioFormat target;
-    target.setChannelCount(1);
-    target.setSampleRate(11025);
-    target.setSampleFormat(QAudioFormat::Float);
-    const QByteArray out = wave.ConvertTo(target);
+    const QByteArray out = wave.ConvertTo(Target(1, 11025, QAudioFormat::Float));
     ASSERT_EQ(out.size(), 2 * 4);
     const float* values = reinterpret_cast<const float*>(out.constData());
     EXPECT_FLOAT_EQ(values[0], -1.0f);

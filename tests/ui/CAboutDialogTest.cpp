@@ -32,6 +32,12 @@ TEST(CAboutDialogTest, ShowsNameAndVersionAndClosesWithOk)
     }
     EXPECT_TRUE(texts.contains(QStringLiteral("Pellwick application.")));
     EXPECT_TRUE(texts.contains(QStringLiteral("Version 1.12")));
+    // Every text is shown whole, whatever the substitute font's widths.
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (!label->wordWrap()) {
+            EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        }
+    }
 
     auto* ok = CDialogTemplate::Control<QPushButton>(&dialog, 1);
     ASSERT_NE(ok, nullptr);

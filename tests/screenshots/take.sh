@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the kit gallery, shows it under a private Xvfb and saves screenshots in shots/.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+cmake --preset dev >/dev/null
+cmake --build --preset dev --target pellwick_kit_gallery
+mkdir -p shots
+export GALLERY=$PWD/build/dev/tests/screenshots/pellwick_kit_gallery
+tests/support/with-xvfb.sh bash -c '
+    set -eu
+    shoot() {
+        local name=$1
+        shift
+        "$GALLERY" "$@" &
+        local app=$!
+        xdotool search --sync --onlyvisible --pid "$app" >/dev/null
+        sleep 1
+        import -window root "shots/$name.png"
+        kill "$app"
+        wait "$app" 2>/dev/null || true
+    }
+    shoot kit
+    shoot about about
+'
+ls -l shots/kit.png shots/about.png

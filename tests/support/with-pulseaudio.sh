@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs a test against a private PulseAudio server whose one output is a null sink named
+# pellwick_null (record it from pellwick_null.monitor). Exits 77 (skipped) when PulseAudio or
+# its tools are not installed.
+set -u
+for tool in pulseaudio pactl parec; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed" >&2; exit 77; }
+done
+
+dir=$(mktemp -d)
+export HOME="$dir" XDG_CONFIG_HOME="$dir/config" XDG_RUNTIME_DIR="$dir/run"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+export PULSE_SERVER="unix:$dir/native"
+
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --disable-shm=yes \
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$dir/native" \
+    -L "module-null-sink sink_name=pellwick_null" \
+    >"$dir/pulseaudio.log" 2>&1 &
+server=$!
+for _ in $(seq 1 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+if ! pactl info >/dev/null 2>&1; then
+    cat "$dir/pulseaudio.log" >&2
+    kill "$server" 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"
+    echo "PulseAudio did not start" >&2
+    exit 1
+fi
+pactl set-default-sink pellwick_null
+
+"$@"
+rc=$?
+kill "$server" 2>/dev/null
+wait 2>/dev/null
+rm -rf "$dir"
+exit $rc
