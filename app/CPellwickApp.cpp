@@ -3,6 +3,7 @@
 #include "app/CTaskBarIcon.h"
 #include "net/CLookupThread.h"
 #include "online/COnlineDialog.h"
+#include "platform/CSoundPlayer.h"
 #include "prefs/Autostart.h"
 #include "prefs/CRegistry.h"
 #include "ui/CAboutDialog.h"
@@ -39,6 +40,8 @@ int CPellwickApp::StartUp()
 {
     m_registry = std::make_unique<CRegistry>();
     m_alerts = std::make_unique<MessageBoxAlerts>();
+    // Connects to the sound server now, so that the first cue is not late.
+    CSoundPlayer::Instance();
     RegisterAutostart(*m_registry, QCoreApplication::applicationFilePath());
 
     m_pTrayIcon = std::make_unique<CTaskBarIcon>(*this, *m_alerts);
