@@ -1,9 +1,9 @@
 #include "net/CMailslotTransport.h"
 
-#include "net/AlertSink.h"
+#include "platform/AlertSink.h"
 #include "net/FlashTrayEvent.h"
 #include "net/PacketEvent.h"
-#include "net/PostedEventOrder.h"
+#include "platform/PostedEventOrder.h"
 #include "net/PresenceEvent.h"
 #include "platform/OwnUserName.h"
 #include "platform/Windows1251.h"

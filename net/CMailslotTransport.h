@@ -1,7 +1,7 @@
 #pragma once
 
 #include "net/MessagePacket.h"
-#include "net/PostedEventOrder.h"
+#include "platform/PostedEventOrder.h"
 #include "platform/BroadcastReceiver.h"
 #include "platform/BroadcastSender.h"
 #include "platform/NamedEndpoint.h"

@@ -144,12 +144,14 @@ void SavePreferences(CRegistry& registry, const Preferences& record)
 
 bool LoadOnlinePlacement(CRegistry& registry, OnlinePlacement& placement)
 {
-    if (!registry.KeyExists(kCompany, kProduct, kOnlineSection))
-        return false;
+    // Before the window was ever closed there is nothing to restore: the four numbers are
+    // used only when every one of them was read.
+    OnlinePlacement read;
     for (const auto& [name, field] : kPlacementValues) {
-        placement.*field = 0;
-        registry.ReadNumber(kCompany, kProduct, ValuePath(kOnlineSection, name), placement.*field);
+        if (!registry.ReadNumber(kCompany, kProduct, ValuePath(kOnlineSection, name), read.*field))
+            return false;
     }
+    placement = read;
     return true;
 }
 

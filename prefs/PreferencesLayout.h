@@ -29,7 +29,6 @@ void LoadPreferences(CRegistry& registry, Preferences& record);
 // Writes every stored value of the record's section in the section's order.
 void SavePreferences(CRegistry& registry, const Preferences& record);
 
-// False, and the placement untouched, while the "Preferences" key does not exist. Otherwise
-// the stored numbers, a number that cannot be read as 0.
+// The stored placement; false, and the placement untouched, unless all four numbers were read.
 bool LoadOnlinePlacement(CRegistry& registry, OnlinePlacement& placement);
 void SaveOnlinePlacement(CRegistry& registry, const OnlinePlacement& placement);

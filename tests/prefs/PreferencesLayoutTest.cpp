@@ -164,17 +164,18 @@ TEST_F(PreferencesLayoutTest, OnlyHeightAndFaceOfAPickedFontSurviveASaveAndALoad
     EXPECT_FALSE(font.bold() || font.italic() || font.underline() || font.strikeOut());
 }
 
-TEST_F(PreferencesLayoutTest, OnlinePlacementIsReadOnlyOnceThePreferencesKeyExists)
+TEST_F(PreferencesLayoutTest, OnlinePlacementIsReadOnlyWhenAllFourNumbersAreThere)
 {
     OnlinePlacement placement{1, 2, 3, 4};
     EXPECT_FALSE(LoadOnlinePlacement(m_registry, placement));
-    EXPECT_EQ(placement.width, 4);
 
-    // Once any window stored its section, numbers never written read as 0.
+    // Another window's section makes the "Preferences" key exist; that alone is no placement.
     PreferencesChat chat;
     LoadPreferences(m_registry, chat);
-    EXPECT_TRUE(LoadOnlinePlacement(m_registry, placement));
-    EXPECT_EQ(placement.top + placement.left + placement.height + placement.width, 0);
+    EXPECT_FALSE(LoadOnlinePlacement(m_registry, placement));
+    m_registry.WriteNumber(u"Ravelstone", u"Pellwick", u"Preferences\\Online Dialog\\Top", 5);
+    EXPECT_FALSE(LoadOnlinePlacement(m_registry, placement));
+    EXPECT_EQ(placement.width, 4);
 
     SaveOnlinePlacement(m_registry, OnlinePlacement{.top = 700, .left = -8, .height = 300, .width = 200});
     EXPECT_EQ(Section(u"Preferences\\Online Dialog"),

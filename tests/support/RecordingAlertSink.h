@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/AlertSink.h"
+#include "platform/AlertSink.h"
 
 #include <QStringList>
 

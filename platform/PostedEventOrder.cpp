@@ -1,4 +1,4 @@
-#include "net/PostedEventOrder.h"
+#include "platform/PostedEventOrder.h"
 
 #include <QCoreApplication>
 

@@ -1,0 +1,129 @@
+#include "app/CPellwickApp.h"
+
+#include "app/CTaskBarIcon.h"
+#include "net/CLookupThread.h"
+#include "online/COnlineDialog.h"
+#include "platform/CSoundPlayer.h"
+#include "prefs/Autostart.h"
+#include "prefs/CRegistry.h"
+#include "ui/CAboutDialog.h"
+#include "ui/MessageBoxAlerts.h"
+
+#include <QApplication>
+
+CPellwickApp::CPellwickApp() = default;
+
+CPellwickApp::~CPellwickApp()
+{
+    // The listener reads the windows' addresses: it goes before any of them.
+    StopListener();
+    m_pTrayIcon.reset();
+    m_pMainWnd.reset();
+}
+
+int CPellwickApp::Run()
+{
+    const int startUp = StartUp();
+    if (startUp != EXIT_OK)
+        return startUp;
+
+    QApplication::setQuitOnLastWindowClosed(false);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &CPellwickApp::StopListener);
+    const int exitCode = QApplication::exec();
+    StopListener();
+    m_pTrayIcon.reset();
+    m_pMainWnd.reset();
+    return exitCode;
+}
+
+int CPellwickApp::StartUp()
+{
+    m_registry = std::make_unique<CRegistry>();
+    m_alerts = std::make_unique<MessageBoxAlerts>();
+    // Connects to the sound server now, so that the first cue is not late.
+    CSoundPlayer::Instance();
+    RegisterAutostart(*m_registry, QCoreApplication::applicationFilePath());
+
+    m_pTrayIcon = std::make_unique<CTaskBarIcon>(*this, *m_alerts);
+    if (!m_pTrayIcon->ShowNormalIcon())
+        return EXIT_NO_TRAY_ICON;
+
+    m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts, m_pTrayIcon.get());
+    if (!m_pMainWnd->IsTransportOpen())
+        return EndAfterAlerts(EXIT_ALREADY_RUNNING);
+
+    m_pMainWnd->Transport().SetTargets({
+        .chatWnd = nullptr,
+        .incomingWnd = nullptr,
+        .mainWnd = m_pMainWnd.get(),
+        .trayWnd = m_pTrayIcon.get(),
+        .incomingActive = &m_bIncomingActive,
+    });
+    m_pLookupThread = std::make_unique<CLookupThread>(m_pMainWnd->Transport());
+    if (!m_pLookupThread->Start()) {
+        m_pLookupThread.reset();
+        m_alerts->ShowAlert(QStringLiteral("Невозможно создать поток."));
+        return EndAfterAlerts(EXIT_OK);
+    }
+
+    m_pTermination = std::make_unique<TerminationSignals>();
+    connect(m_pTermination.get(), &TerminationSignals::TerminationRequested, this, &CPellwickApp::OnShutdown);
+    return EXIT_OK;
+}
+
+int CPellwickApp::EndAfterAlerts(int exitCode)
+{
+    if (!m_alerts->OpenBoxes().empty()) {
+        m_alerts->WhenAllClosed([] { QCoreApplication::quit(); });
+        QApplication::exec();
+    }
+    return exitCode;
+}
+
+void CPellwickApp::OnTrayCommand(int commandId)
+{
+    switch (commandId) {
+    case ID_SHOW_ONLINE:
+        OnShowOnline();
+        break;
+    case ID_ABOUT:
+        OnAbout();
+        break;
+    case ID_SHUTDOWN:
+        OnShutdown();
+        break;
+    default:
+        break; // "Preferences..." has no action: each window has its own.
+    }
+}
+
+bool CPellwickApp::HasIncomingMessages() const
+{
+    return false;
+}
+
+void CPellwickApp::OnShowOnline()
+{
+    m_pMainWnd->ShowPlaced();
+}
+
+void CPellwickApp::OnAbout()
+{
+    auto* about = new CAboutDialog();
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
+}
+
+void CPellwickApp::OnShutdown()
+{
+    StopListener();
+    QCoreApplication::exit(EXIT_OK);
+}
+
+void CPellwickApp::StopListener()
+{
+    if (m_pLookupThread) {
+        m_pLookupThread->Stop();
+        m_pLookupThread.reset();
+    }
+}

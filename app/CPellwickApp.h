@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/TrayCommands.h"
+#include "platform/TerminationSignals.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+
+class CLookupThread;
+class COnlineDialog;
+class CRegistry;
+class CTaskBarIcon;
+class MessageBoxAlerts;
+
+// The application: starts every part in order, carries out the tray menu's commands and
+// takes everything down again in order. Every way of ending the program (the tray's
+// "Shutdown", SIGTERM or SIGINT, the end of the session) stops the listener first.
+class CPellwickApp : public QObject, public TrayCommands {
+    Q_OBJECT
+
+public:
+    enum ExitCode { EXIT_OK = 0, EXIT_NO_TRAY_ICON = 2, EXIT_ALREADY_RUNNING = 10 };
+
+    CPellwickApp();
+    ~CPellwickApp() override;
+
+    // The whole run: start-up, the event loop, shutdown. Returns the process's exit code.
+    // The caller holds the one-copy-per-machine lock already.
+    int Run();
+
+    void OnTrayCommand(int commandId) override;
+    bool HasIncomingMessages() const override;
+
+private:
+    int StartUp();
+    // Shows what went wrong, waits until the user has read it, then gives the exit code.
+    int EndAfterAlerts(int exitCode);
+    void OnShowOnline();
+    void OnAbout();
+    void OnShutdown();
+    void StopListener();
+
+    std::unique_ptr<CRegistry> m_registry;
+    std::unique_ptr<MessageBoxAlerts> m_alerts;
+    std::unique_ptr<CTaskBarIcon> m_pTrayIcon;
+    std::unique_ptr<COnlineDialog> m_pMainWnd;
+    std::unique_ptr<CLookupThread> m_pLookupThread;
+    std::unique_ptr<TerminationSignals> m_pTermination;
+    std::atomic<bool> m_bIncomingActive{false};
+};

@@ -1,0 +1,193 @@
+#include "app/CTaskBarIcon.h"
+
+#include "app/CTrayStandIn.h"
+#include "app/TrayCommands.h"
+#include "platform/AlertSink.h"
+#include "net/FlashTrayEvent.h"
+#include "res/ResourceLoader.h"
+
+#include <QMenu>
+
+namespace {
+
+enum IconId { ICON_NORMAL = 128, ICON_MESSAGE = 161, ICON_MESSAGE_ALT = 162, ICON_NEW_USER = 165 };
+
+constexpr int kSeparator = 0;
+constexpr struct {
+    int id;
+    const char* text;
+} kMenu[] = {
+    {ID_SHOW_ONLINE, "Online..."}, {ID_SHOW_CHAT, "Chat..."}, {ID_SHOW_HISTORY, "History..."},
+    {kSeparator, nullptr},         {ID_ABOUT, "About..."},    {ID_PREFERENCES, "Preferences..."},
+    {kSeparator, nullptr},         {ID_SHUTDOWN, "Shutdown"},
+};
+
+// How often to look for a notification area while the stand-in window is up.
+constexpr std::chrono::seconds kTrayHostPoll{2};
+
+} // namespace
+
+CTaskBarIcon::CTaskBarIcon(TrayCommands& commands, AlertSink& alerts, std::chrono::milliseconds flashStep)
+    : m_commands(commands)
+    , m_alerts(alerts)
+    , m_flashStep(flashStep)
+    , m_pMenu(std::make_unique<QMenu>())
+    , m_pStandIn(std::make_unique<CTrayStandIn>(*this))
+{
+    for (const auto& entry : kMenu) {
+        if (entry.id == kSeparator) {
+            m_pMenu->addSeparator();
+            continue;
+        }
+        QAction* action = m_pMenu->addAction(QString::fromLatin1(entry.text));
+        action->setData(entry.id);
+        const int id = entry.id;
+        connect(action, &QAction::triggered, this, [this, id] { m_commands.OnTrayCommand(id); });
+    }
+    connect(&m_trayIcon, &QSystemTrayIcon::activated, this, &CTaskBarIcon::OnActivated);
+    // Flash threads and the listener post to the tray.
+    m_postOrder.Watch(this);
+    m_trayHostCheck.setInterval(kTrayHostPoll);
+    connect(&m_trayHostCheck, &QTimer::timeout, this, &CTaskBarIcon::FollowTrayHost);
+}
+
+CTaskBarIcon::~CTaskBarIcon()
+{
+    StopFlash();
+    m_trayIcon.hide();
+}
+
+QWidget* CTaskBarIcon::StandIn() const
+{
+    return m_pStandIn.get();
+}
+
+bool CTaskBarIcon::ShowNormalIcon()
+{
+    if (LoadIconResource(ICON_NORMAL).isNull())
+        return false;
+    return SetIcon(ICON_NORMAL, QStringLiteral("Pellwick"));
+}
+
+bool CTaskBarIcon::SetIcon(int iconId, const QString& tip)
+{
+    const QIcon icon = LoadIconResource(iconId);
+    if (!icon.isNull()) {
+        m_nIconId = iconId;
+        m_trayIcon.setIcon(icon);
+        m_pStandIn->SetIcon(icon);
+    }
+    if (!tip.isEmpty()) {
+        m_strTip = tip.left(kMaxTipLength);
+        m_trayIcon.setToolTip(m_strTip);
+        m_pStandIn->setToolTip(m_strTip);
+    }
+    FollowTrayHost();
+    return true;
+}
+
+// Shows the icon in the notification area when there is one, else the stand-in window, and
+// keeps looking for a notification area while there is none (it may start after us at logon).
+void CTaskBarIcon::FollowTrayHost()
+{
+    if (m_nIconId == 0)
+        return;
+    const bool hasTray = QSystemTrayIcon::isSystemTrayAvailable();
+    m_trayIcon.setVisible(hasTray);
+    m_pStandIn->setVisible(!hasTray);
+    if (hasTray)
+        m_trayHostCheck.stop();
+    else if (!m_trayHostCheck.isActive())
+        m_trayHostCheck.start();
+}
+
+void CTaskBarIcon::Flash(int kind)
+{
+    if (m_bFlashing || m_pFlashThread) {
+        // A private message always replaces a new-user flash; anything else waits its turn.
+        if (!(m_nFlashKind == FLASH_NEW_USER && kind == FLASH_INCOMING_MESSAGE))
+            return;
+        StopFlash();
+        ResetFlash();
+    }
+    m_nFlashKind = kind;
+    if (kind == FLASH_INCOMING_MESSAGE) {
+        m_pFlashThread = std::make_unique<CIconFlashThread>(this, ICON_MESSAGE, ICON_MESSAGE_ALT, -1,
+                                                            QStringLiteral("Incoming Message"), m_flashStep);
+    } else if (kind == FLASH_NEW_USER) {
+        m_pFlashThread = std::make_unique<CIconFlashThread>(this, ICON_NEW_USER, ICON_NORMAL, 6,
+                                                            QStringLiteral("New User"), m_flashStep);
+    } else {
+        return;
+    }
+    if (!m_pFlashThread->Start()) {
+        m_pFlashThread.reset();
+        m_alerts.ShowAlert(QStringLiteral("Невозможно создать поток."));
+        return;
+    }
+    m_bFlashing = true;
+}
+
+void CTaskBarIcon::StopFlash()
+{
+    if (auto thread = std::move(m_pFlashThread))
+        thread->Stop();
+}
+
+void CTaskBarIcon::ResetFlash()
+{
+    m_pFlashThread.reset();
+    ShowNormalIcon();
+    m_bFlashing = false;
+}
+
+void CTaskBarIcon::customEvent(QEvent* event)
+{
+    if (event->type() == WM_FLASH_TRAY) {
+        Flash(static_cast<FlashTrayEvent*>(event)->FlashKind());
+        return;
+    }
+    if (event->type() != CIconFlashThread::IconEvent::EventType())
+        return;
+    const auto* request = static_cast<CIconFlashThread::IconEvent*>(event);
+    // Requests of a flash that was stopped or replaced meanwhile are stale.
+    if (!m_pFlashThread || request->m_nSerial != m_pFlashThread->Serial())
+        return;
+    if (request->m_nIconId == 0) {
+        StopFlash(); // it has run out: joining it is immediate
+        ResetFlash();
+        return;
+    }
+    SetIcon(request->m_nIconId, request->m_strTip);
+}
+
+void CTaskBarIcon::OnActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::Trigger)
+        OnLButtonDown();
+    else if (reason == QSystemTrayIcon::Context)
+        OnRButtonDown(QCursor::pos());
+}
+
+void CTaskBarIcon::OnLButtonDown()
+{
+    if (!m_bFlashing) {
+        m_commands.OnTrayCommand(ID_SHOW_ONLINE);
+        return;
+    }
+    const int kind = m_nFlashKind;
+    StopFlash();
+    ResetFlash();
+    m_commands.OnTrayCommand(kind == FLASH_INCOMING_MESSAGE ? ID_SHOW_HISTORY : ID_SHOW_ONLINE);
+}
+
+void CTaskBarIcon::OnRButtonDown(const QPoint& globalPos)
+{
+    if (m_bFlashing)
+        return;
+    for (QAction* action : m_pMenu->actions()) {
+        if (action->data().toInt() == ID_SHOW_HISTORY)
+            action->setEnabled(m_commands.HasIncomingMessages());
+    }
+    m_pMenu->popup(globalPos);
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/CIconFlashThread.h"
+#include "platform/PostedEventOrder.h"
+
+#include <QIcon>
+#include <QObject>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+
+class AlertSink;
+class CTrayStandIn;
+class QMenu;
+class TrayCommands;
+
+// The program's icon in the notification area, its menu, and the flashing of the icon.
+// Where the desktop has no notification area (or it is not up yet at logon), a small
+// stand-in window carries the same icon, tool tip, clicks and menu until a tray appears.
+class CTaskBarIcon : public QObject {
+    Q_OBJECT
+
+public:
+    enum FlashKind { FLASH_INCOMING_MESSAGE = 1, FLASH_NEW_USER = 2 };
+    static constexpr int kMaxTipLength = 63;
+
+    CTaskBarIcon(TrayCommands& commands, AlertSink& alerts,
+                 std::chrono::milliseconds flashStep = CIconFlashThread::kStep);
+    ~CTaskBarIcon() override;
+
+    // False, changing nothing, when the normal icon is missing from the resources.
+    bool ShowNormalIcon();
+    // A missing icon changes only the tool tip.
+    bool SetIcon(int iconId, const QString& tip);
+
+    void Flash(int kind);
+    void ResetFlash();
+    bool IsFlashing() const { return m_bFlashing; }
+
+    void OnLButtonDown();
+    void OnRButtonDown(const QPoint& globalPos);
+
+    // What the icon shows now, for the program's own checks.
+    int CurrentIconId() const { return m_nIconId; }
+    QString ToolTip() const { return m_strTip; }
+    QMenu* Menu() const { return m_pMenu.get(); }
+    bool IsInTray() const { return m_trayIcon.isVisible(); }
+    QWidget* StandIn() const;
+
+protected:
+    void customEvent(QEvent* event) override;
+
+private:
+    void StopFlash();
+    void FollowTrayHost();
+    void OnActivated(QSystemTrayIcon::ActivationReason reason);
+
+    TrayCommands& m_commands;
+    AlertSink& m_alerts;
+    const std::chrono::milliseconds m_flashStep;
+
+    bool m_bFlashing = false;
+    std::unique_ptr<CIconFlashThread> m_pFlashThread;
+    int m_nFlashKind = 0;
+
+    int m_nIconId = 0;
+    QString m_strTip;
+    QSystemTrayIcon m_trayIcon;
+    std::unique_ptr<QMenu> m_pMenu;
+    std::unique_ptr<CTrayStandIn> m_pStandIn;
+    QTimer m_trayHostCheck;
+    PostedEventOrder m_postOrder;
+};

@@ -1,0 +1,309 @@
+#include "online/COnlineDialog.h"
+
+#include "net/FlashTrayEvent.h"
+#include "net/PresenceEvent.h"
+#include "net/ReplyToEvent.h"
+#include "online/CUserListBox.h"
+#include "online/PlaceOnlineWindow.h"
+#include "platform/OwnUserName.h"
+#include "prefs/PreferencesLayout.h"
+#include "res/ResourceLoader.h"
+#include "ui/CDialogTemplate.h"
+#include "ui/CHoverBitmapButton.h"
+
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QSaveFile>
+#include <QScreen>
+#include <QTimerEvent>
+
+namespace {
+
+enum ControlId { IDC_USER_LIST = 1000, IDC_COLOR = 1010, IDC_FONT = 1011, IDC_PIN = 1012 };
+enum BitmapId {
+    IDB_FONT = 186, IDB_FONT_MASK = 187, IDB_COLOR = 188, IDB_COLOR_MASK = 189,
+    IDB_PIN_OFF = 191, IDB_PIN_OFF_MASK = 192, IDB_PIN_ON_MASK = 193, IDB_PIN_ON = 195,
+};
+constexpr int IDI_PELLWICK = 128;
+constexpr QSize kButtonFrame(15, 15);
+
+const QString kAllUsers = QStringLiteral("All");
+
+DialogTemplate OnlineTemplate()
+{
+    using C = DialogControl;
+    return DialogTemplate{
+        .id = COnlineDialog::IDD,
+        .caption = QStringLiteral("Online"),
+        .fontFace = QStringLiteral("MS Sans Serif"),
+        .pointSize = 8,
+        .cx = 82,
+        .cy = 110,
+        .controls = {
+            {IDC_USER_LIST, C::ListBox, {}, 6, 5, 71, 89, C::Sort | C::VScroll | C::TabStop},
+            {IDC_PIN, C::PushButton, QStringLiteral(" "), 5, 98, 11, 10, C::OwnerDraw},
+            {IDC_COLOR, C::PushButton, QStringLiteral(" "), 54, 98, 11, 10, C::OwnerDraw},
+            {IDC_FONT, C::PushButton, QStringLiteral(" "), 66, 98, 11, 10, C::OwnerDraw},
+        },
+    };
+}
+
+} // namespace
+
+COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, QObject* trayWnd, TransportEndpoints endpoints)
+    : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    , m_registry(registry)
+    , m_pTrayWnd(trayWnd)
+    , m_strListLog(qEnvironmentVariable("PELLWICK_LIST_LOG"))
+    , m_transport(alerts, std::move(endpoints))
+    , m_roster(*this, [this] {
+        if (m_pTrayWnd)
+            QCoreApplication::postEvent(m_pTrayWnd, new FlashTrayEvent(FlashTrayEvent::FLASH_NEW_USER));
+    })
+{
+    if (!m_transport.IsOpen())
+        return;
+
+    CDialogTemplate::Build(this, OnlineTemplate(), [this](const DialogControl& control, QWidget* parent) -> QWidget* {
+        switch (control.id) {
+        case IDC_USER_LIST:
+            return m_pUserList = new CUserListBox(parent);
+        case IDC_PIN:
+            return m_pPinButton = new CHoverBitmapButton(IDB_PIN_OFF, IDB_PIN_OFF_MASK, kButtonFrame, parent);
+        case IDC_COLOR:
+            return m_pColorButton = new CHoverBitmapButton(IDB_COLOR, IDB_COLOR_MASK, kButtonFrame, parent);
+        case IDC_FONT:
+            return m_pFontButton = new CHoverBitmapButton(IDB_FONT, IDB_FONT_MASK, kButtonFrame, parent);
+        default:
+            return nullptr;
+        }
+    });
+    m_pPinButton->setAccessibleName(QStringLiteral("Stay on top"));
+    m_pColorButton->setAccessibleName(QStringLiteral("Text colour"));
+    m_pFontButton->setAccessibleName(QStringLiteral("Text font"));
+    for (CHoverBitmapButton* button : {m_pPinButton, m_pColorButton, m_pFontButton})
+        button->resize(kButtonFrame);
+
+    const QRect list = m_pUserList->geometry();
+    m_listMargins = QMargins(list.left(), list.top(), width() - list.right() - 1, height() - list.bottom() - 1);
+    m_nButtonBottom = height() - m_pPinButton->y();
+    m_nColorFromRight = width() - m_pColorButton->x();
+    m_nFontFromRight = width() - m_pFontButton->x();
+    setMinimumSize(kMinimumSize);
+
+    connect(m_pUserList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        Q_EMIT SendToUserRequested(item->text());
+    });
+    connect(m_pPinButton, &QPushButton::clicked, this, &COnlineDialog::OnPinClicked);
+    connect(m_pColorButton, &QPushButton::clicked, this, &COnlineDialog::OnColorClicked);
+    connect(m_pFontButton, &QPushButton::clicked, this, &COnlineDialog::OnFontClicked);
+
+    // "All" addresses every user; it belongs to no user and is never removed or marked.
+    m_pUserList->AddString(kAllUsers);
+    m_pUserList->ShowIcons(true);
+    LoadPreferences(m_registry, m_preferences);
+    m_pUserList->SetTextAppearance(m_preferences.m_crText, m_preferences.m_fontText.ToQFont());
+    m_presenceTimer.start(kPresenceTimerMs, this);
+    setWindowIcon(LoadIconResource(IDI_PELLWICK));
+}
+
+COnlineDialog::~COnlineDialog() = default;
+
+void COnlineDialog::SendPacket(const MessagePacket& packet)
+{
+    m_transport.Send(packet);
+}
+
+void COnlineDialog::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() == m_presenceTimer.timerId())
+        OnTimer();
+    else
+        QDialog::timerEvent(event);
+}
+
+void COnlineDialog::OnTimer()
+{
+    SendPacket(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", GetOwnUserName()));
+    m_roster.Tick();
+    if (!m_strListLog.isEmpty())
+        WriteListLog();
+}
+
+// The system tests watch running copies from outside through this file: one line per list
+// item, its text and its state. Nothing in the program reads it.
+void COnlineDialog::WriteListLog() const
+{
+    QByteArray lines;
+    for (int i = 0; i < m_pUserList->GetCount(); ++i)
+        lines += m_pUserList->GetText(i).toUtf8() + '\t' + QByteArray::number(m_pUserList->GetItemData(i)) + '\n';
+    QSaveFile file(m_strListLog);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(lines);
+        file.commit();
+    }
+}
+
+void COnlineDialog::customEvent(QEvent* event)
+{
+    if (event->type() == WM_PRESENCE) {
+        const auto* presence = static_cast<PresenceEvent*>(event);
+        const QString sender = presence->Packet().Sender();
+        if (presence->IsChatPresence())
+            m_roster.OnChatPresence(sender);
+        else
+            m_roster.OnPresence(sender);
+    } else if (event->type() == WM_REPLY_TO) {
+        Q_EMIT SendToUserRequested(static_cast<ReplyToEvent*>(event)->UserName());
+    }
+}
+
+QListWidgetItem* COnlineDialog::AddUserItem(const QString& name)
+{
+    return m_pUserList->item(m_pUserList->AddString(name));
+}
+
+void COnlineDialog::RemoveUserItem(QListWidgetItem* item)
+{
+    delete item;
+}
+
+void COnlineDialog::SetUserItemInChat(QListWidgetItem* item, bool inChat)
+{
+    m_pUserList->SetItemState(m_pUserList->row(item), inChat ? CUserListBox::ITEM_IN_CHAT : CUserListBox::ITEM_ONLINE);
+}
+
+void COnlineDialog::OnPinClicked()
+{
+    m_bPinned = !m_bPinned;
+    setWindowFlag(Qt::WindowStaysOnTopHint, m_bPinned);
+    if (m_bPinned) {
+        m_pPinButton->SetBitmaps(IDB_PIN_ON, IDB_PIN_ON_MASK);
+        show();
+    } else {
+        m_pPinButton->SetBitmaps(IDB_PIN_OFF, IDB_PIN_OFF_MASK);
+        show();
+        lower();
+    }
+}
+
+void COnlineDialog::OnColorClicked()
+{
+    auto* dialog = new QColorDialog(ToQColor(m_preferences.m_crText), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QColorDialog::colorSelected, this, [this](const QColor& color) {
+        m_preferences.m_crText = ToColorRef(color);
+        ApplyAppearance();
+    });
+    connect(dialog, &QDialog::finished, this, [this] { m_pColorButton->ResetHover(); });
+    dialog->open();
+}
+
+void COnlineDialog::OnFontClicked()
+{
+    auto* dialog = new QFontDialog(m_preferences.m_fontText.ToQFont(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QFontDialog::fontSelected, this, [this](const QFont& font) {
+        m_preferences.m_fontText = FontRecord::FromQFont(font);
+        ApplyAppearance();
+    });
+    connect(dialog, &QDialog::finished, this, [this] { m_pFontButton->ResetHover(); });
+    dialog->open();
+}
+
+void COnlineDialog::ApplyAppearance()
+{
+    m_pUserList->SetTextAppearance(m_preferences.m_crText, m_preferences.m_fontText.ToQFont());
+    SavePreferences(m_registry, m_preferences);
+    m_pUserList->viewport()->update();
+}
+
+void COnlineDialog::ShowPlaced()
+{
+    // The frame around the window is known only once it is shown.
+    showNormal();
+
+    OnlinePlacement stored;
+    std::optional<QRect> storedRect;
+    if (LoadOnlinePlacement(m_registry, stored))
+        storedRect = QRect(stored.left, stored.top, stored.width, stored.height);
+    QList<QRect> workAreas;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        workAreas << primary->availableGeometry();
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen != QGuiApplication::primaryScreen())
+            workAreas << screen->availableGeometry();
+
+    const QRect frame = PlaceOnlineWindow(storedRect, frameGeometry().size(), workAreas);
+    const QSize frameExtra = frameGeometry().size() - size();
+    resize((frame.size() - frameExtra).expandedTo(kMinimumSize));
+    move(frame.topLeft());
+    raise();
+    activateWindow();
+}
+
+void COnlineDialog::SavePlacementAndHide()
+{
+    const QRect frame = frameGeometry();
+    SaveOnlinePlacement(m_registry, {.top = frame.top(), .left = frame.left(), .height = frame.height(), .width = frame.width()});
+    hide();
+}
+
+void COnlineDialog::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    SavePlacementAndHide();
+}
+
+void COnlineDialog::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        SavePlacementAndHide();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter writes to the selected user; it never ends the program.
+        if (QListWidgetItem* item = m_pUserList->currentItem(); item && item->isSelected())
+            Q_EMIT SendToUserRequested(item->text());
+        break;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void COnlineDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    if (!m_pUserList)
+        return;
+    const int buttonY = height() - m_nButtonBottom;
+    m_pPinButton->move(m_pPinButton->x(), buttonY);
+    m_pColorButton->move(width() - m_nColorFromRight, buttonY);
+    m_pFontButton->move(width() - m_nFontFromRight, buttonY);
+    m_pUserList->setGeometry(rect().marginsRemoved(m_listMargins));
+}
+
+void COnlineDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    ResetButtons();
+}
+
+void COnlineDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && m_pUserList)
+        ResetButtons();
+}
+
+void COnlineDialog::ResetButtons()
+{
+    for (CHoverBitmapButton* button : {m_pFontButton, m_pColorButton, m_pPinButton})
+        if (button)
+            button->ResetHover();
+}

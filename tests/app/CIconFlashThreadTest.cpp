@@ -1,0 +1,64 @@
+#include "app/CIconFlashThread.h"
+#include "support/WaitFor.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+class IconRecorder : public QObject {
+public:
+    std::vector<int> icons;
+    quint64 serial = 0;
+
+protected:
+    void customEvent(QEvent* event) override
+    {
+        if (event->type() != CIconFlashThread::IconEvent::EventType())
+            return;
+        const auto* request = static_cast<CIconFlashThread::IconEvent*>(event);
+        EXPECT_EQ(request->m_strTip, QStringLiteral("New User"));
+        serial = request->m_nSerial;
+        icons.push_back(request->m_nIconId);
+    }
+};
+
+} // namespace
+
+TEST(CIconFlashThreadTest, LimitedFlashMakesSevenChangesThenAsksForTheNormalIcon)
+{
+    IconRecorder tray;
+    CIconFlashThread flash(&tray, 165, 128, 6, QStringLiteral("New User"), std::chrono::milliseconds(2));
+    flash.Start();
+    ASSERT_TRUE(WaitFor([&] { return flash.IsDone(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tray.icons, (std::vector<int>{165, 128, 165, 128, 165, 128, 165, 128, 0}));
+    EXPECT_EQ(tray.serial, flash.Serial());
+}
+
+TEST(CIconFlashThreadTest, EndlessFlashStopsAtOnceInTheMiddleOfAStep)
+{
+    IconRecorder tray;
+    CIconFlashThread flash(&tray, 165, 128, -1, QStringLiteral("New User"), std::chrono::seconds(30));
+    flash.Start();
+    ASSERT_TRUE(WaitFor([&] { return !tray.icons.empty(); }));
+    QElapsedTimer timer;
+    timer.start();
+    flash.Stop();
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_TRUE(flash.IsDone());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tray.icons, std::vector<int>{165});
+}
+
+TEST(CIconFlashThreadTest, EveryFlashHasItsOwnSerial)
+{
+    IconRecorder tray;
+    CIconFlashThread first(&tray, 165, 128, 6, QString());
+    CIconFlashThread second(&tray, 165, 128, 6, QString());
+    EXPECT_NE(first.Serial(), second.Serial());
+}

@@ -1,0 +1,135 @@
+#include "online/COnlineDialog.h"
+#include "net/CLookupThread.h"
+#include "net/PresenceEvent.h"
+#include "online/CUserListBox.h"
+#include "platform/OwnUserName.h"
+#include "prefs/CRegistry.h"
+#include "prefs/PreferencesLayout.h"
+#include "support/LoopbackEndpoints.h"
+#include "support/QtPrinters.h"
+#include "support/RecordingAlertSink.h"
+#include "support/WaitFor.h"
+#include "ui/CHoverBitmapButton.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class COnlineDialogTest : public ::testing::Test {
+protected:
+    QStringList ListedNames() const
+    {
+        QStringList names;
+        for (int i = 0; i < window.UserList()->GetCount(); ++i)
+            names << window.UserList()->GetText(i);
+        return names;
+    }
+
+    void Presence(const QString& sender, bool chat = false)
+    {
+        QCoreApplication::postEvent(&window, new PresenceEvent(MessagePacket::Make(chat ? PACKET_CHAT_PRESENCE : PACKET_PRESENCE, u"x", sender), chat));
+        QCoreApplication::processEvents();
+    }
+
+    QTemporaryDir dir;
+    CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
+    RecordingAlertSink alerts;
+    QObject tray;
+    COnlineDialog window{registry, alerts, &tray, LoopbackEndpoints()};
+};
+
+} // namespace
+
+TEST_F(COnlineDialogTest, OwnPresenceComesBackAndListsTheOwnUser)
+{
+    OwnUserNameOverride user(QStringLiteral("Маша"));
+    std::atomic<bool> incomingActive{false};
+    window.Transport().SetTargets({.mainWnd = &window, .trayWnd = &tray, .incomingActive = &incomingActive});
+    CLookupThread listener(window.Transport());
+    ASSERT_TRUE(listener.Start());
+    EXPECT_TRUE(WaitFor([&] { return ListedNames().contains(QStringLiteral("Маша")); }, std::chrono::seconds(3)));
+    listener.Stop();
+    EXPECT_EQ(ListedNames().first(), QStringLiteral("All"));
+    EXPECT_TRUE(alerts.Texts().isEmpty());
+}
+
+TEST_F(COnlineDialogTest, ListIsSortedWithoutRegardToCaseAndMarksFollowTheRoster)
+{
+    Presence(QStringLiteral("bob"));
+    Presence(QStringLiteral("aaron"));
+    Presence(QStringLiteral("Zed"));
+    EXPECT_EQ(ListedNames(), (QStringList{QStringLiteral("aaron"), QStringLiteral("All"), QStringLiteral("bob"), QStringLiteral("Zed")}));
+
+    Presence(QStringLiteral("bob"), true);
+    CUserListBox* list = window.UserList();
+    EXPECT_EQ(list->GetItemData(2), 2u); // in chat
+    EXPECT_EQ(list->GetItemData(0), 0u);
+    EXPECT_EQ(list->GetItemData(1), 0u); // "All" is never marked
+}
+
+TEST_F(COnlineDialogTest, FirstShowIsAtTheLowerRightAndACloseIsRememberedAndRestored)
+{
+    window.ShowPlaced();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect first = window.frameGeometry();
+    EXPECT_EQ(first.right(), area.right() - 4);
+    EXPECT_EQ(first.bottom(), area.bottom());
+
+    window.setGeometry(100, 120, 200, 300);
+    const QRect closedAt = window.frameGeometry();
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    OnlinePlacement stored;
+    ASSERT_TRUE(LoadOnlinePlacement(registry, stored));
+    EXPECT_EQ(QRect(stored.left, stored.top, stored.width, stored.height), closedAt);
+
+    window.setGeometry(0, 0, 90, 160);
+    window.ShowPlaced();
+    EXPECT_EQ(window.frameGeometry(), closedAt);
+}
+
+TEST_F(COnlineDialogTest, EnterWritesToTheSelectedUserAndEscapeHides)
+{
+    QSignalSpy sendTo(&window, &COnlineDialog::SendToUserRequested);
+    window.ShowPlaced();
+    QTest::keyClick(window.UserList(), Qt::Key_Return);
+    EXPECT_EQ(sendTo.count(), 0);
+    EXPECT_TRUE(window.isVisible());
+
+    window.UserList()->SetCurSel(0);
+    QTest::keyClick(window.UserList(), Qt::Key_Return);
+    ASSERT_EQ(sendTo.count(), 1);
+    EXPECT_EQ(sendTo.first().first().toString(), QStringLiteral("All"));
+    EXPECT_TRUE(window.isVisible());
+
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(COnlineDialogTest, ResizingKeepsTheButtonsAtTheLowerCornersAndTheListFillsTheRest)
+{
+    auto* font = window.findChild<CHoverBitmapButton*>(QStringLiteral("1011"));
+    auto* pin = window.findChild<CHoverBitmapButton*>(QStringLiteral("1012"));
+    ASSERT_TRUE(font && pin);
+    window.show();
+    EXPECT_EQ(font->size(), QSize(15, 15));
+    const int fromRight = window.width() - font->x();
+    const int fromBottom = window.height() - font->y();
+    const int listBelow = window.height() - window.UserList()->geometry().bottom();
+
+    window.resize(300, 500);
+    EXPECT_EQ(window.width() - font->x(), fromRight);
+    EXPECT_EQ(window.height() - font->y(), fromBottom);
+    EXPECT_EQ(window.height() - pin->y(), fromBottom);
+    EXPECT_EQ(window.height() - window.UserList()->geometry().bottom(), listBelow);
+
+    window.resize(10, 10);
+    EXPECT_GE(window.width(), 80);
+    EXPECT_GE(window.height(), 150);
+}

@@ -1,0 +1,136 @@
+#include "support/NetnsLab.h"
+#include "support/QtPrinters.h"
+#include "support/WaitFor.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kHosts = 3;
+
+// Three hosts, each running the real program as its own user with its own configuration
+// folder. The copies are watched from outside through the list log that each one writes
+// once a second (PELLWICK_LIST_LOG).
+class PresenceSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const QString why = NetnsLab::Unavailable(); !why.isEmpty())
+            GTEST_SKIP() << why.toStdString();
+        ASSERT_TRUE(QFileInfo(Program()).isExecutable()) << "PELLWICK_PROGRAM must name the built program";
+        ASSERT_TRUE(m_dir.isValid());
+        m_lab = std::make_unique<NetnsLab>(kHosts);
+        ASSERT_TRUE(m_lab->Error().isEmpty()) << m_lab->Error().toStdString();
+        chmod(m_dir.path().toLocal8Bit().constData(), 0755);
+        for (int i = 0; i < kHosts; ++i) {
+            m_users.append(m_lab->AddUser());
+            ASSERT_FALSE(m_users.back().isEmpty()) << m_lab->Error().toStdString();
+            const QString home = HostDir(i);
+            ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/config")));
+            const passwd* account = getpwnam(m_users.back().toLocal8Bit().constData());
+            ASSERT_NE(account, nullptr);
+            for (const QString& path : {home, home + QStringLiteral("/config")})
+                ASSERT_EQ(chown(path.toLocal8Bit().constData(), account->pw_uid, account->pw_gid), 0);
+        }
+    }
+
+    static QString Program() { return qEnvironmentVariable("PELLWICK_PROGRAM"); }
+    QString HostDir(int host) const { return m_dir.filePath(QStringLiteral("host%1").arg(host)); }
+
+    QStringList Arguments(int host) const
+    {
+        return {QStringLiteral("XDG_CONFIG_HOME=") + HostDir(host) + QStringLiteral("/config"),
+                QStringLiteral("PELLWICK_LIST_LOG=") + HostDir(host) + QStringLiteral("/list"),
+                QStringLiteral("QT_QPA_PLATFORM=offscreen"), Program()};
+    }
+
+    QProcess* StartCopy(int host) { return m_lab->Start(host, m_users[host], QStringLiteral("/usr/bin/env"), Arguments(host)); }
+
+    // The names in a copy's Online list, "All" included.
+    QStringList Listed(int host) const
+    {
+        QFile file(HostDir(host) + QStringLiteral("/list"));
+        QStringList names;
+        if (file.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : file.readAll().split('\n'))
+                if (!line.isEmpty())
+                    names << QString::fromUtf8(line.left(line.indexOf('\t')));
+        names.sort();
+        return names;
+    }
+
+    QStringList Expected(std::initializer_list<int> hosts) const
+    {
+        QStringList names{QStringLiteral("All")};
+        for (int host : hosts)
+            names << m_users[host];
+        names.sort();
+        return names;
+    }
+
+    // Every file in a host's configuration folder with a digest of its content.
+    QMap<QString, QByteArray> ConfigFiles(int host) const
+    {
+        QMap<QString, QByteArray> files;
+        QDirIterator it(HostDir(host) + QStringLiteral("/config"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (file.open(QIODevice::ReadOnly))
+                files.insert(file.fileName(), QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
+        }
+        return files;
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<NetnsLab> m_lab;
+    QStringList m_users;
+};
+
+} // namespace
+
+TEST_F(PresenceSystemTest, CopiesSeeEachOtherAndSeeLeaversGo)
+{
+    std::vector<QProcess*> copies;
+    for (int i = 0; i < kHosts; ++i)
+        copies.push_back(StartCopy(i));
+
+    // The list is logged once a second, so a list made within 2 s shows within 3 s.
+    const QStringList everybody = Expected({0, 1, 2});
+    ASSERT_TRUE(WaitFor([&] { return Listed(0) == everybody && Listed(1) == everybody && Listed(2) == everybody; },
+                        std::chrono::seconds(3)))
+        << Listed(0).join(QLatin1Char(',')).toStdString() << " | " << Listed(1).join(QLatin1Char(',')).toStdString()
+        << " | " << Listed(2).join(QLatin1Char(',')).toStdString();
+
+    // A second start on a host ends at once with 10 and changes no file, whoever starts it.
+    const QMap<QString, QByteArray> before = ConfigFiles(0);
+    EXPECT_EQ(m_lab->Run(0, m_users[0], QStringLiteral("/usr/bin/env"), Arguments(0)), 10);
+    EXPECT_EQ(m_lab->Run(0, m_users[1], QStringLiteral("/usr/bin/env"), Arguments(0)), 10);
+    EXPECT_EQ(ConfigFiles(0), before);
+    // Without the lock, the read side itself cannot be opened twice.
+    EXPECT_EQ(m_lab->Run(0, m_users[1], qEnvironmentVariable("PELLWICK_PROBE"), {}), 10);
+
+    // A copy killed outright is dropped by the others within 8 s.
+    copies[2]->kill();
+    EXPECT_TRUE(WaitFor([&] { return Listed(0) == Expected({0, 1}) && Listed(1) == Expected({0, 1}); },
+                        std::chrono::seconds(8)));
+
+    // A copy that shuts down cleanly ends with 0 and is dropped likewise.
+    copies[1]->terminate();
+    EXPECT_TRUE(copies[1]->waitForFinished(5000));
+    EXPECT_EQ(copies[1]->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(copies[1]->exitCode(), 0);
+    EXPECT_TRUE(WaitFor([&] { return Listed(0) == Expected({0}); }, std::chrono::seconds(8)));
+
+    copies[0]->terminate();
+    EXPECT_TRUE(copies[0]->waitForFinished(5000));
+    EXPECT_EQ(copies[0]->exitCode(), 0);
+}
