@@ -11,7 +11,8 @@
 // Conversation lines: every item is a title and a text joined by the first "%". The title is
 // drawn on one line at the item's top-left in its own font and colour; the text follows 10
 // pixels after the title's end, word-wrapped, in its own font and colour, and is cut at the
-// item's edges. Everything is drawn as plain text.
+// item's edges. An item is measured as it is drawn, so its lines always fit. Everything is
+// drawn as plain text.
 class CChatListBox : public CListBox {
     Q_OBJECT
 
@@ -42,6 +43,11 @@ public:
     int MeasureItem(int index) override;
 
 private:
+    QFont TitleFont() const;
+    QFont TextFont() const;
+    // Where the text column begins in an item of the width: 10 pixels after the title.
+    int TextColumnLeft(const QString& title, int width) const;
+
     COLORREF m_crBackground = 0;
     int m_nFixedItemHeight = 0;
     bool m_bFixedHeight = false;
