@@ -159,6 +159,7 @@ void CChatDialog::OnPreferences()
     connect(dialog, &QDialog::accepted, this, [this] {
         // Shows what the store keeps, which may be less than the dialog showed.
         LoadAppearance();
+        m_pChatList->RemeasureItems();
         m_pChatList->viewport()->update();
     });
     connect(dialog, &QDialog::finished, this, [this] { m_pPrefsButton->ResetHover(); });

@@ -70,6 +70,18 @@ void CChatListBox::ApplyPreferences(const PreferencesMessageList& record)
     SetBackgroundColor(record.m_crBackground);
 }
 
+void CChatListBox::RemeasureItems()
+{
+    QStringList lines;
+    for (int i = 0; i < GetCount(); ++i)
+        lines << GetText(i);
+    const int top = GetTopIndex();
+    ResetContent();
+    for (const QString& line : std::as_const(lines))
+        AddString(line);
+    SetTopIndex(top);
+}
+
 void CChatListBox::SetFixedItemHeight(int height)
 {
     m_bFixedHeight = true;

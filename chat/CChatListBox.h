@@ -26,6 +26,8 @@ public:
     void SetFixedItemHeight(int height);
     // All three styles from a stored scheme.
     void ApplyPreferences(const PreferencesMessageList& record);
+    // Measures every item again, after a change of fonts, so that none is cut.
+    void RemeasureItems();
 
     COLORREF TitleColor() const { return m_crTitle; }
     COLORREF TextColor() const { return m_crText; }

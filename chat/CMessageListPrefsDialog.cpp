@@ -95,7 +95,7 @@ CMessageListPrefsDialog::CMessageListPrefsDialog(CRegistry& registry, std::uniqu
     m_pItems->SetCurSel(PART_TEXT);
 
     LoadPreferences(m_registry, *m_pRecord);
-    m_pPrototype->ApplyPreferences(*m_pRecord);
+    ShowScheme();
 
     connect(CDialogTemplate::Control<QPushButton>(this, 1), &QPushButton::clicked, this, &QDialog::accept);
     connect(CDialogTemplate::Control<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
@@ -165,6 +165,7 @@ void CMessageListPrefsDialog::OnFont()
 void CMessageListPrefsDialog::ShowScheme()
 {
     m_pPrototype->ApplyPreferences(*m_pRecord);
+    m_pPrototype->RemeasureItems();
     m_pPrototype->viewport()->update();
 }
 

@@ -186,6 +186,22 @@ TEST(CChatListBoxTest, MeasuredItemsHoldEveryLineOfTheirTextAsDrawn)
     EXPECT_LE(text.bottom(), item.bottom() - 4);
 }
 
+TEST(CChatListBoxTest, LinesMeasuredAgainAfterAFontChangeAreNotCut)
+{
+    Window w(200, 400);
+    w.list->AddString(QString::fromUtf8("Маша%") + QString::fromUtf8("слово ").repeated(10));
+    w.list->AddString(QStringLiteral("x%y"));
+    w.list->SetTextStyle(ToColorRef(kText), Font(24));
+    w.list->RemeasureItems();
+    ASSERT_EQ(w.list->GetCount(), 2);
+    EXPECT_EQ(w.list->GetText(1), QStringLiteral("x%y"));
+    w.list->viewport()->repaint();
+    const QRect item = w.ItemRect(0);
+    const QRect text = Box(w.Shown(), kText, item);
+    ASSERT_FALSE(text.isNull());
+    EXPECT_LE(text.bottom(), item.bottom() - 4);
+}
+
 TEST(CChatListBoxTest, LongCyrillicLineWrapsAndStaysInsideItsItem)
 {
     Window w(180, 300);
