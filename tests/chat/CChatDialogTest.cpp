@@ -250,7 +250,9 @@ TEST_F(CChatDialogTest, PreferencesOkShowsWhatTheStoreKeepsAtOnceAndAfterARestar
     QTest::mouseClick(CDialogTemplate::Control<QPushButton>(prefs, 1), Qt::LeftButton);
     EXPECT_EQ(window.ChatList()->BackgroundColor(), MakeColorRef(0, 0, 90));
 
-    CChatDialog restarted(registry, [](int) {});
+    // A new start reads the file afresh.
+    CRegistry reread(dir.filePath(QStringLiteral("registry.reg")));
+    CChatDialog restarted(reread, [](int) {});
     EXPECT_EQ(restarted.ChatList()->BackgroundColor(), MakeColorRef(0, 0, 90));
 }
 
