@@ -198,7 +198,7 @@ void CChatDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // A restore from the task bar is a show as well; the announcements keep their beat.
     if (!m_chatPresenceTimer.isActive())
-        m_chatPresenceTimer.start(kChatPresenceMs, this);
+        m_chatPresenceTimer.start(kChatPresenceMs, Qt::PreciseTimer, this);
     // Lines that came while the window was hidden were laid out for a list not on screen.
     if (m_pChatList->GetCount() > 0)
         m_pChatList->SetTopIndex(m_pChatList->GetCount() - 1);
