@@ -22,7 +22,7 @@ class CPellwickApp : public QObject, public TrayCommands {
     Q_OBJECT
 
 public:
-    enum ExitCode { EXIT_OK = 0, EXIT_NO_TRAY_WINDOW = 1, EXIT_NO_TRAY_ICON = 2, EXIT_ALREADY_RUNNING = 10 };
+    enum ExitCode { EXIT_OK = 0, EXIT_NO_TRAY_ICON = 2, EXIT_ALREADY_RUNNING = 10 };
 
     CPellwickApp();
     ~CPellwickApp() override;
