@@ -1,6 +1,7 @@
 #include "app/CPellwickApp.h"
 
 #include "app/CTaskBarIcon.h"
+#include "chat/CChatDialog.h"
 #include "net/CLookupThread.h"
 #include "online/COnlineDialog.h"
 #include "platform/CSoundPlayer.h"
@@ -48,17 +49,20 @@ int CPellwickApp::StartUp()
     if (!m_pTrayIcon->ShowNormalIcon())
         return EXIT_NO_TRAY_ICON;
 
+    m_pChatWnd = std::make_unique<CChatDialog>(*m_registry);
+
     m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts, m_pTrayIcon.get());
     if (!m_pMainWnd->IsTransportOpen())
         return EndAfterAlerts(EXIT_ALREADY_RUNNING);
 
     m_pMainWnd->Transport().SetTargets({
-        .chatWnd = nullptr,
+        .chatWnd = m_pChatWnd.get(),
         .incomingWnd = nullptr,
         .mainWnd = m_pMainWnd.get(),
         .trayWnd = m_pTrayIcon.get(),
         .incomingActive = &m_bIncomingActive,
     });
+    m_pChatWnd->SetPacketSender(m_pMainWnd.get());
     m_pLookupThread = std::make_unique<CLookupThread>(m_pMainWnd->Transport());
     if (!m_pLookupThread->Start()) {
         m_pLookupThread.reset();
@@ -85,6 +89,9 @@ void CPellwickApp::OnTrayCommand(int commandId)
     switch (commandId) {
     case ID_SHOW_ONLINE:
         OnShowOnline();
+        break;
+    case ID_SHOW_CHAT:
+        m_pChatWnd->ShowInFront();
         break;
     case ID_ABOUT:
         OnAbout();

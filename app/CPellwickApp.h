@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 
+class CChatDialog;
 class CLookupThread;
 class COnlineDialog;
 class CRegistry;
@@ -45,6 +46,8 @@ private:
     std::unique_ptr<CRegistry> m_registry;
     std::unique_ptr<MessageBoxAlerts> m_alerts;
     std::unique_ptr<CTaskBarIcon> m_pTrayIcon;
+    // Made before the Online window and gone after it: it then sends nothing.
+    std::unique_ptr<CChatDialog> m_pChatWnd;
     std::unique_ptr<COnlineDialog> m_pMainWnd;
     std::unique_ptr<CLookupThread> m_pLookupThread;
     std::unique_ptr<TerminationSignals> m_pTermination;

@@ -1,6 +1,8 @@
 #include "chat/CChatListBox.h"
 
 #include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTextLayout>
 
 #include <cmath>
@@ -61,6 +63,25 @@ void CChatListBox::SetBackgroundColor(COLORREF color)
     setPalette(colours);
 }
 
+void CChatListBox::ApplyPreferences(const PreferencesMessageList& record)
+{
+    SetTitleStyle(record.m_crTitle, record.m_fontTitle.ToQFont());
+    SetTextStyle(record.m_crText, record.m_fontText.ToQFont());
+    SetBackgroundColor(record.m_crBackground);
+}
+
+void CChatListBox::RemeasureItems()
+{
+    QStringList lines;
+    for (int i = 0; i < GetCount(); ++i)
+        lines << GetText(i);
+    const int top = GetTopIndex();
+    ResetContent();
+    for (const QString& line : std::as_const(lines))
+        AddString(line);
+    SetTopIndex(top);
+}
+
 void CChatListBox::SetFixedItemHeight(int height)
 {
     m_bFixedHeight = true;
@@ -80,9 +101,45 @@ int CChatListBox::MeasureItem(int index)
         return GetItemHeight(index);
     if (m_bFixedHeight)
         return m_nFixedItemHeight;
-    // The whole string as stored, in the list's own (dialog) font, not the line fonts.
-    QTextLayout layout(WithLineBreaks(GetText(index)), font());
-    return static_cast<int>(std::ceil(LayOut(layout, ClientWidth()))) + 5;
+    // Measured as drawn, in the line fonts and the text column, so that no line is cut. A
+    // scroll bar that may still come is counted already: then the column only gets wider.
+    int width = ClientWidth();
+    if (verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded && !verticalScrollBar()->isVisible())
+        width = std::max(0, width - style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this));
+    QString title;
+    QString text;
+    SplitLine(GetText(index), title, text);
+    const int titleHeight = title.isEmpty() ? 0 : static_cast<int>(std::ceil(QFontMetricsF(TitleFont()).height()));
+    const int columnWidth = width - TextColumnLeft(title, width);
+    int textHeight = 0;
+    if (columnWidth > 0) {
+        QTextLayout layout(WithLineBreaks(text), TextFont());
+        textHeight = 1 + static_cast<int>(std::ceil(LayOut(layout, columnWidth)));
+    }
+    return std::max(titleHeight, textHeight) + 5;
+}
+
+QFont CChatListBox::TitleFont() const
+{
+    return m_fontTitle.value_or(font());
+}
+
+QFont CChatListBox::TextFont() const
+{
+    return m_fontText.value_or(font());
+}
+
+int CChatListBox::TextColumnLeft(const QString& title, int width) const
+{
+    // The title's width when wrapped in the item.
+    qreal titleWidth = 0;
+    if (!title.isEmpty()) {
+        QTextLayout measure(title, TitleFont());
+        LayOut(measure, width);
+        for (int i = 0; i < measure.lineCount(); ++i)
+            titleWidth = std::max(titleWidth, measure.lineAt(i).naturalTextWidth());
+    }
+    return static_cast<int>(std::ceil(titleWidth)) + kTextGap;
 }
 
 void CChatListBox::DrawItem(const DrawItemStruct& item)
@@ -97,7 +154,7 @@ void CChatListBox::DrawItem(const DrawItemStruct& item)
     SplitLine(GetText(item.itemId), title, text);
 
     // The title: one line at the top-left corner, its character cells filled.
-    const QFont titleFont = m_fontTitle.value_or(font());
+    const QFont titleFont = TitleFont();
     painter.setFont(titleFont);
     painter.setPen(ToQColor(item.selected && item.focus ? kSelectedTitle : m_crTitle));
     painter.setBackgroundMode(Qt::OpaqueMode);
@@ -105,20 +162,10 @@ void CChatListBox::DrawItem(const DrawItemStruct& item)
     title.replace(QLatin1Char('\n'), QLatin1Char(' '));
     painter.drawText(QPoint(rect.left(), rect.top() + QFontMetrics(titleFont).ascent()), title);
 
-    // The title's width when wrapped in the item: where the text column begins.
-    qreal titleWidth = 0;
-    if (!title.isEmpty()) {
-        QTextLayout measure(title, titleFont);
-        LayOut(measure, rect.width());
-        for (int i = 0; i < measure.lineCount(); ++i)
-            titleWidth = std::max(titleWidth, measure.lineAt(i).naturalTextWidth());
-    }
-
-    const QRect column(QPoint(rect.left() + static_cast<int>(std::ceil(titleWidth)) + kTextGap, rect.top() + 1),
-                       rect.bottomRight());
+    const QRect column(QPoint(rect.left() + TextColumnLeft(title, rect.width()), rect.top() + 1), rect.bottomRight());
     if (column.width() <= 0 || column.height() <= 0)
         return;
-    QTextLayout layout(WithLineBreaks(text), m_fontText.value_or(font()));
+    QTextLayout layout(WithLineBreaks(text), TextFont());
     LayOut(layout, column.width());
     painter.setClipRect(column, Qt::IntersectClip);
     painter.setPen(ToQColor(m_crText));

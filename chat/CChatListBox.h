@@ -1,6 +1,7 @@
 #pragma once
 
 #include "prefs/ColorRef.h"
+#include "prefs/PreferencesMessageList.h"
 #include "ui/CListBox.h"
 
 #include <QFont>
@@ -10,7 +11,8 @@
 // Conversation lines: every item is a title and a text joined by the first "%". The title is
 // drawn on one line at the item's top-left in its own font and colour; the text follows 10
 // pixels after the title's end, word-wrapped, in its own font and colour, and is cut at the
-// item's edges. Everything is drawn as plain text.
+// item's edges. An item is measured as it is drawn, so its lines always fit. Everything is
+// drawn as plain text.
 class CChatListBox : public CListBox {
     Q_OBJECT
 
@@ -22,6 +24,10 @@ public:
     void SetTextStyle(COLORREF color, const QFont& font);
     void SetBackgroundColor(COLORREF color);
     void SetFixedItemHeight(int height);
+    // All three styles from a stored scheme.
+    void ApplyPreferences(const PreferencesMessageList& record);
+    // Measures every item again, after a change of fonts, so that none is cut.
+    void RemeasureItems();
 
     COLORREF TitleColor() const { return m_crTitle; }
     COLORREF TextColor() const { return m_crText; }
@@ -39,6 +45,11 @@ public:
     int MeasureItem(int index) override;
 
 private:
+    QFont TitleFont() const;
+    QFont TextFont() const;
+    // Where the text column begins in an item of the width: 10 pixels after the title.
+    int TextColumnLeft(const QString& title, int width) const;
+
     COLORREF m_crBackground = 0;
     int m_nFixedItemHeight = 0;
     bool m_bFixedHeight = false;

@@ -164,14 +164,42 @@ TEST(CChatListBoxTest, FixedHeightAppliesToEveryItem)
     EXPECT_EQ(w.ItemRect(1).height(), 40);
 }
 
-TEST(CChatListBoxTest, MeasuredHeightIsTheWrappedStringInTheListFontPlusFive)
+TEST(CChatListBoxTest, MeasuredItemsHoldEveryLineOfTheirTextAsDrawn)
 {
-    Window w(160);
+    Window w(160, 400);
     w.list->AddString(QStringLiteral("a%b"));
     const int oneLine = w.ItemRect(0).height();
-    EXPECT_EQ(oneLine, static_cast<int>(std::ceil(QFontMetricsF(w.list->font()).height())) + 5);
-    w.list->AddString(QStringLiteral("sender%") + QString::fromUtf8("слово ").repeated(20));
-    EXPECT_GT(w.ItemRect(1).height(), 3 * (oneLine - 5));
+    EXPECT_NEAR(oneLine, std::max(QFontMetricsF(Font(14, 700)).height(), QFontMetricsF(Font(13)).height() + 1) + 5, 1);
+
+    // A long title narrows the text column: the text wraps into more lines than the whole
+    // string would in the list's width, and still none of them is cut.
+    w.list->SetTextStyle(ToColorRef(kText), Font(20));
+    w.list->AddString(QString::fromUtf8("Пётр Иванович%") + QString::fromUtf8("слово ").repeated(12));
+    w.list->AddString(QStringLiteral("x%y"));
+    w.list->viewport()->repaint();
+    const QImage shown = w.Shown();
+    const QRect item = w.ItemRect(1);
+    const QRect text = Box(shown, kText, item);
+    ASSERT_FALSE(text.isNull());
+    EXPECT_GT(text.height(), 3 * QFontMetrics(Font(20)).height());
+    // Room to spare below the last line: it was not cut at the item's edge.
+    EXPECT_LE(text.bottom(), item.bottom() - 4);
+}
+
+TEST(CChatListBoxTest, LinesMeasuredAgainAfterAFontChangeAreNotCut)
+{
+    Window w(200, 400);
+    w.list->AddString(QString::fromUtf8("Маша%") + QString::fromUtf8("слово ").repeated(10));
+    w.list->AddString(QStringLiteral("x%y"));
+    w.list->SetTextStyle(ToColorRef(kText), Font(24));
+    w.list->RemeasureItems();
+    ASSERT_EQ(w.list->GetCount(), 2);
+    EXPECT_EQ(w.list->GetText(1), QStringLiteral("x%y"));
+    w.list->viewport()->repaint();
+    const QRect item = w.ItemRect(0);
+    const QRect text = Box(w.Shown(), kText, item);
+    ASSERT_FALSE(text.isNull());
+    EXPECT_LE(text.bottom(), item.bottom() - 4);
 }
 
 TEST(CChatListBoxTest, LongCyrillicLineWrapsAndStaysInsideItsItem)

@@ -3,15 +3,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake --preset dev >/dev/null
-cmake --build --preset dev --target pellwick_kit_gallery
+cmake --build --preset dev --target pellwick_kit_gallery pellwick_chat_shot
 mkdir -p shots
 export GALLERY=$PWD/build/dev/tests/screenshots/pellwick_kit_gallery
+export CHAT=$PWD/build/dev/tests/screenshots/pellwick_chat_shot
 tests/support/with-xvfb.sh bash -c '
     set -eu
     shoot() {
-        local name=$1
-        shift
-        "$GALLERY" "$@" &
+        local name=$1 program=$2
+        shift 2
+        "$program" "$@" &
         local app=$!
         xdotool search --sync --onlyvisible --pid "$app" >/dev/null
         sleep 1
@@ -19,7 +20,9 @@ tests/support/with-xvfb.sh bash -c '
         kill "$app"
         wait "$app" 2>/dev/null || true
     }
-    shoot kit
-    shoot about about
+    shoot kit "$GALLERY"
+    shoot about "$GALLERY" about
+    shoot chat "$CHAT"
+    shoot chat-prefs "$CHAT" prefs
 '
-ls -l shots/kit.png shots/about.png
+ls -l shots/kit.png shots/about.png shots/chat.png shots/chat-prefs.png
