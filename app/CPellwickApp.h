@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 
+class CIncomingMessagesDialog;
 class CLookupThread;
 class COnlineDialog;
 class CRegistry;
@@ -45,6 +46,7 @@ private:
     std::unique_ptr<CRegistry> m_registry;
     std::unique_ptr<MessageBoxAlerts> m_alerts;
     std::unique_ptr<CTaskBarIcon> m_pTrayIcon;
+    std::unique_ptr<CIncomingMessagesDialog> m_pIncomingWnd;
     std::unique_ptr<COnlineDialog> m_pMainWnd;
     std::unique_ptr<CLookupThread> m_pLookupThread;
     std::unique_ptr<TerminationSignals> m_pTermination;
