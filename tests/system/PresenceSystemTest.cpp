@@ -1,4 +1,4 @@
-#include "support/NetnsLab.h"
+#include "SystemHosts.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
@@ -6,12 +6,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <pwd.h>
-#include <unistd.h>
 
 namespace {
 
@@ -20,37 +16,21 @@ constexpr int kHosts = 3;
 // Three hosts, each running the real program as its own user with its own configuration
 // folder. The copies are watched from outside through the list log that each one writes
 // once a second (PELLWICK_LIST_LOG).
-class PresenceSystemTest : public ::testing::Test {
+class PresenceSystemTest : public SystemHosts {
 protected:
     void SetUp() override
     {
-        if (const QString why = NetnsLab::Unavailable(); !why.isEmpty())
-            GTEST_SKIP() << why.toStdString();
+        SetUpHosts(kHosts);
+        if (IsSkipped() || HasFatalFailure())
+            return;
         ASSERT_TRUE(QFileInfo(Program()).isExecutable()) << "PELLWICK_PROGRAM must name the built program";
-        ASSERT_TRUE(m_dir.isValid());
-        m_lab = std::make_unique<NetnsLab>(kHosts);
-        ASSERT_TRUE(m_lab->Error().isEmpty()) << m_lab->Error().toStdString();
-        chmod(m_dir.path().toLocal8Bit().constData(), 0755);
-        for (int i = 0; i < kHosts; ++i) {
-            m_users.append(m_lab->AddUser());
-            ASSERT_FALSE(m_users.back().isEmpty()) << m_lab->Error().toStdString();
-            const QString home = HostDir(i);
-            ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/config")));
-            const passwd* account = getpwnam(m_users.back().toLocal8Bit().constData());
-            ASSERT_NE(account, nullptr);
-            for (const QString& path : {home, home + QStringLiteral("/config")})
-                ASSERT_EQ(chown(path.toLocal8Bit().constData(), account->pw_uid, account->pw_gid), 0);
-        }
     }
 
     static QString Program() { return qEnvironmentVariable("PELLWICK_PROGRAM"); }
-    QString HostDir(int host) const { return m_dir.filePath(QStringLiteral("host%1").arg(host)); }
 
     QStringList Arguments(int host) const
     {
-        return {QStringLiteral("XDG_CONFIG_HOME=") + HostDir(host) + QStringLiteral("/config"),
-                QStringLiteral("PELLWICK_LIST_LOG=") + HostDir(host) + QStringLiteral("/list"),
-                QStringLiteral("QT_QPA_PLATFORM=offscreen"), Program()};
+        return Environment(host) << QStringLiteral("PELLWICK_LIST_LOG=") + HostDir(host) + QStringLiteral("/list") << Program();
     }
 
     QProcess* StartCopy(int host) { return m_lab->Start(host, m_users[host], QStringLiteral("/usr/bin/env"), Arguments(host)); }
@@ -89,10 +69,6 @@ protected:
         }
         return files;
     }
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<NetnsLab> m_lab;
-    QStringList m_users;
 };
 
 } // namespace
