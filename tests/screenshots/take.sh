@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# Builds the kit gallery, shows it under a private Xvfb and saves screenshots in shots/.
+# Builds the galleries, shows them under a private Xvfb and saves screenshots in shots/.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake --preset dev >/dev/null
-cmake --build --preset dev --target pellwick_kit_gallery
+cmake --build --preset dev --target pellwick_kit_gallery pellwick_messages_gallery
 mkdir -p shots
 export GALLERY=$PWD/build/dev/tests/screenshots/pellwick_kit_gallery
+export MESSAGES=$PWD/build/dev/tests/screenshots/pellwick_messages_gallery
 tests/support/with-xvfb.sh bash -c '
     set -eu
     shoot() {
-        local name=$1
-        shift
-        "$GALLERY" "$@" &
+        local name=$1 program=$2
+        shift 2
+        "$program" "$@" &
         local app=$!
         xdotool search --sync --onlyvisible --pid "$app" >/dev/null
         sleep 1
@@ -19,7 +20,9 @@ tests/support/with-xvfb.sh bash -c '
         kill "$app"
         wait "$app" 2>/dev/null || true
     }
-    shoot kit
-    shoot about about
+    shoot kit "$GALLERY"
+    shoot about "$GALLERY" about
+    shoot incoming "$MESSAGES"
+    shoot send "$MESSAGES" send
 '
-ls -l shots/kit.png shots/about.png
+ls -l shots/kit.png shots/about.png shots/incoming.png shots/send.png
