@@ -1,6 +1,7 @@
 #include "app/CPellwickApp.h"
 
 #include "app/CTaskBarIcon.h"
+#include "chat/CChatDialog.h"
 #include "messages/CIncomingMessagesDialog.h"
 #include "messages/SendToUser.h"
 #include "net/CLookupThread.h"
@@ -53,6 +54,7 @@ int CPellwickApp::StartUp()
     if (!m_pTrayIcon->ShowNormalIcon())
         return EXIT_NO_TRAY_ICON;
 
+    m_pChatWnd = std::make_unique<CChatDialog>(*m_registry);
     m_pIncomingWnd = std::make_unique<CIncomingMessagesDialog>(*m_registry, m_bIncomingActive);
     connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::Activated, m_pTrayIcon.get(), &CTaskBarIcon::StopIncomingFlash);
 
@@ -64,12 +66,13 @@ int CPellwickApp::StartUp()
     connect(m_pMainWnd.get(), &COnlineDialog::SendToUserRequested, sendToUser, &SendToUser::Open);
 
     m_pMainWnd->Transport().SetTargets({
-        .chatWnd = nullptr,
+        .chatWnd = m_pChatWnd.get(),
         .incomingWnd = m_pIncomingWnd.get(),
         .mainWnd = m_pMainWnd.get(),
         .trayWnd = m_pTrayIcon.get(),
         .incomingActive = &m_bIncomingActive,
     });
+    m_pChatWnd->SetPacketSender(m_pMainWnd.get());
     m_pLookupThread = std::make_unique<CLookupThread>(m_pMainWnd->Transport());
     if (!m_pLookupThread->Start()) {
         m_pLookupThread.reset();
@@ -99,6 +102,9 @@ void CPellwickApp::OnTrayCommand(int commandId)
         break;
     case ID_SHOW_HISTORY:
         m_pIncomingWnd->ShowInFront();
+        break;
+    case ID_SHOW_CHAT:
+        m_pChatWnd->ShowInFront();
         break;
     case ID_ABOUT:
         OnAbout();

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 
+class CChatDialog;
 class CIncomingMessagesDialog;
 class CLookupThread;
 class COnlineDialog;
@@ -47,6 +48,8 @@ private:
     std::unique_ptr<MessageBoxAlerts> m_alerts;
     std::unique_ptr<CTaskBarIcon> m_pTrayIcon;
     std::unique_ptr<CIncomingMessagesDialog> m_pIncomingWnd;
+    // Made before the Online window and gone after it: it then sends nothing.
+    std::unique_ptr<CChatDialog> m_pChatWnd;
     std::unique_ptr<COnlineDialog> m_pMainWnd;
     std::unique_ptr<CLookupThread> m_pLookupThread;
     std::unique_ptr<TerminationSignals> m_pTermination;

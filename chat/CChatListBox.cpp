@@ -61,6 +61,13 @@ void CChatListBox::SetBackgroundColor(COLORREF color)
     setPalette(colours);
 }
 
+void CChatListBox::ApplyPreferences(const PreferencesMessageList& record)
+{
+    SetTitleStyle(record.m_crTitle, record.m_fontTitle.ToQFont());
+    SetTextStyle(record.m_crText, record.m_fontText.ToQFont());
+    SetBackgroundColor(record.m_crBackground);
+}
+
 void CChatListBox::SetFixedItemHeight(int height)
 {
     m_bFixedHeight = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "prefs/ColorRef.h"
+#include "prefs/PreferencesMessageList.h"
 #include "ui/CListBox.h"
 
 #include <QFont>
@@ -22,6 +23,8 @@ public:
     void SetTextStyle(COLORREF color, const QFont& font);
     void SetBackgroundColor(COLORREF color);
     void SetFixedItemHeight(int height);
+    // All three styles from a stored scheme.
+    void ApplyPreferences(const PreferencesMessageList& record);
 
     COLORREF TitleColor() const { return m_crTitle; }
     COLORREF TextColor() const { return m_crText; }

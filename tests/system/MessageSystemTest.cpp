@@ -1,4 +1,4 @@
-#include "SystemHosts.h"
+#include "system/ProgramHostsTest.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
@@ -12,22 +12,21 @@
 
 namespace {
 
-constexpr int kHosts = 3;
 enum Host { A = 0, B = 1, C = 2 };
 
 // Three hosts as distinct users, each running the real program under a driver that clicks and
 // types into its windows on command and reports what they show (tests/system/MessageHost.cpp).
-class MessageSystemTest : public SystemHosts {
+class MessageSystemTest : public ProgramHostsTest {
 protected:
     void SetUp() override
     {
-        SetUpHosts(kHosts);
+        ProgramHostsTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
         const QString host = qEnvironmentVariable("PELLWICK_MESSAGE_HOST");
         ASSERT_TRUE(QFileInfo(host).isExecutable()) << "PELLWICK_MESSAGE_HOST must name the built driver";
         for (int i = 0; i < kHosts; ++i) {
-            QProcess* process = m_lab->Start(i, m_users[i], QStringLiteral("/usr/bin/env"), Environment(i) << host);
+            QProcess* process = Start(i, host);
             m_reports.emplace_back();
             QObject::connect(process, &QProcess::readyReadStandardOutput, process, [this, process, i] {
                 while (process->canReadLine())

@@ -1,4 +1,4 @@
-#include "SystemHosts.h"
+#include "system/ProgramHostsTest.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
@@ -11,29 +11,21 @@
 
 namespace {
 
-constexpr int kHosts = 3;
-
-// Three hosts, each running the real program as its own user with its own configuration
-// folder. The copies are watched from outside through the list log that each one writes
-// once a second (PELLWICK_LIST_LOG).
-class PresenceSystemTest : public SystemHosts {
+// Each copy is watched from outside through the list log that it writes once a second
+// (PELLWICK_LIST_LOG).
+class PresenceSystemTest : public ProgramHostsTest {
 protected:
     void SetUp() override
     {
-        SetUpHosts(kHosts);
+        ProgramHostsTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
         ASSERT_TRUE(QFileInfo(Program()).isExecutable()) << "PELLWICK_PROGRAM must name the built program";
     }
 
     static QString Program() { return qEnvironmentVariable("PELLWICK_PROGRAM"); }
-
-    QStringList Arguments(int host) const
-    {
-        return Environment(host) << QStringLiteral("PELLWICK_LIST_LOG=") + HostDir(host) + QStringLiteral("/list") << Program();
-    }
-
-    QProcess* StartCopy(int host) { return m_lab->Start(host, m_users[host], QStringLiteral("/usr/bin/env"), Arguments(host)); }
+    QStringList Arguments(int host) const { return ProgramHostsTest::Arguments(host, Program()); }
+    QProcess* StartCopy(int host) { return Start(host, Program()); }
 
     // The names in a copy's Online list, "All" included.
     QStringList Listed(int host) const

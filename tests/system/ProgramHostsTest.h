@@ -3,6 +3,7 @@
 #include "support/NetnsLab.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -11,19 +12,21 @@
 #include <pwd.h>
 #include <unistd.h>
 
-// A lab of hosts for copies of the program: each host its own network namespace, its own Unix
-// user and its own configuration folder. Skips when no lab can be built here.
-class SystemHosts : public ::testing::Test {
+// Three hosts, each to run a copy of the program as its own user with its own configuration
+// folder (HostDir/config), offscreen.
+class ProgramHostsTest : public ::testing::Test {
 protected:
-    void SetUpHosts(int hosts)
+    static constexpr int kHosts = 3;
+
+    void SetUp() override
     {
         if (const QString why = NetnsLab::Unavailable(); !why.isEmpty())
             GTEST_SKIP() << why.toStdString();
         ASSERT_TRUE(m_dir.isValid());
-        m_lab = std::make_unique<NetnsLab>(hosts);
+        m_lab = std::make_unique<NetnsLab>(kHosts);
         ASSERT_TRUE(m_lab->Error().isEmpty()) << m_lab->Error().toStdString();
         chmod(m_dir.path().toLocal8Bit().constData(), 0755);
-        for (int i = 0; i < hosts; ++i) {
+        for (int i = 0; i < kHosts; ++i) {
             m_users.append(m_lab->AddUser());
             ASSERT_FALSE(m_users.back().isEmpty()) << m_lab->Error().toStdString();
             const QString home = HostDir(i);
@@ -37,11 +40,17 @@ protected:
 
     QString HostDir(int host) const { return m_dir.filePath(QStringLiteral("host%1").arg(host)); }
 
-    // The environment of a copy in host, for /usr/bin/env before the program.
-    QStringList Environment(int host) const
+    // /usr/bin/env's arguments that run program in a host's environment.
+    QStringList Arguments(int host, const QString& program) const
     {
         return {QStringLiteral("XDG_CONFIG_HOME=") + HostDir(host) + QStringLiteral("/config"),
-                QStringLiteral("QT_QPA_PLATFORM=offscreen")};
+                QStringLiteral("PELLWICK_LIST_LOG=") + HostDir(host) + QStringLiteral("/list"),
+                QStringLiteral("QT_QPA_PLATFORM=offscreen"), program};
+    }
+
+    QProcess* Start(int host, const QString& program)
+    {
+        return m_lab->Start(host, m_users[host], QStringLiteral("/usr/bin/env"), Arguments(host, program));
     }
 
     QTemporaryDir m_dir;

@@ -1,0 +1,269 @@
+#include "chat/CChatDialog.h"
+#include "chat/CChatListBox.h"
+#include "chat/CMessageListPrefsDialog.h"
+#include "net/PacketEvent.h"
+#include "platform/OwnUserName.h"
+#include "prefs/CRegistry.h"
+#include "prefs/PreferencesChat.h"
+#include "prefs/PreferencesLayout.h"
+#include "support/QtPrinters.h"
+#include "support/WaitFor.h"
+#include "ui/CDialogTemplate.h"
+#include "ui/PlaySoundResource.h"
+
+#include <QClipboard>
+#include <QColorDialog>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolTip>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// Stands in for the Online window: keeps what it was asked to send.
+class RecordingSender : public QObject, public PacketSender {
+public:
+    void SendPacket(const MessagePacket& packet) override { packets.push_back(packet); }
+
+    std::vector<MessagePacket> Of(quint32 type) const
+    {
+        std::vector<MessagePacket> found;
+        for (const MessagePacket& packet : packets)
+            if (packet.type == type)
+                found.push_back(packet);
+        return found;
+    }
+
+    std::vector<MessagePacket> packets;
+};
+
+class CChatDialogTest : public ::testing::Test {
+protected:
+    CChatDialogTest() { window.SetPacketSender(&sender); }
+
+    void Show()
+    {
+        window.ShowInFront();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    QPushButton* Button(int id) const { return CDialogTemplate::Control<QPushButton>(&window, id); }
+
+    void Arrive(const QString& from, const QString& text)
+    {
+        QCoreApplication::postEvent(&window, new PacketEvent(MessagePacket::Make(PACKET_CHAT, text, from)));
+        QCoreApplication::processEvents();
+    }
+
+    QStringList Lines() const
+    {
+        QStringList lines;
+        for (int i = 0; i < window.ChatList()->GetCount(); ++i)
+            lines << window.ChatList()->GetText(i);
+        return lines;
+    }
+
+    // One key press per character, Cyrillic too.
+    void Type(const QString& text)
+    {
+        for (QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, window.Input(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+
+    long Count(int cue) const { return std::count(sounds.begin(), sounds.end(), cue); }
+
+    OwnUserNameOverride user{QStringLiteral("Маша")};
+    QTemporaryDir dir;
+    CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
+    std::vector<int> sounds;
+    RecordingSender sender;
+    CChatDialog window{registry, [this](int cue) { sounds.push_back(cue); }};
+};
+
+} // namespace
+
+TEST_F(CChatDialogTest, StartsHiddenWithTheInputFirst)
+{
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Chat Room"));
+    EXPECT_TRUE(Button(CChatDialog::IDC_ENTER)->isHidden());
+    Show();
+    EXPECT_EQ(QApplication::focusWidget(), window.Input());
+}
+
+TEST_F(CChatDialogTest, EnterAndSendBroadcastTheLineAndLeaveItSelected)
+{
+    Show();
+    Type(QStringLiteral("привет"));
+    EXPECT_EQ(Count(SOUND_KEY), 6);
+    QTest::keyClick(window.Input(), Qt::Key_Return);
+    ASSERT_EQ(sender.Of(PACKET_CHAT).size(), 1u);
+    EXPECT_EQ(sender.packets[0].Text(), QStringLiteral("привет"));
+    EXPECT_EQ(sender.packets[0].Sender(), QStringLiteral("Маша"));
+    EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("привет"));
+    // Shown only when the broadcast comes back.
+    EXPECT_TRUE(Lines().isEmpty());
+
+    QTest::keyClick(window.Input(), Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::mouseClick(Button(CChatDialog::IDC_SEND), Qt::LeftButton);
+    EXPECT_EQ(sender.Of(PACKET_CHAT).size(), 3u);
+    EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("привет"));
+
+    // Typing replaces the selected line.
+    Type(QStringLiteral("x"));
+    EXPECT_EQ(window.Input()->text(), QStringLiteral("x"));
+
+    window.Input()->clear();
+    QTest::keyClick(window.Input(), Qt::Key_Return);
+    QTest::mouseClick(Button(CChatDialog::IDC_SEND), Qt::LeftButton);
+    EXPECT_EQ(sender.Of(PACKET_CHAT).size(), 3u);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(CChatDialogTest, InputHoldsWhatAPacketCarriesAndSaysSoWhenItCuts)
+{
+    Show();
+    const QString longLine = QString(300, QChar(u'ж'));
+    QGuiApplication::clipboard()->setText(longLine);
+    const long clicks = Count(SOUND_KEY);
+    window.Input()->paste();
+    EXPECT_EQ(window.Input()->text(), longLine.left(CChatDialog::kMaxInputLength));
+    EXPECT_EQ(Count(SOUND_KEY), clicks + 1);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("259")));
+
+    QTest::keyClick(window.Input(), Qt::Key_Return);
+    ASSERT_EQ(sender.packets.size(), 1u);
+    EXPECT_EQ(sender.packets[0].Text(), longLine.left(259));
+}
+
+TEST_F(CChatDialogTest, ArrivingLinesArePlainTextScrolledIntoViewWithASound)
+{
+    Show();
+    Arrive(QStringLiteral("anna"), QStringLiteral("<b>50%</b> done %s %n"));
+    EXPECT_EQ(Lines(), QStringList{QStringLiteral("anna%<b>50%</b> done %s %n")});
+    EXPECT_EQ(Count(SOUND_CHAT_LINE), 1);
+
+    for (int i = 0; i < 40; ++i)
+        Arrive(QStringLiteral("bob"), QStringLiteral("line %1").arg(i));
+    CChatListBox* list = window.ChatList();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(list->GetCount() - 1))));
+    EXPECT_EQ(Count(SOUND_CHAT_LINE), 41);
+}
+
+TEST_F(CChatDialogTest, HiddenRoomStillCollectsLinesAndShowsTheNewestOnReopen)
+{
+    Show();
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+    for (int i = 0; i < 40; ++i)
+        Arrive(QStringLiteral("bob"), QStringLiteral("line %1").arg(i));
+    EXPECT_EQ(Count(SOUND_CHAT_LINE), 40);
+    Show();
+    QCoreApplication::processEvents();
+    CChatListBox* list = window.ChatList();
+    ASSERT_EQ(list->GetCount(), 40);
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(39))));
+
+    // The caption's close box and the Close button hide it too; nothing is lost.
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    Show();
+    QTest::mouseClick(Button(2), Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(list->GetCount(), 40);
+}
+
+TEST_F(CChatDialogTest, ClearKeepsOnlyTheNewestLine)
+{
+    Show();
+    Type(QStringLiteral("abc"));
+    window.Input()->setCursorPosition(1);
+    QTest::mouseClick(Button(CChatDialog::IDC_CLEAR), Qt::LeftButton);
+    EXPECT_FALSE(window.Input()->hasSelectedText()); // an empty list changes nothing
+
+    Arrive(QStringLiteral("anna"), QStringLiteral("one"));
+    Arrive(QStringLiteral("bob"), QStringLiteral("two"));
+    QTest::mouseClick(Button(CChatDialog::IDC_CLEAR), Qt::LeftButton);
+    EXPECT_EQ(Lines(), QStringList{QStringLiteral("bob%two")});
+    EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("abc"));
+    QTest::mouseClick(Button(CChatDialog::IDC_CLEAR), Qt::LeftButton);
+    EXPECT_EQ(Lines(), QStringList{QStringLiteral("bob%two")});
+}
+
+TEST_F(CChatDialogTest, AnnouncesPresenceOnceASecondOnlyWhileShown)
+{
+    WaitFor([] { return false; }, std::chrono::milliseconds(1200));
+    EXPECT_TRUE(sender.Of(PACKET_CHAT_PRESENCE).empty());
+
+    QElapsedTimer shown;
+    Show();
+    shown.start();
+    ASSERT_TRUE(WaitFor([&] { return sender.Of(PACKET_CHAT_PRESENCE).size() == 2; }, std::chrono::seconds(3)));
+    EXPECT_GE(shown.elapsed(), 1900);
+    const MessagePacket announcement = sender.Of(PACKET_CHAT_PRESENCE).front();
+    EXPECT_EQ(announcement.Text(), QStringLiteral("none"));
+    EXPECT_EQ(announcement.Sender(), QStringLiteral("Маша"));
+
+    window.hide();
+    const std::size_t sent = sender.Of(PACKET_CHAT_PRESENCE).size();
+    WaitFor([] { return false; }, std::chrono::milliseconds(1300));
+    EXPECT_EQ(sender.Of(PACKET_CHAT_PRESENCE).size(), sent);
+}
+
+TEST_F(CChatDialogTest, NothingIsSentOnceTheSenderIsGone)
+{
+    auto gone = std::make_unique<RecordingSender>();
+    window.SetPacketSender(gone.get());
+    gone.reset();
+    Show();
+    Type(QStringLiteral("hi"));
+    QTest::keyClick(window.Input(), Qt::Key_Return);
+    EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("hi"));
+}
+
+TEST_F(CChatDialogTest, PreferencesOkShowsWhatTheStoreKeepsAtOnceAndAfterARestart)
+{
+    Show();
+    QTest::mouseClick(Button(CChatDialog::IDC_PREFERENCES), Qt::LeftButton);
+    auto* prefs = window.findChild<CMessageListPrefsDialog*>();
+    ASSERT_NE(prefs, nullptr);
+    EXPECT_TRUE(prefs->isModal());
+
+    // Background, then Color...: the chooser answers with dark blue.
+    CListBox* items = CDialogTemplate::Control<CListBox>(prefs, CMessageListPrefsDialog::IDC_ITEMS);
+    items->SetCurSel(CMessageListPrefsDialog::PART_BACKGROUND);
+    QTest::mouseClick(CDialogTemplate::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_COLOR), Qt::LeftButton);
+    auto* chooser = prefs->findChild<QColorDialog*>();
+    ASSERT_NE(chooser, nullptr);
+    chooser->setCurrentColor(QColor(0, 0, 90));
+    chooser->accept();
+    EXPECT_NE(window.ChatList()->BackgroundColor(), MakeColorRef(0, 0, 90)); // not before OK
+    QTest::mouseClick(CDialogTemplate::Control<QPushButton>(prefs, 1), Qt::LeftButton);
+    EXPECT_EQ(window.ChatList()->BackgroundColor(), MakeColorRef(0, 0, 90));
+
+    CChatDialog restarted(registry, [](int) {});
+    EXPECT_EQ(restarted.ChatList()->BackgroundColor(), MakeColorRef(0, 0, 90));
+}
+
+TEST_F(CChatDialogTest, PreferencesCancelChangesNothing)
+{
+    Show();
+    const COLORREF before = window.ChatList()->TitleColor();
+    QTest::mouseClick(Button(CChatDialog::IDC_PREFERENCES), Qt::LeftButton);
+    auto* prefs = window.findChild<CMessageListPrefsDialog*>();
+    ASSERT_NE(prefs, nullptr);
+    prefs->reject();
+    EXPECT_EQ(window.ChatList()->TitleColor(), before);
+    PreferencesChat stored;
+    LoadPreferences(registry, stored);
+    EXPECT_EQ(stored.m_crTitle, before);
+}
