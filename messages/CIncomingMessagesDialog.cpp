@@ -1,6 +1,7 @@
 #include "messages/CIncomingMessagesDialog.h"
 
 #include "chat/CChatListBox.h"
+#include "chat/CMessageListPrefsDialog.h"
 #include "net/PacketEvent.h"
 #include "net/ReplyToEvent.h"
 #include "prefs/PreferencesInMessage.h"
@@ -268,15 +269,22 @@ void CIncomingMessagesDialog::OnReply()
 
 void CIncomingMessagesDialog::OnAppearanceClicked()
 {
-    // The list's appearance dialog comes with the chat room.
-    m_pAppearanceButton->ResetHover();
+    auto* appearance = new CMessageListPrefsDialog(m_registry, std::make_unique<PreferencesInMessage>(), this);
+    appearance->setAttribute(Qt::WA_DeleteOnClose);
+    connect(appearance, &QDialog::finished, this, [this](int result) {
+        m_pAppearanceButton->ResetHover();
+        if (result != QDialog::Accepted)
+            return;
+        // The item height and the counter stay as they are.
+        LoadAppearance();
+        m_pList->viewport()->repaint();
+    });
+    appearance->open();
 }
 
 void CIncomingMessagesDialog::LoadAppearance()
 {
     PreferencesInMessage preferences;
     LoadPreferences(m_registry, preferences);
-    m_pList->SetTitleStyle(preferences.m_crTitle, preferences.m_fontTitle.ToQFont());
-    m_pList->SetTextStyle(preferences.m_crText, preferences.m_fontText.ToQFont());
-    m_pList->SetBackgroundColor(preferences.m_crBackground);
+    m_pList->ApplyPreferences(preferences);
 }

@@ -1,11 +1,13 @@
 #include "messages/CIncomingMessagesDialog.h"
 #include "chat/CChatListBox.h"
+#include "chat/CMessageListPrefsDialog.h"
 #include "net/PacketEvent.h"
 #include "net/ReplyToEvent.h"
 #include "prefs/CRegistry.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
+#include <QColorDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -220,4 +222,24 @@ TEST_F(CIncomingMessagesDialogTest, TheActiveFlagFollowsTheWindowAndActivationIs
     ShowInForeground();
     window.hide();
     EXPECT_FALSE(active.load());
+}
+
+TEST_F(CIncomingMessagesDialogTest, TheListTakesAStoredAppearanceAtOnceAndKeepsItsPlace)
+{
+    ReceiveNumbered(3);
+    Button(1011)->click();
+    auto* appearance = window.findChild<CMessageListPrefsDialog*>();
+    ASSERT_TRUE(appearance);
+    appearance->findChild<CListBox*>(QString::number(CMessageListPrefsDialog::IDC_ITEMS))
+        ->SetCurSel(CMessageListPrefsDialog::PART_BACKGROUND);
+    appearance->findChild<QPushButton*>(QString::number(CMessageListPrefsDialog::IDC_COLOR))->click();
+    auto* picker = appearance->findChild<QColorDialog*>();
+    ASSERT_TRUE(picker);
+    picker->setCurrentColor(QColor(0x20, 0x40, 0x60));
+    picker->accept();
+    appearance->findChild<QPushButton*>(QStringLiteral("1"))->click();
+
+    EXPECT_EQ(window.List()->BackgroundColor(), MakeColorRef(0x20, 0x40, 0x60));
+    EXPECT_EQ(window.CounterText(), QStringLiteral("3 : 3"));
+    EXPECT_EQ(window.List()->GetItemHeight(0), window.List()->GetItemHeight(2));
 }
