@@ -94,7 +94,6 @@ CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, std::atomi
     LoadAppearance();
     // Exactly one message fills the list, so the list pages one message at a time.
     m_pList->SetFixedItemHeight(m_pList->contentsRect().height());
-    m_pList->SetItemHeight(m_pList->contentsRect().height());
     WriteCounter();
 }
 
