@@ -1,5 +1,6 @@
 // Shows the Incoming Messages window with three messages, or (with the argument "send") the
-// Send Message window with a text typed, for tests/screenshots/take.sh.
+// Send Message window with a text typed, or (with "too-long") with a text cut to what a
+// message holds, for tests/screenshots/take.sh.
 #include "messages/CIncomingMessagesDialog.h"
 #include "messages/CSendMessageDialog.h"
 #include "net/PacketEvent.h"
@@ -15,9 +16,10 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     CRegistry registry(dir.filePath(QStringLiteral("registry.reg")));
 
-    if (argc > 1 && QByteArray(argv[1]) == "send") {
+    if (argc > 1 && (QByteArray(argv[1]) == "send" || QByteArray(argv[1]) == "too-long")) {
         CSendMessageDialog send(registry, QStringLiteral("Борис"));
-        send.Edit()->setPlainText(QStringLiteral("Привет! Совещание переносится на 15:00.\nЗахвати, пожалуйста, отчёт."));
+        const QString text = QStringLiteral("Привет! Совещание переносится на 15:00.\nЗахвати, пожалуйста, отчёт.");
+        send.Edit()->setPlainText(QByteArray(argv[1]) == "send" ? text : text.repeated(5));
         send.Edit()->moveCursor(QTextCursor::End);
         return send.exec() == CSendMessageDialog::IDOK ? 0 : 1;
     }

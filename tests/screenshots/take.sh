@@ -24,5 +24,6 @@ tests/support/with-xvfb.sh bash -c '
     shoot about "$GALLERY" about
     shoot incoming "$MESSAGES"
     shoot send "$MESSAGES" send
+    shoot send-too-long "$MESSAGES" too-long
 '
-ls -l shots/kit.png shots/about.png shots/incoming.png shots/send.png
+ls -l shots/kit.png shots/about.png shots/incoming.png shots/send.png shots/send-too-long.png
