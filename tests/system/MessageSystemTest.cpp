@@ -88,7 +88,7 @@ TEST_F(MessageSystemTest, AMessageReachesItsAddresseeOnlyAllReachesTheOthersAndR
                 if (!Reports(host, QStringLiteral("listed")).contains(user))
                     return false;
         return true;
-    }, std::chrono::seconds(5)));
+    }, std::chrono::seconds(10)));
 
     Command(A, QStringLiteral("send %1 Привет, это A!\\nВторая строка").arg(m_users[B]));
     ASSERT_TRUE(WaitForReports(B, QStringLiteral("line"), 1));
