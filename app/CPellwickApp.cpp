@@ -2,8 +2,11 @@
 
 #include "app/CTaskBarIcon.h"
 #include "chat/CChatDialog.h"
+#include "messages/CIncomingMessagesDialog.h"
+#include "messages/SendToUser.h"
 #include "net/CLookupThread.h"
 #include "online/COnlineDialog.h"
+#include "online/CUserListBox.h"
 #include "platform/CSoundPlayer.h"
 #include "prefs/Autostart.h"
 #include "prefs/CRegistry.h"
@@ -20,6 +23,7 @@ CPellwickApp::~CPellwickApp()
     StopListener();
     m_pTrayIcon.reset();
     m_pMainWnd.reset();
+    m_pIncomingWnd.reset();
 }
 
 int CPellwickApp::Run()
@@ -34,6 +38,7 @@ int CPellwickApp::Run()
     StopListener();
     m_pTrayIcon.reset();
     m_pMainWnd.reset();
+    m_pIncomingWnd.reset();
     return exitCode;
 }
 
@@ -50,14 +55,19 @@ int CPellwickApp::StartUp()
         return EXIT_NO_TRAY_ICON;
 
     m_pChatWnd = std::make_unique<CChatDialog>(*m_registry);
+    m_pIncomingWnd = std::make_unique<CIncomingMessagesDialog>(*m_registry, m_bIncomingActive);
+    connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::Activated, m_pTrayIcon.get(), &CTaskBarIcon::StopIncomingFlash);
 
     m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts, m_pTrayIcon.get());
     if (!m_pMainWnd->IsTransportOpen())
         return EndAfterAlerts(EXIT_ALREADY_RUNNING);
+    m_pIncomingWnd->SetReplyTarget(m_pMainWnd.get());
+    auto* sendToUser = new SendToUser(*m_registry, *m_pMainWnd, *m_pMainWnd->UserList(), m_pMainWnd.get());
+    connect(m_pMainWnd.get(), &COnlineDialog::SendToUserRequested, sendToUser, &SendToUser::Open);
 
     m_pMainWnd->Transport().SetTargets({
         .chatWnd = m_pChatWnd.get(),
-        .incomingWnd = nullptr,
+        .incomingWnd = m_pIncomingWnd.get(),
         .mainWnd = m_pMainWnd.get(),
         .trayWnd = m_pTrayIcon.get(),
         .incomingActive = &m_bIncomingActive,
@@ -90,6 +100,9 @@ void CPellwickApp::OnTrayCommand(int commandId)
     case ID_SHOW_ONLINE:
         OnShowOnline();
         break;
+    case ID_SHOW_HISTORY:
+        m_pIncomingWnd->ShowInFront();
+        break;
     case ID_SHOW_CHAT:
         m_pChatWnd->ShowInFront();
         break;
@@ -106,7 +119,7 @@ void CPellwickApp::OnTrayCommand(int commandId)
 
 bool CPellwickApp::HasIncomingMessages() const
 {
-    return false;
+    return m_pIncomingWnd && m_pIncomingWnd->GetCount() > 0;
 }
 
 void CPellwickApp::OnShowOnline()

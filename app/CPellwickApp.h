@@ -9,6 +9,7 @@
 #include <memory>
 
 class CChatDialog;
+class CIncomingMessagesDialog;
 class CLookupThread;
 class COnlineDialog;
 class CRegistry;
@@ -46,6 +47,7 @@ private:
     std::unique_ptr<CRegistry> m_registry;
     std::unique_ptr<MessageBoxAlerts> m_alerts;
     std::unique_ptr<CTaskBarIcon> m_pTrayIcon;
+    std::unique_ptr<CIncomingMessagesDialog> m_pIncomingWnd;
     // Made before the Online window and gone after it: it then sends nothing.
     std::unique_ptr<CChatDialog> m_pChatWnd;
     std::unique_ptr<COnlineDialog> m_pMainWnd;

@@ -141,6 +141,14 @@ void CTaskBarIcon::ResetFlash()
     m_bFlashing = false;
 }
 
+void CTaskBarIcon::StopIncomingFlash()
+{
+    if (!m_bFlashing || m_nFlashKind != FLASH_INCOMING_MESSAGE)
+        return;
+    StopFlash();
+    ResetFlash();
+}
+
 void CTaskBarIcon::customEvent(QEvent* event)
 {
     if (event->type() == WM_FLASH_TRAY) {

@@ -38,6 +38,9 @@ public:
 
     void Flash(int kind);
     void ResetFlash();
+    // The Incoming Messages window came to the front: an incoming-message flash has done its
+    // job. Any other flash goes on.
+    void StopIncomingFlash();
     bool IsFlashing() const { return m_bFlashing; }
 
     void OnLButtonDown();

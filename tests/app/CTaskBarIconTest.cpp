@@ -141,3 +141,19 @@ TEST_F(CTaskBarIconTest, ToolTipIsCutTo63CharactersAndAMissingIconKeepsTheShownO
     EXPECT_EQ(tray.ToolTip(), QString(63, QLatin1Char('x')));
     EXPECT_EQ(tray.CurrentIconId(), 128);
 }
+
+TEST_F(CTaskBarIconTest, TheIncomingWindowInFrontStopsOnlyAnIncomingMessageFlash)
+{
+    Request(FlashTrayEvent::FLASH_NEW_USER);
+    tray.StopIncomingFlash();
+    EXPECT_TRUE(tray.IsFlashing());
+
+    Request(FlashTrayEvent::FLASH_INCOMING_MESSAGE);
+    ASSERT_TRUE(tray.IsFlashing());
+    tray.StopIncomingFlash();
+    EXPECT_FALSE(tray.IsFlashing());
+    EXPECT_EQ(tray.CurrentIconId(), 128);
+    EXPECT_EQ(tray.ToolTip(), QStringLiteral("Pellwick"));
+    // Nothing is opened: the window is in front already.
+    EXPECT_TRUE(commands.commands.empty());
+}

@@ -1,0 +1,289 @@
+#include "messages/CIncomingMessagesDialog.h"
+
+#include "chat/CChatListBox.h"
+#include "chat/CMessageListPrefsDialog.h"
+#include "net/PacketEvent.h"
+#include "net/ReplyToEvent.h"
+#include "prefs/PreferencesInMessage.h"
+#include "prefs/PreferencesLayout.h"
+#include "res/ResourceLoader.h"
+#include "ui/CDialogTemplate.h"
+#include "ui/CHoverBitmapButton.h"
+#include "ui/PlaySoundResource.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QTime>
+#include <QTimerEvent>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace {
+
+enum ControlId { IDC_CLOSE = 1, IDC_APPEARANCE = 1011, IDC_REPLY = 1012, IDC_LIST = 1015, IDC_COUNTER = 1020, IDC_INDICATOR = 1023 };
+enum BitmapId { IDB_PROPERTIES = 138, IDB_PROPERTIES_MASK = 139 };
+constexpr int IDI_MESSAGE = 161;
+constexpr QSize kButtonFrame(31, 31);
+
+DialogTemplate IncomingTemplate()
+{
+    using C = DialogControl;
+    return DialogTemplate{
+        .id = CIncomingMessagesDialog::IDD,
+        .caption = QStringLiteral("Incoming Messages"),
+        .fontFace = QStringLiteral("MS Sans Serif"),
+        .pointSize = 8,
+        .cx = 223,
+        .cy = 90,
+        .controls = {
+            // The frames go first, so that the counter and the indicator lie on them.
+            {-1, C::GreyFrame, {}, 29, 74, 94, 12, 0},
+            {-1, C::GreyFrame, {}, 60, 74, 63, 12, 0},
+            {-1, C::GreyFrame, {}, 76, 74, 47, 12, 0},
+            {IDC_LIST, C::ListBox, {}, 3, 4, 216, 65, C::Border | C::TabStop},
+            {IDC_CLOSE, C::PushButton, QStringLiteral("Close"), 175, 73, 44, 14, C::TabStop},
+            {IDC_REPLY, C::PushButton, QStringLiteral("Reply"), 127, 73, 44, 14, C::TabStop},
+            {IDC_APPEARANCE, C::PushButton, QStringLiteral("prop"), 3, 70, 21, 18, C::OwnerDraw},
+            {IDC_COUNTER, C::Static, QStringLiteral("message"), 32, 76, 25, 9, C::Centered},
+            {IDC_INDICATOR, C::StaticBitmap, QStringLiteral("#190"), 64, 77, 9, 7, C::Hidden},
+        },
+    };
+}
+
+} // namespace
+
+CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, std::atomic<bool>& activeFlag, QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                          | Qt::WindowCloseButtonHint)
+    , m_registry(registry)
+    , m_bActive(activeFlag)
+{
+    CDialogTemplate::Build(this, IncomingTemplate(), [this](const DialogControl& control, QWidget* parentWnd) -> QWidget* {
+        switch (control.id) {
+        case IDC_LIST:
+            m_pList = new CChatListBox(parentWnd);
+            m_pList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            return m_pList;
+        case IDC_APPEARANCE:
+            return m_pAppearanceButton = new CHoverBitmapButton(IDB_PROPERTIES, IDB_PROPERTIES_MASK, kButtonFrame, parentWnd);
+        default:
+            return nullptr;
+        }
+    });
+    m_pAppearanceButton->resize(kButtonFrame);
+    m_pAppearanceButton->setAccessibleName(QStringLiteral("List appearance"));
+    m_pCounter = CDialogTemplate::Control<QLabel>(this, IDC_COUNTER);
+    m_pIndicator = CDialogTemplate::Control<QLabel>(this, IDC_INDICATOR);
+    for (const int id : {IDC_CLOSE, IDC_REPLY})
+        CDialogTemplate::Control<QPushButton>(this, id)->setAutoDefault(false);
+
+    connect(CDialogTemplate::Control<QPushButton>(this, IDC_CLOSE), &QPushButton::clicked, this, &QWidget::hide);
+    connect(CDialogTemplate::Control<QPushButton>(this, IDC_REPLY), &QPushButton::clicked, this,
+            &CIncomingMessagesDialog::OnReply);
+    connect(m_pAppearanceButton, &QPushButton::clicked, this, &CIncomingMessagesDialog::OnAppearanceClicked);
+    connect(m_pList, &QListWidget::currentRowChanged, this, &CIncomingMessagesDialog::OnSelectionChanged);
+    // The wheel pages one message at a time, like the arrow keys.
+    m_pList->viewport()->installEventFilter(this);
+
+    setWindowIcon(LoadIconResource(IDI_MESSAGE));
+    LoadAppearance();
+    // Exactly one message fills the list, so the list pages one message at a time.
+    m_pList->SetFixedItemHeight(m_pList->contentsRect().height());
+    WriteCounter();
+}
+
+CIncomingMessagesDialog::~CIncomingMessagesDialog()
+{
+    m_bActive.store(false);
+}
+
+int CIncomingMessagesDialog::GetCount() const
+{
+    return m_pList->GetCount();
+}
+
+QString CIncomingMessagesDialog::CounterText() const
+{
+    return m_pCounter->text();
+}
+
+bool CIncomingMessagesDialog::IsIndicatorShown() const
+{
+    return !m_pIndicator->isHidden();
+}
+
+void CIncomingMessagesDialog::ShowInFront()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CIncomingMessagesDialog::reject()
+{
+    hide();
+}
+
+void CIncomingMessagesDialog::customEvent(QEvent* event)
+{
+    if (event->type() == WM_PACKET)
+        AddMessage(static_cast<PacketEvent*>(event)->Packet());
+}
+
+void CIncomingMessagesDialog::AddMessage(const MessagePacket& packet)
+{
+    const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm"));
+    m_pList->AddString(packet.Sender() + QLatin1Char('%') + QLatin1Char('[') + time + QStringLiteral("] ") + packet.Text());
+    const int count = GetCount();
+    const int newest = count - 1;
+
+    if (!isVisible()) {
+        // Hidden: the newest is what the user will see first; nothing waits behind it.
+        ShowLine(newest);
+        m_nUnread = 0;
+    } else if (isActiveWindow()) {
+        // The user is reading: the line shown stays, and what came after it waits.
+        if (m_nShown < 0)
+            ShowLine(newest);
+        m_nUnread = newest - m_nShown;
+    } else {
+        // In the background the oldest unseen message is shown: the new one if none was
+        // waiting. The line shown counts as unseen until the user pages.
+        if (m_nUnread == 0)
+            ShowLine(newest);
+        m_nUnread = count - m_nShown;
+    }
+    if (m_nShown < newest) {
+        if (!m_blinkTimer.isActive())
+            m_blinkTimer.start(kBlinkMs, this);
+    } else {
+        StopBlinking();
+    }
+    WriteCounter();
+    PlaySoundResource(SOUND_MESSAGE);
+}
+
+// The line shown is also the list's current item, so that the arrow keys page on from it.
+void CIncomingMessagesDialog::ShowLine(int index)
+{
+    m_nShown = index;
+    const QSignalBlocker blocker(m_pList);
+    m_pList->selectionModel()->setCurrentIndex(m_pList->model()->index(index, 0), QItemSelectionModel::NoUpdate);
+    m_pList->SetTopIndex(index);
+}
+
+// Paging: reaching the newest message ends the waiting; paging back later does not start it
+// again.
+void CIncomingMessagesDialog::OnSelectionChanged(int index)
+{
+    if (index < 0)
+        return;
+    m_nShown = index;
+    m_pList->SetTopIndex(index);
+    if (m_nUnread > 0) {
+        m_nUnread = GetCount() - 1 - m_nShown;
+        if (m_nUnread <= 0) {
+            m_nUnread = 0;
+            StopBlinking();
+        }
+    }
+    WriteCounter();
+}
+
+bool CIncomingMessagesDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_pList->viewport() || event->type() != QEvent::Wheel)
+        return QDialog::eventFilter(watched, event);
+    const int steps = static_cast<QWheelEvent*>(event)->angleDelta().y();
+    if (steps != 0 && GetCount() > 0)
+        m_pList->SetCurSel(std::clamp(m_nShown + (steps > 0 ? -1 : 1), 0, GetCount() - 1));
+    return true;
+}
+
+// The view may have lost its place while it was hidden.
+void CIncomingMessagesDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_nShown >= 0)
+        m_pList->SetTopIndex(m_nShown);
+}
+
+void CIncomingMessagesDialog::WriteCounter()
+{
+    const int count = GetCount();
+    const int position = count == 0 ? 0 : m_nShown + 1;
+    m_pCounter->setText(QStringLiteral("%1 : %2").arg(position).arg(count));
+}
+
+void CIncomingMessagesDialog::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != m_blinkTimer.timerId()) {
+        QDialog::timerEvent(event);
+        return;
+    }
+    m_bIndicatorPhase = !m_bIndicatorPhase;
+    m_pIndicator->setVisible(m_bIndicatorPhase);
+}
+
+void CIncomingMessagesDialog::StopBlinking()
+{
+    m_blinkTimer.stop();
+    m_bIndicatorPhase = false;
+    m_pIndicator->hide();
+}
+
+void CIncomingMessagesDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange)
+        return;
+    const bool active = isActiveWindow();
+    m_bActive.store(active);
+    if (active)
+        Q_EMIT Activated();
+}
+
+void CIncomingMessagesDialog::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    m_bActive.store(false);
+}
+
+void CIncomingMessagesDialog::OnReply()
+{
+    if (m_nShown < 0)
+        return;
+    QString sender;
+    QString text;
+    CChatListBox::SplitLine(m_pList->GetText(m_nShown), sender, text);
+    if (m_pReplyTarget)
+        QCoreApplication::postEvent(m_pReplyTarget, new ReplyToEvent(sender));
+    hide();
+}
+
+void CIncomingMessagesDialog::OnAppearanceClicked()
+{
+    auto* appearance = new CMessageListPrefsDialog(m_registry, std::make_unique<PreferencesInMessage>(), this);
+    appearance->setAttribute(Qt::WA_DeleteOnClose);
+    connect(appearance, &QDialog::finished, this, [this](int result) {
+        m_pAppearanceButton->ResetHover();
+        if (result != QDialog::Accepted)
+            return;
+        // The item height and the counter stay as they are.
+        LoadAppearance();
+        m_pList->viewport()->repaint();
+    });
+    appearance->open();
+}
+
+void CIncomingMessagesDialog::LoadAppearance()
+{
+    PreferencesInMessage preferences;
+    LoadPreferences(m_registry, preferences);
+    m_pList->ApplyPreferences(preferences);
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QBasicTimer>
+#include <QDialog>
+#include <QPointer>
+
+#include <atomic>
+
+class CChatListBox;
+class CHoverBitmapButton;
+class CRegistry;
+class QLabel;
+struct MessagePacket;
+
+// Every private message received since start, one at a time, with the counter "shown : total",
+// an indicator that blinks exactly while messages wait behind the one shown, and Reply. The
+// listener posts each accepted message here (WM_PACKET). Closing only hides the window.
+class CIncomingMessagesDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int IDD = 163;
+    static constexpr int kBlinkMs = 300;
+
+    // activeFlag is kept true exactly while this is the active window: the listener reads it
+    // to decide whether the tray is to flash.
+    CIncomingMessagesDialog(CRegistry& registry, std::atomic<bool>& activeFlag, QWidget* parent = nullptr);
+    ~CIncomingMessagesDialog() override;
+
+    // Where Reply posts WM_REPLY_TO: the Online window, made after this one.
+    void SetReplyTarget(QObject* mainWnd) { m_pReplyTarget = mainWnd; }
+
+    // Shown normal, in front and active ("History...", a click on a flashing tray icon).
+    void ShowInFront();
+
+    int GetCount() const;
+    CChatListBox* List() const { return m_pList; }
+    QString CounterText() const;
+    int ShownLine() const { return m_nShown; }
+    // The messages still to be paged to: those behind the line shown, and the line shown too
+    // when it arrived while the window was in the background. 0 when nothing waits.
+    int Unread() const { return m_nUnread; }
+    bool IsBlinking() const { return m_blinkTimer.isActive(); }
+    bool IsIndicatorShown() const;
+
+    void reject() override;
+
+Q_SIGNALS:
+    // The window became the active one: an incoming-message flash has done its job.
+    void Activated();
+
+protected:
+    void customEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void AddMessage(const MessagePacket& packet);
+    void ShowLine(int index);
+    void OnSelectionChanged(int index);
+    void OnReply();
+    void OnAppearanceClicked();
+    void LoadAppearance();
+    void StopBlinking();
+    void WriteCounter();
+
+    CRegistry& m_registry;
+    std::atomic<bool>& m_bActive;
+    QPointer<QObject> m_pReplyTarget;
+
+    QLabel* m_pIndicator = nullptr;
+    QLabel* m_pCounter = nullptr;
+    CHoverBitmapButton* m_pAppearanceButton = nullptr;
+    CChatListBox* m_pList = nullptr;
+    // The line shown (the list's top line); -1 while the list is empty.
+    int m_nShown = -1;
+    int m_nUnread = 0;
+    bool m_bIndicatorPhase = false;
+    QBasicTimer m_blinkTimer;
+};

@@ -1,0 +1,101 @@
+#include "messages/CMessageAppearanceDialog.h"
+#include "messages/CSendMessageDialog.h"
+#include "prefs/CRegistry.h"
+#include "prefs/PreferencesLayout.h"
+#include "support/QtPrinters.h"
+
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFontDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CMessageAppearanceDialogTest : public ::testing::Test {
+protected:
+    CMessageAppearanceDialogTest()
+    {
+        // The first load writes the defaults; from then on the file is what the dialogs keep.
+        PreferencesSendMessage defaults;
+        LoadPreferences(registry, defaults);
+    }
+
+    QByteArray StoredFile() const
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static void Click(QWidget* dialog, int id) { dialog->findChild<QPushButton*>(QString::number(id))->click(); }
+
+    // Opens the colour picker of the button and chooses the colour in it.
+    static void PickColor(QWidget* dialog, int buttonId, const QColor& color)
+    {
+        Click(dialog, buttonId);
+        auto* picker = dialog->findChild<QColorDialog*>();
+        ASSERT_TRUE(picker);
+        picker->setCurrentColor(color);
+        picker->accept();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("registry.reg"));
+    CRegistry registry{path};
+};
+
+} // namespace
+
+TEST_F(CMessageAppearanceDialogTest, CancelKeepsTheStoredRecordAndOkStoresThePreviewedOne)
+{
+    const QByteArray before = StoredFile();
+    {
+        CMessageAppearanceDialog dialog(registry);
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Preferences"));
+        EXPECT_EQ(dialog.Preview()->toPlainText(), QStringLiteral("Please, leave me alone !"));
+        PickColor(&dialog, 1010, Qt::red);
+        EXPECT_EQ(dialog.Preview()->palette().color(QPalette::Text), QColor(Qt::red));
+        Click(&dialog, 2);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(StoredFile(), before);
+
+    CMessageAppearanceDialog dialog(registry);
+    PickColor(&dialog, 1010, QColor(0x10, 0x20, 0x30));
+    PickColor(&dialog, 1011, QColor(0xF0, 0xE0, 0xD0));
+    EXPECT_EQ(dialog.Preview()->palette().color(QPalette::Base), QColor(0xF0, 0xE0, 0xD0));
+    Click(&dialog, 1);
+    PreferencesSendMessage stored;
+    LoadPreferences(registry, stored);
+    EXPECT_EQ(stored.m_crText, MakeColorRef(0x10, 0x20, 0x30));
+    EXPECT_EQ(stored.m_crBackground, MakeColorRef(0xF0, 0xE0, 0xD0));
+}
+
+TEST_F(CMessageAppearanceDialogTest, TheSendMessageWindowTakesTheStoredAppearanceAtOnceAndKeepsItsText)
+{
+    CSendMessageDialog send(registry, QStringLiteral("anna"));
+    send.Edit()->setPlainText(QStringLiteral("half written"));
+    send.findChild<QPushButton*>(QStringLiteral("1011"))->click();
+    auto* appearance = send.findChild<CMessageAppearanceDialog*>();
+    ASSERT_TRUE(appearance);
+    PickColor(appearance, 1011, QColor(0, 0, 0x80));
+    QFont font(QStringLiteral("Liberation Serif"));
+    font.setPixelSize(20);
+    appearance->findChild<QPushButton*>(QStringLiteral("1012"))->click();
+    auto* fontPicker = appearance->findChild<QFontDialog*>();
+    ASSERT_TRUE(fontPicker);
+    fontPicker->setCurrentFont(font);
+    fontPicker->accept();
+    Click(appearance, 1);
+
+    EXPECT_EQ(send.Record().m_crBackground, MakeColorRef(0, 0, 0x80));
+    EXPECT_EQ(send.Edit()->palette().color(QPalette::Base), QColor(0, 0, 0x80));
+    EXPECT_EQ(send.Edit()->font().family(), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(send.Edit()->font().pixelSize(), 20);
+    EXPECT_EQ(send.Edit()->toPlainText(), QStringLiteral("half written"));
+}

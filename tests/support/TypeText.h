@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QTest>
+
+// Types text into a widget key by key, as a user would: any character (QTest::keyClicks only
+// knows Latin-1), and Return for each line break.
+inline void TypeText(QWidget* widget, const QString& text)
+{
+    for (const QChar ch : text) {
+        if (ch == QLatin1Char('\n'))
+            QTest::keyClick(widget, Qt::Key_Return);
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, static_cast<Qt::Key>(ch.toUpper().unicode()), QString(ch),
+                                Qt::NoModifier);
+    }
+}
