@@ -1,4 +1,5 @@
 #include "app/CIconFlashThread.h"
+#include "platform/PostedEventOrder.h"
 #include "support/WaitFor.h"
 
 #include <QElapsedTimer>
@@ -12,6 +13,8 @@ namespace {
 
 class IconRecorder : public QObject {
 public:
+    IconRecorder() { m_order.Watch(this); }
+
     std::vector<int> icons;
     quint64 serial = 0;
 
@@ -25,6 +28,9 @@ protected:
         serial = request->m_nSerial;
         icons.push_back(request->m_nIconId);
     }
+
+private:
+    PostedEventOrder m_order; // the flash thread posts through it
 };
 
 } // namespace

@@ -18,18 +18,17 @@
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
 #include "platform/NamedEndpoint.h"
+#include "support/StdinCommands.h"
 #include "ui/CDialogTemplate.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSocketNotifier>
 #include <QTest>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -67,7 +66,7 @@ public:
     Driver(CPellwickApp& app, CChatDialog& chat, COnlineDialog& online)
         : m_app(app)
         , m_chat(chat)
-        , m_input(STDIN_FILENO, QSocketNotifier::Read)
+        , m_input([this](const QString& command) { Carry(command); }, [this] { m_app.OnTrayCommand(ID_SHUTDOWN); })
     {
         CChatListBox* lines = chat.ChatList();
         connect(lines->model(), &QAbstractItemModel::rowsInserted, this, [lines](const QModelIndex&, int first, int last) {
@@ -79,28 +78,10 @@ public:
         connect(users->model(), &QAbstractItemModel::rowsInserted, this, printList);
         connect(users->model(), &QAbstractItemModel::rowsRemoved, this, printList);
         connect(users->model(), &QAbstractItemModel::dataChanged, this, printList);
-        connect(&m_input, &QSocketNotifier::activated, this, &Driver::ReadCommands);
         Print("ready");
     }
 
 private:
-    void ReadCommands()
-    {
-        char buffer[4096];
-        const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
-            m_input.setEnabled(false);
-            m_app.OnTrayCommand(ID_SHUTDOWN);
-            return;
-        }
-        m_pending.append(buffer, n);
-        for (qsizetype end = m_pending.indexOf('\n'); end >= 0; end = m_pending.indexOf('\n')) {
-            const QString command = QString::fromUtf8(m_pending.left(end));
-            m_pending.remove(0, end + 1);
-            Carry(command);
-        }
-    }
-
     void Carry(const QString& command)
     {
         if (command == QStringLiteral("show-chat")) {
@@ -122,8 +103,7 @@ private:
 
     CPellwickApp& m_app;
     CChatDialog& m_chat;
-    QSocketNotifier m_input;
-    QByteArray m_pending;
+    StdinCommands m_input;
 };
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
 #include "platform/NamedEndpoint.h"
+#include "support/StdinCommands.h"
 #include "support/TypeText.h"
 #include "support/WaitFor.h"
 
@@ -24,12 +25,10 @@
 #include <QDateTime>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSocketNotifier>
 #include <QTest>
 #include <QTimer>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -78,8 +77,7 @@ public:
         });
         if (auto* standIn = FindWindow<CTrayStandIn>())
             standIn->installEventFilter(this);
-        m_stdin = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
-        connect(m_stdin, &QSocketNotifier::activated, this, &HostDriver::ReadCommands);
+        new StdinCommands([this](const QString& command) { Carry(command); }, [] { QCoreApplication::exit(0); }, this);
     }
 
 protected:
@@ -95,23 +93,6 @@ protected:
     }
 
 private:
-    void ReadCommands()
-    {
-        char buffer[4096];
-        const ssize_t size = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (size <= 0) {
-            m_stdin->setEnabled(false);
-            QCoreApplication::exit(0);
-            return;
-        }
-        m_pending.append(buffer, size);
-        for (qsizetype end = m_pending.indexOf('\n'); end >= 0; end = m_pending.indexOf('\n')) {
-            const QString command = QString::fromUtf8(m_pending.left(end));
-            m_pending.remove(0, end + 1);
-            Carry(command);
-        }
-    }
-
     void Carry(const QString& command)
     {
         const QString verb = command.section(QLatin1Char(' '), 0, 0);
@@ -170,8 +151,6 @@ private:
 
     COnlineDialog* m_pOnline = nullptr;
     CIncomingMessagesDialog* m_pIncoming = nullptr;
-    QSocketNotifier* m_stdin = nullptr;
-    QByteArray m_pending;
     bool m_bFlashing = false;
 };
 
