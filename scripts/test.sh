@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
+# Compiler cache entries keyed by paths relative to the checkout, so every clone shares them.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 preset=${1:-}
 [ $# -gt 0 ] && shift
 [ -n "$preset" ] || { [ -n "${CI:-}" ] && preset=ci || preset=dev; }
