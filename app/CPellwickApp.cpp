@@ -19,6 +19,11 @@ CPellwickApp::CPellwickApp() = default;
 
 CPellwickApp::~CPellwickApp()
 {
+    TakeDown();
+}
+
+void CPellwickApp::TakeDown()
+{
     // The listener reads the windows' addresses: it goes before any of them.
     StopListener();
     m_pTrayIcon.reset();
@@ -35,10 +40,7 @@ int CPellwickApp::Run()
     QApplication::setQuitOnLastWindowClosed(false);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &CPellwickApp::StopListener);
     const int exitCode = QApplication::exec();
-    StopListener();
-    m_pTrayIcon.reset();
-    m_pMainWnd.reset();
-    m_pIncomingWnd.reset();
+    TakeDown();
     return exitCode;
 }
 

@@ -43,6 +43,8 @@ private:
     void OnAbout();
     void OnShutdown();
     void StopListener();
+    // Ends everything in shutdown order; safe to call twice.
+    void TakeDown();
 
     std::unique_ptr<CRegistry> m_registry;
     std::unique_ptr<MessageBoxAlerts> m_alerts;
