@@ -7,11 +7,11 @@
 #include "net/CLookupThread.h"
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
-#include "platform/CSoundPlayer.h"
 #include "prefs/Autostart.h"
 #include "prefs/CRegistry.h"
 #include "ui/CAboutDialog.h"
 #include "ui/MessageBoxAlerts.h"
+#include "ui/PlaySoundResource.h"
 
 #include <QApplication>
 
@@ -48,8 +48,7 @@ int CPellwickApp::StartUp()
 {
     m_registry = std::make_unique<CRegistry>();
     m_alerts = std::make_unique<MessageBoxAlerts>();
-    // Connects to the sound server now, so that the first cue is not late.
-    CSoundPlayer::Instance();
+    PrepareSoundOutput();
     RegisterAutostart(*m_registry, QCoreApplication::applicationFilePath());
 
     m_pTrayIcon = std::make_unique<CTaskBarIcon>(*this, *m_alerts);
@@ -58,7 +57,8 @@ int CPellwickApp::StartUp()
 
     m_pChatWnd = std::make_unique<CChatDialog>(*m_registry);
     m_pIncomingWnd = std::make_unique<CIncomingMessagesDialog>(*m_registry, m_bIncomingActive);
-    connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::Activated, m_pTrayIcon.get(), &CTaskBarIcon::StopIncomingFlash);
+    connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::Activated, m_pTrayIcon.get(),
+            &CTaskBarIcon::StopIncomingFlash);
 
     m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts, m_pTrayIcon.get());
     if (!m_pMainWnd->IsTransportOpen())

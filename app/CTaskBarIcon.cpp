@@ -1,9 +1,9 @@
 #include "app/CTaskBarIcon.h"
 
-#include "app/CTrayStandIn.h"
 #include "app/TrayCommands.h"
-#include "platform/AlertSink.h"
+#include "app/TrayStandIn.h"
 #include "net/FlashTrayEvent.h"
+#include "platform/AlertSink.h"
 #include "res/ResourceLoader.h"
 
 #include <QMenu>
@@ -32,7 +32,7 @@ CTaskBarIcon::CTaskBarIcon(TrayCommands& commands, AlertSink& alerts, std::chron
     , m_alerts(alerts)
     , m_flashStep(flashStep)
     , m_pMenu(std::make_unique<QMenu>())
-    , m_pStandIn(std::make_unique<CTrayStandIn>(*this))
+    , m_pStandIn(std::make_unique<TrayStandIn>(*this))
 {
     for (const auto& entry : kMenu) {
         if (entry.id == kSeparator) {
@@ -101,20 +101,20 @@ void CTaskBarIcon::FollowTrayHost()
         m_trayHostCheck.start();
 }
 
-void CTaskBarIcon::Flash(int kind)
+void CTaskBarIcon::Flash(FlashTrayEvent::Kind kind)
 {
     if (m_bFlashing || m_pFlashThread) {
         // A private message always replaces a new-user flash; anything else waits its turn.
-        if (!(m_nFlashKind == FLASH_NEW_USER && kind == FLASH_INCOMING_MESSAGE))
+        if (!(m_nFlashKind == FlashTrayEvent::FLASH_NEW_USER && kind == FlashTrayEvent::FLASH_INCOMING_MESSAGE))
             return;
         StopFlash();
         ResetFlash();
     }
     m_nFlashKind = kind;
-    if (kind == FLASH_INCOMING_MESSAGE) {
+    if (kind == FlashTrayEvent::FLASH_INCOMING_MESSAGE) {
         m_pFlashThread = std::make_unique<CIconFlashThread>(this, ICON_MESSAGE, ICON_MESSAGE_ALT, -1,
                                                             QStringLiteral("Incoming Message"), m_flashStep);
-    } else if (kind == FLASH_NEW_USER) {
+    } else if (kind == FlashTrayEvent::FLASH_NEW_USER) {
         m_pFlashThread = std::make_unique<CIconFlashThread>(this, ICON_NEW_USER, ICON_NORMAL, 6,
                                                             QStringLiteral("New User"), m_flashStep);
     } else {
@@ -143,7 +143,7 @@ void CTaskBarIcon::ResetFlash()
 
 void CTaskBarIcon::StopIncomingFlash()
 {
-    if (!m_bFlashing || m_nFlashKind != FLASH_INCOMING_MESSAGE)
+    if (!m_bFlashing || m_nFlashKind != FlashTrayEvent::FLASH_INCOMING_MESSAGE)
         return;
     StopFlash();
     ResetFlash();
@@ -186,7 +186,7 @@ void CTaskBarIcon::OnLButtonDown()
     const int kind = m_nFlashKind;
     StopFlash();
     ResetFlash();
-    m_commands.OnTrayCommand(kind == FLASH_INCOMING_MESSAGE ? ID_SHOW_HISTORY : ID_SHOW_ONLINE);
+    m_commands.OnTrayCommand(kind == FlashTrayEvent::FLASH_INCOMING_MESSAGE ? ID_SHOW_HISTORY : ID_SHOW_ONLINE);
 }
 
 void CTaskBarIcon::OnRButtonDown(const QPoint& globalPos)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/CIconFlashThread.h"
+#include "net/FlashTrayEvent.h"
 #include "platform/PostedEventOrder.h"
 
 #include <QIcon>
@@ -13,7 +14,7 @@
 #include <memory>
 
 class AlertSink;
-class CTrayStandIn;
+class TrayStandIn;
 class QMenu;
 class TrayCommands;
 
@@ -24,7 +25,6 @@ class CTaskBarIcon : public QObject {
     Q_OBJECT
 
 public:
-    enum FlashKind { FLASH_INCOMING_MESSAGE = 1, FLASH_NEW_USER = 2 };
     static constexpr int kMaxTipLength = 63;
 
     CTaskBarIcon(TrayCommands& commands, AlertSink& alerts,
@@ -36,7 +36,7 @@ public:
     // A missing icon changes only the tool tip.
     bool SetIcon(int iconId, const QString& tip);
 
-    void Flash(int kind);
+    void Flash(FlashTrayEvent::Kind kind);
     void ResetFlash();
     // The Incoming Messages window came to the front: an incoming-message flash has done its
     // job. Any other flash goes on.
@@ -73,7 +73,7 @@ private:
     QString m_strTip;
     QSystemTrayIcon m_trayIcon;
     std::unique_ptr<QMenu> m_pMenu;
-    std::unique_ptr<CTrayStandIn> m_pStandIn;
+    std::unique_ptr<TrayStandIn> m_pStandIn;
     QTimer m_trayHostCheck;
     PostedEventOrder m_postOrder;
 };

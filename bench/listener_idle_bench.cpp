@@ -54,7 +54,7 @@ int main(int argc, char** argv)
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     const long after = VoluntarySwitches(status);
     listener.Stop();
-    std::printf("listener idle for %d s: %ld voluntary context switches (%.3f wake-ups/s)\n", seconds,
-                after - before, double(after - before) / seconds);
+    std::printf("listener idle for %d s: %ld voluntary context switches (%.3f wake-ups/s)\n", seconds, after - before,
+                double(after - before) / seconds);
     return before < 0 || after < 0 ? 1 : 0;
 }

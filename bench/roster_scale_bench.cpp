@@ -4,8 +4,8 @@
 // Usage: roster_scale_bench [users] [seconds], 5000 and 20 by default.
 #include "net/PresenceEvent.h"
 #include "online/COnlineDialog.h"
-#include "online/CPresenceRoster.h"
 #include "online/CUserListBox.h"
+#include "online/PresenceRoster.h"
 #include "online/RosterList.h"
 #include "prefs/CRegistry.h"
 #include "support/LoopbackEndpoints.h"
@@ -23,7 +23,7 @@ namespace {
 
 double ThreadCpuMs()
 {
-    timespec now {};
+    timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
@@ -61,7 +61,7 @@ int main(int argc, char** argv)
     list.AddString(QStringLiteral("All"));
     ListAdapter adapter(list);
     int newUsers = 0;
-    CPresenceRoster roster(adapter, [&] { ++newUsers; });
+    PresenceRoster roster(adapter, [&] { ++newUsers; });
 
     std::vector<QString> names;
     for (int i = 0; i < users; ++i)
@@ -87,8 +87,9 @@ int main(int argc, char** argv)
     }
     std::sort(secondMs.begin(), secondMs.end());
     std::sort(tickMs.begin(), tickMs.end());
-    std::printf("steady second (%d presence packets + tick + repaint): median %.2f ms, max %.2f ms = %.2f%% of one core\n",
-                users, secondMs[secondMs.size() / 2], secondMs.back(), secondMs[secondMs.size() / 2] / 10.0);
+    std::printf(
+        "steady second (%d presence packets + tick + repaint): median %.2f ms, max %.2f ms = %.2f%% of one core\n",
+        users, secondMs[secondMs.size() / 2], secondMs.back(), secondMs[secondMs.size() / 2] / 10.0);
     std::printf("tick: median %.3f ms, max %.3f ms\n", tickMs[tickMs.size() / 2], tickMs.back());
 
     // A fifth of the users fall silent: they must be gone on the seventh tick.
@@ -114,12 +115,14 @@ int main(int argc, char** argv)
     for (int s = 0; s < seconds; ++s) {
         start = ThreadCpuMs();
         for (const QString& name : names)
-            QCoreApplication::postEvent(&window, new PresenceEvent(MessagePacket::Make(PACKET_PRESENCE, u"x", name), false));
+            QCoreApplication::postEvent(&window,
+                                        new PresenceEvent(MessagePacket::Make(PACKET_PRESENCE, u"x", name), false));
         QCoreApplication::processEvents();
         postedMs.push_back(ThreadCpuMs() - start);
     }
     std::sort(postedMs.begin(), postedMs.end());
-    std::printf("through the Online window's event queue (post + deliver %d events a second): median %.2f ms = %.2f%% of one core\n",
+    std::printf("through the Online window's event queue (post + deliver %d events a second): median %.2f ms = %.2f%% "
+                "of one core\n",
                 users, postedMs[postedMs.size() / 2], postedMs[postedMs.size() / 2] / 10.0);
     return 0;
 }

@@ -7,8 +7,8 @@
 #include "prefs/PreferencesChat.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
-#include "ui/CDialogTemplate.h"
 #include "ui/CHoverBitmapButton.h"
+#include "ui/DialogBuilder.h"
 #include "ui/PlaySoundResource.h"
 
 #include <QGuiApplication>
@@ -21,8 +21,14 @@
 namespace {
 
 enum BitmapId {
-    IDB_PREFS = 138, IDB_PREFS_MASK = 139, IDB_CLEAR = 141, IDB_CLEAR_MASK = 142, IDB_SEND_MASK = 152,
-    IDB_SEND = 154, IDB_CLOSE = 158, IDB_CLOSE_MASK = 159,
+    IDB_PREFS = 138,
+    IDB_PREFS_MASK = 139,
+    IDB_CLEAR = 141,
+    IDB_CLEAR_MASK = 142,
+    IDB_SEND_MASK = 152,
+    IDB_SEND = 154,
+    IDB_CLOSE = 158,
+    IDB_CLOSE_MASK = 159,
 };
 constexpr int IDI_CHAT = 167;
 
@@ -52,13 +58,14 @@ const DialogTemplate& ChatTemplate()
 
 } // namespace
 
-CChatDialog::CChatDialog(CRegistry& registry, SoundCue playSound, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+CChatDialog::CChatDialog(CRegistry& registry, SoundOutput playSound, QWidget* parent)
+    : QDialog(parent,
+              Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_registry(registry)
-    , m_playSound(playSound ? std::move(playSound) : SoundCue(&PlaySoundResource))
+    , m_playSound(playSound ? std::move(playSound) : SoundOutput(&PlaySoundResource))
 {
-    CDialogTemplate::Build(this, ChatTemplate(), [this](const DialogControl& control, QWidget* owner) -> QWidget* {
+    DialogBuilder::Build(this, ChatTemplate(), [this](const DialogControl& control, QWidget* owner) -> QWidget* {
         switch (control.id) {
         case 2:
             return m_pCloseButton = new CHoverBitmapButton(IDB_CLOSE, IDB_CLOSE_MASK, QSize(33, 33), owner);
@@ -75,8 +82,8 @@ CChatDialog::CChatDialog(CRegistry& registry, SoundCue playSound, QWidget* paren
         }
     });
     setFixedSize(size());
-    m_pInput = CDialogTemplate::Control<QLineEdit>(this, IDC_INPUT);
-    m_pEnterButton = CDialogTemplate::Control<QPushButton>(this, IDC_ENTER);
+    m_pInput = DialogBuilder::Control<QLineEdit>(this, IDC_INPUT);
+    m_pEnterButton = DialogBuilder::Control<QPushButton>(this, IDC_ENTER);
     m_pCloseButton->setAccessibleName(QStringLiteral("Close"));
     m_pSendButton->setAccessibleName(QStringLiteral("Send"));
     m_pClearButton->setAccessibleName(QStringLiteral("Clear"));
@@ -217,7 +224,8 @@ void CChatDialog::hideEvent(QHideEvent* event)
 void CChatDialog::keyPressEvent(QKeyEvent* event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !qobject_cast<QPushButton*>(focusWidget())) {
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier
+        && !qobject_cast<QPushButton*>(focusWidget())) {
         // The hidden default button turns Enter into a send.
         m_pEnterButton->click();
         return;

@@ -25,22 +25,25 @@ class CChatDialog : public QDialog {
 public:
     static constexpr int IDD = 137;
     enum ControlId {
-        IDC_SEND = 1001, IDC_CHAT_LIST = 1008, IDC_INPUT = 1009, IDC_CLEAR = 1010, IDC_PREFERENCES = 1011,
+        IDC_SEND = 1001,
+        IDC_CHAT_LIST = 1008,
+        IDC_INPUT = 1009,
+        IDC_CLEAR = 1010,
+        IDC_PREFERENCES = 1011,
         IDC_ENTER = 1014,
     };
     static constexpr int kChatPresenceMs = 1000;
     // What a packet's text field carries.
     static constexpr int kMaxInputLength = static_cast<int>(MessagePacket::kTextWidth) - 1;
 
-    using SoundCue = std::function<void(int)>;
+    using SoundOutput = std::function<void(int)>;
 
-    explicit CChatDialog(CRegistry& registry, SoundCue playSound = {}, QWidget* parent = nullptr);
+    explicit CChatDialog(CRegistry& registry, SoundOutput playSound = {}, QWidget* parent = nullptr);
     ~CChatDialog() override;
 
     // The window that sends this window's packets (the Online window). Once it is gone,
     // nothing is sent.
-    template <typename Window>
-    void SetPacketSender(Window* window)
+    template <typename Window> void SetPacketSender(Window* window)
     {
         m_pSenderWnd = window;
         m_pSender = window;
@@ -72,7 +75,7 @@ private:
     void LoadAppearance();
 
     CRegistry& m_registry;
-    SoundCue m_playSound;
+    SoundOutput m_playSound;
     QPointer<QObject> m_pSenderWnd;
     PacketSender* m_pSender = nullptr;
     QBasicTimer m_chatPresenceTimer;

@@ -2,8 +2,8 @@
 
 #include "chat/CChatListBox.h"
 #include "prefs/PreferencesLayout.h"
-#include "ui/CDialogTemplate.h"
 #include "ui/CListBox.h"
+#include "ui/DialogBuilder.h"
 
 #include <QColorDialog>
 #include <QFontDialog>
@@ -18,8 +18,8 @@ using Part = CMessageListPrefsDialog::Part;
 // The Items entries, by Part.
 const std::array<QString, 3>& ItemNames()
 {
-    static const std::array<QString, 3> names{
-        QStringLiteral("Message Text"), QStringLiteral("User Alias"), QStringLiteral("Background")};
+    static const std::array<QString, 3> names{QStringLiteral("Message Text"), QStringLiteral("User Alias"),
+                                              QStringLiteral("Background")};
     return names;
 }
 
@@ -66,12 +66,13 @@ COLORREF& PartColor(PreferencesMessageList& record, Part part)
 
 CMessageListPrefsDialog::CMessageListPrefsDialog(CRegistry& registry, std::unique_ptr<PreferencesMessageList> record,
                                                  QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
     , m_registry(registry)
     , m_pRecord(std::move(record))
 {
-    CDialogTemplate::Build(this, PrefsTemplate(), [this](const DialogControl& control, QWidget* owner) -> QWidget* {
+    DialogBuilder::Build(this, PrefsTemplate(), [this](const DialogControl& control, QWidget* owner) -> QWidget* {
         if (control.id != IDC_PROTOTYPE)
             return nullptr;
         m_pPrototype = new CChatListBox(owner);
@@ -80,9 +81,9 @@ CMessageListPrefsDialog::CMessageListPrefsDialog(CRegistry& registry, std::uniqu
         return m_pPrototype;
     });
     setFixedSize(size());
-    m_pItems = CDialogTemplate::Control<CListBox>(this, IDC_ITEMS);
-    m_pColorButton = CDialogTemplate::Control<QPushButton>(this, IDC_COLOR);
-    m_pFontButton = CDialogTemplate::Control<QPushButton>(this, IDC_FONT);
+    m_pItems = DialogBuilder::Control<CListBox>(this, IDC_ITEMS);
+    m_pColorButton = DialogBuilder::Control<QPushButton>(this, IDC_COLOR);
+    m_pFontButton = DialogBuilder::Control<QPushButton>(this, IDC_FONT);
     // The group boxes come after the lists they frame; the lists stay on top for the mouse.
     m_pPrototype->raise();
     m_pItems->raise();
@@ -97,8 +98,8 @@ CMessageListPrefsDialog::CMessageListPrefsDialog(CRegistry& registry, std::uniqu
     LoadPreferences(m_registry, *m_pRecord);
     ShowScheme();
 
-    connect(CDialogTemplate::Control<QPushButton>(this, 1), &QPushButton::clicked, this, &QDialog::accept);
-    connect(CDialogTemplate::Control<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
+    connect(DialogBuilder::Control<QPushButton>(this, 1), &QPushButton::clicked, this, &QDialog::accept);
+    connect(DialogBuilder::Control<QPushButton>(this, 2), &QPushButton::clicked, this, &QDialog::reject);
     connect(m_pItems, &QListWidget::itemSelectionChanged, this, &CMessageListPrefsDialog::OnItemsSelChange);
     connect(m_pColorButton, &QPushButton::clicked, this, &CMessageListPrefsDialog::OnColor);
     connect(m_pFontButton, &QPushButton::clicked, this, &CMessageListPrefsDialog::OnFont);

@@ -20,13 +20,13 @@ struct Harness {
     int argc = 1;
     char name[8] = "fuzzer";
     char* argv[2] = {name, nullptr};
-    QCoreApplication app {argc, argv};
+    QCoreApplication app{argc, argv};
     RecordingAlertSink alerts;
-    CMailslotTransport transport {alerts, LoopbackEndpoints()};
+    CMailslotTransport transport{alerts, LoopbackEndpoints()};
     RecordingReceiver chat, incoming, main, tray;
-    std::atomic<bool> incomingActive {false};
+    std::atomic<bool> incomingActive{false};
     RawDatagram raw;
-    OwnUserNameOverride me {QStringLiteral("ivan")};
+    OwnUserNameOverride me{QStringLiteral("ivan")};
 
     Harness() { transport.SetTargets({&chat, &incoming, &main, &tray, &incomingActive}); }
 };

@@ -7,8 +7,8 @@
 #include "prefs/PreferencesInMessage.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
-#include "ui/CDialogTemplate.h"
 #include "ui/CHoverBitmapButton.h"
+#include "ui/DialogBuilder.h"
 #include "ui/PlaySoundResource.h"
 
 #include <QCoreApplication>
@@ -24,7 +24,14 @@
 
 namespace {
 
-enum ControlId { IDC_CLOSE = 1, IDC_APPEARANCE = 1011, IDC_REPLY = 1012, IDC_LIST = 1015, IDC_COUNTER = 1020, IDC_INDICATOR = 1023 };
+enum ControlId {
+    IDC_CLOSE = 1,
+    IDC_APPEARANCE = 1011,
+    IDC_REPLY = 1012,
+    IDC_LIST = 1015,
+    IDC_COUNTER = 1020,
+    IDC_INDICATOR = 1023
+};
 enum BitmapId { IDB_PROPERTIES = 138, IDB_PROPERTIES_MASK = 139 };
 constexpr int IDI_MESSAGE = 161;
 constexpr QSize kButtonFrame(31, 31);
@@ -57,33 +64,36 @@ DialogTemplate IncomingTemplate()
 } // namespace
 
 CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, std::atomic<bool>& activeFlag, QWidget* parent)
-    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                  | Qt::WindowCloseButtonHint)
     , m_registry(registry)
     , m_bActive(activeFlag)
 {
-    CDialogTemplate::Build(this, IncomingTemplate(), [this](const DialogControl& control, QWidget* parentWnd) -> QWidget* {
-        switch (control.id) {
-        case IDC_LIST:
-            m_pList = new CChatListBox(parentWnd);
-            m_pList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            return m_pList;
-        case IDC_APPEARANCE:
-            return m_pAppearanceButton = new CHoverBitmapButton(IDB_PROPERTIES, IDB_PROPERTIES_MASK, kButtonFrame, parentWnd);
-        default:
-            return nullptr;
-        }
-    });
+    DialogBuilder::Build(
+        this, IncomingTemplate(), [this](const DialogControl& control, QWidget* parentWnd) -> QWidget* {
+            switch (control.id) {
+            case IDC_LIST:
+                m_pList = new CChatListBox(parentWnd);
+                m_pList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                return m_pList;
+            case IDC_APPEARANCE:
+                return m_pAppearanceButton
+                    = new CHoverBitmapButton(IDB_PROPERTIES, IDB_PROPERTIES_MASK, kButtonFrame, parentWnd);
+            default:
+                return nullptr;
+            }
+        });
     m_pAppearanceButton->resize(kButtonFrame);
     m_pAppearanceButton->setAccessibleName(QStringLiteral("List appearance"));
-    m_pCounter = CDialogTemplate::Control<QLabel>(this, IDC_COUNTER);
-    m_pIndicator = CDialogTemplate::Control<QLabel>(this, IDC_INDICATOR);
+    m_pCounter = DialogBuilder::Control<QLabel>(this, IDC_COUNTER);
+    m_pIndicator = DialogBuilder::Control<QLabel>(this, IDC_INDICATOR);
     for (const int id : {IDC_CLOSE, IDC_REPLY})
-        CDialogTemplate::Control<QPushButton>(this, id)->setAutoDefault(false);
+        DialogBuilder::Control<QPushButton>(this, id)->setAutoDefault(false);
 
-    connect(CDialogTemplate::Control<QPushButton>(this, IDC_CLOSE), &QPushButton::clicked, this, &QWidget::hide);
-    connect(CDialogTemplate::Control<QPushButton>(this, IDC_REPLY), &QPushButton::clicked, this,
+    connect(DialogBuilder::Control<QPushButton>(this, IDC_CLOSE), &QPushButton::clicked, this, &QWidget::hide);
+    connect(DialogBuilder::Control<QPushButton>(this, IDC_REPLY), &QPushButton::clicked, this,
             &CIncomingMessagesDialog::OnReply);
     connect(m_pAppearanceButton, &QPushButton::clicked, this, &CIncomingMessagesDialog::OnAppearanceClicked);
     connect(m_pList, &QListWidget::currentRowChanged, this, &CIncomingMessagesDialog::OnSelectionChanged);
@@ -138,7 +148,8 @@ void CIncomingMessagesDialog::customEvent(QEvent* event)
 void CIncomingMessagesDialog::AddMessage(const MessagePacket& packet)
 {
     const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm"));
-    m_pList->AddString(packet.Sender() + QLatin1Char('%') + QLatin1Char('[') + time + QStringLiteral("] ") + packet.Text());
+    m_pList->AddString(packet.Sender() + QLatin1Char('%') + QLatin1Char('[') + time + QStringLiteral("] ")
+                       + packet.Text());
     const int count = GetCount();
     const int newest = count - 1;
 

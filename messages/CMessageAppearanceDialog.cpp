@@ -2,7 +2,7 @@
 
 #include "messages/MessageAppearance.h"
 #include "prefs/PreferencesLayout.h"
-#include "ui/CDialogTemplate.h"
+#include "ui/DialogBuilder.h"
 
 #include <QColorDialog>
 #include <QFontDialog>
@@ -11,7 +11,14 @@
 
 namespace {
 
-enum ControlId { IDC_PREVIEW = 1017, IDC_TEXT = 1010, IDC_BACKGROUND = 1011, IDC_FONT = 1012, IDC_OK = 1, IDC_CANCEL = 2 };
+enum ControlId {
+    IDC_PREVIEW = 1017,
+    IDC_TEXT = 1010,
+    IDC_BACKGROUND = 1011,
+    IDC_FONT = 1012,
+    IDC_OK = 1,
+    IDC_CANCEL = 2
+};
 
 DialogTemplate AppearanceTemplate()
 {
@@ -41,16 +48,16 @@ CMessageAppearanceDialog::CMessageAppearanceDialog(CRegistry& registry, QWidget*
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_registry(registry)
 {
-    CDialogTemplate::Build(this, AppearanceTemplate());
-    m_pPreview = CDialogTemplate::Control<QPlainTextEdit>(this, IDC_PREVIEW);
-    connect(CDialogTemplate::Control<QPushButton>(this, IDC_TEXT), &QPushButton::clicked, this,
+    DialogBuilder::Build(this, AppearanceTemplate());
+    m_pPreview = DialogBuilder::Control<QPlainTextEdit>(this, IDC_PREVIEW);
+    connect(DialogBuilder::Control<QPushButton>(this, IDC_TEXT), &QPushButton::clicked, this,
             &CMessageAppearanceDialog::OnTextColor);
-    connect(CDialogTemplate::Control<QPushButton>(this, IDC_BACKGROUND), &QPushButton::clicked, this,
+    connect(DialogBuilder::Control<QPushButton>(this, IDC_BACKGROUND), &QPushButton::clicked, this,
             &CMessageAppearanceDialog::OnBackgroundColor);
-    connect(CDialogTemplate::Control<QPushButton>(this, IDC_FONT), &QPushButton::clicked, this,
+    connect(DialogBuilder::Control<QPushButton>(this, IDC_FONT), &QPushButton::clicked, this,
             &CMessageAppearanceDialog::OnFont);
-    connect(CDialogTemplate::Control<QPushButton>(this, IDC_OK), &QPushButton::clicked, this, &QDialog::accept);
-    connect(CDialogTemplate::Control<QPushButton>(this, IDC_CANCEL), &QPushButton::clicked, this, &QDialog::reject);
+    connect(DialogBuilder::Control<QPushButton>(this, IDC_OK), &QPushButton::clicked, this, &QDialog::accept);
+    connect(DialogBuilder::Control<QPushButton>(this, IDC_CANCEL), &QPushButton::clicked, this, &QDialog::reject);
 
     LoadPreferences(m_registry, m_preferences);
     m_pPreview->setPlainText(QStringLiteral("Please, leave me alone !"));

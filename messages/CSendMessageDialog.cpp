@@ -4,8 +4,8 @@
 #include "messages/MessageAppearance.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
-#include "ui/CDialogTemplate.h"
 #include "ui/CHoverBitmapButton.h"
+#include "ui/DialogBuilder.h"
 #include "ui/PlaySoundResource.h"
 
 #include <QGuiApplication>
@@ -60,21 +60,23 @@ CSendMessageDialog::CSendMessageDialog(CRegistry& registry, const QString& recip
     if (++s_nLive == 1)
         s_pFirst = this;
 
-    CDialogTemplate::Build(this, SendMessageTemplate(), [this](const DialogControl& control, QWidget* parentWnd) -> QWidget* {
-        if (control.id == IDC_APPEARANCE)
-            return m_pAppearanceButton = new CHoverBitmapButton(IDB_PROPERTIES, IDB_PROPERTIES_MASK, kButtonFrame, parentWnd);
-        return nullptr;
-    });
+    DialogBuilder::Build(
+        this, SendMessageTemplate(), [this](const DialogControl& control, QWidget* parentWnd) -> QWidget* {
+            if (control.id == IDC_APPEARANCE)
+                return m_pAppearanceButton
+                    = new CHoverBitmapButton(IDB_PROPERTIES, IDB_PROPERTIES_MASK, kButtonFrame, parentWnd);
+            return nullptr;
+        });
     m_pAppearanceButton->resize(kButtonFrame);
     m_pAppearanceButton->setAccessibleName(QStringLiteral("Message appearance"));
-    m_pEdit = CDialogTemplate::Control<QPlainTextEdit>(this, IDC_MESSAGE);
+    m_pEdit = DialogBuilder::Control<QPlainTextEdit>(this, IDC_MESSAGE);
     m_pEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_pEdit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_pEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pEdit->setTabChangesFocus(true);
-    auto* send = CDialogTemplate::Control<QPushButton>(this, IDC_SEND);
-    auto* close = CDialogTemplate::Control<QPushButton>(this, IDC_CLOSE);
+    auto* send = DialogBuilder::Control<QPushButton>(this, IDC_SEND);
+    auto* close = DialogBuilder::Control<QPushButton>(this, IDC_CLOSE);
     send->setAutoDefault(false);
     close->setAutoDefault(false);
 

@@ -49,8 +49,8 @@ void SendToUser::OnFinished(CSendMessageDialog* dialog, int result)
         box->open();
         return;
     }
-    m_sender.SendPacket(MessagePacket::Make(PACKET_MESSAGE, CSendMessageDialog::WireText(dialog->Text()),
-                                            GetOwnUserName(), name));
+    m_sender.SendPacket(
+        MessagePacket::Make(PACKET_MESSAGE, CSendMessageDialog::WireText(dialog->Text()), GetOwnUserName(), name));
 }
 
 // The list finds its items without regard to case; the addressee must match exactly.

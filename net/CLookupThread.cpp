@@ -13,8 +13,8 @@
 
 namespace {
 
-// Below the creating thread, as the design's "lowest" is two steps below normal, not the idle
-// level: nice 19 would starve the listener behind any busy program and drop bursts.
+// A few steps below the creating thread, so that the windows win a contest for the CPU, but
+// not the idle level: nice 19 would starve the listener behind any busy program and drop bursts.
 constexpr int kNiceSteps = 5;
 
 // After a failed read the socket may stay readable; wait this long (or for the stop signal)
@@ -24,17 +24,15 @@ constexpr int kRetryAfterFailureMs = 50;
 void SetEvent(int fd)
 {
     const std::uint64_t one = 1;
-    while (write(fd, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+    while (write(fd, &one, sizeof one) < 0 && errno == EINTR) { }
 }
 
 // True when the event is set, or becomes set within timeoutMs (-1: no limit).
 bool WaitEvent(int fd, int timeoutMs)
 {
-    pollfd entry {fd, POLLIN, 0};
+    pollfd entry{fd, POLLIN, 0};
     int n;
-    while ((n = poll(&entry, 1, timeoutMs)) < 0 && errno == EINTR) {
-    }
+    while ((n = poll(&entry, 1, timeoutMs)) < 0 && errno == EINTR) { }
     return n > 0;
 }
 

@@ -31,7 +31,7 @@ private:
     CMailslotTransport& m_transport;
     int m_hStopEvent = -1;
     int m_hDoneEvent = -1;
-    std::atomic<pid_t> m_threadId {0};
+    std::atomic<pid_t> m_threadId{0};
     int m_nBaseNice = 0;
     std::thread m_thread;
 };

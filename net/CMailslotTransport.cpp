@@ -1,19 +1,18 @@
 #include "net/CMailslotTransport.h"
 
-#include "platform/AlertSink.h"
 #include "net/FlashTrayEvent.h"
 #include "net/PacketEvent.h"
-#include "platform/PostedEventOrder.h"
 #include "net/PresenceEvent.h"
+#include "platform/AlertSink.h"
 #include "platform/OwnUserName.h"
+#include "platform/PostedEventOrder.h"
 #include "platform/Windows1251.h"
-
 
 namespace {
 
-// Copies of one broadcast that arrive over several interfaces come within microseconds; the
-// old 50 ms poll read them in one go. A record equal to the one read before it and read
-// within this span is one of those copies. Presence, sent once a second, is never absorbed.
+// Copies of one broadcast that arrive over several interfaces come within microseconds of
+// each other. A record equal to the one read before it and read within this span is one of
+// those copies. Presence, sent once a second, is never absorbed.
 constexpr std::chrono::milliseconds kRepeatSpan(50);
 
 // Bounds one ReadPending, so the listener sees its stop signal even under a flood.
@@ -25,12 +24,12 @@ CMailslotTransport::CMailslotTransport(AlertSink& alerts, TransportEndpoints end
     : m_alerts(alerts)
     , m_hBroadcast(std::move(endpoints.destinations))
 {
-    if (!m_hReadSlot.Open(endpoints.port)) {
+    if (!m_readSlot.Open(endpoints.port)) {
         m_alerts.ShowAlert(QStringLiteral("Невозможно создать почтовый ящик."));
         return;
     }
     // Port 0 (tests) means the read side's port, so the transport hears itself.
-    if (!m_hBroadcast.Open(m_hReadSlot.Port())) {
+    if (!m_hBroadcast.Open(m_readSlot.Port())) {
         m_alerts.ShowAlert(QStringLiteral("Невозможно создать файл MSFS."));
         return;
     }
@@ -52,19 +51,19 @@ void CMailslotTransport::SetTargets(const DispatchTargets& targets)
 
 bool CMailslotTransport::IsOpen() const
 {
-    return m_hReadSlot.IsOpen() && m_hBroadcast.IsOpen() && m_hConfirmSlot.IsHeld();
+    return m_readSlot.IsOpen() && m_hBroadcast.IsOpen() && m_hConfirmSlot.IsHeld();
 }
 
 void CMailslotTransport::Close()
 {
-    m_hReadSlot.Close();
+    m_readSlot.Close();
     m_hConfirmSlot.Release();
     m_hBroadcast.Close();
 }
 
 bool CMailslotTransport::Send(MessagePacket packet)
 {
-    if (!m_hReadSlot.IsOpen() || !m_hBroadcast.IsOpen())
+    if (!m_readSlot.IsOpen() || !m_hBroadcast.IsOpen())
         return false;
     if (m_hBroadcast.Send(&packet, sizeof packet)) {
         m_bSendOutageShown = false;
@@ -77,8 +76,7 @@ bool CMailslotTransport::Send(MessagePacket packet)
     return false;
 }
 
-bool CMailslotTransport::IsRepeat(const MessagePacket& packet,
-                                  std::chrono::steady_clock::time_point now) const
+bool CMailslotTransport::IsRepeat(const MessagePacket& packet, std::chrono::steady_clock::time_point now) const
 {
     return m_lastReadTime && now - *m_lastReadTime < kRepeatSpan && packet.SameContent(m_lastRecord);
 }
@@ -87,7 +85,7 @@ bool CMailslotTransport::ReadPending()
 {
     MessagePacket record;
     for (int i = 0; i < kMaxRecordsPerRead; ++i) {
-        switch (m_hReadSlot.Receive(&record, sizeof record)) {
+        switch (m_readSlot.Receive(&record, sizeof record)) {
         case BroadcastReceiver::Result::Empty:
             return true;
         case BroadcastReceiver::Result::Failed:

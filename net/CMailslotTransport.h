@@ -1,11 +1,11 @@
 #pragma once
 
 #include "net/MessagePacket.h"
-#include "platform/PostedEventOrder.h"
 #include "platform/BroadcastReceiver.h"
 #include "platform/BroadcastSender.h"
 #include "platform/NamedEndpoint.h"
 #include "platform/PellwickPort.h"
+#include "platform/PostedEventOrder.h"
 
 #include <QByteArray>
 
@@ -61,8 +61,8 @@ public:
     // False when a read failed.
     bool ReadPending();
 
-    int ReadFd() const { return m_hReadSlot.Fd(); }
-    quint16 Port() const { return m_hReadSlot.Port(); }
+    int ReadFd() const { return m_readSlot.Fd(); }
+    quint16 Port() const { return m_readSlot.Port(); }
 
 private:
     bool IsRepeat(const MessagePacket& packet, std::chrono::steady_clock::time_point now) const;
@@ -72,7 +72,7 @@ private:
     PostedEventOrder m_postOrder;
 
     NamedEndpoint m_hConfirmSlot;
-    BroadcastReceiver m_hReadSlot;
+    BroadcastReceiver m_readSlot;
     BroadcastSender m_hBroadcast;
 
     // GUI thread: a failed send has been shown and no send succeeded since.

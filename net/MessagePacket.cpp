@@ -6,22 +6,19 @@
 
 namespace {
 
-template <std::size_t Width>
-QByteArrayView FieldBytes(const std::array<char, Width>& field)
+template <std::size_t Width> QByteArrayView FieldBytes(const std::array<char, Width>& field)
 {
     return QByteArrayView(field.data(), static_cast<qsizetype>(strnlen(field.data(), Width)));
 }
 
-template <std::size_t Width>
-QString FieldText(const std::array<char, Width>& field)
+template <std::size_t Width> QString FieldText(const std::array<char, Width>& field)
 {
     return Windows1251::Decode(field.data(), Width);
 }
 
 } // namespace
 
-MessagePacket MessagePacket::Make(quint32 type, QStringView text, QStringView sender,
-                                  QStringView recipient)
+MessagePacket MessagePacket::Make(quint32 type, QStringView text, QStringView sender, QStringView recipient)
 {
     MessagePacket packet;
     Windows1251::EncodeInto(text, packet.text.data(), kTextWidth);
@@ -49,8 +46,7 @@ QString MessagePacket::Recipient() const
 bool MessagePacket::SameContent(const MessagePacket& other) const
 {
     return type == other.type && FieldBytes(text) == FieldBytes(other.text)
-        && FieldBytes(sender) == FieldBytes(other.sender)
-        && FieldBytes(recipient) == FieldBytes(other.recipient);
+        && FieldBytes(sender) == FieldBytes(other.sender) && FieldBytes(recipient) == FieldBytes(other.recipient);
 }
 
 bool MessagePacket::IsForUser(const QByteArray& ownName) const

@@ -22,14 +22,13 @@ struct MessagePacket {
     static constexpr std::size_t kTextWidth = 260;
     static constexpr std::size_t kNameWidth = 50;
 
-    std::array<char, kTextWidth> text {};
-    std::array<char, kNameWidth> sender {};
-    std::array<char, kNameWidth> recipient {};
-    quint32_le type {0};
+    std::array<char, kTextWidth> text{};
+    std::array<char, kNameWidth> sender{};
+    std::array<char, kNameWidth> recipient{};
+    quint32_le type{0};
 
     // A zero-filled record with the given fields, each cut to its width less the NUL.
-    static MessagePacket Make(quint32 type, QStringView text, QStringView sender,
-                              QStringView recipient = {});
+    static MessagePacket Make(quint32 type, QStringView text, QStringView sender, QStringView recipient = {});
 
     QString Text() const;
     QString Sender() const;

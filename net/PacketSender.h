@@ -3,7 +3,7 @@
 #include "net/MessagePacket.h"
 
 // The one door out: the Online window implements it and hands each packet to the transport on
-// the GUI thread. It replaces the synchronous WM_SEND_PACKET message.
+// the GUI thread, so that every send happens on that one thread and in the order it was asked.
 class PacketSender {
 public:
     virtual ~PacketSender() = default;

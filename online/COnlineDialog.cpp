@@ -8,8 +8,8 @@
 #include "platform/OwnUserName.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
-#include "ui/CDialogTemplate.h"
 #include "ui/CHoverBitmapButton.h"
+#include "ui/DialogBuilder.h"
 
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -25,8 +25,14 @@ namespace {
 
 enum ControlId { IDC_USER_LIST = 1000, IDC_COLOR = 1010, IDC_FONT = 1011, IDC_PIN = 1012 };
 enum BitmapId {
-    IDB_FONT = 186, IDB_FONT_MASK = 187, IDB_COLOR = 188, IDB_COLOR_MASK = 189,
-    IDB_PIN_OFF = 191, IDB_PIN_OFF_MASK = 192, IDB_PIN_ON_MASK = 193, IDB_PIN_ON = 195,
+    IDB_FONT = 186,
+    IDB_FONT_MASK = 187,
+    IDB_COLOR = 188,
+    IDB_COLOR_MASK = 189,
+    IDB_PIN_OFF = 191,
+    IDB_PIN_OFF_MASK = 192,
+    IDB_PIN_ON_MASK = 193,
+    IDB_PIN_ON = 195,
 };
 constexpr int IDI_PELLWICK = 128;
 constexpr QSize kButtonFrame(15, 15);
@@ -68,7 +74,7 @@ COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, QObject* tr
     if (!m_transport.IsOpen())
         return;
 
-    CDialogTemplate::Build(this, OnlineTemplate(), [this](const DialogControl& control, QWidget* parent) -> QWidget* {
+    DialogBuilder::Build(this, OnlineTemplate(), [this](const DialogControl& control, QWidget* parent) -> QWidget* {
         switch (control.id) {
         case IDC_USER_LIST:
             return m_pUserList = new CUserListBox(parent);
@@ -95,9 +101,8 @@ COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, QObject* tr
     m_nFontFromRight = width() - m_pFontButton->x();
     setMinimumSize(kMinimumSize);
 
-    connect(m_pUserList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        Q_EMIT SendToUserRequested(item->text());
-    });
+    connect(m_pUserList, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { Q_EMIT SendToUserRequested(item->text()); });
     connect(m_pPinButton, &QPushButton::clicked, this, &COnlineDialog::OnPinClicked);
     connect(m_pColorButton, &QPushButton::clicked, this, &COnlineDialog::OnColorClicked);
     connect(m_pFontButton, &QPushButton::clicked, this, &COnlineDialog::OnFontClicked);
@@ -249,7 +254,8 @@ void COnlineDialog::ShowPlaced()
 void COnlineDialog::SavePlacementAndHide()
 {
     const QRect frame = frameGeometry();
-    SaveOnlinePlacement(m_registry, {.top = frame.top(), .left = frame.left(), .height = frame.height(), .width = frame.width()});
+    SaveOnlinePlacement(m_registry,
+                        {.top = frame.top(), .left = frame.left(), .height = frame.height(), .width = frame.width()});
     hide();
 }
 

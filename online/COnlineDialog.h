@@ -2,7 +2,7 @@
 
 #include "net/CMailslotTransport.h"
 #include "net/PacketSender.h"
-#include "online/CPresenceRoster.h"
+#include "online/PresenceRoster.h"
 #include "online/RosterList.h"
 #include "prefs/PreferencesOnline.h"
 
@@ -28,8 +28,7 @@ public:
     static constexpr int kPresenceTimerMs = 1000;
     static constexpr QSize kMinimumSize{80, 150};
 
-    COnlineDialog(CRegistry& registry, AlertSink& alerts, QObject* trayWnd,
-                  TransportEndpoints endpoints = {});
+    COnlineDialog(CRegistry& registry, AlertSink& alerts, QObject* trayWnd, TransportEndpoints endpoints = {});
     ~COnlineDialog() override;
 
     // False when the transport did not open (it has shown why); the program then ends with
@@ -42,7 +41,7 @@ public:
     // Shows the window where it was last closed, or at the lower right on first show.
     void ShowPlaced();
 
-    const CPresenceRoster& Roster() const { return m_roster; }
+    const PresenceRoster& Roster() const { return m_roster; }
     CUserListBox* UserList() const { return m_pUserList; }
 
 Q_SIGNALS:
@@ -76,7 +75,7 @@ private:
     const QPointer<QObject> m_pTrayWnd;
     const QString m_strListLog;
     CMailslotTransport m_transport;
-    CPresenceRoster m_roster;
+    PresenceRoster m_roster;
     PreferencesOnline m_preferences;
     bool m_bPinned = false;
     QBasicTimer m_presenceTimer;

@@ -30,8 +30,8 @@ QRect PlaceOnlineWindow(const std::optional<QRect>& stored, QSize currentSize, c
 
     if (!stored) {
         const QRect& area = workAreas.first();
-        return QRect(area.right() + 1 - currentSize.width() - kRightMargin,
-                     area.bottom() + 1 - currentSize.height(), currentSize.width(), currentSize.height());
+        return QRect(area.right() + 1 - currentSize.width() - kRightMargin, area.bottom() + 1 - currentSize.height(),
+                     currentSize.width(), currentSize.height());
     }
 
     const QRect window = *stored;

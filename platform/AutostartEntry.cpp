@@ -21,11 +21,20 @@ QString ExecArgument(const QString& argument)
     QString value;
     for (const QChar ch : quoted) {
         switch (ch.unicode()) {
-        case u'\\': value += u"\\\\"; break;
-        case u'\n': value += u"\\n"; break;
-        case u'\t': value += u"\\t"; break;
-        case u'\r': value += u"\\r"; break;
-        default: value += ch;
+        case u'\\':
+            value += u"\\\\";
+            break;
+        case u'\n':
+            value += u"\\n";
+            break;
+        case u'\t':
+            value += u"\\t";
+            break;
+        case u'\r':
+            value += u"\\r";
+            break;
+        default:
+            value += ch;
         }
     }
     return value;

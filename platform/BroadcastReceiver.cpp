@@ -36,7 +36,7 @@ bool BroadcastReceiver::Open(quint16 port)
     // Best effort: the kernel caps the request at net.core.rmem_max.
     setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
 
-    sockaddr_in address {};
+    sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_ANY);

@@ -10,10 +10,10 @@
 class BroadcastReceiver {
 public:
     enum class Result {
-        Record,  // a datagram of exactly the record's size was read
+        Record, // a datagram of exactly the record's size was read
         Dropped, // a datagram of any other size was taken out whole and dropped
-        Empty,   // nothing waits
-        Failed,  // the socket reported an error
+        Empty, // nothing waits
+        Failed, // the socket reported an error
     };
 
     BroadcastReceiver() = default;

@@ -27,12 +27,10 @@ std::vector<quint32> DirectedBroadcastsOf(const ifaddrs* list)
         if (!(flags & IFF_UP) || !(flags & IFF_BROADCAST) || (flags & IFF_LOOPBACK))
             continue;
         const sockaddr* broadcast = entry->ifa_broadaddr;
-        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !broadcast
-            || broadcast->sa_family != AF_INET)
+        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !broadcast || broadcast->sa_family != AF_INET)
             continue;
         sockaddr_in address;
-        std::copy_n(reinterpret_cast<const char*>(broadcast), sizeof address,
-                    reinterpret_cast<char*>(&address));
+        std::copy_n(reinterpret_cast<const char*>(broadcast), sizeof address, reinterpret_cast<char*>(&address));
         const quint32 host = ntohl(address.sin_addr.s_addr);
         if (host != 0 && host != INADDR_BROADCAST)
             out.push_back(host);
@@ -106,7 +104,7 @@ bool BroadcastSender::Send(const void* data, std::size_t size)
     RefreshDestinations();
     bool taken = false;
     for (const quint32 destination : m_destinations) {
-        sockaddr_in address {};
+        sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(m_port);
         address.sin_addr.s_addr = htonl(destination);

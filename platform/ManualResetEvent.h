@@ -29,8 +29,7 @@ public:
     }
 
     // True when the event was set within the time.
-    template <typename Rep, typename Period>
-    bool WaitFor(std::chrono::duration<Rep, Period> timeout) const
+    template <typename Rep, typename Period> bool WaitFor(std::chrono::duration<Rep, Period> timeout) const
     {
         std::unique_lock lock(m_mutex);
         return m_changed.wait_for(lock, timeout, [this] { return m_bSet; });

@@ -14,7 +14,7 @@ NamedEndpoint::~NamedEndpoint()
 bool NamedEndpoint::Claim(const QByteArray& name)
 {
     Release();
-    sockaddr_un address {};
+    sockaddr_un address{};
     // The leading NUL of sun_path puts the name in the abstract namespace.
     if (name.isEmpty() || static_cast<std::size_t>(name.size()) + 1 > sizeof address.sun_path)
         return false;

@@ -153,8 +153,8 @@ bool IsPlainText(const RegistryValue& value)
         return false;
     const QString units = value.Utf16();
     const QStringView text = QStringView(units).chopped(1);
-    return units.back() == u'\0' && !text.contains(u'\0') && !text.contains(u'\n')
-        && !text.contains(u'\r') && text.isValidUtf16();
+    return units.back() == u'\0' && !text.contains(u'\0') && !text.contains(u'\n') && !text.contains(u'\r')
+        && text.isValidUtf16();
 }
 
 void AppendHex(QString& out, const QByteArray& bytes)
@@ -184,8 +184,9 @@ void AppendValue(QString& out, const QString& name, const RegistryValue& value)
         const quint32 number = qFromLittleEndian<quint32>(value.data.constData());
         out += QStringLiteral("dword:") + QString::number(number, 16).rightJustified(8, u'0');
     } else {
-        out += value.type == RegistryType::Binary ? QStringLiteral("hex:")
-                                                  : QStringLiteral("hex(") + QString::number(value.type, 16) + QStringLiteral("):");
+        out += value.type == RegistryType::Binary
+            ? QStringLiteral("hex:")
+            : QStringLiteral("hex(") + QString::number(value.type, 16) + QStringLiteral("):");
         AppendHex(out, value.data);
     }
     out += u'\n';

@@ -1,6 +1,5 @@
 #include "platform/RegistryHive.h"
 
-
 namespace {
 
 constexpr qsizetype kMaxKeyNameLength = 255;

@@ -24,8 +24,7 @@ RegistryValue RegistryValue::FromDword(std::uint32_t number)
 
 bool RegistryValue::IsStringType() const
 {
-    return type == RegistryType::String || type == RegistryType::ExpandString
-        || type == RegistryType::MultiString;
+    return type == RegistryType::String || type == RegistryType::ExpandString || type == RegistryType::MultiString;
 }
 
 QString RegistryValue::Utf16() const

@@ -8,11 +8,11 @@
 
 // Registry value types, numbered as the registry numbers them; any other number is kept as is.
 namespace RegistryType {
-constexpr std::uint32_t String = 1;       // REG_SZ
+constexpr std::uint32_t String = 1; // REG_SZ
 constexpr std::uint32_t ExpandString = 2; // REG_EXPAND_SZ
-constexpr std::uint32_t Binary = 3;       // REG_BINARY
-constexpr std::uint32_t Dword = 4;        // REG_DWORD, little-endian
-constexpr std::uint32_t MultiString = 7;  // REG_MULTI_SZ
+constexpr std::uint32_t Binary = 3; // REG_BINARY
+constexpr std::uint32_t Dword = 4; // REG_DWORD, little-endian
+constexpr std::uint32_t MultiString = 7; // REG_MULTI_SZ
 } // namespace RegistryType
 
 // One stored value: its type and its data as the registry holds them. String types hold

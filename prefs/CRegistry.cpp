@@ -89,8 +89,8 @@ std::int32_t Atol(QStringView text)
     for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
         magnitude = std::min(magnitude * 10 + (text[i].unicode() - u'0'), kLimit);
     const std::int64_t number = negative ? -magnitude : magnitude;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        number, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(number, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
 } // namespace

@@ -54,9 +54,8 @@ QFont FontRecord::ToQFont() const
 FontRecord FontRecord::FromQFont(const QFont& font)
 {
     FontRecord record;
-    const int pixels = font.pixelSize() > 0
-        ? font.pixelSize()
-        : static_cast<int>(std::lround(font.pointSizeF() * LogicalDpi() / 72.0));
+    const int pixels = font.pixelSize() > 0 ? font.pixelSize()
+                                            : static_cast<int>(std::lround(font.pointSizeF() * LogicalDpi() / 72.0));
     record.height = -pixels;
     record.weight = font.weight();
     record.italic = font.italic();

@@ -3,5 +3,4 @@
 #include "prefs/PreferencesMessageList.h"
 
 // The Chat Room's list, kept in "Preferences\Chat Dialog".
-class PreferencesChat : public PreferencesMessageList {
-};
+class PreferencesChat : public PreferencesMessageList { };

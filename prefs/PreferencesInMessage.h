@@ -3,5 +3,4 @@
 #include "prefs/PreferencesMessageList.h"
 
 // The Incoming Messages window's list, kept in "Preferences\Incoming Message Dialog".
-class PreferencesInMessage : public PreferencesMessageList {
-};
+class PreferencesInMessage : public PreferencesMessageList { };

@@ -20,21 +20,18 @@ constexpr QStringView kIncomingSection = u"Preferences\\Incoming Message Dialog"
 constexpr QStringView kSendMessageSection = u"Preferences\\Send Message Dialog";
 constexpr QStringView kOnlineSection = u"Preferences\\Online Dialog";
 
-template <typename Record>
-struct StoredColor {
+template <typename Record> struct StoredColor {
     QStringView name;
     COLORREF Record::*field;
 };
 
-template <typename Record>
-struct StoredFont {
+template <typename Record> struct StoredFont {
     QStringView heightName;
     QStringView faceName;
     FontRecord Record::*field;
 };
 
-template <typename Record, std::size_t Colors, std::size_t Fonts>
-struct SectionLayout {
+template <typename Record, std::size_t Colors, std::size_t Fonts> struct SectionLayout {
     std::array<StoredColor<Record>, Colors> colors;
     std::array<StoredFont<Record>, Fonts> fonts;
 };
@@ -111,8 +108,7 @@ void Load(CRegistry& registry, QStringView section, const Layout& layout, Record
 
 // Calls action(section, layout, record) with the record's section, tested in this order;
 // nothing for a record whose class is kept nowhere.
-template <typename Action>
-void WithSection(const Preferences& record, Action&& action)
+template <typename Action> void WithSection(const Preferences& record, Action&& action)
 {
     if (const auto* chat = dynamic_cast<const PreferencesChat*>(&record))
         action(kChatSection, kListLayout, static_cast<const List&>(*chat));

@@ -1,6 +1,6 @@
 #include "ui/CAboutDialog.h"
 
-#include "ui/CDialogTemplate.h"
+#include "ui/DialogBuilder.h"
 
 #include <QPainter>
 #include <QPushButton>
@@ -34,12 +34,13 @@ const DialogTemplate& AboutTemplate()
 } // namespace
 
 CAboutDialog::CAboutDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
 {
-    CDialogTemplate::Build(this, AboutTemplate());
+    DialogBuilder::Build(this, AboutTemplate());
     setFixedSize(size());
-    if (auto* ok = CDialogTemplate::Control<QPushButton>(this, 1))
+    if (auto* ok = DialogBuilder::Control<QPushButton>(this, 1))
         connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     m_bitmap.SetResourceId(kPictureId);
     m_bitmap.Load();

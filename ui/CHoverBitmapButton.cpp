@@ -36,8 +36,8 @@ void CHoverBitmapButton::LoadFrames()
                 if (sx >= image.width())
                     break;
                 const QRgb pixel = image.pixel(sx, y) | 0xFF000000u;
-                const bool maskBit = !mask.isNull() && sx < mask.width() && y < mask.height()
-                    && qGray(mask.pixel(sx, y)) > 127;
+                const bool maskBit
+                    = !mask.isNull() && sx < mask.width() && y < mask.height() && qGray(mask.pixel(sx, y)) > 127;
                 if (maskBit)
                     m_andPart[i].setPixel(x, y, pixel);
                 else

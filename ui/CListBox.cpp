@@ -112,8 +112,7 @@ QString CListBox::GetText(int index) const
     return entry ? entry->text() : QString();
 }
 
-template <typename Match>
-int CListBox::Find(int start, Match match) const
+template <typename Match> int CListBox::Find(int start, Match match) const
 {
     const int n = count();
     if (n == 0)

@@ -73,8 +73,7 @@ public:
     virtual int MeasureItem(int index);
 
 private:
-    template <typename Match>
-    int Find(int start, Match match) const;
+    template <typename Match> int Find(int start, Match match) const;
     void Measure(int index);
 
     bool m_bSorted = false;

@@ -1,12 +1,17 @@
 #include "ui/PlaySoundResource.h"
 
-#include "platform/CSoundPlayer.h"
 #include "res/ResourceLoader.h"
+#include "sound/SoundPlayer.h"
 
 void PlaySoundResource(int id)
 {
     const QByteArray wave = LoadSoundResource(id);
     if (wave.isEmpty())
         return;
-    CSoundPlayer::Instance().Play(wave);
+    SoundPlayer::Instance().Play(wave);
+}
+
+void PrepareSoundOutput()
+{
+    SoundPlayer::Instance();
 }

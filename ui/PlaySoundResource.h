@@ -9,3 +9,6 @@ enum SoundCue {
 // Starts the sound cue with the given number and returns at once; it stops the cue that is
 // playing. A number without a sound, or a machine without audio output, plays nothing.
 void PlaySoundResource(int id);
+
+// Connects to the sound server ahead of the first cue, so that it is not late.
+void PrepareSoundOutput();

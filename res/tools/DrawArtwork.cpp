@@ -36,8 +36,8 @@ const QColor kBlack(0, 0, 0);
 QList<QRgb> StripPalette()
 {
     QList<QRgb> table;
-    for (const QColor& c : {kWhite, kInk, kLight, kMid, kShadow, kDarkRed, kRed, kBlue, kSky, kGreen,
-                            kYellow, kOrange, kBrown, kTeal, kCream, kBlack})
+    for (const QColor& c : {kWhite, kInk, kLight, kMid, kShadow, kDarkRed, kRed, kBlue, kSky, kGreen, kYellow, kOrange,
+                            kBrown, kTeal, kCream, kBlack})
         table.append(c.rgb());
     return table;
 }
@@ -116,7 +116,8 @@ bool MakeStrip(int id, int maskId, QSize frame, QSize strip, bool relief, const 
             image.setPixel(x, y, static_cast<uint>(best));
         }
     }
-    return Save(image, QStringLiteral("bitmaps/%1.png").arg(id)) && Save(mask, QStringLiteral("bitmaps/%1.png").arg(maskId));
+    return Save(image, QStringLiteral("bitmaps/%1.png").arg(id))
+        && Save(mask, QStringLiteral("bitmaps/%1.png").arg(maskId));
 }
 
 void Rect(QPainter& p, int x, int y, int w, int h, const QColor& fill, const QColor& line)
@@ -386,8 +387,8 @@ bool MakeIcons()
         p.setBrush(gradient);
         p.drawRoundedRect(QRectF(1.5, 1.5, 29, 29), 6, 6);
         Figure(p, QRectF(2, 6, 20, 24), kWhite);
-        const QPolygonF flash({QPointF(24, 2), QPointF(18, 15), QPointF(23, 15), QPointF(20, 26),
-                               QPointF(29, 11), QPointF(24, 11), QPointF(28, 2)});
+        const QPolygonF flash({QPointF(24, 2), QPointF(18, 15), QPointF(23, 15), QPointF(20, 26), QPointF(29, 11),
+                               QPointF(24, 11), QPointF(28, 2)});
         p.setPen(QPen(kInk, 1));
         p.setBrush(kYellow);
         p.drawPolygon(flash);
@@ -471,7 +472,8 @@ bool MakeAboutPicture()
         const int x = i % 2 == 0 ? 6 : 18;
         const int y = 14 + i * 38;
         const int tx = i % 2 == 0 ? x + 8 : x + 28;
-        const QPolygon tail({QPoint(tx - 3, y + 20), QPoint(i % 2 == 0 ? tx - 6 : tx + 6, y + 30), QPoint(tx + 4, y + 20)});
+        const QPolygon tail(
+            {QPoint(tx - 3, y + 20), QPoint(i % 2 == 0 ? tx - 6 : tx + 6, y + 30), QPoint(tx + 4, y + 20)});
         p.setPen(kInk);
         p.setBrush(fills[i]);
         p.drawPolygon(tail);

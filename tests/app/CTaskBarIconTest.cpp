@@ -1,7 +1,7 @@
 #include "app/CTaskBarIcon.h"
 #include "app/TrayCommands.h"
-#include "platform/AlertSink.h"
 #include "net/FlashTrayEvent.h"
+#include "platform/AlertSink.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
@@ -91,10 +91,12 @@ TEST_F(CTaskBarIconTest, MessageReplacesANewUserFlashButNothingReplacesAMessageF
     Request(FlashTrayEvent::FLASH_INCOMING_MESSAGE);
     // The message flash goes on switching between its two icons and never ends by itself.
     std::set<int> seen;
-    EXPECT_FALSE(WaitFor([&] {
-        seen.insert(tray.CurrentIconId());
-        return !tray.IsFlashing();
-    }, std::chrono::milliseconds(200)));
+    EXPECT_FALSE(WaitFor(
+        [&] {
+            seen.insert(tray.CurrentIconId());
+            return !tray.IsFlashing();
+        },
+        std::chrono::milliseconds(200)));
     EXPECT_EQ(seen, (std::set<int>{161, 162}));
     EXPECT_EQ(tray.ToolTip(), QStringLiteral("Incoming Message"));
 }

@@ -30,7 +30,8 @@ QByteArray Xdotool(const QStringList& arguments)
 // The tray host's panel: its whole area is the docked icons.
 QRect TrayHostGeometry()
 {
-    const QByteArray id = Xdotool({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^panel$")}).split('\n').value(0);
+    const QByteArray id
+        = Xdotool({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^panel$")}).split('\n').value(0);
     if (id.isEmpty())
         return {};
     const QString text = QString::fromUtf8(Xdotool({QStringLiteral("getwindowgeometry"), QString::fromUtf8(id)}));
@@ -38,7 +39,8 @@ QRect TrayHostGeometry()
     const auto size = QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(text);
     if (!position.hasMatch() || !size.hasMatch())
         return {};
-    return QRect(position.captured(1).toInt(), position.captured(2).toInt(), size.captured(1).toInt(), size.captured(2).toInt());
+    return QRect(position.captured(1).toInt(), position.captured(2).toInt(), size.captured(1).toInt(),
+                 size.captured(2).toInt());
 }
 
 void Click(QPoint where, int button)
@@ -107,17 +109,22 @@ TEST(TrayX11Test, TheProgramShowsItsOnlineWindowAndEndsWithShutdown)
     Click(icon, 1);
     QByteArray online;
     ASSERT_TRUE(WaitFor([&] {
-        online = Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Online$")}).trimmed();
+        online = Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                          QStringLiteral("^Online$")})
+                     .trimmed();
         return !online.isEmpty();
     }));
-    const QString geometry = QString::fromUtf8(Xdotool({QStringLiteral("getwindowgeometry"), QString::fromUtf8(online)}));
+    const QString geometry
+        = QString::fromUtf8(Xdotool({QStringLiteral("getwindowgeometry"), QString::fromUtf8(online)}));
     const auto position = QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+)")).match(geometry);
     ASSERT_TRUE(position.hasMatch()) << geometry.toStdString();
     EXPECT_GT(position.captured(1).toInt(), 1280 / 2);
     EXPECT_GT(position.captured(2).toInt(), 800 / 2);
     Xdotool({QStringLiteral("key"), QStringLiteral("--window"), QString::fromUtf8(online), QStringLiteral("Escape")});
     ASSERT_TRUE(WaitFor([&] {
-        return Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Online$")}).isEmpty();
+        return Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                        QStringLiteral("^Online$")})
+            .isEmpty();
     }));
 
     // The menu's last item, "Shutdown", ends the program with 0.

@@ -8,7 +8,7 @@
 #include "prefs/PreferencesLayout.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
-#include "ui/CDialogTemplate.h"
+#include "ui/DialogBuilder.h"
 #include "ui/PlaySoundResource.h"
 
 #include <QClipboard>
@@ -54,7 +54,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     }
 
-    QPushButton* Button(int id) const { return CDialogTemplate::Control<QPushButton>(&window, id); }
+    QPushButton* Button(int id) const { return DialogBuilder::Control<QPushButton>(&window, id); }
 
     void Arrive(const QString& from, const QString& text)
     {
@@ -239,15 +239,15 @@ TEST_F(CChatDialogTest, PreferencesOkShowsWhatTheStoreKeepsAtOnceAndAfterARestar
     EXPECT_TRUE(prefs->isModal());
 
     // Background, then Color...: the chooser answers with dark blue.
-    CListBox* items = CDialogTemplate::Control<CListBox>(prefs, CMessageListPrefsDialog::IDC_ITEMS);
+    CListBox* items = DialogBuilder::Control<CListBox>(prefs, CMessageListPrefsDialog::IDC_ITEMS);
     items->SetCurSel(CMessageListPrefsDialog::PART_BACKGROUND);
-    QTest::mouseClick(CDialogTemplate::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_COLOR), Qt::LeftButton);
+    QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_COLOR), Qt::LeftButton);
     auto* chooser = prefs->findChild<QColorDialog*>();
     ASSERT_NE(chooser, nullptr);
     chooser->setCurrentColor(QColor(0, 0, 90));
     chooser->accept();
     EXPECT_NE(window.ChatList()->BackgroundColor(), MakeColorRef(0, 0, 90)); // not before OK
-    QTest::mouseClick(CDialogTemplate::Control<QPushButton>(prefs, 1), Qt::LeftButton);
+    QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, 1), Qt::LeftButton);
     EXPECT_EQ(window.ChatList()->BackgroundColor(), MakeColorRef(0, 0, 90));
 
     // A new start reads the file afresh.

@@ -215,8 +215,8 @@ TEST(CChatListBoxTest, LongCyrillicLineWrapsAndStaysInsideItsItem)
     const QRect item = w.ItemRect(0);
     const QRect text = Box(shown, kText);
     ASSERT_FALSE(text.isNull());
-    EXPECT_TRUE(item.contains(text)) << "text at " << text.top() << ".." << text.bottom() << ", item "
-                                     << item.top() << ".." << item.bottom();
+    EXPECT_TRUE(item.contains(text)) << "text at " << text.top() << ".." << text.bottom() << ", item " << item.top()
+                                     << ".." << item.bottom();
     // Wrapped: more than one line of glyphs.
     EXPECT_GT(text.height(), QFontMetrics(Font(13)).height() + 2);
     EXPECT_LE(text.right(), item.right());

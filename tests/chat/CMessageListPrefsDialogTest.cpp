@@ -1,13 +1,13 @@
-#include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
+#include "chat/CChatListBox.h"
 #include "prefs/CRegistry.h"
 #include "prefs/PreferencesChat.h"
 #include "prefs/PreferencesInMessage.h"
 #include "prefs/PreferencesLayout.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
-#include "ui/CDialogTemplate.h"
 #include "ui/CListBox.h"
+#include "ui/DialogBuilder.h"
 
 #include <QColorDialog>
 #include <QFile>
@@ -32,9 +32,12 @@ protected:
         return dialog;
     }
 
-    static QPushButton* Button(const D& dialog, int id) { return CDialogTemplate::Control<QPushButton>(&dialog, id); }
-    static CListBox* Items(const D& dialog) { return CDialogTemplate::Control<CListBox>(&dialog, D::IDC_ITEMS); }
-    static CChatListBox* Prototype(const D& dialog) { return CDialogTemplate::Control<CChatListBox>(&dialog, D::IDC_PROTOTYPE); }
+    static QPushButton* Button(const D& dialog, int id) { return DialogBuilder::Control<QPushButton>(&dialog, id); }
+    static CListBox* Items(const D& dialog) { return DialogBuilder::Control<CListBox>(&dialog, D::IDC_ITEMS); }
+    static CChatListBox* Prototype(const D& dialog)
+    {
+        return DialogBuilder::Control<CChatListBox>(&dialog, D::IDC_PROTOTYPE);
+    }
 
     static void Pick(const D& dialog, int row)
     {
@@ -43,8 +46,7 @@ protected:
     }
 
     // The chooser that Color... or Font... opened; it is gone once answered.
-    template <typename Chooser>
-    static Chooser* OpenChooser(D& dialog, int button)
+    template <typename Chooser> static Chooser* OpenChooser(D& dialog, int button)
     {
         QTest::mouseClick(Button(dialog, button), Qt::LeftButton);
         auto* chooser = dialog.findChild<Chooser*>();
@@ -170,7 +172,8 @@ TEST_F(CMessageListPrefsDialogTest, OkStoresOnlyTheRecordsOwnSection)
     QTest::mouseClick(Button(*dialog, 1), Qt::LeftButton);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
 
-    EXPECT_EQ(StoredNumber(u"Preferences\\Incoming Message Dialog", u"Text"), static_cast<std::int32_t>(MakeColorRef(0, 128, 0)));
+    EXPECT_EQ(StoredNumber(u"Preferences\\Incoming Message Dialog", u"Text"),
+              static_cast<std::int32_t>(MakeColorRef(0, 128, 0)));
     EXPECT_EQ(StoredNumber(u"Preferences\\Chat Dialog", u"Text"), chatText);
     PreferencesChat chat;
     LoadPreferences(registry, chat);

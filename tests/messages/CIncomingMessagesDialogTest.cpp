@@ -37,7 +37,8 @@ protected:
 
     void Receive(const QString& sender, const QString& text)
     {
-        QCoreApplication::postEvent(&window, new PacketEvent(MessagePacket::Make(PACKET_MESSAGE, text, sender, u"bob")));
+        QCoreApplication::postEvent(&window,
+                                    new PacketEvent(MessagePacket::Make(PACKET_MESSAGE, text, sender, u"bob")));
         QCoreApplication::processEvents();
     }
 
@@ -86,7 +87,8 @@ TEST_F(CIncomingMessagesDialogTest, ALineIsSenderTimeAndTheTextAsItCame)
     EXPECT_EQ(window.CounterText(), QStringLiteral("0 : 0"));
     Receive(QStringLiteral("Маша"), QStringLiteral("привет, 100% готово\r\nвторая строка"));
     const QString line = window.List()->GetText(0);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Маша%\\[\\d\\d:\\d\\d\\] ")).match(line).hasMatch()) << line.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Маша%\\[\\d\\d:\\d\\d\\] ")).match(line).hasMatch())
+        << line.toStdString();
     QString title;
     QString text;
     CChatListBox::SplitLine(line, title, text);

@@ -24,7 +24,7 @@ protected:
     }
 
     RecordingAlertSink m_alerts;
-    CMailslotTransport m_transport {m_alerts, LoopbackEndpoints()};
+    CMailslotTransport m_transport{m_alerts, LoopbackEndpoints()};
     RecordingReceiver m_chat;
 };
 
@@ -54,7 +54,7 @@ TEST_F(LookupThreadTest, StopEndsTheListenerAtOnceIdleOrFlooded)
         EXPECT_LT(timer.elapsed(), 100);
     }
 
-    std::atomic<bool> flooding {true};
+    std::atomic<bool> flooding{true};
     std::thread flood([&] {
         RawDatagram raw;
         int i = 0;

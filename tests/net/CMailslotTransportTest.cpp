@@ -40,11 +40,11 @@ protected:
     void Inject(const MessagePacket& packet) { ASSERT_TRUE(m_raw.Send(m_transport.Port(), &packet, sizeof packet)); }
 
     RecordingAlertSink m_alerts;
-    CMailslotTransport m_transport {m_alerts, LoopbackEndpoints()};
+    CMailslotTransport m_transport{m_alerts, LoopbackEndpoints()};
     RecordingReceiver m_chat, m_incoming, m_main, m_tray;
-    std::atomic<bool> m_incomingActive {false};
+    std::atomic<bool> m_incomingActive{false};
     RawDatagram m_raw;
-    const OwnUserNameOverride m_me {QStringLiteral("ivan")};
+    const OwnUserNameOverride m_me{QStringLiteral("ivan")};
 };
 
 } // namespace
@@ -60,7 +60,7 @@ TEST(TransportOpeningTest, AnOccupiedReadPortStopsTheOpeningAtTheFirstStep)
     RecordingAlertSink secondAlerts;
     CMailslotTransport second(secondAlerts, endpoints);
     EXPECT_FALSE(second.IsOpen());
-    EXPECT_EQ(secondAlerts.Texts(), QStringList {kMailboxFailed});
+    EXPECT_EQ(secondAlerts.Texts(), QStringList{kMailboxFailed});
     EXPECT_FALSE(second.Send(MessagePacket::Make(PACKET_CHAT, u"x", u"y")));
     EXPECT_EQ(secondAlerts.Texts().size(), 1); // a send on a closed transport says nothing
 
@@ -78,7 +78,7 @@ TEST(TransportOpeningTest, AnOccupiedConfirmationNameClosesTheCopyButSendingStil
     RecordingAlertSink alerts;
     CMailslotTransport transport(alerts, endpoints);
     EXPECT_FALSE(transport.IsOpen());
-    EXPECT_EQ(alerts.Texts(), QStringList {kMailboxFailed});
+    EXPECT_EQ(alerts.Texts(), QStringList{kMailboxFailed});
     EXPECT_TRUE(transport.Send(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", u"ivan")));
     transport.Close();
     transport.Close(); // nothing left to close, nothing reported
@@ -161,7 +161,7 @@ TEST_F(TransportTest, OnlyImmediateRepeatsAreDropped)
     QStringList texts;
     for (const auto& event : m_chat.Events())
         texts.append(event.packet.Text());
-    EXPECT_EQ(texts, (QStringList {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A"), QStringLiteral("A")}));
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A"), QStringLiteral("A")}));
 }
 
 TEST_F(TransportTest, AFloodOfBadDatagramsIsSurvivedAndNothingIsMisread)
@@ -203,7 +203,7 @@ TEST_F(TransportTest, AFailingReadIsReportedOncePerOutage)
     ASSERT_GE(dup2(notASocket, fd), 0);
     EXPECT_FALSE(m_transport.ReadPending());
     EXPECT_FALSE(m_transport.ReadPending());
-    EXPECT_EQ(m_alerts.Texts(), QStringList {QStringLiteral("can't read mailslot")});
+    EXPECT_EQ(m_alerts.Texts(), QStringList{QStringLiteral("can't read mailslot")});
 
     ASSERT_GE(dup2(socketCopy, fd), 0);
     Inject(MessagePacket::Make(PACKET_CHAT, u"back", u"olga"));

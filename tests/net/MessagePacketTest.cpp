@@ -42,7 +42,8 @@ TEST(MessagePacketTest, LongInputIsCutAtItsFieldAndNeverTouchesTheNext)
         EXPECT_EQ(Bytes(packet).mid(260), QByteArray(104, '\0')) << length;
     }
     for (const int length : {49, 50, 100}) {
-        const MessagePacket packet = MessagePacket::Make(PACKET_MESSAGE, u"", QString(length, u's'), QString(length, u'r'));
+        const MessagePacket packet
+            = MessagePacket::Make(PACKET_MESSAGE, u"", QString(length, u's'), QString(length, u'r'));
         EXPECT_EQ(packet.Sender(), QString(49, u's')) << length;
         EXPECT_EQ(packet.Recipient(), QString(49, u'r')) << length;
         EXPECT_EQ(packet.sender[49], '\0');

@@ -33,7 +33,9 @@ protected:
 
     void Presence(const QString& sender, bool chat = false)
     {
-        QCoreApplication::postEvent(&window, new PresenceEvent(MessagePacket::Make(chat ? PACKET_CHAT_PRESENCE : PACKET_PRESENCE, u"x", sender), chat));
+        QCoreApplication::postEvent(
+            &window,
+            new PresenceEvent(MessagePacket::Make(chat ? PACKET_CHAT_PRESENCE : PACKET_PRESENCE, u"x", sender), chat));
         QCoreApplication::processEvents();
     }
 
@@ -64,7 +66,9 @@ TEST_F(COnlineDialogTest, ListIsSortedWithoutRegardToCaseAndMarksFollowTheRoster
     Presence(QStringLiteral("bob"));
     Presence(QStringLiteral("aaron"));
     Presence(QStringLiteral("Zed"));
-    EXPECT_EQ(ListedNames(), (QStringList{QStringLiteral("aaron"), QStringLiteral("All"), QStringLiteral("bob"), QStringLiteral("Zed")}));
+    EXPECT_EQ(
+        ListedNames(),
+        (QStringList{QStringLiteral("aaron"), QStringLiteral("All"), QStringLiteral("bob"), QStringLiteral("Zed")}));
 
     Presence(QStringLiteral("bob"), true);
     CUserListBox* list = window.UserList();

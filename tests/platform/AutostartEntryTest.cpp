@@ -52,8 +52,7 @@ TEST(AutostartEntryTest, DesktopFileValidateAcceptsTheEntryAndExecGivesBackThePa
         GTEST_SKIP() << "desktop-file-validate is missing (package desktop-file-utils)";
     QTemporaryDir dir;
     const QString entryPath = dir.path() + QStringLiteral("/autostart/pellwick.desktop");
-    for (const QString& exePath : {QStringLiteral("/usr/bin/pellwick"),
-                                   QStringLiteral("/opt/Pell wick/bin/pellwick"),
+    for (const QString& exePath : {QStringLiteral("/usr/bin/pellwick"), QStringLiteral("/opt/Pell wick/bin/pellwick"),
                                    QStringLiteral("/home/u/it's \"quoted\" $HOME `x` \\ 100%/Почта\tпрогр/pellwick")}) {
         SCOPED_TRACE(exePath.toStdString());
         ASSERT_TRUE(AutostartEntry::Write(exePath, entryPath));

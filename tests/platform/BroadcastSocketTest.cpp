@@ -32,7 +32,7 @@ BroadcastReceiver::Result ReceiveNext(BroadcastReceiver& receiver, void* record,
 
 sockaddr_in Inet(const char* address)
 {
-    sockaddr_in out {};
+    sockaddr_in out{};
     out.sin_family = AF_INET;
     inet_pton(AF_INET, address, &out.sin_addr);
     return out;
@@ -100,10 +100,10 @@ TEST(BroadcastSenderTest, DirectedBroadcastsComeFromUpBroadcastIPv4InterfacesOnl
     const std::vector<Interface> interfaces = {
         {"lo", IFF_UP | IFF_LOOPBACK, AF_INET, nullptr},
         {"eth0", IFF_UP | IFF_BROADCAST, AF_INET, "10.77.0.255"},
-        {"eth1", IFF_BROADCAST, AF_INET, "10.88.0.255"},                // down
-        {"wg0", IFF_UP | IFF_POINTOPOINT, AF_INET, "10.99.0.2"},         // no broadcast
-        {"eth0", IFF_UP | IFF_BROADCAST, AF_INET6, nullptr},             // IPv6 address
-        {"eth2", IFF_UP | IFF_BROADCAST, AF_INET, "10.77.0.255"},        // same network as eth0
+        {"eth1", IFF_BROADCAST, AF_INET, "10.88.0.255"}, // down
+        {"wg0", IFF_UP | IFF_POINTOPOINT, AF_INET, "10.99.0.2"}, // no broadcast
+        {"eth0", IFF_UP | IFF_BROADCAST, AF_INET6, nullptr}, // IPv6 address
+        {"eth2", IFF_UP | IFF_BROADCAST, AF_INET, "10.77.0.255"}, // same network as eth0
         {"wlan0", IFF_UP | IFF_BROADCAST, AF_INET, "192.168.1.255"},
         {"odd", IFF_UP | IFF_BROADCAST | IFF_LOOPBACK, AF_INET, "127.255.255.255"},
     };
@@ -122,7 +122,7 @@ TEST(BroadcastSenderTest, DirectedBroadcastsComeFromUpBroadcastIPv4InterfacesOnl
         }
         list[i].ifa_next = i + 1 < list.size() ? &list[i + 1] : nullptr;
     }
-    EXPECT_EQ(DirectedBroadcastsOf(list.data()), (std::vector<quint32> {0x0A4D00FF, 0xC0A801FF}));
+    EXPECT_EQ(DirectedBroadcastsOf(list.data()), (std::vector<quint32>{0x0A4D00FF, 0xC0A801FF}));
 }
 
 TEST(BroadcastSenderTest, WithoutAnInterfaceTheMachineStillHearsItselfOnLoopback)
@@ -132,7 +132,7 @@ TEST(BroadcastSenderTest, WithoutAnInterfaceTheMachineStillHearsItselfOnLoopback
     int lookups = 0;
     BroadcastSender sender([&lookups] {
         ++lookups;
-        return std::vector<quint32> {};
+        return std::vector<quint32>{};
     });
     ASSERT_TRUE(sender.Open(receiver.Port()));
 
@@ -153,7 +153,7 @@ TEST(BroadcastSenderTest, ASendThatNoDestinationTookFailsAndTheInterfacesAreLook
         int lookups = 0;
         BroadcastSender sender([&lookups] {
             ++lookups;
-            return std::vector<quint32> {};
+            return std::vector<quint32>{};
         });
         if (!sender.Open(47364))
             return "open failed";

@@ -39,7 +39,8 @@ TEST(RegistryFileTest, GoldenFileReadsToItsValuesAndWritesBackByteForByte)
     EXPECT_EQ(*hive.Value(test, u"Ноль"), RegistryValue::FromDword(0));
     EXPECT_EQ(*hive.Value(test, u"Binary"), (RegistryValue{RegistryType::Binary, QByteArray::fromHex("0001feff")}));
     EXPECT_EQ(*hive.Value(test, u"Empty binary"), (RegistryValue{RegistryType::Binary, {}}));
-    EXPECT_EQ(*hive.Value(test, u"Path"), RegistryValue::FromText(u"%USERPROFILE%\\Pellwick", RegistryType::ExpandString));
+    EXPECT_EQ(*hive.Value(test, u"Path"),
+              RegistryValue::FromText(u"%USERPROFILE%\\Pellwick", RegistryType::ExpandString));
     EXPECT_EQ(*hive.Value(test, u"Lines"),
               (RegistryValue{RegistryType::MultiString, Utf16(u"один") + Utf16(u"two") + QByteArray(2, '\0')}));
     EXPECT_EQ(*hive.Value(test, u"Quad"), (RegistryValue{0xB, QByteArray::fromHex("0102030405060708")}));
@@ -57,17 +58,16 @@ TEST(RegistryFileTest, GoldenFileReadsToItsValuesAndWritesBackByteForByte)
 
 TEST(RegistryFileTest, HandEditsAreTakenAsTheRegistryWouldTakeThem)
 {
-    const QByteArray edited =
-        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
-        "\r\n"
-        "; set by hand\r\n"
-        "[HKEY_CURRENT_USER\\Software\\Ravelstone\\Pellwick\\Preferences\\Online Dialog]\r\n"
-        "  \"Text\" = \"255\"\r\n"
-        "\"Path\"=\"C:\\Temp\\x\"\r\n"
-        "\"Count\"=dword:1A\r\n"
-        "\"Bytes\"=hex: 1, 2 ,\\\r\n"
-        "    ff\r\n"
-        "\"text\"=\"65280\"\r\n";
+    const QByteArray edited = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+                              "\r\n"
+                              "; set by hand\r\n"
+                              "[HKEY_CURRENT_USER\\Software\\Ravelstone\\Pellwick\\Preferences\\Online Dialog]\r\n"
+                              "  \"Text\" = \"255\"\r\n"
+                              "\"Path\"=\"C:\\Temp\\x\"\r\n"
+                              "\"Count\"=dword:1A\r\n"
+                              "\"Bytes\"=hex: 1, 2 ,\\\r\n"
+                              "    ff\r\n"
+                              "\"text\"=\"65280\"\r\n";
     const RegistryFile::Parsed parsed = RegistryFile::Parse(edited);
     ASSERT_TRUE(parsed.IsWhole());
 
@@ -85,22 +85,21 @@ TEST(RegistryFileTest, HandEditsAreTakenAsTheRegistryWouldTakeThem)
 
 TEST(RegistryFileTest, AnUnreadableLineCostsOnlyItself)
 {
-    const QByteArray damaged =
-        "Windows Registry Editor Version 5.00\n"
-        "\"Orphan\"=\"before any key\"\n"
-        "[HKEY_CURRENT_USER\\A]\n"
-        "\"Good\"=\"1\"\n"
-        "\"Unterminated\"=\"2\n"
-        "\"Deleted\"=-\n"
-        "\"Bad hex\"=hex:1g,00\n"
-        "\"Long dword\"=dword:123456789\n"
-        "\"Cut\"=hex:00,\\\n"
-        "\n"
-        "[HKEY_LOCAL_MACHINE\\B]\n"
-        "\"Other hive\"=\"3\"\n"
-        "[HKEY_CURRENT_USER\\C\\\\D]\n"
-        "[HKEY_CURRENT_USER\\A]\n"
-        "\"Also good\"=dword:00000002\n";
+    const QByteArray damaged = "Windows Registry Editor Version 5.00\n"
+                               "\"Orphan\"=\"before any key\"\n"
+                               "[HKEY_CURRENT_USER\\A]\n"
+                               "\"Good\"=\"1\"\n"
+                               "\"Unterminated\"=\"2\n"
+                               "\"Deleted\"=-\n"
+                               "\"Bad hex\"=hex:1g,00\n"
+                               "\"Long dword\"=dword:123456789\n"
+                               "\"Cut\"=hex:00,\\\n"
+                               "\n"
+                               "[HKEY_LOCAL_MACHINE\\B]\n"
+                               "\"Other hive\"=\"3\"\n"
+                               "[HKEY_CURRENT_USER\\C\\\\D]\n"
+                               "[HKEY_CURRENT_USER\\A]\n"
+                               "\"Also good\"=dword:00000002\n";
     const RegistryFile::Parsed parsed = RegistryFile::Parse(damaged);
     EXPECT_TRUE(parsed.readable);
     EXPECT_FALSE(parsed.IsWhole());
@@ -115,7 +114,8 @@ TEST(RegistryFileTest, WhatIsNoRegistryFileIsTold)
     for (const QByteArray& bytes : {QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n"),
                                     QByteArray("Windows Registry Editor Version 5.00\n\x00\x01\x02", 40),
                                     QByteArray("Windows Registry Editor Version 5.00\n\"a\"=\"\xC0\xAF\"\n"),
-                                    QByteArray("\x7F" "ELF\x02\x01\x01")}) {
+                                    QByteArray("\x7F"
+                                               "ELF\x02\x01\x01")}) {
         EXPECT_FALSE(RegistryFile::Parse(bytes).readable) << bytes.toHex().toStdString();
     }
 }

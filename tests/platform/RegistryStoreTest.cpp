@@ -1,5 +1,5 @@
-#include "platform/RegistryFile.h"
 #include "platform/RegistryStore.h"
+#include "platform/RegistryFile.h"
 #include "support/QtPrinters.h"
 #include "support/RegistryPrinters.h"
 #include "support/WaitFor.h"
@@ -184,7 +184,8 @@ TEST_F(RegistryStoreTest, TwoStoresWritingOneFileFromTwoThreadsLoseNoValue)
     const auto writer = [this](QString key) {
         RegistryStore store(m_path);
         for (int i = 0; i < kWrites; ++i)
-            EXPECT_TRUE(store.SetValue(key, QString::number(i), RegistryValue::FromDword(static_cast<std::uint32_t>(i))));
+            EXPECT_TRUE(
+                store.SetValue(key, QString::number(i), RegistryValue::FromDword(static_cast<std::uint32_t>(i))));
     };
     std::thread first(writer, QStringLiteral("SOFTWARE\\First"));
     std::thread second(writer, QStringLiteral("SOFTWARE\\Second"));

@@ -26,8 +26,8 @@ TEST(Windows1251Test, EveryByteSurvivesARoundTrip)
 TEST(Windows1251Test, CharactersOutsideTheCodePageBecomeOneQuestionMarkEach)
 {
     // A CJK character, a character outside the BMP (a surrogate pair) and a lone surrogate.
-    const QString text = QStringLiteral("a") + QChar(0x4E2D) + QString::fromUtf8("\xF0\x9F\x98\x80")
-        + QChar(0xD800) + QStringLiteral("b");
+    const QString text = QStringLiteral("a") + QChar(0x4E2D) + QString::fromUtf8("\xF0\x9F\x98\x80") + QChar(0xD800)
+        + QStringLiteral("b");
     EXPECT_EQ(Windows1251::Encode(text), QByteArray("a???b"));
 }
 

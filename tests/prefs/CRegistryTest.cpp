@@ -1,5 +1,5 @@
-#include "platform/RegistryStore.h"
 #include "prefs/CRegistry.h"
+#include "platform/RegistryStore.h"
 #include "support/QtPrinters.h"
 #include "support/RegistryPrinters.h"
 
@@ -72,8 +72,15 @@ TEST_F(CRegistryTest, TextGoesThroughTheAnsiCodePageAndItsBuffer)
 TEST_F(CRegistryTest, NumbersAreReadAsAtolReadsThem)
 {
     const std::pair<const char16_t*, std::int32_t> cases[] = {
-        {u"12abc", 12}, {u"abc", 0}, {u"", 0}, {u" \t-13", -13}, {u"+42", 42}, {u"- 5", 0},
-        {u"16777215", 16777215}, {u"2147483648", 2147483647}, {u"-99999999999", -2147483647 - 1},
+        {u"12abc", 12},
+        {u"abc", 0},
+        {u"", 0},
+        {u" \t-13", -13},
+        {u"+42", 42},
+        {u"- 5", 0},
+        {u"16777215", 16777215},
+        {u"2147483648", 2147483647},
+        {u"-99999999999", -2147483647 - 1},
     };
     for (const auto& [stored, expected] : cases) {
         ASSERT_TRUE(m_registry.WriteString(u"Ravelstone", u"Pellwick", u"N\\Value", stored));
@@ -124,7 +131,8 @@ TEST_F(CRegistryTest, ThreadsWritingUnderDifferentCompaniesLoseNoValueAndNeverMi
     constexpr int kWrites = 40;
     const auto writer = [this](const char16_t* company) {
         for (int i = 0; i < kWrites; ++i)
-            EXPECT_TRUE(m_registry.WriteNumber(company, u"Pellwick", QStringLiteral("Burst\\") + QString::number(i), i));
+            EXPECT_TRUE(
+                m_registry.WriteNumber(company, u"Pellwick", QStringLiteral("Burst\\") + QString::number(i), i));
     };
     std::thread first(writer, u"Ravelstone");
     std::thread second(writer, u"Microsoft");
@@ -138,7 +146,8 @@ TEST_F(CRegistryTest, ThreadsWritingUnderDifferentCompaniesLoseNoValueAndNeverMi
     for (const char16_t* company : {u"Ravelstone", u"Microsoft"}) {
         for (int i = 0; i < kWrites; ++i) {
             number = -1;
-            EXPECT_TRUE(m_registry.ReadNumber(company, u"Pellwick", QStringLiteral("Burst\\") + QString::number(i), number));
+            EXPECT_TRUE(
+                m_registry.ReadNumber(company, u"Pellwick", QStringLiteral("Burst\\") + QString::number(i), number));
             EXPECT_EQ(number, i);
         }
     }

@@ -1,5 +1,5 @@
-#include "prefs/ColorRef.h"
 #include "prefs/FontRecord.h"
+#include "prefs/ColorRef.h"
 #include "support/QtPrinters.h"
 
 #include <QFontInfo>
@@ -38,8 +38,12 @@ TEST(FontRecordTest, ArialCyrIsDrawnWithLiberationSansAndKeepsItsName)
 
 TEST(FontRecordTest, StyleSurvivesTheRoundTripAndTheFaceIsCut)
 {
-    const FontRecord record{.height = -20, .weight = 700, .italic = true, .underline = true,
-                            .strikeOut = true, .face = QString(40, QLatin1Char('F'))};
+    const FontRecord record{.height = -20,
+                            .weight = 700,
+                            .italic = true,
+                            .underline = true,
+                            .strikeOut = true,
+                            .face = QString(40, QLatin1Char('F'))};
     const FontRecord back = FontRecord::FromQFont(record.ToQFont());
     EXPECT_EQ(back.weight, 700);
     EXPECT_TRUE(back.italic && back.underline && back.strikeOut);

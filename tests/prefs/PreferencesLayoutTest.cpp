@@ -1,9 +1,9 @@
+#include "prefs/PreferencesLayout.h"
 #include "platform/RegistryFile.h"
 #include "platform/RegistryStore.h"
 #include "prefs/CRegistry.h"
 #include "prefs/PreferencesChat.h"
 #include "prefs/PreferencesInMessage.h"
-#include "prefs/PreferencesLayout.h"
 #include "prefs/PreferencesOnline.h"
 #include "prefs/PreferencesSendMessage.h"
 #include "support/QtPrinters.h"
@@ -64,9 +64,10 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesTheFirstSectionAndEveryWindowKeeps
     PreferencesChat chat;
     LoadPreferences(m_registry, chat);
     EXPECT_EQ(Section(u"Preferences\\Chat Dialog"),
-              QStringList({QStringLiteral("Title=") + m_text, QStringLiteral("Text=") + m_text, QStringLiteral("Background=") + m_window,
-                           QStringLiteral("TitleFontHeight=14"), QStringLiteral("TitleFontName=Arial Cyr"),
-                           QStringLiteral("TextFontHeight=14"), QStringLiteral("TextFontName=Arial Cyr")}));
+              QStringList({QStringLiteral("Title=") + m_text, QStringLiteral("Text=") + m_text,
+                           QStringLiteral("Background=") + m_window, QStringLiteral("TitleFontHeight=14"),
+                           QStringLiteral("TitleFontName=Arial Cyr"), QStringLiteral("TextFontHeight=14"),
+                           QStringLiteral("TextFontName=Arial Cyr")}));
     const QByteArray afterFirst = FileBytes();
 
     // The Preferences key exists now, so the others read their empty sections and write nothing.
@@ -131,7 +132,7 @@ TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWere
     LoadPreferences(m_registry, chat);
     EXPECT_EQ(chat.m_crTitle, 255u);
     EXPECT_EQ(chat.m_crText, defaultText); // unreadable: kept
-    EXPECT_EQ(chat.m_crBackground, 0u);    // no digits: 0
+    EXPECT_EQ(chat.m_crBackground, 0u); // no digits: 0
     EXPECT_EQ(chat.m_fontTitle, (FontRecord{.height = 20, .face = QStringLiteral("Liberation Mono")}));
     // No text-font values: the text font stays, it does not take the title font's values.
     EXPECT_EQ(chat.m_fontText, kDefaultFont);
@@ -152,8 +153,12 @@ TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWere
 TEST_F(PreferencesLayoutTest, OnlyHeightAndFaceOfAPickedFontSurviveASaveAndALoad)
 {
     PreferencesOnline picked;
-    picked.m_fontText = FontRecord{.height = -13, .weight = 700, .italic = true, .underline = true,
-                                   .strikeOut = true, .face = QStringLiteral("Liberation Serif")};
+    picked.m_fontText = FontRecord{.height = -13,
+                                   .weight = 700,
+                                   .italic = true,
+                                   .underline = true,
+                                   .strikeOut = true,
+                                   .face = QStringLiteral("Liberation Serif")};
     SavePreferences(m_registry, picked);
 
     PreferencesOnline loaded;

@@ -1,5 +1,5 @@
-#include "platform/WaveImage.h"
 #include "res/ResourceLoader.h"
+#include "sound/WaveImage.h"
 #include "support/QtPrinters.h"
 
 #include <QtEndian>
@@ -88,13 +88,13 @@ TEST(ResourceLoaderTest, AboutPictureIsAnEightBitBitmapWithAFullColourTable)
     ASSERT_TRUE(file.startsWith("BM"));
     const QByteArray dib = file.mid(14);
     EXPECT_EQ(dib.size(), 11432);
-    EXPECT_EQ(At32(dib, 0), 40u);      // header size
-    EXPECT_EQ(At32(dib, 4), 63u);      // width
-    EXPECT_EQ(At32(dib, 8), 162u);     // height, bottom-up
-    EXPECT_EQ(At16(dib, 14), 8);       // bits per pixel
-    EXPECT_EQ(At32(dib, 16), 0u);      // uncompressed
-    EXPECT_EQ(At32(dib, 20), 10368u);  // rows of 64 bytes
-    EXPECT_EQ(At32(dib, 32), 0u);      // colours used: all 256
+    EXPECT_EQ(At32(dib, 0), 40u); // header size
+    EXPECT_EQ(At32(dib, 4), 63u); // width
+    EXPECT_EQ(At32(dib, 8), 162u); // height, bottom-up
+    EXPECT_EQ(At16(dib, 14), 8); // bits per pixel
+    EXPECT_EQ(At32(dib, 16), 0u); // uncompressed
+    EXPECT_EQ(At32(dib, 20), 10368u); // rows of 64 bytes
+    EXPECT_EQ(At32(dib, 32), 0u); // colours used: all 256
     EXPECT_EQ(At32(file, 10), 14u + 40u + 1024u);
 
     const QImage image = LoadBitmapResource(171);

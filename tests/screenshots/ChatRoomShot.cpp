@@ -21,12 +21,14 @@ int main(int argc, char** argv)
     const std::pair<const char16_t*, const char16_t*> conversation[] = {
         {u"Маша", u"Привет всем!"},
         {u"bob", u"Hi Masha. Is the build green again?"},
-        {u"Маша", u"Почти: остался один тест, он падает только под ThreadSanitizer, и то не каждый раз. "
-                  u"Посмотрю после обеда."},
+        {u"Маша",
+         u"Почти: остался один тест, он падает только под ThreadSanitizer, и то не каждый раз. "
+         u"Посмотрю после обеда."},
         {u"administrator", u"50% of the disks are full, please clean up %USERPROFILE%\\Downloads <b>today</b>."},
         {u"bob", u"ok"},
-        {u"Пётр Иванович", u"Коллеги, совещание переносится на 15:30 в переговорную на третьем этаже. "
-                           u"Meeting moved to 15:30, third floor."},
+        {u"Пётр Иванович",
+         u"Коллеги, совещание переносится на 15:30 в переговорную на третьем этаже. "
+         u"Meeting moved to 15:30, third floor."},
         {u"Маша", u"Понятно 👍"},
         {u"bob", u"A long line without spaces: https://example.invalid/a/very/long/path/that/keeps/going/and/going"},
     };

@@ -36,6 +36,7 @@ int main(int argc, char** argv)
         {u"vera", u"Printer on the 3rd floor is out of paper (100% sure)."},
     };
     for (const auto& message : messages)
-        QCoreApplication::postEvent(&incoming, new PacketEvent(MessagePacket::Make(PACKET_MESSAGE, message.text, message.sender, u"me")));
+        QCoreApplication::postEvent(
+            &incoming, new PacketEvent(MessagePacket::Make(PACKET_MESSAGE, message.text, message.sender, u"me")));
     return app.exec();
 }

@@ -12,11 +12,11 @@
 // and a confirmation name of its own, so tests run beside each other and beside a real copy.
 inline TransportEndpoints LoopbackEndpoints()
 {
-    static std::atomic<int> counter {0};
+    static std::atomic<int> counter{0};
     TransportEndpoints endpoints;
     endpoints.port = 0;
-    endpoints.confirmName = "pellwick-test/confirm-" + QByteArray::number(getpid()) + '-'
-        + QByteArray::number(counter++);
-    endpoints.destinations = [] { return std::vector<quint32> {}; };
+    endpoints.confirmName
+        = "pellwick-test/confirm-" + QByteArray::number(getpid()) + '-' + QByteArray::number(counter++);
+    endpoints.destinations = [] { return std::vector<quint32>{}; };
     return endpoints;
 }

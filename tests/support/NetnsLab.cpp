@@ -58,21 +58,30 @@ NetnsLab::NetnsLab(int hosts)
     bool ok = Ip({QStringLiteral("netns"), QStringLiteral("add"), sw});
     if (ok)
         m_namespaces.push_back(sw);
-    ok = ok && Ip({QStringLiteral("-n"), sw, QStringLiteral("link"), QStringLiteral("add"), QStringLiteral("br0"), QStringLiteral("type"), QStringLiteral("bridge")})
-        && Ip({QStringLiteral("-n"), sw, QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("br0"), QStringLiteral("up")});
+    ok = ok
+        && Ip({QStringLiteral("-n"), sw, QStringLiteral("link"), QStringLiteral("add"), QStringLiteral("br0"),
+               QStringLiteral("type"), QStringLiteral("bridge")})
+        && Ip({QStringLiteral("-n"), sw, QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("br0"),
+               QStringLiteral("up")});
     for (int i = 0; ok && i < hosts; ++i) {
         const QString ns = Namespace(i);
         const QString port = QStringLiteral("p%1").arg(i);
         ok = Ip({QStringLiteral("netns"), QStringLiteral("add"), ns});
         if (ok)
             m_namespaces.push_back(ns);
-        ok = ok && Ip({QStringLiteral("-n"), ns, QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("lo"), QStringLiteral("up")})
-            && Ip({QStringLiteral("-n"), sw, QStringLiteral("link"), QStringLiteral("add"), port, QStringLiteral("type"), QStringLiteral("veth"),
-                   QStringLiteral("peer"), QStringLiteral("name"), QStringLiteral("eth0"), QStringLiteral("netns"), ns})
-            && Ip({QStringLiteral("-n"), sw, QStringLiteral("link"), QStringLiteral("set"), port, QStringLiteral("master"), QStringLiteral("br0"), QStringLiteral("up")})
-            && Ip({QStringLiteral("-n"), ns, QStringLiteral("addr"), QStringLiteral("add"), Address(i) + QStringLiteral("/24"),
-                   QStringLiteral("brd"), QStringLiteral("+"), QStringLiteral("dev"), QStringLiteral("eth0")})
-            && Ip({QStringLiteral("-n"), ns, QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("eth0"), QStringLiteral("up")});
+        ok = ok
+            && Ip({QStringLiteral("-n"), ns, QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("lo"),
+                   QStringLiteral("up")})
+            && Ip({QStringLiteral("-n"), sw, QStringLiteral("link"), QStringLiteral("add"), port,
+                   QStringLiteral("type"), QStringLiteral("veth"), QStringLiteral("peer"), QStringLiteral("name"),
+                   QStringLiteral("eth0"), QStringLiteral("netns"), ns})
+            && Ip({QStringLiteral("-n"), sw, QStringLiteral("link"), QStringLiteral("set"), port,
+                   QStringLiteral("master"), QStringLiteral("br0"), QStringLiteral("up")})
+            && Ip({QStringLiteral("-n"), ns, QStringLiteral("addr"), QStringLiteral("add"),
+                   Address(i) + QStringLiteral("/24"), QStringLiteral("brd"), QStringLiteral("+"),
+                   QStringLiteral("dev"), QStringLiteral("eth0")})
+            && Ip({QStringLiteral("-n"), ns, QStringLiteral("link"), QStringLiteral("set"), QStringLiteral("eth0"),
+                   QStringLiteral("up")});
     }
 }
 
@@ -143,7 +152,11 @@ QString NetnsLab::AddUser()
 {
     const QString name = m_prefix + QStringLiteral("u%1").arg(m_users.size());
     QByteArray output;
-    if (RunTool(QStringLiteral("useradd"), {QStringLiteral("--no-create-home"), QStringLiteral("--shell"), QStringLiteral("/usr/sbin/nologin"), name}, &output) != 0) {
+    if (RunTool(
+            QStringLiteral("useradd"),
+            {QStringLiteral("--no-create-home"), QStringLiteral("--shell"), QStringLiteral("/usr/sbin/nologin"), name},
+            &output)
+        != 0) {
         m_error = QStringLiteral("useradd %1: %2").arg(name, QString::fromLocal8Bit(output).trimmed());
         return {};
     }

@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <netinet/in.h>
 #include <net/if.h>
+#include <netinet/in.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -73,7 +73,7 @@ bool PrivateNetwork::SetLoopbackUp(bool up)
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    ifreq request {};
+    ifreq request{};
     std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
     bool ok = ioctl(fd, SIOCGIFFLAGS, &request) == 0;
     if (ok) {
@@ -83,7 +83,7 @@ bool PrivateNetwork::SetLoopbackUp(bool up)
     if (ok && !up) {
         // A down loopback keeps its local routes; only dropping its address (0.0.0.0 deletes
         // it) makes 127.0.0.0/8 unreachable. Bringing it up adds 127.0.0.1 back.
-        sockaddr_in none {};
+        sockaddr_in none{};
         none.sin_family = AF_INET;
         std::memcpy(&request.ifr_addr, &none, sizeof none);
         ok = ioctl(fd, SIOCSIFADDR, &request) == 0 || errno == EADDRNOTAVAIL;

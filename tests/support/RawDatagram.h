@@ -20,7 +20,7 @@ public:
 
     bool Send(quint16 port, const void* data, std::size_t size) const
     {
-        sockaddr_in to {};
+        sockaddr_in to{};
         to.sin_family = AF_INET;
         to.sin_port = htons(port);
         to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

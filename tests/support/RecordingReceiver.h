@@ -17,7 +17,7 @@ public:
         QEvent::Type type;
         MessagePacket packet;
         int lParam = 0; // chat presence 1, or the flash kind
-        QString name;   // WM_REPLY_TO
+        QString name; // WM_REPLY_TO
     };
 
     const std::vector<Received>& Events() const { return m_events; }

@@ -19,7 +19,7 @@
 #include "online/CUserListBox.h"
 #include "platform/NamedEndpoint.h"
 #include "support/StdinCommands.h"
-#include "ui/CDialogTemplate.h"
+#include "ui/DialogBuilder.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -44,8 +44,7 @@ void Print(const char* what, const QString& rest = {})
     std::fflush(stdout);
 }
 
-template <typename Window>
-Window* FindWindow()
+template <typename Window> Window* FindWindow()
 {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* window = qobject_cast<Window*>(widget))
@@ -69,10 +68,11 @@ public:
         , m_input([this](const QString& command) { Carry(command); }, [this] { m_app.OnTrayCommand(ID_SHUTDOWN); })
     {
         CChatListBox* lines = chat.ChatList();
-        connect(lines->model(), &QAbstractItemModel::rowsInserted, this, [lines](const QModelIndex&, int first, int last) {
-            for (int i = first; i <= last; ++i)
-                Print("line", lines->GetText(i));
-        });
+        connect(lines->model(), &QAbstractItemModel::rowsInserted, this,
+                [lines](const QModelIndex&, int first, int last) {
+                    for (int i = first; i <= last; ++i)
+                        Print("line", lines->GetText(i));
+                });
         CUserListBox* users = online.UserList();
         const auto printList = [users] { PrintList(users); };
         connect(users->model(), &QAbstractItemModel::rowsInserted, this, printList);
@@ -87,7 +87,7 @@ private:
         if (command == QStringLiteral("show-chat")) {
             m_app.OnTrayCommand(ID_SHOW_CHAT);
         } else if (command == QStringLiteral("hide-chat")) {
-            QTest::mouseClick(CDialogTemplate::Control<QPushButton>(&m_chat, 2), Qt::LeftButton);
+            QTest::mouseClick(DialogBuilder::Control<QPushButton>(&m_chat, 2), Qt::LeftButton);
         } else if (command.startsWith(QStringLiteral("say "))) {
             QLineEdit* input = m_chat.Input();
             // After a send the line is wholly selected: the first key replaces it.

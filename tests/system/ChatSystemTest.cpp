@@ -1,6 +1,6 @@
-#include "system/ProgramHostsTest.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
+#include "system/ProgramHostsTest.h"
 
 #include <QMap>
 
@@ -109,14 +109,15 @@ protected:
     }
 
     // Runs the event loop, collecting output, until the condition holds or the time is up.
-    template <typename Condition>
-    bool Until(Condition condition, std::chrono::milliseconds timeout)
+    template <typename Condition> bool Until(Condition condition, std::chrono::milliseconds timeout)
     {
-        return WaitFor([&] {
-            for (DrivenCopy& copy : m_copies)
-                copy.Read();
-            return condition();
-        }, timeout);
+        return WaitFor(
+            [&] {
+                for (DrivenCopy& copy : m_copies)
+                    copy.Read();
+                return condition();
+            },
+            timeout);
     }
 
     bool Everywhere(const std::function<bool(const DrivenCopy&)>& condition) const
@@ -131,12 +132,15 @@ protected:
 
 TEST_F(ChatSystemTest, LinesReachEveryRoomInOrderAndMembersAreMarked)
 {
-    ASSERT_TRUE(Until([&] { return Everywhere([](const DrivenCopy& c) { return c.IsReady(); }); }, std::chrono::seconds(10)));
-    ASSERT_TRUE(Until([&] {
-        return Everywhere([&](const DrivenCopy& c) {
-            return c.State(m_users[0]) == 0 && c.State(m_users[1]) == 0 && c.State(m_users[2]) == 0;
-        });
-    }, std::chrono::seconds(5)));
+    ASSERT_TRUE(
+        Until([&] { return Everywhere([](const DrivenCopy& c) { return c.IsReady(); }); }, std::chrono::seconds(10)));
+    ASSERT_TRUE(Until(
+        [&] {
+            return Everywhere([&](const DrivenCopy& c) {
+                return c.State(m_users[0]) == 0 && c.State(m_users[1]) == 0 && c.State(m_users[2]) == 0;
+            });
+        },
+        std::chrono::seconds(5)));
     DrivenCopy& a = m_copies[0];
     DrivenCopy& b = m_copies[1];
     DrivenCopy& c = m_copies[2];
@@ -158,8 +162,9 @@ TEST_F(ChatSystemTest, LinesReachEveryRoomInOrderAndMembersAreMarked)
     long long worst = 0;
     for (qsizetype i = 0; i < typed.size(); ++i) {
         a.Command(QStringLiteral("say ") + typed[i]);
-        ASSERT_TRUE(Until([&] { return Everywhere([&](const DrivenCopy& x) { return x.lines.size() > std::size_t(i); }); },
-                          std::chrono::seconds(3)));
+        ASSERT_TRUE(
+            Until([&] { return Everywhere([&](const DrivenCopy& x) { return x.lines.size() > std::size_t(i); }); },
+                  std::chrono::seconds(3)));
         for (const DrivenCopy& copy : m_copies)
             worst = std::max(worst, copy.lines[i].time - a.enters[i].time);
     }
@@ -175,13 +180,14 @@ TEST_F(ChatSystemTest, LinesReachEveryRoomInOrderAndMembersAreMarked)
 
     // 200 distinct lines sent as fast as A can type them.
     for (int i = 0; i < 200; ++i) {
-        const QString text = QStringLiteral("burst %1 ").arg(i, 3, 10, QLatin1Char('0')) + QString(i % 40, QLatin1Char('x'));
+        const QString text
+            = QStringLiteral("burst %1 ").arg(i, 3, 10, QLatin1Char('0')) + QString(i % 40, QLatin1Char('x'));
         expected << userA + QLatin1Char('%') + text;
         a.Command(QStringLiteral("say ") + text);
     }
-    EXPECT_TRUE(Until([&] {
-        return Everywhere([&](const DrivenCopy& x) { return x.lines.size() >= std::size_t(expected.size()); });
-    }, std::chrono::seconds(30)));
+    EXPECT_TRUE(Until(
+        [&] { return Everywhere([&](const DrivenCopy& x) { return x.lines.size() >= std::size_t(expected.size()); }); },
+        std::chrono::seconds(30)));
     Until([] { return false; }, std::chrono::milliseconds(300));
     for (const DrivenCopy& copy : m_copies)
         EXPECT_EQ(copy.LineTexts(), expected);

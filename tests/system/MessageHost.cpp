@@ -10,7 +10,7 @@
 //   flash MS         the tray icon began an incoming-message flash
 //   error WHAT
 #include "app/CPellwickApp.h"
-#include "app/CTrayStandIn.h"
+#include "app/TrayStandIn.h"
 #include "chat/CChatListBox.h"
 #include "messages/CIncomingMessagesDialog.h"
 #include "messages/CSendMessageDialog.h"
@@ -32,8 +32,7 @@
 
 namespace {
 
-template <typename T>
-T* FindWindow()
+template <typename T> T* FindWindow()
 {
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* window = dynamic_cast<T*>(widget))
@@ -63,19 +62,22 @@ public:
             return;
         }
         CUserListBox* users = m_pOnline->UserList();
-        connect(users->model(), &QAbstractItemModel::rowsInserted, this, [users](const QModelIndex&, int first, int last) {
-            for (int row = first; row <= last; ++row)
-                Report(QStringLiteral("listed ") + users->GetText(row));
-        });
+        connect(users->model(), &QAbstractItemModel::rowsInserted, this,
+                [users](const QModelIndex&, int first, int last) {
+                    for (int row = first; row <= last; ++row)
+                        Report(QStringLiteral("listed ") + users->GetText(row));
+                });
         CChatListBox* lines = m_pIncoming->List();
-        connect(lines->model(), &QAbstractItemModel::rowsInserted, this, [lines](const QModelIndex&, int first, int last) {
-            for (int row = first; row <= last; ++row) {
-                QString line = lines->GetText(row);
-                line.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-                Report(QStringLiteral("line ") + Now() + QLatin1Char(' ') + line);
-            }
-        });
-        if (auto* standIn = FindWindow<CTrayStandIn>())
+        connect(lines->model(), &QAbstractItemModel::rowsInserted, this,
+                [lines](const QModelIndex&, int first, int last) {
+                    for (int row = first; row <= last; ++row) {
+                        QString line = lines->GetText(row);
+                        line.replace(QLatin1Char('\r'), QStringLiteral("\\r"))
+                            .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+                        Report(QStringLiteral("line ") + Now() + QLatin1Char(' ') + line);
+                    }
+                });
+        if (auto* standIn = FindWindow<TrayStandIn>())
             standIn->installEventFilter(this);
         new StdinCommands([this](const QString& command) { Carry(command); }, [] { QCoreApplication::exit(0); }, this);
     }

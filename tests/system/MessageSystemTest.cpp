@@ -1,6 +1,6 @@
-#include "system/ProgramHostsTest.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
+#include "system/ProgramHostsTest.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -42,7 +42,8 @@ protected:
             m_processes[i]->closeWriteChannel();
             m_processes[i]->waitForFinished(5000);
             if (HasFailure())
-                std::cout << "host " << i << " reported:\n" << m_reports[i].join(QLatin1Char('\n')).toStdString() << '\n'
+                std::cout << "host " << i << " reported:\n"
+                          << m_reports[i].join(QLatin1Char('\n')).toStdString() << '\n'
                           << m_processes[i]->readAllStandardError().toStdString() << std::endl;
         }
     }
@@ -69,8 +70,9 @@ protected:
     // "sender%[HH:MM] text", line breaks as the driver shows them.
     static QRegularExpression LineOf(const QString& sender, const QString& text)
     {
-        return QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(sender) + QStringLiteral("%\\[\\d\\d:\\d\\d\\] ")
-                                  + QRegularExpression::escape(text) + QStringLiteral("$"));
+        return QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(sender)
+                                  + QStringLiteral("%\\[\\d\\d:\\d\\d\\] ") + QRegularExpression::escape(text)
+                                  + QStringLiteral("$"));
     }
 
     std::vector<QProcess*> m_processes;
@@ -82,13 +84,15 @@ protected:
 TEST_F(MessageSystemTest, AMessageReachesItsAddresseeOnlyAllReachesTheOthersAndReplyAnswers)
 {
     // Everybody is listed everywhere before anybody writes.
-    ASSERT_TRUE(WaitFor([&] {
-        for (int host = 0; host < kHosts; ++host)
-            for (const QString& user : m_users)
-                if (!Reports(host, QStringLiteral("listed")).contains(user))
-                    return false;
-        return true;
-    }, std::chrono::seconds(10)));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            for (int host = 0; host < kHosts; ++host)
+                for (const QString& user : m_users)
+                    if (!Reports(host, QStringLiteral("listed")).contains(user))
+                        return false;
+            return true;
+        },
+        std::chrono::seconds(10)));
 
     Command(A, QStringLiteral("send %1 Привет, это A!\\nВторая строка").arg(m_users[B]));
     ASSERT_TRUE(WaitForReports(B, QStringLiteral("line"), 1));
@@ -102,16 +106,21 @@ TEST_F(MessageSystemTest, AMessageReachesItsAddresseeOnlyAllReachesTheOthersAndR
     ASSERT_TRUE(WaitForReports(B, QStringLiteral("line"), 2));
     ASSERT_TRUE(WaitForReports(C, QStringLiteral("line"), 1));
     const qint64 sentToAll = Millis(Reports(A, QStringLiteral("sent")).at(1));
-    EXPECT_TRUE(LineOf(m_users[A], QStringLiteral("всем")).match(Line(Reports(B, QStringLiteral("line")).at(1))).hasMatch());
-    EXPECT_TRUE(LineOf(m_users[A], QStringLiteral("всем")).match(Line(Reports(C, QStringLiteral("line")).first())).hasMatch());
+    EXPECT_TRUE(
+        LineOf(m_users[A], QStringLiteral("всем")).match(Line(Reports(B, QStringLiteral("line")).at(1))).hasMatch());
+    EXPECT_TRUE(
+        LineOf(m_users[A], QStringLiteral("всем")).match(Line(Reports(C, QStringLiteral("line")).first())).hasMatch());
     const qint64 latencyToAllB = Millis(Reports(B, QStringLiteral("line")).at(1)) - sentToAll;
     const qint64 latencyToAllC = Millis(Reports(C, QStringLiteral("line")).first()) - sentToAll;
 
     Command(B, QStringLiteral("reply спасибо"));
     ASSERT_TRUE(WaitForReports(A, QStringLiteral("line"), 1));
     EXPECT_EQ(Reports(B, QStringLiteral("sent")).first().section(QLatin1Char(' '), 1), m_users[A]);
-    EXPECT_TRUE(LineOf(m_users[B], QStringLiteral("спасибо")).match(Line(Reports(A, QStringLiteral("line")).first())).hasMatch());
-    const qint64 latencyReply = Millis(Reports(A, QStringLiteral("line")).first()) - Millis(Reports(B, QStringLiteral("sent")).first());
+    EXPECT_TRUE(LineOf(m_users[B], QStringLiteral("спасибо"))
+                    .match(Line(Reports(A, QStringLiteral("line")).first()))
+                    .hasMatch());
+    const qint64 latencyReply
+        = Millis(Reports(A, QStringLiteral("line")).first()) - Millis(Reports(B, QStringLiteral("sent")).first());
 
     // Nothing more arrives anywhere: C never saw A's message to B, and A not its own to All.
     WaitFor([] { return false; }, std::chrono::milliseconds(500));

@@ -56,7 +56,8 @@ TEST_F(NetworkSpineTest, EveryCopyHearsEveryBroadcastOfEveryCopyExactlyOnce)
     const int expected = kHosts * kLinesEach;
     WaitFor([&] {
         collect();
-        return std::all_of(output.begin(), output.end(), [&](const QByteArray& o) { return o.count("heard ") >= expected; });
+        return std::all_of(output.begin(), output.end(),
+                           [&](const QByteArray& o) { return o.count("heard ") >= expected; });
     });
     WaitFor([] { return false; }, std::chrono::milliseconds(300)); // late duplicates would show now
     for (QProcess* probe : probes) {

@@ -1,6 +1,6 @@
-#include "system/ProgramHostsTest.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
+#include "system/ProgramHostsTest.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -53,7 +53,8 @@ protected:
     QMap<QString, QByteArray> ConfigFiles(int host) const
     {
         QMap<QString, QByteArray> files;
-        QDirIterator it(HostDir(host) + QStringLiteral("/config"), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        QDirIterator it(HostDir(host) + QStringLiteral("/config"), QDir::Files | QDir::Hidden,
+                        QDirIterator::Subdirectories);
         while (it.hasNext()) {
             QFile file(it.next());
             if (file.open(QIODevice::ReadOnly))
@@ -88,8 +89,11 @@ TEST_F(PresenceSystemTest, CopiesSeeEachOtherAndSeeLeaversGo)
 
     // A copy killed outright is dropped by the others within 8 s.
     copies[2]->kill();
-    EXPECT_TRUE(WaitFor([&] { return Listed(0) == Expected({0, 1}) && Listed(1) == Expected({0, 1}); },
-                        std::chrono::seconds(8)));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return Listed(0) == Expected({0, 1}) && Listed(1) == Expected({0, 1});
+        },
+        std::chrono::seconds(8)));
 
     // A copy that shuts down cleanly ends with 0 and is dropped likewise.
     copies[1]->terminate();

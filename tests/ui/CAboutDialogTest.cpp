@@ -1,6 +1,6 @@
-#include "res/ResourceLoader.h"
 #include "ui/CAboutDialog.h"
-#include "ui/CDialogTemplate.h"
+#include "res/ResourceLoader.h"
+#include "ui/DialogBuilder.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -39,7 +39,7 @@ TEST(CAboutDialogTest, ShowsNameAndVersionAndClosesWithOk)
         }
     }
 
-    auto* ok = CDialogTemplate::Control<QPushButton>(&dialog, 1);
+    auto* ok = DialogBuilder::Control<QPushButton>(&dialog, 1);
     ASSERT_NE(ok, nullptr);
     dialog.show();
     ok->click();

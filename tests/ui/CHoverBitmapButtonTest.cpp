@@ -1,5 +1,5 @@
-#include "res/ResourceLoader.h"
 #include "ui/CHoverBitmapButton.h"
+#include "res/ResourceLoader.h"
 
 #include <QAccessible>
 #include <QSignalSpy>
@@ -28,10 +28,7 @@ struct Window {
         parent.show();
     }
 
-    QImage Shown()
-    {
-        return parent.grab(button->geometry()).toImage().convertToFormat(QImage::Format_RGB32);
-    }
+    QImage Shown() { return parent.grab(button->geometry()).toImage().convertToFormat(QImage::Format_RGB32); }
 };
 
 // What frame i must look like over the window: image where the mask is 0, window AND

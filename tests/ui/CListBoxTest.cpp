@@ -1,5 +1,5 @@
-#include "support/QtPrinters.h"
 #include "ui/CListBox.h"
+#include "support/QtPrinters.h"
 
 #include <QTest>
 
@@ -24,9 +24,10 @@ TEST(CListBoxTest, SortedInsertIgnoresCaseInLatinAndCyrillic)
     for (const char* name : {"boris", "All", "Вера", "анна", "ANNA", "Борис", "zed", "all"})
         list.AddString(QString::fromUtf8(name));
     // Equal names keep the order they came in.
-    EXPECT_EQ(Texts(list), QStringList({QStringLiteral("All"), QStringLiteral("all"), QStringLiteral("ANNA"),
-                                        QStringLiteral("boris"), QStringLiteral("zed"), QString::fromUtf8("анна"),
-                                        QString::fromUtf8("Борис"), QString::fromUtf8("Вера")}));
+    EXPECT_EQ(Texts(list),
+              QStringList({QStringLiteral("All"), QStringLiteral("all"), QStringLiteral("ANNA"),
+                           QStringLiteral("boris"), QStringLiteral("zed"), QString::fromUtf8("анна"),
+                           QString::fromUtf8("Борис"), QString::fromUtf8("Вера")}));
     EXPECT_EQ(list.AddString(QStringLiteral("Bob")), 3);
 }
 
@@ -38,7 +39,8 @@ TEST(CListBoxTest, UnsortedListAppendsAndInsertsWhereAsked)
     EXPECT_EQ(list.InsertString(1, QStringLiteral("c")), 1);
     EXPECT_EQ(list.InsertString(-1, QStringLiteral("d")), 3);
     EXPECT_EQ(list.InsertString(9, QStringLiteral("x")), CListBox::LB_ERR);
-    EXPECT_EQ(Texts(list), QStringList({QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("A"), QStringLiteral("d")}));
+    EXPECT_EQ(Texts(list),
+              QStringList({QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("A"), QStringLiteral("d")}));
     EXPECT_EQ(list.DeleteString(0), 3);
     EXPECT_EQ(list.DeleteString(3), CListBox::LB_ERR);
 }

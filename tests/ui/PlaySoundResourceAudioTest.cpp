@@ -1,5 +1,4 @@
 // Records the private PulseAudio server's null sink while cues play (see with-pulseaudio.sh).
-#include "platform/CSoundPlayer.h"
 #include "support/WaitFor.h"
 #include "ui/PlaySoundResource.h"
 
@@ -59,7 +58,7 @@ TEST(PlaySoundResourceAudioTest, ASecondCueCutsTheFirstAndPlaysWhole)
 {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
         GTEST_SKIP() << "needs the private PulseAudio server of with-pulseaudio.sh";
-    CSoundPlayer::Instance(); // as the program does at start: the sound server is ready
+    PrepareSoundOutput(); // as the program does at start: the sound server is ready
     Recorder recorder;
     ASSERT_TRUE(recorder.Started());
     // Warm-up: the recording runs (parec may take a while to connect) and is silent.

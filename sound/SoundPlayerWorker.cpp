@@ -1,6 +1,6 @@
-#include "platform/CSoundPlayerWorker.h"
+#include "sound/SoundPlayerWorker.h"
 
-#include "platform/WaveImage.h"
+#include "sound/WaveImage.h"
 
 #include <QAudioDevice>
 #include <QAudioSink>
@@ -23,12 +23,12 @@ QByteArray Silence(const QAudioFormat& format, int ms)
 
 } // namespace
 
-CSoundPlayerWorker::~CSoundPlayerWorker()
+SoundPlayerWorker::~SoundPlayerWorker()
 {
     Stop();
 }
 
-void CSoundPlayerWorker::Post(const QByteArray& wave)
+void SoundPlayerWorker::Post(const QByteArray& wave)
 {
     {
         const std::lock_guard lock(m_mutex);
@@ -38,7 +38,7 @@ void CSoundPlayerWorker::Post(const QByteArray& wave)
     QMetaObject::invokeMethod(this, "ProcessPending", Qt::QueuedConnection);
 }
 
-void CSoundPlayerWorker::ProcessPending()
+void SoundPlayerWorker::ProcessPending()
 {
     std::optional<QByteArray> wave;
     {
@@ -53,7 +53,7 @@ void CSoundPlayerWorker::ProcessPending()
         Play(*wave);
 }
 
-void CSoundPlayerWorker::Stop()
+void SoundPlayerWorker::Stop()
 {
     if (m_sink) {
         QAudioSink* sink = m_sink;
@@ -65,12 +65,12 @@ void CSoundPlayerWorker::Stop()
     m_buffer.close();
 }
 
-void CSoundPlayerWorker::Prepare()
+void SoundPlayerWorker::Prepare()
 {
     QMediaDevices::defaultAudioOutput();
 }
 
-void CSoundPlayerWorker::Play(const QByteArray& image)
+void SoundPlayerWorker::Play(const QByteArray& image)
 {
     Stop();
     const std::optional<WaveImage> wave = WaveImage::Parse(image);

@@ -1,4 +1,4 @@
-#include "platform/WaveImage.h"
+#include "sound/WaveImage.h"
 
 #include <QtEndian>
 

@@ -1,22 +1,22 @@
-#include "online/CPresenceRoster.h"
+#include "online/PresenceRoster.h"
 
 #include "online/RosterList.h"
 
 #include <algorithm>
 
-CPresenceRoster::CPresenceRoster(RosterList& list, NewUserHandler onNewUser)
+PresenceRoster::PresenceRoster(RosterList& list, NewUserHandler onNewUser)
     : m_list(list)
     , m_onNewUser(std::move(onNewUser))
 {
 }
 
-OnlineUser* CPresenceRoster::Find(const QString& name)
+OnlineUser* PresenceRoster::Find(const QString& name)
 {
     const auto it = m_index.constFind(name);
     return it == m_index.cend() ? nullptr : &m_users[static_cast<std::size_t>(*it)];
 }
 
-void CPresenceRoster::OnPresence(const QString& sender)
+void PresenceRoster::OnPresence(const QString& sender)
 {
     if (OnlineUser* user = Find(sender)) {
         user->presenceTicks = OnlineUser::PRESENCE_TICKS;
@@ -32,7 +32,7 @@ void CPresenceRoster::OnPresence(const QString& sender)
         m_onNewUser();
 }
 
-void CPresenceRoster::OnChatPresence(const QString& sender)
+void PresenceRoster::OnChatPresence(const QString& sender)
 {
     OnlineUser* user = Find(sender);
     if (!user)
@@ -44,7 +44,7 @@ void CPresenceRoster::OnChatPresence(const QString& sender)
     }
 }
 
-void CPresenceRoster::Tick()
+void PresenceRoster::Tick()
 {
     bool removed = false;
     for (OnlineUser& user : m_users) {
@@ -71,7 +71,7 @@ void CPresenceRoster::Tick()
     }
 }
 
-void CPresenceRoster::RebuildIndex()
+void PresenceRoster::RebuildIndex()
 {
     m_index.clear();
     m_index.reserve(static_cast<qsizetype>(m_users.size()));

@@ -7,9 +7,9 @@ class QLabel;
 
 // A small window in place of the tray icon, for desktops without a notification area: the
 // same icon and tool tip, and the same left and right clicks.
-class CTrayStandIn : public QWidget {
+class TrayStandIn : public QWidget {
 public:
-    explicit CTrayStandIn(CTaskBarIcon& tray);
+    explicit TrayStandIn(CTaskBarIcon& tray);
 
     void SetIcon(const QIcon& icon);
 

@@ -1,4 +1,4 @@
-#include "platform/WaveImage.h"
+#include "sound/WaveImage.h"
 #include "support/QtPrinters.h"
 
 #include <QtEndian>
@@ -54,8 +54,8 @@ QByteArray Riff(const QByteArray& chunks)
 TEST(WaveImageTest, ReadsFormatAndSamplesPastOtherChunks)
 {
     const QByteArray samples("\x80\x90\xA0", 3);
-    const QByteArray image = Riff(Chunk("LIST", QByteArray("abc", 3)) + Chunk("fmt ", Format(1, 1, 11025, 8))
-                                  + Chunk("data", samples));
+    const QByteArray image
+        = Riff(Chunk("LIST", QByteArray("abc", 3)) + Chunk("fmt ", Format(1, 1, 11025, 8)) + Chunk("data", samples));
     const std::optional<WaveImage> wave = WaveImage::Parse(image);
     ASSERT_TRUE(wave.has_value());
     EXPECT_EQ(wave->channels, 1);
@@ -91,10 +91,11 @@ TEST(WaveImageTest, ConvertsUnsignedMonoToSignedStereoAtTwiceTheRate)
     WaveImage wave{.channels = 1, .sampleRate = 11025, .bitsPerSample = 8, .samples = QByteArray("\x80\xC0\x40", 3)};
     const QByteArray out = wave.ConvertTo(Target(2, 22050, QAudioFormat::Int16));
     ASSERT_EQ(out.size(), 6 * 2 * 2);
-    auto at = [&](int frame, int channel) { return qFromLittleEndian<qint16>(out.constData() + 4 * frame + 2 * channel); };
+    auto at
+        = [&](int frame, int channel) { return qFromLittleEndian<qint16>(out.constData() + 4 * frame + 2 * channel); };
     EXPECT_EQ(at(0, 0), 0);
-    EXPECT_NEAR(at(1, 0), 8192, 2);   // half-way between 0 and 0.5
-    EXPECT_NEAR(at(2, 1), 16384, 2);  // 0xC0 is +0.5 on both channels
+    EXPECT_NEAR(at(1, 0), 8192, 2); // half-way between 0 and 0.5
+    EXPECT_NEAR(at(2, 1), 16384, 2); // 0xC0 is +0.5 on both channels
     EXPECT_NEAR(at(4, 0), -16384, 2); // 0x40 is -0.5
 }
 

@@ -1,4 +1,4 @@
-#include "online/CPresenceRoster.h"
+#include "online/PresenceRoster.h"
 #include "online/RosterList.h"
 #include "support/QtPrinters.h"
 
@@ -48,7 +48,7 @@ private:
     std::map<QListWidgetItem*, std::unique_ptr<QListWidgetItem>> m_items;
 };
 
-class CPresenceRosterTest : public ::testing::Test {
+class PresenceRosterTest : public ::testing::Test {
 protected:
     void Ticks(int count)
     {
@@ -58,12 +58,12 @@ protected:
 
     FakeList list;
     int newUsers = 0;
-    CPresenceRoster roster{list, [this] { ++newUsers; }};
+    PresenceRoster roster{list, [this] { ++newUsers; }};
 };
 
 } // namespace
 
-TEST_F(CPresenceRosterTest, FirstPresenceListsTheUserAndAnnouncesItOnce)
+TEST_F(PresenceRosterTest, FirstPresenceListsTheUserAndAnnouncesItOnce)
 {
     roster.OnPresence(QStringLiteral("anna"));
     roster.OnPresence(QStringLiteral("anna"));
@@ -71,7 +71,7 @@ TEST_F(CPresenceRosterTest, FirstPresenceListsTheUserAndAnnouncesItOnce)
     EXPECT_EQ(newUsers, 1);
 }
 
-TEST_F(CPresenceRosterTest, SilentUserIsDroppedOnTheSeventhTick)
+TEST_F(PresenceRosterTest, SilentUserIsDroppedOnTheSeventhTick)
 {
     roster.OnPresence(QStringLiteral("anna"));
     Ticks(6);
@@ -85,7 +85,7 @@ TEST_F(CPresenceRosterTest, SilentUserIsDroppedOnTheSeventhTick)
     EXPECT_EQ(newUsers, 2);
 }
 
-TEST_F(CPresenceRosterTest, PresenceBeforeTheSeventhTickKeepsTheUserForSevenMore)
+TEST_F(PresenceRosterTest, PresenceBeforeTheSeventhTickKeepsTheUserForSevenMore)
 {
     roster.OnPresence(QStringLiteral("anna"));
     Ticks(6);
@@ -97,7 +97,7 @@ TEST_F(CPresenceRosterTest, PresenceBeforeTheSeventhTickKeepsTheUserForSevenMore
     EXPECT_EQ(newUsers, 1);
 }
 
-TEST_F(CPresenceRosterTest, ChatMarkNeedsAListedUserAndGoesOnTheFifthTick)
+TEST_F(PresenceRosterTest, ChatMarkNeedsAListedUserAndGoesOnTheFifthTick)
 {
     roster.OnChatPresence(QStringLiteral("anna"));
     roster.OnPresence(QStringLiteral("anna"));
@@ -114,7 +114,7 @@ TEST_F(CPresenceRosterTest, ChatMarkNeedsAListedUserAndGoesOnTheFifthTick)
     EXPECT_FALSE(list.InChat(QStringLiteral("anna")));
 }
 
-TEST_F(CPresenceRosterTest, RemovalInTheMiddleStillCountsDownTheNextEntry)
+TEST_F(PresenceRosterTest, RemovalInTheMiddleStillCountsDownTheNextEntry)
 {
     roster.OnPresence(QStringLiteral("a"));
     roster.Tick();
@@ -130,7 +130,7 @@ TEST_F(CPresenceRosterTest, RemovalInTheMiddleStillCountsDownTheNextEntry)
     EXPECT_EQ(list.Size(), 0u);
 }
 
-TEST_F(CPresenceRosterTest, UsersAreTrackedByExactNameAndOwnTheirItems)
+TEST_F(PresenceRosterTest, UsersAreTrackedByExactNameAndOwnTheirItems)
 {
     // Names that a case-blind or prefix search would confuse.
     for (const char* name : {"aa", "aaron", "Aa", "All", "all", "All!"})

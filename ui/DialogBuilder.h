@@ -17,10 +17,10 @@ class QWidget;
 struct DialogControl {
     enum Class {
         PushButton,
-        Static,        // a line of text
-        StaticBitmap,  // text "#<id>" names the bitmap resource
-        EtchedLine,    // a sunken horizontal rule
-        GreyFrame,     // a grey rectangle
+        Static, // a line of text
+        StaticBitmap, // text "#<id>" names the bitmap resource
+        EtchedLine, // a sunken horizontal rule
+        GreyFrame, // a grey rectangle
         GroupBox,
         Edit,
         ListBox,
@@ -60,7 +60,7 @@ struct DialogTemplate {
     std::vector<DialogControl> controls;
 };
 
-class CDialogTemplate {
+class DialogBuilder {
 public:
     // Makes the widget of a control that needs its own class, or returns nullptr for the
     // standard widget of its kind.
@@ -77,8 +77,7 @@ public:
 
     // The control with the given id inside dialog, or nullptr.
     static QWidget* Control(const QWidget* dialog, int id);
-    template <typename T>
-    static T* Control(const QWidget* dialog, int id)
+    template <typename T> static T* Control(const QWidget* dialog, int id)
     {
         return qobject_cast<T*>(Control(dialog, id));
     }

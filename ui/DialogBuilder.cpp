@@ -1,4 +1,4 @@
-#include "ui/CDialogTemplate.h"
+#include "ui/DialogBuilder.h"
 
 #include "res/ResourceLoader.h"
 #include "ui/CListBox.h"
@@ -32,7 +32,7 @@ QString ControlName(int id)
 
 } // namespace
 
-QSize CDialogTemplate::BaseUnits(const QFont& font)
+QSize DialogBuilder::BaseUnits(const QFont& font)
 {
     const QFontMetrics metrics(font);
     const int width = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
@@ -40,13 +40,13 @@ QSize CDialogTemplate::BaseUnits(const QFont& font)
     return QSize((width / 26 + 1) / 2, static_cast<int>(std::ceil(QFontMetricsF(font).height())));
 }
 
-QRect CDialogTemplate::MapDialogRect(const QRect& units, QSize base)
+QRect DialogBuilder::MapDialogRect(const QRect& units, QSize base)
 {
     return QRect(MulDiv(units.x(), base.width(), 4), MulDiv(units.y(), base.height(), 8),
                  MulDiv(units.width(), base.width(), 4), MulDiv(units.height(), base.height(), 8));
 }
 
-QFont CDialogTemplate::DialogFont(const DialogTemplate& dialogTemplate)
+QFont DialogBuilder::DialogFont(const DialogTemplate& dialogTemplate)
 {
     // The dialogs' Windows face is drawn with its metric-compatible Debian substitute.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
@@ -57,7 +57,7 @@ QFont CDialogTemplate::DialogFont(const DialogTemplate& dialogTemplate)
     return font;
 }
 
-void CDialogTemplate::Build(QWidget* dialog, const DialogTemplate& dialogTemplate, const Factory& factory)
+void DialogBuilder::Build(QWidget* dialog, const DialogTemplate& dialogTemplate, const Factory& factory)
 {
     const QFont font = DialogFont(dialogTemplate);
     const QSize base = BaseUnits(font);
@@ -92,7 +92,7 @@ void CDialogTemplate::Build(QWidget* dialog, const DialogTemplate& dialogTemplat
     }
 }
 
-QWidget* CDialogTemplate::MakeStandardControl(const DialogControl& control, QWidget* parent)
+QWidget* DialogBuilder::MakeStandardControl(const DialogControl& control, QWidget* parent)
 {
     switch (control.kind) {
     case DialogControl::PushButton: {
@@ -135,7 +135,7 @@ QWidget* CDialogTemplate::MakeStandardControl(const DialogControl& control, QWid
         if (control.styles & DialogControl::NoSelection)
             list->setSelectionMode(QAbstractItemView::NoSelection);
         list->setVerticalScrollBarPolicy((control.styles & DialogControl::VScroll) ? Qt::ScrollBarAsNeeded
-                                                                                  : Qt::ScrollBarAlwaysOff);
+                                                                                   : Qt::ScrollBarAlwaysOff);
         if (!(control.styles & DialogControl::Border))
             list->setFrameShape(QFrame::NoFrame);
         return list;
@@ -150,7 +150,7 @@ QWidget* CDialogTemplate::MakeStandardControl(const DialogControl& control, QWid
     return label;
 }
 
-QWidget* CDialogTemplate::Control(const QWidget* dialog, int id)
+QWidget* DialogBuilder::Control(const QWidget* dialog, int id)
 {
     return dialog->findChild<QWidget*>(ControlName(id), Qt::FindDirectChildrenOnly);
 }

@@ -1,4 +1,4 @@
-#include "app/CTrayStandIn.h"
+#include "app/TrayStandIn.h"
 
 #include "app/CTaskBarIcon.h"
 
@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-CTrayStandIn::CTrayStandIn(CTaskBarIcon& tray)
+TrayStandIn::TrayStandIn(CTaskBarIcon& tray)
     : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint)
     , m_tray(tray)
     , m_pIcon(new QLabel(this))
@@ -19,13 +19,13 @@ CTrayStandIn::CTrayStandIn(CTaskBarIcon& tray)
     setFixedSize(40, 40);
 }
 
-void CTrayStandIn::SetIcon(const QIcon& icon)
+void TrayStandIn::SetIcon(const QIcon& icon)
 {
     setWindowIcon(icon);
     m_pIcon->setPixmap(icon.pixmap(32, 32));
 }
 
-void CTrayStandIn::mousePressEvent(QMouseEvent* event)
+void TrayStandIn::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         m_tray.OnLButtonDown();
@@ -33,7 +33,7 @@ void CTrayStandIn::mousePressEvent(QMouseEvent* event)
         m_tray.OnRButtonDown(event->globalPosition().toPoint());
 }
 
-void CTrayStandIn::closeEvent(QCloseEvent* event)
+void TrayStandIn::closeEvent(QCloseEvent* event)
 {
     // The stand-in is the program's only way in: it cannot be closed, only the program shut down.
     event->ignore();

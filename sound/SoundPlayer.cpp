@@ -1,6 +1,6 @@
-#include "platform/CSoundPlayer.h"
+#include "sound/SoundPlayer.h"
 
-#include "platform/CSoundPlayerWorker.h"
+#include "sound/SoundPlayerWorker.h"
 
 #include <QCoreApplication>
 
@@ -8,7 +8,7 @@
 
 namespace {
 
-CSoundPlayer* g_player = nullptr;
+SoundPlayer* g_player = nullptr;
 
 void DeletePlayer()
 {
@@ -18,42 +18,44 @@ void DeletePlayer()
 
 } // namespace
 
-CSoundPlayer& CSoundPlayer::Instance()
+SoundPlayer& SoundPlayer::Instance()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        g_player = new CSoundPlayer;
+        g_player = new SoundPlayer;
         // Runs in the application object's destructor, while Qt is still there.
         qAddPostRoutine(DeletePlayer);
     });
     return *g_player;
 }
 
-CSoundPlayer::CSoundPlayer()
-    : m_worker(new CSoundPlayerWorker)
+SoundPlayer::SoundPlayer()
+    : m_worker(new SoundPlayerWorker)
 {
     m_thread.setObjectName(QStringLiteral("sound"));
     m_worker->moveToThread(&m_thread);
-    CSoundPlayerWorker* worker = m_worker;
+    SoundPlayerWorker* worker = m_worker;
     // Both run on the sound thread: the worker is prepared there and ends there.
-    QObject::connect(&m_thread, &QThread::started, worker, [worker] { worker->Prepare(); }, Qt::DirectConnection);
-    QObject::connect(&m_thread, &QThread::finished, worker, [worker] { delete worker; }, Qt::DirectConnection);
+    QObject::connect(
+        &m_thread, &QThread::started, worker, [worker] { worker->Prepare(); }, Qt::DirectConnection);
+    QObject::connect(
+        &m_thread, &QThread::finished, worker, [worker] { delete worker; }, Qt::DirectConnection);
     m_thread.start();
 }
 
-CSoundPlayer::~CSoundPlayer()
+SoundPlayer::~SoundPlayer()
 {
     m_thread.quit();
     m_thread.wait();
 }
 
-void CSoundPlayer::Play(const QByteArray& wave)
+void SoundPlayer::Play(const QByteArray& wave)
 {
     if (!wave.isEmpty())
         m_worker->Post(wave);
 }
 
-void CSoundPlayer::Stop()
+void SoundPlayer::Stop()
 {
     m_worker->Post(QByteArray());
 }

@@ -9,13 +9,13 @@
 
 class QAudioSink;
 
-// The audio side of CSoundPlayer; lives on the player's thread. Other threads only Post:
+// The audio side of SoundPlayer; lives on the player's thread. Other threads only Post:
 // the request is handed over under a mutex and the thread is woken to carry it out.
-class CSoundPlayerWorker : public QObject {
+class SoundPlayerWorker : public QObject {
     Q_OBJECT
 
 public:
-    ~CSoundPlayerWorker() override;
+    ~SoundPlayerWorker() override;
 
     // Any thread: play this WAVE image, or stop (an empty image), replacing what was asked before.
     void Post(const QByteArray& wave);

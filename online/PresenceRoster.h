@@ -18,11 +18,11 @@ class RosterList;
 // Names are compared exactly, with regard to case. Every entry owns its list item, so users
 // whose names differ only in case, or a user called "All", never touch each other's items
 // or the list's "All" item.
-class CPresenceRoster {
+class PresenceRoster {
 public:
     using NewUserHandler = std::function<void()>;
 
-    CPresenceRoster(RosterList& list, NewUserHandler onNewUser);
+    PresenceRoster(RosterList& list, NewUserHandler onNewUser);
 
     void OnPresence(const QString& sender);
     void OnChatPresence(const QString& sender);
