@@ -21,16 +21,24 @@ elseif(NOT PELLWICK_SANITIZE STREQUAL "")
 endif()
 
 # pellwick_add_module(<Name> SOURCES ... DEPS ...)
-# One static library per folder, reachable as Pellwick::<Name>. Includes are rooted at the
-# repository, so every #include names the folder that owns the header. A folder links only
-# what it declares in DEPS: a forbidden dependency fails to compile or to link.
+# One static library per folder, reachable as Pellwick::<Name>; the folder is <name> in lower
+# case. Includes name the owning folder ("net/MessagePacket.h"), but a module's include root
+# holds its own folder only (a link in the build tree), so a module finds the headers of the
+# modules it links and no others, and Qt's headers only of the Qt modules it links.
+# cmake/CheckLayerIncludes.cmake checks that every folder includes only what it declares.
 function(pellwick_add_module name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-    string(TOLOWER "${name}" lower)
-    set(target pellwick_${lower})
+    string(TOLOWER "${name}" folder)
+    if(NOT CMAKE_CURRENT_SOURCE_DIR STREQUAL "${PROJECT_SOURCE_DIR}/${folder}")
+        message(FATAL_ERROR "pellwick_add_module(${name}) belongs in ${folder}/CMakeLists.txt")
+    endif()
+    set(target pellwick_${folder})
     add_library(${target} STATIC ${ARG_SOURCES})
     add_library(Pellwick::${name} ALIAS ${target})
-    target_include_directories(${target} PUBLIC "${PROJECT_SOURCE_DIR}")
+    set(root "${CMAKE_BINARY_DIR}/include/${folder}")
+    file(MAKE_DIRECTORY "${root}")
+    file(CREATE_LINK "${CMAKE_CURRENT_SOURCE_DIR}" "${root}/${folder}" SYMBOLIC)
+    target_include_directories(${target} PUBLIC "${root}")
     target_link_libraries(${target} PUBLIC pellwick_common_cfg ${ARG_DEPS})
     set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON)
 endfunction()
