@@ -5,6 +5,7 @@
 #include "messages/CIncomingMessagesDialog.h"
 #include "messages/SendToUser.h"
 #include "net/CLookupThread.h"
+#include "net/FlashTrayEvent.h"
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
 #include "prefs/Autostart.h"
@@ -60,12 +61,15 @@ int CPellwickApp::StartUp()
     connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::Activated, m_pTrayIcon.get(),
             &CTaskBarIcon::StopIncomingFlash);
 
-    m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts, m_pTrayIcon.get());
+    m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts);
     if (!m_pMainWnd->IsTransportOpen())
         return EndAfterAlerts(EXIT_ALREADY_RUNNING);
-    m_pIncomingWnd->SetReplyTarget(m_pMainWnd.get());
+    // Every window lives on this thread: the windows' requests are direct calls.
     auto* sendToUser = new SendToUser(*m_registry, *m_pMainWnd, *m_pMainWnd->UserList(), m_pMainWnd.get());
     connect(m_pMainWnd.get(), &COnlineDialog::SendToUserRequested, sendToUser, &SendToUser::Open);
+    connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::ReplyRequested, sendToUser, &SendToUser::Open);
+    connect(m_pMainWnd.get(), &COnlineDialog::NewUserListed, m_pTrayIcon.get(),
+            [tray = m_pTrayIcon.get()] { tray->Flash(FlashTrayEvent::FLASH_NEW_USER); });
 
     m_pMainWnd->Transport().SetTargets({
         .chatWnd = m_pChatWnd.get(),

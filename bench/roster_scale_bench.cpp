@@ -110,7 +110,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     CRegistry registry(dir.filePath(QStringLiteral("registry.reg")));
     RecordingAlertSink alerts;
-    COnlineDialog window(registry, alerts, nullptr, LoopbackEndpoints());
+    COnlineDialog window(registry, alerts, LoopbackEndpoints());
     std::vector<double> postedMs;
     for (int s = 0; s < seconds; ++s) {
         start = ThreadCpuMs();

@@ -3,7 +3,6 @@
 #include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
 #include "net/PacketEvent.h"
-#include "net/ReplyToEvent.h"
 #include "prefs/PreferencesInMessage.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
@@ -272,9 +271,8 @@ void CIncomingMessagesDialog::OnReply()
     QString sender;
     QString text;
     CChatListBox::SplitLine(m_pList->GetText(m_nShown), sender, text);
-    if (m_pReplyTarget)
-        QCoreApplication::postEvent(m_pReplyTarget, new ReplyToEvent(sender));
     hide();
+    Q_EMIT ReplyRequested(sender);
 }
 
 void CIncomingMessagesDialog::OnAppearanceClicked()

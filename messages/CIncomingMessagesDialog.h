@@ -27,9 +27,6 @@ public:
     CIncomingMessagesDialog(CRegistry& registry, std::atomic<bool>& activeFlag, QWidget* parent = nullptr);
     ~CIncomingMessagesDialog() override;
 
-    // Where Reply posts WM_REPLY_TO: the Online window, made after this one.
-    void SetReplyTarget(QObject* mainWnd) { m_pReplyTarget = mainWnd; }
-
     // Shown normal, in front and active ("History...", a click on a flashing tray icon).
     void ShowInFront();
 
@@ -48,6 +45,8 @@ public:
 Q_SIGNALS:
     // The window became the active one: an incoming-message flash has done its job.
     void Activated();
+    // Reply was pressed for the sender of the line shown.
+    void ReplyRequested(const QString& userName);
 
 protected:
     void customEvent(QEvent* event) override;
@@ -69,7 +68,6 @@ private:
 
     CRegistry& m_registry;
     std::atomic<bool>& m_bActive;
-    QPointer<QObject> m_pReplyTarget;
 
     QLabel* m_pIndicator = nullptr;
     QLabel* m_pCounter = nullptr;

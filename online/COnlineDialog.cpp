@@ -1,8 +1,6 @@
 #include "online/COnlineDialog.h"
 
-#include "net/FlashTrayEvent.h"
 #include "net/PresenceEvent.h"
-#include "net/ReplyToEvent.h"
 #include "online/CUserListBox.h"
 #include "online/PlaceOnlineWindow.h"
 #include "platform/OwnUserName.h"
@@ -59,15 +57,11 @@ DialogTemplate OnlineTemplate()
 
 } // namespace
 
-COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, QObject* trayWnd, TransportEndpoints endpoints)
+COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, TransportEndpoints endpoints)
     : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_registry(registry)
-    , m_pTrayWnd(trayWnd)
     , m_transport(alerts, std::move(endpoints))
-    , m_roster(*this, [this] {
-        if (m_pTrayWnd)
-            QCoreApplication::postEvent(m_pTrayWnd, new FlashTrayEvent(FlashTrayEvent::FLASH_NEW_USER));
-    })
+    , m_roster(*this, [this] { Q_EMIT NewUserListed(); })
 {
     if (!m_transport.IsOpen())
         return;
@@ -144,8 +138,6 @@ void COnlineDialog::customEvent(QEvent* event)
             m_roster.OnChatPresence(sender);
         else
             m_roster.OnPresence(sender);
-    } else if (event->type() == WM_REPLY_TO) {
-        Q_EMIT SendToUserRequested(static_cast<ReplyToEvent*>(event)->UserName());
     }
 }
 

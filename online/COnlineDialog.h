@@ -8,7 +8,6 @@
 
 #include <QBasicTimer>
 #include <QDialog>
-#include <QPointer>
 
 #include <memory>
 
@@ -28,7 +27,7 @@ public:
     static constexpr int kPresenceTimerMs = 1000;
     static constexpr QSize kMinimumSize{80, 150};
 
-    COnlineDialog(CRegistry& registry, AlertSink& alerts, QObject* trayWnd, TransportEndpoints endpoints = {});
+    COnlineDialog(CRegistry& registry, AlertSink& alerts, TransportEndpoints endpoints = {});
     ~COnlineDialog() override;
 
     // False when the transport did not open (it has shown why); the program then ends with
@@ -47,6 +46,8 @@ public:
 Q_SIGNALS:
     // A user (or "All") was chosen in the list to write to.
     void SendToUserRequested(const QString& name);
+    // A user joined the list: the tray flashes for it.
+    void NewUserListed();
 
 protected:
     void customEvent(QEvent* event) override;
@@ -71,7 +72,6 @@ private:
     void ResetButtons();
 
     CRegistry& m_registry;
-    const QPointer<QObject> m_pTrayWnd;
     CMailslotTransport m_transport;
     PresenceRoster m_roster;
     PreferencesOnline m_preferences;

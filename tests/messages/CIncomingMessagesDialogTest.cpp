@@ -2,7 +2,6 @@
 #include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
 #include "net/PacketEvent.h"
-#include "net/ReplyToEvent.h"
 #include "prefs/CRegistry.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
@@ -18,22 +17,13 @@
 
 namespace {
 
-// Stands in for the Online window: keeps the names that Reply posts.
-class ReplyTarget : public QObject {
-public:
-    QStringList names;
-
-protected:
-    void customEvent(QEvent* event) override
-    {
-        if (event->type() == WM_REPLY_TO)
-            names << static_cast<ReplyToEvent*>(event)->UserName();
-    }
-};
-
 class CIncomingMessagesDialogTest : public ::testing::Test {
 protected:
-    CIncomingMessagesDialogTest() { window.SetReplyTarget(&replyTarget); }
+    CIncomingMessagesDialogTest()
+    {
+        QObject::connect(&window, &CIncomingMessagesDialog::ReplyRequested, &window,
+                         [this](const QString& name) { replies << name; });
+    }
 
     void Receive(const QString& sender, const QString& text)
     {
@@ -75,7 +65,7 @@ protected:
     QTemporaryDir dir;
     CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
     std::atomic<bool> active{false};
-    ReplyTarget replyTarget;
+    QStringList replies;
     CIncomingMessagesDialog window{registry, active};
     QWidget other;
 };
@@ -172,13 +162,13 @@ TEST_F(CIncomingMessagesDialogTest, AMessageWhileHiddenEndsTheBlinkingItWouldOth
     EXPECT_EQ(window.Unread(), 0);
 }
 
-TEST_F(CIncomingMessagesDialogTest, ReplyPostsTheSenderOfTheLineShownAndHides)
+TEST_F(CIncomingMessagesDialogTest, ReplyAsksToWriteToTheSenderOfTheLineShownAndHides)
 {
     window.ShowInFront();
     Button(1012)->click();
     EXPECT_TRUE(window.isVisible()); // an empty list: nothing happens
     QCoreApplication::processEvents();
-    EXPECT_TRUE(replyTarget.names.isEmpty());
+    EXPECT_TRUE(replies.isEmpty());
 
     Receive(QStringLiteral("anna"), QStringLiteral("hi"));
     Receive(QStringLiteral("boris"), QStringLiteral("hello"));
@@ -186,7 +176,7 @@ TEST_F(CIncomingMessagesDialogTest, ReplyPostsTheSenderOfTheLineShownAndHides)
     Button(1012)->click();
     EXPECT_FALSE(window.isVisible());
     QCoreApplication::processEvents();
-    EXPECT_EQ(replyTarget.names, QStringList{QStringLiteral("anna")});
+    EXPECT_EQ(replies, QStringList{QStringLiteral("anna")});
 }
 
 TEST_F(CIncomingMessagesDialogTest, CloseEscapeAndTheCloseBoxOnlyHide)

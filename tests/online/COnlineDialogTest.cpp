@@ -43,7 +43,7 @@ protected:
     CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
     RecordingAlertSink alerts;
     QObject tray;
-    COnlineDialog window{registry, alerts, &tray, LoopbackEndpoints()};
+    COnlineDialog window{registry, alerts, LoopbackEndpoints()};
 };
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "net/FlashTrayEvent.h"
 #include "net/PacketEvent.h"
 #include "net/PresenceEvent.h"
-#include "net/ReplyToEvent.h"
 
 #include <QObject>
 
@@ -17,7 +16,6 @@ public:
         QEvent::Type type;
         MessagePacket packet;
         int lParam = 0; // chat presence 1, or the flash kind
-        QString name; // WM_REPLY_TO
     };
 
     const std::vector<Received>& Events() const { return m_events; }
@@ -27,14 +25,12 @@ public:
     bool event(QEvent* event) override
     {
         if (event->type() == WM_PACKET)
-            m_events.push_back({WM_PACKET, static_cast<PacketEvent*>(event)->Packet(), 0, {}});
+            m_events.push_back({WM_PACKET, static_cast<PacketEvent*>(event)->Packet(), 0});
         else if (event->type() == WM_PRESENCE) {
             const auto* presence = static_cast<PresenceEvent*>(event);
-            m_events.push_back({WM_PRESENCE, presence->Packet(), presence->LParam(), {}});
+            m_events.push_back({WM_PRESENCE, presence->Packet(), presence->LParam()});
         } else if (event->type() == WM_FLASH_TRAY)
-            m_events.push_back({WM_FLASH_TRAY, {}, static_cast<FlashTrayEvent*>(event)->FlashKind(), {}});
-        else if (event->type() == WM_REPLY_TO)
-            m_events.push_back({WM_REPLY_TO, {}, 0, static_cast<ReplyToEvent*>(event)->UserName()});
+            m_events.push_back({WM_FLASH_TRAY, {}, static_cast<FlashTrayEvent*>(event)->FlashKind()});
         else
             return QObject::event(event);
         return true;

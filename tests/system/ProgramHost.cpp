@@ -33,7 +33,6 @@
 #include "platform/NamedEndpoint.h"
 #include "support/StdinCommands.h"
 #include "support/TypeText.h"
-#include "support/WaitFor.h"
 #include "ui/DialogBuilder.h"
 
 #include <QApplication>
@@ -195,8 +194,6 @@ private:
     {
         m_pIncoming->ShowInFront();
         QTest::mouseClick(m_pIncoming->findChild<QPushButton*>(QStringLiteral("1012")), Qt::LeftButton);
-        // The Send Message window may open only once the reply request has gone round.
-        WaitFor([] { return CSendMessageDialog::FirstInstance() != nullptr; }, std::chrono::seconds(2));
         WriteAndSend(text);
     }
 
