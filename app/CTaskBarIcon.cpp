@@ -4,6 +4,8 @@
 #include "app/TrayStandIn.h"
 #include "net/FlashTrayEvent.h"
 #include "platform/AlertSink.h"
+#include "platform/Logging.h"
+#include "platform/ThreadCheck.h"
 #include "res/ResourceLoader.h"
 
 #include <QMenu>
@@ -64,8 +66,10 @@ QWidget* CTaskBarIcon::StandIn() const
 
 bool CTaskBarIcon::ShowNormalIcon()
 {
-    if (LoadIconResource(ICON_NORMAL).isNull())
+    if (LoadIconResource(ICON_NORMAL).isNull()) {
+        qCInfo(lcTray) << "the program's icon is missing from the resources";
         return false;
+    }
     return SetIcon(ICON_NORMAL, QStringLiteral("Pellwick"));
 }
 
@@ -76,6 +80,8 @@ bool CTaskBarIcon::SetIcon(int iconId, const QString& tip)
         m_nIconId = iconId;
         m_trayIcon.setIcon(icon);
         m_pStandIn->SetIcon(icon);
+    } else {
+        qCInfo(lcTray) << "icon" << iconId << "is missing from the resources; only the tool tip changes";
     }
     if (!tip.isEmpty()) {
         m_strTip = tip.left(kMaxTipLength);
@@ -95,14 +101,17 @@ void CTaskBarIcon::FollowTrayHost()
     const bool hasTray = QSystemTrayIcon::isSystemTrayAvailable();
     m_trayIcon.setVisible(hasTray);
     m_pStandIn->setVisible(!hasTray);
-    if (hasTray)
+    if (hasTray) {
         m_trayHostCheck.stop();
-    else if (!m_trayHostCheck.isActive())
+    } else if (!m_trayHostCheck.isActive()) {
+        qCInfo(lcTray) << "no notification area: the stand-in window carries the icon";
         m_trayHostCheck.start();
+    }
 }
 
 void CTaskBarIcon::Flash(FlashTrayEvent::Kind kind)
 {
+    ASSERT_GUI_THREAD();
     if (m_bFlashing || m_pFlashThread) {
         // A private message always replaces a new-user flash; anything else waits its turn.
         if (!(m_nFlashKind == FlashTrayEvent::FLASH_NEW_USER && kind == FlashTrayEvent::FLASH_INCOMING_MESSAGE))
@@ -151,6 +160,7 @@ void CTaskBarIcon::StopIncomingFlash()
 
 void CTaskBarIcon::customEvent(QEvent* event)
 {
+    ASSERT_GUI_THREAD();
     if (event->type() == WM_FLASH_TRAY) {
         Flash(static_cast<FlashTrayEvent*>(event)->FlashKind());
         return;

@@ -4,6 +4,7 @@
 #include "chat/CMessageListPrefsDialog.h"
 #include "net/PacketEvent.h"
 #include "platform/OwnUserName.h"
+#include "platform/ThreadCheck.h"
 #include "prefs/PreferencesChat.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
@@ -181,6 +182,7 @@ void CChatDialog::OnInputRejected()
 
 void CChatDialog::customEvent(QEvent* event)
 {
+    ASSERT_GUI_THREAD();
     if (event->type() == WM_PACKET)
         AddLine(static_cast<PacketEvent*>(event)->Packet());
 }

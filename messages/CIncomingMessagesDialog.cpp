@@ -3,6 +3,7 @@
 #include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
 #include "net/PacketEvent.h"
+#include "platform/ThreadCheck.h"
 #include "prefs/PreferencesInMessage.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
@@ -140,6 +141,7 @@ void CIncomingMessagesDialog::reject()
 
 void CIncomingMessagesDialog::customEvent(QEvent* event)
 {
+    ASSERT_GUI_THREAD();
     if (event->type() == WM_PACKET)
         AddMessage(static_cast<PacketEvent*>(event)->Packet());
 }

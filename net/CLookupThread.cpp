@@ -1,6 +1,7 @@
 #include "net/CLookupThread.h"
 
 #include "net/CMailslotTransport.h"
+#include "platform/ThreadCheck.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -80,6 +81,7 @@ void CLookupThread::Stop()
 
 void CLookupThread::Run()
 {
+    ASSERT_NOT_GUI_THREAD();
     pthread_setname_np(pthread_self(), "pellwick-lookup");
     // Linux keeps a nice value per thread; 0 names the calling thread.
     setpriority(PRIO_PROCESS, 0, std::min(m_nBaseNice + kNiceSteps, 19));

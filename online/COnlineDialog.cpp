@@ -4,6 +4,7 @@
 #include "online/CUserListBox.h"
 #include "online/PlaceOnlineWindow.h"
 #include "platform/OwnUserName.h"
+#include "platform/ThreadCheck.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
 #include "ui/CHoverBitmapButton.h"
@@ -112,6 +113,7 @@ COnlineDialog::~COnlineDialog() = default;
 
 void COnlineDialog::SendPacket(const MessagePacket& packet)
 {
+    ASSERT_GUI_THREAD();
     m_transport.Send(packet);
 }
 
@@ -131,6 +133,7 @@ void COnlineDialog::OnTimer()
 
 void COnlineDialog::customEvent(QEvent* event)
 {
+    ASSERT_GUI_THREAD();
     if (event->type() == WM_PRESENCE) {
         const auto* presence = static_cast<PresenceEvent*>(event);
         const QString sender = presence->Packet().Sender();

@@ -1,5 +1,6 @@
 #include "platform/Logging.h"
 
+Q_LOGGING_CATEGORY(lcApp, "pellwick.app", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcNet, "pellwick.net", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcPrefs, "pellwick.prefs", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcSound, "pellwick.sound", QtWarningMsg)

@@ -1,8 +1,12 @@
 #include "platform/TerminationSignals.h"
 
+#include "platform/Logging.h"
+
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -24,8 +28,10 @@ extern "C" void OnTerminationSignal(int signalNumber)
 TerminationSignals::TerminationSignals(QObject* parent)
     : QObject(parent)
 {
-    if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        qCInfo(lcApp, "no signal pipe (%s): SIGTERM and SIGINT end the program at once", strerror(errno));
         return;
+    }
     m_pNotifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
     connect(m_pNotifier, &QSocketNotifier::activated, this, &TerminationSignals::OnReadable);
 

@@ -1,5 +1,6 @@
 #include "sound/SoundPlayerWorker.h"
 
+#include "platform/Logging.h"
 #include "sound/WaveImage.h"
 
 #include <QAudioDevice>
@@ -74,11 +75,15 @@ void SoundPlayerWorker::Play(const QByteArray& image)
 {
     Stop();
     const std::optional<WaveImage> wave = WaveImage::Parse(image);
-    if (!wave || wave->FrameCount() == 0)
+    if (!wave || wave->FrameCount() == 0) {
+        qCInfo(lcSound) << "a cue is not a playable WAVE image; skipped";
         return;
+    }
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull())
+    if (device.isNull()) {
+        qCInfo(lcSound) << "no audio output device; cue skipped";
         return;
+    }
 
     QAudioFormat format = wave->Format();
     if (device.isFormatSupported(format)) {
@@ -86,8 +91,10 @@ void SoundPlayerWorker::Play(const QByteArray& image)
     } else {
         format = device.preferredFormat();
         m_pcm = wave->ConvertTo(format);
-        if (m_pcm.isEmpty())
+        if (m_pcm.isEmpty()) {
+            qCInfo(lcSound) << "the device takes no format the cue converts to; skipped";
             return;
+        }
     }
     m_pcm += Silence(format, kTailMs);
 
@@ -104,6 +111,8 @@ void SoundPlayerWorker::Play(const QByteArray& image)
         });
     });
     m_sink->start(&m_buffer);
-    if (m_sink->error() != QAudio::NoError)
+    if (m_sink->error() != QAudio::NoError) {
+        qCInfo(lcSound) << "the audio output failed to start:" << m_sink->error();
         Stop();
+    }
 }
