@@ -94,8 +94,8 @@ int CPellwickApp::StartUp()
 int CPellwickApp::EndAfterAlerts(int exitCode)
 {
     if (!m_alerts->OpenBoxes().empty()) {
-        // exit(), not quit(): quit() first asks every window to close, and the tray stand-in
-        // and the Online window refuse, so the loop would never end.
+        // exit(), not quit(): quit() first asks the windows to close, and the tray stand-in
+        // refuses (it is the only way in), so the loop would never end.
         m_alerts->WhenAllClosed([] { QCoreApplication::exit(0); });
         QApplication::exec();
     }
