@@ -6,7 +6,10 @@
 #include "platform/AlertSink.h"
 #include "res/ResourceLoader.h"
 
+#include "platform/ThreadCheck.h"
+
 #include <QMenu>
+#include <QToolTip>
 
 namespace {
 
@@ -24,6 +27,9 @@ constexpr struct {
 
 // How often to look for a notification area while the stand-in window is up.
 constexpr std::chrono::seconds kTrayHostPoll{2};
+
+// Long enough to read a few lines.
+constexpr int kNoticeMs = 20000;
 
 } // namespace
 
@@ -99,6 +105,17 @@ void CTaskBarIcon::FollowTrayHost()
         m_trayHostCheck.stop();
     else if (!m_trayHostCheck.isActive())
         m_trayHostCheck.start();
+}
+
+void CTaskBarIcon::ShowNotice(const QString& title, const QString& text)
+{
+    ASSERT_GUI_THREAD();
+    m_strNotice = text;
+    if (IsInTray())
+        m_trayIcon.showMessage(title, text, QSystemTrayIcon::Information, kNoticeMs);
+    else
+        QToolTip::showText(m_pStandIn->mapToGlobal(QPoint(0, m_pStandIn->height())), text, m_pStandIn.get(), {},
+                           kNoticeMs);
 }
 
 void CTaskBarIcon::Flash(FlashTrayEvent::Kind kind)
