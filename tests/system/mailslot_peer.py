@@ -11,6 +11,7 @@ Commands on stdin, one a line:
 Reports on stdout, one a line:
   heard TYPE SENDER RECIPIENT TEXT   (tab-separated) a record read from a mailslot write
 """
+import os
 import select
 import socket
 import struct
@@ -84,6 +85,8 @@ def main():
     announcing = False
     next_presence = 0.0
     heard = []
+    pending = b""
+    ended = False
 
     def send(data):
         nonlocal ident
@@ -106,16 +109,24 @@ def main():
                     kind = struct.unpack("<I", data[360:364])[0]
                     print("heard", kind, "\t".join([text(260, 50), text(310, 50), text(0, 260)]), flush=True)
         if sys.stdin in ready:
-            line = sys.stdin.readline()
-            words = line.rstrip("\n").split(" ", 2)
-            if not line or words[0] == "quit":
+            # Whole lines only, read past Python's own buffering so none waits unseen.
+            chunk = os.read(sys.stdin.fileno(), 4096)
+            ended = not chunk
+            pending += chunk
+            while b"\n" in pending:
+                raw, pending = pending.split(b"\n", 1)
+                line = raw.decode("utf-8")
+                words = line.split(" ", 2)
+                if words[0] == "quit":
+                    ended = True
+                elif words[0] == "presence":
+                    announcing = True
+                elif words[0] == "message" and len(words) == 3:
+                    send(record(1, words[2], name, words[1]))
+                elif words[0] == "chat":
+                    send(record(0, line[5:], name))
+            if ended:
                 break
-            if words[0] == "presence":
-                announcing = True
-            elif words[0] == "message" and len(words) == 3:
-                send(record(1, words[2], name, words[1]))
-            elif words[0] == "chat":
-                send(record(0, line.rstrip("\n")[5:], name))
     wrpcap(pcap, [Ether(src="02:00:00:00:00:02", dst="ff:ff:ff:ff:ff:ff")
                   / IP(src=source, dst=broadcast) / UDP(sport=PORT, dport=PORT) / Raw(payload)
                   for source, payload in heard])
