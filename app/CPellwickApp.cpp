@@ -18,6 +18,13 @@
 #include "ui/PlaySoundResource.h"
 
 #include <QApplication>
+#include <QTimer>
+
+namespace {
+
+constexpr std::chrono::seconds kNoticeDelay(3);
+
+} // namespace
 
 CPellwickApp::CPellwickApp() = default;
 
@@ -74,7 +81,8 @@ int CPellwickApp::StartUp()
     m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts, m_pTrayIcon.get(), std::move(endpoints));
     if (!m_pMainWnd->IsTransportOpen())
         return EndAfterAlerts(EXIT_ALREADY_RUNNING);
-    TellIfWindowsPeersUnreachable();
+    // Once the desktop has placed the tray icon, so that the balloon points at it.
+    QTimer::singleShot(kNoticeDelay, this, &CPellwickApp::TellIfWindowsPeersUnreachable);
     m_pIncomingWnd->SetReplyTarget(m_pMainWnd.get());
     auto* sendToUser = new SendToUser(*m_registry, *m_pMainWnd, *m_pMainWnd->UserList(), m_pMainWnd.get());
     connect(m_pMainWnd.get(), &COnlineDialog::SendToUserRequested, sendToUser, &SendToUser::Open);

@@ -93,8 +93,9 @@ private:
     // GUI thread.
     NetworkList m_networks;
 
-    // GUI thread: a failed send has been shown and no send succeeded since.
-    bool m_bSendOutageShown = false;
+    // GUI thread: a failed send has been shown and no send succeeded since. Set at first: a
+    // machine started without a network has lost nothing, and its announcements reach itself.
+    bool m_bSendOutageShown = true;
 
     // Listener thread.
     RepeatFilter m_repeats;

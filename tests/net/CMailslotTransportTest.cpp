@@ -325,6 +325,7 @@ TEST(TransportSendingTest, InAnOutageWhatTheUserWroteIsNeverSentAndEachIsShownPr
             = "sent0 failed1 failed1 failed2 failed3 failed3 sent3 sent3 failed4 failed4 failed4 ";
         if (log != expected)
             return "sends and boxes: " + log;
+        WaitFor([&] { return transport.ReadPending() && chat.Count() >= 2 && main.Count() >= 6; });
         std::string lines;
         for (const auto& event : chat.Events())
             lines += event.packet.Text().toStdString() + ';';

@@ -148,7 +148,7 @@ TEST(NetworkListTest, TheInterfacesAreLookedUpAgainOnlyWhenTheKernelReportsAChan
             return "lookups before a change: " + std::to_string(lookups);
         if (!PrivateNetwork::SetLoopbackUp(true))
             return "cannot bring lo up";
-        for (int i = 0; i < 100 && lookups == 1; ++i) {
+        for (int i = 0; i < 500 && lookups == 1; ++i) {
             QCoreApplication::processEvents();
             networks.Current();
             usleep(10000);

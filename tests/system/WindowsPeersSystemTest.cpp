@@ -212,9 +212,12 @@ TEST_F(WindowsPeersSystemTest, WithoutThePortACopyRunsOnItsOwnWireAndSaysSoOnce)
                 && Reports(MESSAGES, QStringLiteral("listed")).contains(m_users[CHAT]);
         },
         std::chrono::seconds(15)));
+    const QString notice = QStringLiteral("the Windows peers' wire is off: Pellwick may not use");
+    EXPECT_TRUE(WaitFor([&] { return m_errors[CHAT].contains(notice) && m_errors[MESSAGES].contains(notice); },
+                        std::chrono::seconds(10)));
     WaitFor([] { return false; }, std::chrono::seconds(2));
     for (const Host host : {CHAT, MESSAGES}) {
-        EXPECT_EQ(m_errors[host].count(QStringLiteral("the Windows peers' wire is off: Pellwick may not use")), 1)
+        EXPECT_EQ(m_errors[host].count(notice), 1)
             << m_errors[host].toStdString();
         EXPECT_TRUE(m_errors[host].contains(QStringLiteral("setcap cap_net_bind_service=+ep")));
     }
