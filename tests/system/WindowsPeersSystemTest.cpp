@@ -1,33 +1,26 @@
 #include "net/MessagePacket.h"
-#include "support/WaitFor.h"
+#include "support/QtPrinters.h"
 #include "system/ProgramHostsTest.h"
 
-#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
-#include <iostream>
-
 namespace {
 
-enum Host { CHAT = 0, MESSAGES = 1, WINDOWS = 2 };
+enum Host { A = 0, B = 1, WINDOWS = 2 };
 
 const QString kPeer = QStringLiteral("Пётр");
+const QString kNotice = QStringLiteral("the Windows peers' wire is off: Pellwick may not use");
 
-// Two Linux copies and a Windows copy's stand-in: a peer that speaks only the mailslot wire,
-// built from scapy's NetBIOS and SMB layers (tests/system/mailslot_peer.py), which also keeps
-// what it heard for tshark. The chat host runs the program under the chat driver
-// (tests/system/ChatDriver.cpp), the message host under the message host
-// (tests/system/MessageHost.cpp).
+// Two Linux copies and, in the third host, a Windows copy's stand-in: a peer that speaks only
+// the mailslot wire, built from scapy's NetBIOS and SMB layers (mailslot_peer.py), which also
+// keeps what it heard for tshark. Its reports read like the test host's ("heard T ...").
 class WindowsPeersSystemTest : public ProgramHostsTest {
 protected:
     void SetUp() override
     {
-        ProgramHostsTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
         for (const char* tool : {"/usr/bin/tshark", "/usr/bin/python3"})
             if (!QFileInfo(QString::fromLatin1(tool)).isExecutable())
                 GTEST_SKIP() << tool << " is missing (scripts/bootstrap.sh installs it)";
@@ -35,83 +28,44 @@ protected:
                               {QStringLiteral("-c"), QStringLiteral("import scapy")})
             != 0)
             GTEST_SKIP() << "python3-scapy is missing (scripts/bootstrap.sh installs it)";
-        m_pcap = m_dir.filePath(QStringLiteral("heard.pcap"));
+        ProgramHostsTest::SetUp();
     }
 
-    void TearDown() override
+    // The port of the Windows peers is below 1024: where users may bind it, a copy runs as
+    // though the program had been granted the capability.
+    virtual bool GrantsPort() const { return true; }
+
+    QProcess* StartHost(int host) override
     {
-        for (std::size_t i = 0; i < m_processes.size(); ++i) {
-            m_processes[i]->closeWriteChannel();
-            m_processes[i]->waitForFinished(5000);
-            if (HasFailure())
-                std::cout << "host " << i << " reported:\n"
-                          << m_reports[i].join(QLatin1Char('\n')).toStdString() << "\n"
-                          << m_errors[i].toStdString() << std::endl;
+        if (host == WINDOWS) {
+            m_pcap = m_dir.filePath(QStringLiteral("heard.pcap"));
+            const QString script
+                = qEnvironmentVariable("PELLWICK_SOURCE_DIR") + QStringLiteral("/tests/system/mailslot_peer.py");
+            return m_lab->Start(host, {}, QStringLiteral("/usr/bin/python3"),
+                                {script, NetnsLab::Address(host), QStringLiteral("10.77.0.255"), kPeer, m_pcap});
         }
-    }
-
-    // The port of the Windows peers is below 1024; in a host where users may bind it, the
-    // copy runs as though the program had been granted the capability.
-    bool AllowLowPorts(int host)
-    {
-        return m_lab->Run(host, {}, QStringLiteral("/sbin/sysctl"),
-                          {QStringLiteral("-qw"), QStringLiteral("net.ipv4.ip_unprivileged_port_start=138")})
-            == 0;
-    }
-
-    void StartCopy(int host, const QString& driverVariable)
-    {
-        QStringList arguments = Arguments(host, qEnvironmentVariable(driverVariable.toLatin1().constData()));
+        if (GrantsPort())
+            EXPECT_EQ(m_lab->Run(host, {}, QStringLiteral("sysctl"),
+                                 {QStringLiteral("-qw"), QStringLiteral("net.ipv4.ip_unprivileged_port_start=138")}),
+                      0);
+        QStringList arguments = Arguments(host);
         arguments.insert(arguments.size() - 1, QStringLiteral("QT_LOGGING_RULES=pellwick.net.info=true"));
-        Watch(m_lab->Start(host, m_users[host], QStringLiteral("/usr/bin/env"), arguments));
+        return m_lab->Start(host, m_users[host], QStringLiteral("/usr/bin/env"), arguments);
     }
 
-    void StartPeer()
+    QStringList Heard(const QString& pattern) const
     {
-        const QString script
-            = qEnvironmentVariable("PELLWICK_SOURCE_DIR") + QStringLiteral("/tests/system/mailslot_peer.py");
-        Watch(m_lab->Start(WINDOWS, {}, QStringLiteral("/usr/bin/python3"),
-                           {script, NetnsLab::Address(WINDOWS), QStringLiteral("10.77.0.255"), kPeer, m_pcap}));
-    }
-
-    void Watch(QProcess* process)
-    {
-        const std::size_t i = m_processes.size();
-        m_processes.push_back(process);
-        m_reports.emplace_back();
-        m_errors.emplace_back();
-        QObject::connect(process, &QProcess::readyReadStandardOutput, process, [this, process, i] {
-            while (process->canReadLine())
-                m_reports[i] << QString::fromUtf8(process->readLine()).chopped(1);
-        });
-        QObject::connect(process, &QProcess::readyReadStandardError, process,
-                         [this, process, i] { m_errors[i] += QString::fromUtf8(process->readAllStandardError()); });
-    }
-
-    void Command(int host, const QString& command) { m_processes[host]->write((command + QLatin1Char('\n')).toUtf8()); }
-
-    QStringList Reports(int host, const QString& kind) const
-    {
-        QStringList found;
-        for (const QString& report : m_reports[host])
-            if (report.startsWith(kind + QLatin1Char(' ')))
-                found << report.mid(kind.size() + 1);
-        return found;
-    }
-
-    // The chat driver's reports carry a time first.
-    QStringList ChatLines() const
-    {
-        QStringList lines;
-        for (const QString& report : Reports(CHAT, QStringLiteral("line")))
-            lines << report.section(QLatin1Char(' '), 1);
-        return lines;
+        QStringList heard = m_copies[WINDOWS].Texts(QStringLiteral("heard")).filter(QRegularExpression(pattern));
+        heard.sort();
+        return heard;
     }
 
     QString m_pcap;
-    std::vector<QProcess*> m_processes;
-    std::vector<QStringList> m_reports;
-    std::vector<QString> m_errors;
+};
+
+class WithoutPortTest : public WindowsPeersSystemTest {
+protected:
+    bool GrantsPort() const override { return false; }
 };
 
 QString Hex(const MessagePacket& packet)
@@ -123,61 +77,50 @@ QString Hex(const MessagePacket& packet)
 
 TEST_F(WindowsPeersSystemTest, LinuxAndWindowsCopiesSeeEachOtherAndEveryLineArrivesOnce)
 {
-    ASSERT_TRUE(AllowLowPorts(CHAT) && AllowLowPorts(MESSAGES));
-    StartCopy(CHAT, QStringLiteral("PELLWICK_CHAT_DRIVER"));
-    StartCopy(MESSAGES, QStringLiteral("PELLWICK_MESSAGE_HOST"));
-    StartPeer();
-    Command(WINDOWS, QStringLiteral("presence"));
-    Command(CHAT, QStringLiteral("show-chat"));
-
+    m_copies[WINDOWS].Command(QStringLiteral("presence"));
+    m_copies[A].Command(QStringLiteral("show-chat"));
     // Presence of all three is complete everywhere.
-    ASSERT_TRUE(WaitFor(
+    const QString presence = QStringLiteral("2 %1\t\tПодтверждение...");
+    ASSERT_TRUE(Until(
         [&] {
-            const QStringList lists = Reports(CHAT, QStringLiteral("list"));
-            const QStringList listed = Reports(MESSAGES, QStringLiteral("listed"));
-            const QStringList heard = Reports(WINDOWS, QStringLiteral("heard"));
-            return !lists.isEmpty() && lists.last().contains(kPeer + QLatin1Char('='))
-                && lists.last().contains(m_users[MESSAGES] + QLatin1Char('=')) && listed.contains(kPeer)
-                && listed.contains(m_users[CHAT])
-                && heard.contains(QStringLiteral("2 %1\t\tПодтверждение...").arg(m_users[CHAT]))
-                && heard.contains(QStringLiteral("2 %1\t\tПодтверждение...").arg(m_users[MESSAGES]));
+            return m_copies[A].State(kPeer) >= 0 && m_copies[A].State(m_users[B]) >= 0 && m_copies[B].State(kPeer) >= 0
+                && m_copies[B].State(m_users[A]) >= 0
+                && !Heard(QStringLiteral("^") + presence.arg(m_users[A])).isEmpty()
+                && !Heard(QStringLiteral("^") + presence.arg(m_users[B])).isEmpty();
         },
         std::chrono::seconds(15)));
 
-    Command(WINDOWS, QStringLiteral("chat привет из Windows"));
-    Command(WINDOWS, QStringLiteral("message %1 лично тебе").arg(m_users[MESSAGES]));
-    Command(CHAT, QStringLiteral("say ответ с Linux"));
-    Command(MESSAGES, QStringLiteral("send %1 письмо Петру").arg(kPeer));
-    ASSERT_TRUE(WaitFor(
+    m_copies[WINDOWS].Command(QStringLiteral("chat привет из Windows"));
+    m_copies[WINDOWS].Command(QStringLiteral("message %1 лично тебе").arg(m_users[B]));
+    m_copies[A].Command(QStringLiteral("say ответ с Linux"));
+    m_copies[B].Command(QStringLiteral("send %1 письмо Петру").arg(kPeer));
+    ASSERT_TRUE(Until(
         [&] {
-            return ChatLines().size() >= 2 && Reports(MESSAGES, QStringLiteral("line")).size() >= 1
-                && Reports(WINDOWS, QStringLiteral("heard")).filter(QRegularExpression(QStringLiteral("^[01] "))).size()
-                >= 2;
+            return m_copies[A].Of(QStringLiteral("line")).size() >= 2
+                && !m_copies[B].Of(QStringLiteral("message")).empty() && Heard(QStringLiteral("^[01] ")).size() >= 2;
         },
         std::chrono::seconds(10)));
-    WaitFor([] { return false; }, std::chrono::seconds(1)); // nothing arrives twice
+    Settle(std::chrono::seconds(1)); // nothing arrives twice
 
     // The two lines were said at the same time: their order is the network's.
-    QStringList chatLines = ChatLines();
-    chatLines.sort();
+    QStringList lines = m_copies[A].Texts(QStringLiteral("line"));
+    lines.sort();
     EXPECT_EQ(
-        chatLines,
-        (QStringList{m_users[CHAT] + QStringLiteral("%ответ с Linux"), kPeer + QStringLiteral("%привет из Windows")}));
-    const QStringList messages = Reports(MESSAGES, QStringLiteral("line"));
+        lines,
+        (QStringList{m_users[A] + QStringLiteral("%ответ с Linux"), kPeer + QStringLiteral("%привет из Windows")}));
+    const QStringList messages = m_copies[B].Texts(QStringLiteral("message"));
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(kPeer + QStringLiteral("%["))
+    EXPECT_TRUE(messages[0].startsWith(kPeer + QStringLiteral("%["))
                 && messages[0].endsWith(QStringLiteral("] лично тебе")))
         << messages[0].toStdString();
-    QStringList toPeer = Reports(WINDOWS, QStringLiteral("heard")).filter(QRegularExpression(QStringLiteral("^[01] ")));
-    toPeer.sort();
-    EXPECT_EQ(toPeer,
-              (QStringList{QStringLiteral("0 %1\t\tответ с Linux").arg(m_users[CHAT]),
-                           QStringLiteral("1 %1\t%2\tписьмо Петру").arg(m_users[MESSAGES], kPeer)}));
+    EXPECT_EQ(Heard(QStringLiteral("^[01] ")),
+              (QStringList{QStringLiteral("0 %1\t\tответ с Linux").arg(m_users[A]),
+                           QStringLiteral("1 %1\t%2\tписьмо Петру").arg(m_users[B], kPeer)}));
 
     // tshark, from the datagrams the peer heard: every one a mailslot write to
     // \MAILSLOT\forall whose 364 data bytes are the record.
-    Command(WINDOWS, QStringLiteral("quit"));
-    ASSERT_TRUE(m_processes[WINDOWS]->waitForFinished(10000));
+    m_copies[WINDOWS].Command(QStringLiteral("quit"));
+    ASSERT_TRUE(m_copies[WINDOWS].Process()->waitForFinished(10000));
     QProcess tshark;
     tshark.start(QStringLiteral("/usr/bin/tshark"),
                  {QStringLiteral("-r"), m_pcap, QStringLiteral("-T"), QStringLiteral("fields"), QStringLiteral("-e"),
@@ -189,36 +132,34 @@ TEST_F(WindowsPeersSystemTest, LinuxAndWindowsCopiesSeeEachOtherAndEveryLineArri
     for (const QString& row : decoded)
         EXPECT_TRUE(row.startsWith(QStringLiteral("\\MAILSLOT\\forall\t")) && row.size() == 17 + 728)
             << row.toStdString();
-    for (const MessagePacket& expected :
-         {MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", m_users[CHAT]),
-          MessagePacket::Make(PACKET_CHAT, u"ответ с Linux", m_users[CHAT]),
-          MessagePacket::Make(PACKET_MESSAGE, u"письмо Петру", m_users[MESSAGES], kPeer)})
+    for (const MessagePacket& expected : {MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", m_users[A]),
+                                          MessagePacket::Make(PACKET_CHAT, u"ответ с Linux", m_users[A]),
+                                          MessagePacket::Make(PACKET_MESSAGE, u"письмо Петру", m_users[B], kPeer)})
         EXPECT_TRUE(decoded.contains(QStringLiteral("\\MAILSLOT\\forall\t") + Hex(expected)))
             << "not seen: " << expected.Text().toStdString();
 
     // Both copies had the port, so neither told its user it could not reach Windows computers.
-    for (const Host host : {CHAT, MESSAGES})
-        EXPECT_FALSE(m_errors[host].contains(QStringLiteral("Windows peers' wire is off"))) << host;
+    for (const Host host : {A, B})
+        EXPECT_FALSE(QString::fromUtf8(m_copies[host].Process()->readAllStandardError()).contains(kNotice)) << host;
 }
 
-TEST_F(WindowsPeersSystemTest, WithoutThePortACopyRunsOnItsOwnWireAndSaysSoOnce)
+TEST_F(WithoutPortTest, ACopyRunsOnItsOwnWireAndSaysSoOnce)
 {
-    StartCopy(CHAT, QStringLiteral("PELLWICK_CHAT_DRIVER"));
-    StartCopy(MESSAGES, QStringLiteral("PELLWICK_MESSAGE_HOST"));
-    ASSERT_TRUE(WaitFor(
+    m_copies[WINDOWS].Command(QStringLiteral("presence"));
+    QString errors[2];
+    ASSERT_TRUE(Until(
         [&] {
-            const QStringList lists = Reports(CHAT, QStringLiteral("list"));
-            return !lists.isEmpty() && lists.last().contains(m_users[MESSAGES] + QLatin1Char('='))
-                && Reports(MESSAGES, QStringLiteral("listed")).contains(m_users[CHAT]);
+            for (const Host host : {A, B})
+                errors[host] += QString::fromUtf8(m_copies[host].Process()->readAllStandardError());
+            return m_copies[A].State(m_users[B]) >= 0 && m_copies[B].State(m_users[A]) >= 0
+                && errors[A].contains(kNotice) && errors[B].contains(kNotice);
         },
         std::chrono::seconds(15)));
-    const QString notice = QStringLiteral("the Windows peers' wire is off: Pellwick may not use");
-    EXPECT_TRUE(WaitFor([&] { return m_errors[CHAT].contains(notice) && m_errors[MESSAGES].contains(notice); },
-                        std::chrono::seconds(10)));
-    WaitFor([] { return false; }, std::chrono::seconds(2));
-    for (const Host host : {CHAT, MESSAGES}) {
-        EXPECT_EQ(m_errors[host].count(notice), 1)
-            << m_errors[host].toStdString();
-        EXPECT_TRUE(m_errors[host].contains(QStringLiteral("setcap cap_net_bind_service=+ep")));
+    Settle(std::chrono::seconds(2));
+    for (const Host host : {A, B}) {
+        errors[host] += QString::fromUtf8(m_copies[host].Process()->readAllStandardError());
+        EXPECT_EQ(errors[host].count(kNotice), 1) << errors[host].toStdString();
+        EXPECT_TRUE(errors[host].contains(QStringLiteral("setcap cap_net_bind_service=+ep")));
+        EXPECT_EQ(m_copies[host].State(kPeer), -1); // the Windows copy is out of reach
     }
 }

@@ -8,8 +8,10 @@ Commands on stdin, one a line:
   message TO TEXT    a private message to TO
   chat TEXT          a line in the chat room
   quit               write every datagram heard to PCAP and end
-Reports on stdout, one a line:
-  heard TYPE SENDER RECIPIENT TEXT   (tab-separated) a record read from a mailslot write
+Reports on stdout, one a line, as the program's test host writes them (T: the monotonic
+clock in microseconds):
+  heard T TYPE SENDER RECIPIENT TEXT   (the last four tab-separated) a record read from a
+                                       mailslot write
 """
 import os
 import select
@@ -107,7 +109,7 @@ def main():
                     def text(at, width):
                         return data[at:at + width].split(b"\0")[0].decode("cp1251")
                     kind = struct.unpack("<I", data[360:364])[0]
-                    print("heard", kind, "\t".join([text(260, 50), text(310, 50), text(0, 260)]), flush=True)
+                    print("heard", time.monotonic_ns() // 1000, kind, "\t".join([text(260, 50), text(310, 50), text(0, 260)]), flush=True)
         if sys.stdin in ready:
             # Whole lines only, read past Python's own buffering so none waits unseen.
             chunk = os.read(sys.stdin.fileno(), 4096)
