@@ -18,11 +18,8 @@ int main(int argc, char** argv)
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 30;
     bool ok = true;
     for (const bool bothWires : {false, true}) {
-        TransportEndpoints endpoints = LoopbackEndpoints();
-        if (bothWires)
-            endpoints.mailslotPort = 0;
         RecordingAlertSink alerts;
-        CMailslotTransport transport(alerts, endpoints);
+        CMailslotTransport transport(alerts, LoopbackEndpoints(bothWires));
         CLookupThread listener(transport);
         if (!transport.IsOpen() || !listener.Start())
             return 1;

@@ -113,11 +113,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     for (const bool bothWires : {false, true}) {
-        TransportEndpoints endpoints = LoopbackEndpoints();
-        if (bothWires)
-            endpoints.mailslotPort = 0;
         RecordingAlertSink alerts;
-        CMailslotTransport transport(alerts, endpoints);
+        CMailslotTransport transport(alerts, LoopbackEndpoints(bothWires));
         if (!transport.IsOpen())
             return 1;
         LatencyReceiver receiver;

@@ -20,19 +20,13 @@ namespace {
 
 constexpr unsigned kToMailslot = 0x8000;
 
-TransportEndpoints WithMailslotWire(TransportEndpoints endpoints)
-{
-    endpoints.mailslotPort = 0;
-    return endpoints;
-}
-
 struct Harness {
     int argc = 1;
     char name[8] = "fuzzer";
     char* argv[2] = {name, nullptr};
     QCoreApplication app{argc, argv};
     RecordingAlertSink alerts;
-    CMailslotTransport transport{alerts, WithMailslotWire(LoopbackEndpoints())};
+    CMailslotTransport transport{alerts, LoopbackEndpoints(true)};
     RecordingReceiver chat, incoming, main, tray;
     std::atomic<bool> incomingActive{false};
     RawDatagram raw;

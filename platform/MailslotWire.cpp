@@ -1,9 +1,7 @@
 #include "platform/MailslotWire.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <climits>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -31,25 +29,11 @@ MailslotWire::~MailslotWire()
 MailslotWire::State MailslotWire::Open(quint16 port, const QByteArray& computerName, const QByteArray& workgroup)
 {
     Close();
-    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return m_state = State::Failed;
+    m_fd = BindUdpSocket(port, true, &m_port);
+    if (m_fd < 0)
+        return m_state = errno == EACCES || errno == EPERM ? State::NoPermission : State::Failed;
     const int on = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    socklen_t length = sizeof address;
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
-        || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return m_state = error == EACCES || error == EPERM ? State::NoPermission : State::Failed;
-    }
-    m_fd = fd;
-    m_port = ntohs(address.sin_port);
+    setsockopt(m_fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     m_origin.sourcePort = m_port;
     m_origin.sourceName = computerName;
     m_origin.groupName = workgroup;

@@ -223,10 +223,8 @@ TEST_F(TransportTest, AFailingReadIsReportedOncePerOutage)
 
 TEST(TransportWiresTest, ARecordTravelsBothWiresIsHeardOnceAndAWindowsPeerIsHeard)
 {
-    TransportEndpoints endpoints = LoopbackEndpoints();
-    endpoints.mailslotPort = 0;
     RecordingAlertSink alerts;
-    CMailslotTransport transport(alerts, endpoints);
+    CMailslotTransport transport(alerts, LoopbackEndpoints(true));
     ASSERT_EQ(transport.MailslotState(), MailslotWire::State::Open);
     EXPECT_EQ(transport.ReadFds().size(), 2u);
     RecordingReceiver chat, others;
@@ -278,13 +276,12 @@ TEST(TransportSendingTest, InAnOutageWhatTheUserWroteIsNeverSentAndEachIsShownPr
         const auto ip = [](const char* command) {
             return std::system((std::string("ip ") + command + " 2>/dev/null").c_str()) == 0;
         };
-        if (!PrivateNetwork::SetLoopbackUp(true) || !ip("link add d0 type veth peer name d1")
-            || !ip("link set d1 up") || !ip("addr add 10.9.0.1/24 brd + dev d0") || !ip("link set d0 up"))
+        if (!PrivateNetwork::SetLoopbackUp(true) || !ip("link add d0 type veth peer name d1") || !ip("link set d1 up")
+            || !ip("addr add 10.9.0.1/24 brd + dev d0") || !ip("link set d0 up"))
             return PrivateNetwork::Unavailable();
         const OwnUserNameOverride me(QStringLiteral("ivan"));
-        TransportEndpoints endpoints = LoopbackEndpoints();
+        TransportEndpoints endpoints = LoopbackEndpoints(true);
         endpoints.networks = BroadcastNetworks;
-        endpoints.mailslotPort = 0;
         RecordingAlertSink alerts;
         CMailslotTransport transport(alerts, endpoints);
         RecordingReceiver chat, incoming, main, tray;
