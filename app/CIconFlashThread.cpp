@@ -2,8 +2,6 @@
 
 #include "platform/PostedEventOrder.h"
 
-#include <sys/resource.h>
-
 #include <atomic>
 #include <chrono>
 #include <system_error>
@@ -51,6 +49,8 @@ CIconFlashThread::~CIconFlashThread()
 
 bool CIconFlashThread::Start()
 {
+    if (!m_hStopEvent.IsValid() || !m_hDoneEvent.IsValid())
+        return false;
     try {
         m_thread = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
@@ -74,7 +74,7 @@ void CIconFlashThread::Post(int iconId) const
 void CIconFlashThread::Run()
 {
     // The flash is decoration: it runs at the lowest priority (best effort).
-    setpriority(PRIO_PROCESS, 0, 19);
+    ThreadPriority::SetForCallingThread(ThreadPriority::kLowest);
 
     Post(m_nIconFirst);
     bool showingFirst = true;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/ManualResetEvent.h"
+#include "platform/PollableEvent.h"
+#include "platform/ThreadPriority.h"
 
 #include <QEvent>
 #include <QString>
@@ -40,7 +41,7 @@ public:
     CIconFlashThread(const CIconFlashThread&) = delete;
     CIconFlashThread& operator=(const CIconFlashThread&) = delete;
 
-    // False when the system could not make the thread.
+    // False when the system could not make the thread or its events.
     bool Start();
     // Ends the thread and waits for it; returns at once, without waiting out a step.
     void Stop();
@@ -58,7 +59,7 @@ private:
     const QString m_strTip;
     const std::chrono::milliseconds m_step;
     const quint64 m_nSerial;
-    ManualResetEvent m_hStopEvent;
-    ManualResetEvent m_hDoneEvent;
+    PollableEvent m_hStopEvent;
+    PollableEvent m_hDoneEvent;
     std::thread m_thread;
 };

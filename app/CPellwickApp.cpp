@@ -8,13 +8,24 @@
 #include "net/FlashTrayEvent.h"
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
+#include "platform/Logging.h"
+#include "platform/OwnUserName.h"
+#include "platform/SambaWorkgroup.h"
 #include "prefs/Autostart.h"
 #include "prefs/CRegistry.h"
+#include "prefs/NetworkSettings.h"
 #include "ui/CAboutDialog.h"
 #include "ui/MessageBoxAlerts.h"
 #include "ui/PlaySoundResource.h"
 
 #include <QApplication>
+#include <QTimer>
+
+namespace {
+
+constexpr std::chrono::seconds kNoticeDelay(3);
+
+} // namespace
 
 CPellwickApp::CPellwickApp() = default;
 
@@ -61,9 +72,18 @@ int CPellwickApp::StartUp()
     connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::Activated, m_pTrayIcon.get(),
             &CTaskBarIcon::StopIncomingFlash);
 
-    m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts);
+    // The user's name cannot change while the program runs: look it up once, here.
+    GetOwnUserName();
+    TransportEndpoints endpoints;
+    const NetworkSettings network = LoadNetworkSettings(*m_registry, MachineWorkgroup());
+    endpoints.workgroup = network.workgroup.toLocal8Bit();
+    if (!network.windowsPeers)
+        endpoints.mailslotPort.reset();
+    m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts, std::move(endpoints));
     if (!m_pMainWnd->IsTransportOpen())
         return EndAfterAlerts(EXIT_ALREADY_RUNNING);
+    // Once the desktop has placed the tray icon, so that the balloon points at it.
+    QTimer::singleShot(kNoticeDelay, this, &CPellwickApp::TellIfWindowsPeersUnreachable);
     // Every window lives on this thread: the windows' requests are direct calls.
     auto* sendToUser = new SendToUser(*m_registry, *m_pMainWnd, *m_pMainWnd->UserList(), m_pMainWnd.get());
     connect(m_pMainWnd.get(), &COnlineDialog::SendToUserRequested, sendToUser, &SendToUser::Open);
@@ -146,6 +166,28 @@ void CPellwickApp::OnShutdown()
 {
     StopListener();
     QCoreApplication::exit(EXIT_OK);
+}
+
+void CPellwickApp::TellIfWindowsPeersUnreachable()
+{
+    QString why;
+    switch (m_pMainWnd->Transport().MailslotState()) {
+    case MailslotWire::State::NoPermission:
+        why = QStringLiteral("Pellwick may not use the port that Windows computers talk on (UDP 138). "
+                             "An administrator can allow it once with:\n"
+                             "sudo setcap cap_net_bind_service=+ep %1\n"
+                             "Then start Pellwick again.")
+                  .arg(QCoreApplication::applicationFilePath());
+        break;
+    case MailslotWire::State::Failed:
+        why = QStringLiteral("Another program holds the port that Windows computers talk on (UDP 138).");
+        break;
+    default:
+        return;
+    }
+    qCInfo(lcNet).noquote() << "the Windows peers' wire is off:" << why;
+    m_pTrayIcon->ShowNotice(QStringLiteral("Pellwick: Windows computers are out of reach"),
+                            QStringLiteral("You see and reach the Linux computers only. ") + why);
 }
 
 void CPellwickApp::StopListener()

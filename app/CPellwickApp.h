@@ -43,6 +43,8 @@ private:
     void OnAbout();
     void OnShutdown();
     void StopListener();
+    // Says once, at the icon, that the Windows computers are out of reach and what to do.
+    void TellIfWindowsPeersUnreachable();
     // Ends everything in shutdown order; safe to call twice.
     void TakeDown();
 

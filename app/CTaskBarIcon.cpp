@@ -8,7 +8,10 @@
 #include "platform/ThreadCheck.h"
 #include "res/ResourceLoader.h"
 
+#include "platform/ThreadCheck.h"
+
 #include <QMenu>
+#include <QToolTip>
 
 namespace {
 
@@ -26,6 +29,9 @@ constexpr struct {
 
 // How often to look for a notification area while the stand-in window is up.
 constexpr std::chrono::seconds kTrayHostPoll{2};
+
+// Long enough to read a few lines.
+constexpr int kNoticeMs = 20000;
 
 } // namespace
 
@@ -107,6 +113,17 @@ void CTaskBarIcon::FollowTrayHost()
         qCInfo(lcTray) << "no notification area: the stand-in window carries the icon";
         m_trayHostCheck.start();
     }
+}
+
+void CTaskBarIcon::ShowNotice(const QString& title, const QString& text)
+{
+    ASSERT_GUI_THREAD();
+    m_strNotice = text;
+    if (IsInTray())
+        m_trayIcon.showMessage(title, text, QSystemTrayIcon::Information, kNoticeMs);
+    else
+        QToolTip::showText(m_pStandIn->mapToGlobal(QPoint(0, m_pStandIn->height())), text, m_pStandIn.get(), {},
+                           kNoticeMs);
 }
 
 void CTaskBarIcon::Flash(FlashTrayEvent::Kind kind)

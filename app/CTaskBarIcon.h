@@ -43,6 +43,11 @@ public:
     void StopIncomingFlash();
     bool IsFlashing() const { return m_bFlashing; }
 
+    // A word to the user that needs no answer: a balloon at the icon (a tool tip at the
+    // stand-in window), gone by itself after a while.
+    void ShowNotice(const QString& title, const QString& text);
+    QString LastNotice() const { return m_strNotice; }
+
     void OnLButtonDown();
     void OnRButtonDown(const QPoint& globalPos);
 
@@ -71,6 +76,7 @@ private:
 
     int m_nIconId = 0;
     QString m_strTip;
+    QString m_strNotice;
     QSystemTrayIcon m_trayIcon;
     std::unique_ptr<QMenu> m_pMenu;
     std::unique_ptr<TrayStandIn> m_pStandIn;

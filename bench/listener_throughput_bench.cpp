@@ -1,9 +1,13 @@
 // Listener throughput and latency on loopback: a flood of 200,000 records sent as fast as
-// possible, then 100,000 records paced at 20,000/s. Prints what was handed on, and the time
-// from sendto to the event's delivery on the receiving thread.
+// possible, then 100,000 records paced at 20,000/s, first on the program's own wire alone,
+// then on both wires (each record also as a mailslot datagram, as a Linux peer sends it).
+// Prints what was handed on, the time from sendto to the event's delivery on the receiving
+// thread, and the listener thread's CPU time per record handed on.
+#include "ListenerThread.h"
 #include "net/CLookupThread.h"
 #include "net/CMailslotTransport.h"
 #include "net/PacketEvent.h"
+#include "platform/MailslotDatagram.h"
 #include "support/LoopbackEndpoints.h"
 #include "support/RawDatagram.h"
 #include "support/RecordingAlertSink.h"
@@ -42,11 +46,16 @@ public:
     }
 };
 
-// Sends count records from another thread, paced at perSecond (0: as fast as possible).
-std::thread SendRecords(quint16 port, int count, int perSecond)
+// Sends count records from another thread, paced at perSecond (0: as fast as possible); with
+// a mailslot port, each also as a mailslot datagram there.
+std::thread SendRecords(quint16 port, quint16 mailslotPort, int count, int perSecond)
 {
     return std::thread([=] {
         RawDatagram raw;
+        MailslotDatagram::Origin origin;
+        origin.sourceAddress = 0x7F000001;
+        origin.sourceName = "BENCH";
+        origin.groupName = "WORKGROUP";
         const auto start = Clock::now();
         for (int i = 0; i < count; ++i) {
             if (perSecond > 0)
@@ -54,6 +63,8 @@ std::thread SendRecords(quint16 port, int count, int perSecond)
             // The send time goes in the text; it also makes every record differ from the last.
             const MessagePacket packet = MessagePacket::Make(PACKET_CHAT, QString::number(Now()), u"bench");
             raw.Send(port, &packet, sizeof packet);
+            if (mailslotPort != 0)
+                raw.Send(mailslotPort, MailslotDatagram::Encode(origin, &packet));
         }
     });
 }
@@ -101,28 +112,40 @@ void Report(const char* phase, int sent, LatencyReceiver& receiver, double secon
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    RecordingAlertSink alerts;
-    CMailslotTransport transport(alerts, LoopbackEndpoints());
-    if (!transport.IsOpen())
-        return 1;
-    LatencyReceiver receiver;
-    receiver.latencies.reserve(300000);
-    transport.SetTargets({&receiver, nullptr, nullptr, nullptr, nullptr});
-    CLookupThread listener(transport);
-    listener.Start();
+    for (const bool bothWires : {false, true}) {
+        RecordingAlertSink alerts;
+        CMailslotTransport transport(alerts, LoopbackEndpoints(bothWires));
+        if (!transport.IsOpen())
+            return 1;
+        LatencyReceiver receiver;
+        receiver.latencies.reserve(300000);
+        transport.SetTargets({&receiver, nullptr, nullptr, nullptr, nullptr});
+        CLookupThread listener(transport);
+        listener.Start();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const ListenerThread thread;
+        const quint16 mailslotPort = bothWires ? transport.MailslotPort() : 0;
+        const char* wires = bothWires ? "both wires" : "one wire";
 
-    constexpr int kFlood = 200000;
-    std::thread flood = SendRecords(transport.Port(), kFlood, 0);
-    const double floodSeconds = Drain(receiver, kFlood);
-    flood.join();
-    Report("flood (unpaced)", kFlood, receiver, floodSeconds);
+        constexpr int kFlood = 200000;
+        std::thread flood = SendRecords(transport.Port(), mailslotPort, kFlood, 0);
+        const double floodSeconds = Drain(receiver, kFlood);
+        flood.join();
+        std::printf("%s: ", wires);
+        Report("flood (unpaced)", kFlood, receiver, floodSeconds);
 
-    constexpr int kPaced = 100000;
-    std::thread paced = SendRecords(transport.Port(), kPaced, 20000);
-    const double pacedSeconds = Drain(receiver, kPaced);
-    paced.join();
-    Report("paced 20,000/s", kPaced, receiver, pacedSeconds);
-
-    listener.Stop();
+        constexpr int kPaced = 100000;
+        const double cpuBefore = thread.CpuSeconds();
+        std::thread paced = SendRecords(transport.Port(), mailslotPort, kPaced, 20000);
+        const double pacedSeconds = Drain(receiver, kPaced);
+        paced.join();
+        const double cpu = thread.CpuSeconds() - cpuBefore;
+        const std::size_t handedOn = receiver.latencies.size();
+        std::printf("%s: ", wires);
+        Report("paced 20,000/s", kPaced, receiver, pacedSeconds);
+        std::printf("%s: listener CPU %.2f s, %.2f us per record handed on\n", wires, cpu,
+                    handedOn ? cpu * 1e6 / double(handedOn) : 0.0);
+        listener.Stop();
+    }
     return 0;
 }

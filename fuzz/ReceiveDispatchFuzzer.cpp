@@ -1,7 +1,9 @@
-// Feeds datagrams through the real receive path: the bytes go out through a socket to the
-// transport's read side, then ReadPending takes them in, repeats are dropped and the rest is
+// Feeds datagrams through the real receive path: the bytes go out through a socket to one of
+// the transport's two read sides (its own wire, or the Windows peers' mailslot wire with its
+// datagram decoder), then ReadPending takes them in, repeats are dropped and the rest is
 // routed to stand-in windows, whose events are delivered and checked.
-// Input: a sequence of datagrams, each a 2-byte little-endian length and that many bytes.
+// Input: a sequence of datagrams, each a 2-byte little-endian length and that many bytes; the
+// length's top bit sends the datagram to the mailslot wire.
 #include "net/CMailslotTransport.h"
 #include "platform/OwnUserName.h"
 #include "support/LoopbackEndpoints.h"
@@ -16,13 +18,15 @@
 
 namespace {
 
+constexpr unsigned kToMailslot = 0x8000;
+
 struct Harness {
     int argc = 1;
     char name[8] = "fuzzer";
     char* argv[2] = {name, nullptr};
     QCoreApplication app{argc, argv};
     RecordingAlertSink alerts;
-    CMailslotTransport transport{alerts, LoopbackEndpoints()};
+    CMailslotTransport transport{alerts, LoopbackEndpoints(true)};
     RecordingReceiver chat, incoming, main, tray;
     std::atomic<bool> incomingActive{false};
     RawDatagram raw;
@@ -52,10 +56,11 @@ void CheckFields(const RecordingReceiver& receiver, QEvent::Type type)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static Harness h;
-    Check(h.transport.IsOpen());
+    Check(h.transport.IsOpen() && h.transport.MailslotState() == MailslotWire::State::Open);
     while (size >= 2) {
-        const std::size_t length = std::min<std::size_t>(data[0] | data[1] << 8, size - 2);
-        h.raw.Send(h.transport.Port(), data + 2, length);
+        const unsigned prefix = data[0] | data[1] << 8;
+        const std::size_t length = std::min<std::size_t>(prefix & ~kToMailslot, size - 2);
+        h.raw.Send(prefix & kToMailslot ? h.transport.MailslotPort() : h.transport.Port(), data + 2, length);
         data += 2 + length;
         size -= 2 + length;
     }

@@ -3,14 +3,9 @@
 #include "net/CMailslotTransport.h"
 #include "platform/ThreadCheck.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdint>
-#include <poll.h>
-#include <pthread.h>
-#include <sys/eventfd.h>
-#include <sys/resource.h>
-#include <unistd.h>
+#include "platform/PollSet.h"
+
+#include <system_error>
 
 namespace {
 
@@ -20,45 +15,25 @@ constexpr int kNiceSteps = 5;
 
 // After a failed read the socket may stay readable; wait this long (or for the stop signal)
 // before trying again instead of spinning.
-constexpr int kRetryAfterFailureMs = 50;
-
-void SetEvent(int fd)
-{
-    const std::uint64_t one = 1;
-    while (write(fd, &one, sizeof one) < 0 && errno == EINTR) { }
-}
-
-// True when the event is set, or becomes set within timeoutMs (-1: no limit).
-bool WaitEvent(int fd, int timeoutMs)
-{
-    pollfd entry{fd, POLLIN, 0};
-    int n;
-    while ((n = poll(&entry, 1, timeoutMs)) < 0 && errno == EINTR) { }
-    return n > 0;
-}
+constexpr std::chrono::milliseconds kRetryAfterFailure(50);
 
 } // namespace
 
 CLookupThread::CLookupThread(CMailslotTransport& transport)
     : m_transport(transport)
-    , m_hStopEvent(eventfd(0, EFD_CLOEXEC))
-    , m_hDoneEvent(eventfd(0, EFD_CLOEXEC))
 {
 }
 
 CLookupThread::~CLookupThread()
 {
     Stop();
-    for (const int fd : {m_hStopEvent, m_hDoneEvent})
-        if (fd >= 0)
-            ::close(fd);
 }
 
 bool CLookupThread::Start()
 {
-    if (m_hStopEvent < 0 || m_hDoneEvent < 0 || m_thread.joinable())
+    if (!m_hStopEvent.IsValid() || !m_hDoneEvent.IsValid() || m_thread.joinable())
         return false;
-    m_nBaseNice = getpriority(PRIO_PROCESS, 0);
+    m_nBaseNice = ThreadPriority::OfCallingThread();
     try {
         m_thread = std::thread(&CLookupThread::Run, this);
     } catch (const std::system_error&) {
@@ -69,36 +44,32 @@ bool CLookupThread::Start()
 
 void CLookupThread::Stop()
 {
-    if (m_hStopEvent >= 0)
-        SetEvent(m_hStopEvent);
+    m_hStopEvent.Set();
     if (!m_thread.joinable())
         return;
-    if (const pid_t id = m_threadId.load())
-        setpriority(PRIO_PROCESS, static_cast<id_t>(id), m_nBaseNice);
-    WaitEvent(m_hDoneEvent, -1);
+    m_priority.Raise(m_nBaseNice);
+    m_hDoneEvent.Wait();
     m_thread.join();
 }
 
 void CLookupThread::Run()
 {
     ASSERT_NOT_GUI_THREAD();
-    pthread_setname_np(pthread_self(), "pellwick-lookup");
-    // Linux keeps a nice value per thread; 0 names the calling thread.
-    setpriority(PRIO_PROCESS, 0, std::min(m_nBaseNice + kNiceSteps, 19));
-    m_threadId = gettid();
+    NameCallingThread("pellwick-lookup");
+    ThreadPriority::SetForCallingThread(m_nBaseNice + kNiceSteps);
+    m_priority.RememberCallingThread();
 
-    pollfd fds[2] = {{m_hStopEvent, POLLIN, 0}, {m_transport.ReadFd(), POLLIN, 0}};
+    // The stop event first, then every read socket the transport has open.
+    PollSet waitSet;
+    waitSet.Add(m_hStopEvent.Fd());
+    for (const int fd : m_transport.ReadFds())
+        waitSet.Add(fd);
     for (;;) {
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
+        if (!waitSet.Wait() || waitSet.IsReady(0))
             break;
-        }
-        if (fds[0].revents)
-            break;
-        if (fds[1].revents && !m_transport.ReadPending() && WaitEvent(m_hStopEvent, kRetryAfterFailureMs))
+        if (!m_transport.ReadPending() && m_hStopEvent.WaitFor(kRetryAfterFailure))
             break;
     }
-    m_threadId = 0; // the id may be reused once the thread is gone
-    SetEvent(m_hDoneEvent);
+    m_priority.Forget();
+    m_hDoneEvent.Set();
 }

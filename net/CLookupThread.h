@@ -1,12 +1,13 @@
 #pragma once
 
-#include <atomic>
-#include <sys/types.h>
+#include "platform/PollableEvent.h"
+#include "platform/ThreadPriority.h"
+
 #include <thread>
 
 class CMailslotTransport;
 
-// The listener: a thread that waits on the transport's read socket and its stop signal
+// The listener: a thread that waits on the transport's read sockets and its stop signal
 // together, so a record is handed on as soon as it arrives, an idle copy never wakes, and
 // Stop returns at once. Runs at a low priority (a few nice steps below its creator; best effort).
 class CLookupThread {
@@ -29,9 +30,9 @@ private:
     void Run();
 
     CMailslotTransport& m_transport;
-    int m_hStopEvent = -1;
-    int m_hDoneEvent = -1;
-    std::atomic<pid_t> m_threadId{0};
+    PollableEvent m_hStopEvent;
+    PollableEvent m_hDoneEvent;
+    ThreadPriority m_priority;
     int m_nBaseNice = 0;
     std::thread m_thread;
 };

@@ -4,16 +4,14 @@
 #include "net/PacketEvent.h"
 #include "net/PresenceEvent.h"
 #include "platform/AlertSink.h"
+#include "platform/Logging.h"
 #include "platform/OwnUserName.h"
 #include "platform/PostedEventOrder.h"
 #include "platform/Windows1251.h"
 
-namespace {
+static_assert(sizeof(MessagePacket) == MailslotDatagram::kRecordSize);
 
-// Copies of one broadcast that arrive over several interfaces come within microseconds of
-// each other. A record equal to the one read before it and read within this span is one of
-// those copies. Presence, sent once a second, is never absorbed.
-constexpr std::chrono::milliseconds kRepeatSpan(50);
+namespace {
 
 // Bounds one ReadPending, so the listener sees its stop signal even under a flood.
 constexpr int kMaxRecordsPerRead = 256;
@@ -22,7 +20,7 @@ constexpr int kMaxRecordsPerRead = 256;
 
 CMailslotTransport::CMailslotTransport(AlertSink& alerts, TransportEndpoints endpoints)
     : m_alerts(alerts)
-    , m_hBroadcast(std::move(endpoints.destinations))
+    , m_networks(std::move(endpoints.networks))
 {
     if (!m_readSlot.Open(endpoints.port)) {
         m_alerts.ShowAlert(QStringLiteral("Невозможно создать почтовый ящик."));
@@ -33,8 +31,14 @@ CMailslotTransport::CMailslotTransport(AlertSink& alerts, TransportEndpoints end
         m_alerts.ShowAlert(QStringLiteral("Невозможно создать файл MSFS."));
         return;
     }
-    if (!m_hConfirmSlot.Claim(endpoints.confirmName))
+    if (!m_hConfirmSlot.Claim(endpoints.confirmName)) {
         m_alerts.ShowAlert(QStringLiteral("Невозможно создать почтовый ящик."));
+        return;
+    }
+    if (endpoints.mailslotPort
+        && m_mailslot.Open(*endpoints.mailslotPort, endpoints.computerName, endpoints.workgroup)
+            != MailslotWire::State::Open)
+        qCInfo(lcNet) << "the Windows peers' wire is off: port" << *endpoints.mailslotPort << "cannot be opened";
 }
 
 CMailslotTransport::~CMailslotTransport()
@@ -59,33 +63,55 @@ void CMailslotTransport::Close()
     m_readSlot.Close();
     m_hConfirmSlot.Release();
     m_hBroadcast.Close();
+    m_mailslot.Close();
+}
+
+std::vector<int> CMailslotTransport::ReadFds() const
+{
+    std::vector<int> fds{m_readSlot.Fd()};
+    if (m_mailslot.IsOpen())
+        fds.push_back(m_mailslot.Fd());
+    return fds;
 }
 
 bool CMailslotTransport::Send(MessagePacket packet)
 {
     if (!m_readSlot.IsOpen() || !m_hBroadcast.IsOpen())
         return false;
-    if (m_hBroadcast.Send(&packet, sizeof packet)) {
+    const std::vector<Ipv4Network>& networks = m_networks.Current();
+    bool sent = m_hBroadcast.Send(&packet, sizeof packet, networks);
+    sent = m_mailslot.Send(&packet, networks) || sent;
+    if (sent) {
         m_bSendOutageShown = false;
         return true;
     }
+    m_networks.SendFailed();
     const bool userText = packet.type == PACKET_CHAT || packet.type == PACKET_MESSAGE;
+    // Heard by this copy alone, a line would look sent in its own Chat Room.
+    if (!userText)
+        m_hBroadcast.SendToLoopback(&packet, sizeof packet);
     if (userText || !m_bSendOutageShown)
         m_alerts.ShowAlert(QStringLiteral("Ошибка в работе сети."));
     m_bSendOutageShown = true;
     return false;
 }
 
-bool CMailslotTransport::IsRepeat(const MessagePacket& packet, std::chrono::steady_clock::time_point now) const
+bool CMailslotTransport::ReadPending()
 {
-    return m_lastReadTime && now - *m_lastReadTime < kRepeatSpan && packet.SameContent(m_lastRecord);
+    const bool own = ReadWire(RepeatFilter::OWN_WIRE,
+                              [this](MessagePacket& record) { return m_readSlot.Receive(&record, sizeof record); });
+    if (!m_mailslot.IsOpen())
+        return own;
+    const bool windows
+        = ReadWire(RepeatFilter::MAILSLOT_WIRE, [this](MessagePacket& record) { return m_mailslot.Receive(&record); });
+    return own && windows;
 }
 
-bool CMailslotTransport::ReadPending()
+template <typename Receive> bool CMailslotTransport::ReadWire(RepeatFilter::Wire wire, Receive receive)
 {
     MessagePacket record;
     for (int i = 0; i < kMaxRecordsPerRead; ++i) {
-        switch (m_readSlot.Receive(&record, sizeof record)) {
+        switch (receive(record)) {
         case BroadcastReceiver::Result::Empty:
             return true;
         case BroadcastReceiver::Result::Failed:
@@ -96,15 +122,11 @@ bool CMailslotTransport::ReadPending()
         case BroadcastReceiver::Result::Dropped:
             m_bReadOutageShown = false;
             break;
-        case BroadcastReceiver::Result::Record: {
+        case BroadcastReceiver::Result::Record:
             m_bReadOutageShown = false;
-            const auto now = std::chrono::steady_clock::now();
-            if (!IsRepeat(record, now))
+            if (!m_repeats.IsRepeat(wire, record, RepeatFilter::Clock::now()))
                 Dispatch(record);
-            m_lastRecord = record;
-            m_lastReadTime = now;
             break;
-        }
         }
     }
     return true;

@@ -1,26 +1,33 @@
 #pragma once
 
 #include "net/MessagePacket.h"
+#include "net/RepeatFilter.h"
 #include "platform/BroadcastReceiver.h"
 #include "platform/BroadcastSender.h"
+#include "platform/MailslotWire.h"
 #include "platform/NamedEndpoint.h"
+#include "platform/NetworkList.h"
 #include "platform/PellwickPort.h"
 #include "platform/PostedEventOrder.h"
 
 #include <QByteArray>
 
 #include <atomic>
-#include <chrono>
 #include <optional>
+#include <vector>
 
 class AlertSink;
 
-// Where the transport lives. Tests use port 0 (any free port, heard back on loopback), a
-// name of their own and no interfaces, so that they never reach a real network.
+// Where the transport lives. Tests use port 0 (any free port), a name of their own and a
+// loopback network, so that they never reach a real network.
 struct TransportEndpoints {
     quint16 port = kPellwickPort;
     QByteArray confirmName = kConfirmEndpointName;
-    BroadcastSender::DestinationSource destinations = DirectedBroadcasts;
+    NetworkList::Source networks = BroadcastNetworks;
+    // The Windows peers' wire: its port (0: any free port), or none to leave it off.
+    std::optional<quint16> mailslotPort = MailslotDatagram::kPort;
+    QByteArray computerName = ComputerName();
+    QByteArray workgroup = QByteArrayLiteral("WORKGROUP");
 };
 
 // The receivers of Dispatch, set before the listener starts and unchanged while it runs.
@@ -34,8 +41,10 @@ struct DispatchTargets {
 };
 
 // The program's only link to the network: the read socket, the broadcast write side and the
-// confirmation endpoint, opened in that order by the constructor. The GUI thread sends; the
-// listener thread reads (ReadPending) and routes (Dispatch).
+// confirmation endpoint, opened in that order by the constructor, and beside them the Windows
+// peers' mailslot wire, which the program can do without. Every record goes out on both
+// wires and is read from both. The GUI thread sends; the listener thread reads (ReadPending)
+// and routes (Dispatch).
 class CMailslotTransport {
 public:
     explicit CMailslotTransport(AlertSink& alerts, TransportEndpoints endpoints = {});
@@ -46,8 +55,10 @@ public:
     // Listener thread: routes one record by its type.
     virtual void Dispatch(MessagePacket packet);
 
-    // GUI thread: broadcasts one record. A failure is shown every time for what the user
-    // wrote (chat lines, messages) and once per outage for the automatic announcements.
+    // GUI thread: broadcasts one record on every network; true when one took it. What the
+    // user wrote (chat lines, messages) goes out on a network or not at all, and a failure is
+    // shown every time. The automatic announcements reach at least this copy (a machine
+    // without a network still lists its own user), and a failure is shown once per outage.
     virtual bool Send(MessagePacket packet);
 
     bool IsOpen() const;
@@ -56,16 +67,20 @@ public:
     // GUI thread, before the listener starts.
     void SetTargets(const DispatchTargets& targets);
 
-    // Listener thread: reads what waits (at most a bounded batch, so that a flood cannot hold
-    // the listener from its stop signal), drops immediate repeats, dispatches the rest.
-    // False when a read failed.
+    // Listener thread: reads what waits on both wires (at most a bounded batch, so that a
+    // flood cannot hold the listener from its stop signal), drops repeats, dispatches the
+    // rest. False when a read failed.
     bool ReadPending();
 
+    // The sockets the listener waits on.
+    std::vector<int> ReadFds() const;
     int ReadFd() const { return m_readSlot.Fd(); }
     quint16 Port() const { return m_readSlot.Port(); }
+    MailslotWire::State MailslotState() const { return m_mailslot.GetState(); }
+    quint16 MailslotPort() const { return m_mailslot.Port(); }
 
 private:
-    bool IsRepeat(const MessagePacket& packet, std::chrono::steady_clock::time_point now) const;
+    template <typename Receive> bool ReadWire(RepeatFilter::Wire wire, Receive receive);
 
     AlertSink& m_alerts;
     DispatchTargets m_targets;
@@ -74,13 +89,16 @@ private:
     NamedEndpoint m_hConfirmSlot;
     BroadcastReceiver m_readSlot;
     BroadcastSender m_hBroadcast;
+    MailslotWire m_mailslot;
+    // GUI thread.
+    NetworkList m_networks;
 
-    // GUI thread: a failed send has been shown and no send succeeded since.
-    bool m_bSendOutageShown = false;
+    // GUI thread: a failed send has been shown and no send succeeded since. Set at first: a
+    // machine started without a network has lost nothing, and its announcements reach itself.
+    bool m_bSendOutageShown = true;
 
-    // Listener thread: the record read last, and when, for the repeat test.
-    MessagePacket m_lastRecord;
-    std::optional<std::chrono::steady_clock::time_point> m_lastReadTime;
+    // Listener thread.
+    RepeatFilter m_repeats;
     // Listener thread: a failed read has been shown and no read succeeded since.
     bool m_bReadOutageShown = false;
 };

@@ -2,6 +2,8 @@
 
 #include "platform/Windows1251.h"
 
+#include <QHashFunctions>
+
 #include <cstring>
 
 namespace {
@@ -47,6 +49,11 @@ bool MessagePacket::SameContent(const MessagePacket& other) const
 {
     return type == other.type && FieldBytes(text) == FieldBytes(other.text)
         && FieldBytes(sender) == FieldBytes(other.sender) && FieldBytes(recipient) == FieldBytes(other.recipient);
+}
+
+std::size_t MessagePacket::ContentHash() const
+{
+    return qHashMulti(0, quint32(type), FieldBytes(text), FieldBytes(sender), FieldBytes(recipient));
 }
 
 bool MessagePacket::IsForUser(const QByteArray& ownName) const

@@ -36,6 +36,8 @@ struct MessagePacket {
 
     // Equal strings (up to their NULs) and equal type: the listener's repeat test.
     bool SameContent(const MessagePacket& other) const;
+    // Equal for records of the same content (in the sense of SameContent).
+    std::size_t ContentHash() const;
 
     // A private message is for this copy when it names the own user, or "All" and came from
     // somebody else. ownName is the own name in its Windows-1251 form.

@@ -22,6 +22,30 @@ ssize_t RecvRetrying(int fd, void* buffer, std::size_t size, int flags)
 
 } // namespace
 
+int BindUdpSocket(quint16 port, bool shared, quint16* bound)
+{
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return -1;
+    const int on = 1;
+    if (shared)
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    socklen_t length = sizeof address;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+        || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    *bound = ntohs(address.sin_port);
+    return fd;
+}
+
 BroadcastReceiver::~BroadcastReceiver()
 {
     Close();
@@ -30,25 +54,11 @@ BroadcastReceiver::~BroadcastReceiver()
 bool BroadcastReceiver::Open(quint16 port)
 {
     Close();
-    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return false;
+    m_fd = BindUdpSocket(port, false, &m_port);
     // Best effort: the kernel caps the request at net.core.rmem_max.
-    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
-
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    socklen_t length = sizeof address;
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
-        || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(fd);
-        return false;
-    }
-    m_fd = fd;
-    m_port = ntohs(address.sin_port);
-    return true;
+    if (m_fd >= 0)
+        setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
+    return m_fd >= 0;
 }
 
 void BroadcastReceiver::Close()

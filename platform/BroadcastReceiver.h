@@ -35,3 +35,7 @@ private:
     int m_fd = -1;
     quint16 m_port = 0;
 };
+
+// A non-blocking UDP socket bound to 0.0.0.0:port (0: any free port), shared with other
+// sockets that ask for it too when shared; its port goes to *bound. -1 on failure, with errno.
+int BindUdpSocket(quint16 port, bool shared, quint16* bound);

@@ -11,49 +11,61 @@
 
 namespace {
 
-// Interfaces come and go (a cable, a VPN, Wi-Fi): look them up again at most once a second,
-// and at once after a send that reached nobody.
-constexpr std::chrono::seconds kLookupInterval(1);
-
 constexpr quint32 kLoopbackBroadcast = 0x7FFFFFFF; // 127.255.255.255
+
+quint32 HostAddress(const sockaddr* address)
+{
+    sockaddr_in in;
+    std::copy_n(reinterpret_cast<const char*>(address), sizeof in, reinterpret_cast<char*>(&in));
+    return ntohl(in.sin_addr.s_addr);
+}
 
 } // namespace
 
-std::vector<quint32> DirectedBroadcastsOf(const ifaddrs* list)
+std::vector<Ipv4Network> BroadcastNetworksOf(const ifaddrs* list)
 {
-    std::vector<quint32> out;
+    constexpr unsigned kWanted = IFF_UP | IFF_RUNNING | IFF_BROADCAST;
+    std::vector<Ipv4Network> out;
     for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
         const unsigned flags = entry->ifa_flags;
-        if (!(flags & IFF_UP) || !(flags & IFF_BROADCAST) || (flags & IFF_LOOPBACK))
+        if ((flags & kWanted) != kWanted || (flags & IFF_LOOPBACK))
             continue;
         const sockaddr* broadcast = entry->ifa_broadaddr;
         if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !broadcast || broadcast->sa_family != AF_INET)
             continue;
-        sockaddr_in address;
-        std::copy_n(reinterpret_cast<const char*>(broadcast), sizeof address, reinterpret_cast<char*>(&address));
-        const quint32 host = ntohl(address.sin_addr.s_addr);
-        if (host != 0 && host != INADDR_BROADCAST)
-            out.push_back(host);
+        const Ipv4Network network{HostAddress(entry->ifa_addr), HostAddress(broadcast)};
+        if (network.broadcast != 0 && network.broadcast != INADDR_BROADCAST)
+            out.push_back(network);
     }
-    // Two interfaces on one network share the address; a peer must hear the record once.
-    std::sort(out.begin(), out.end());
-    out.erase(std::unique(out.begin(), out.end()), out.end());
+    // Two interfaces (or addresses) on one network share the broadcast address; a peer must
+    // hear the record once.
+    std::stable_sort(out.begin(), out.end(), [](auto& a, auto& b) { return a.broadcast < b.broadcast; });
+    out.erase(std::unique(out.begin(), out.end(), [](auto& a, auto& b) { return a.broadcast == b.broadcast; }),
+              out.end());
     return out;
 }
 
-std::vector<quint32> DirectedBroadcasts()
+std::vector<Ipv4Network> BroadcastNetworks()
 {
     ifaddrs* list = nullptr;
     if (getifaddrs(&list) != 0)
         return {};
-    std::vector<quint32> out = DirectedBroadcastsOf(list);
+    std::vector<Ipv4Network> out = BroadcastNetworksOf(list);
     freeifaddrs(list);
     return out;
 }
 
-BroadcastSender::BroadcastSender(DestinationSource destinations)
-    : m_source(std::move(destinations))
+bool SendDatagramTo(int fd, quint32 address, quint16 port, const void* data, std::size_t size)
 {
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(address);
+    ssize_t n;
+    do {
+        n = sendto(fd, data, size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    } while (n < 0 && errno == EINTR);
+    return n == static_cast<ssize_t>(size);
 }
 
 BroadcastSender::~BroadcastSender()
@@ -74,7 +86,6 @@ bool BroadcastSender::Open(quint16 port)
     }
     m_fd = fd;
     m_port = port;
-    m_stale = true;
     return true;
 }
 
@@ -85,36 +96,15 @@ void BroadcastSender::Close()
     m_fd = -1;
 }
 
-void BroadcastSender::RefreshDestinations()
+bool BroadcastSender::Send(const void* data, std::size_t size, const std::vector<Ipv4Network>& networks)
 {
-    const auto now = std::chrono::steady_clock::now();
-    if (!m_stale && now - m_lookedUp < kLookupInterval)
-        return;
-    m_destinations = m_source();
-    if (m_destinations.empty())
-        m_destinations.push_back(kLoopbackBroadcast);
-    m_lookedUp = now;
-    m_stale = false;
+    bool taken = false;
+    for (const Ipv4Network& network : networks)
+        taken = (m_fd >= 0 && SendDatagramTo(m_fd, network.broadcast, m_port, data, size)) || taken;
+    return taken;
 }
 
-bool BroadcastSender::Send(const void* data, std::size_t size)
+bool BroadcastSender::SendToLoopback(const void* data, std::size_t size)
 {
-    if (m_fd < 0)
-        return false;
-    RefreshDestinations();
-    bool taken = false;
-    for (const quint32 destination : m_destinations) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(m_port);
-        address.sin_addr.s_addr = htonl(destination);
-        ssize_t n;
-        do {
-            n = sendto(m_fd, data, size, 0, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-        } while (n < 0 && errno == EINTR);
-        taken = taken || n == static_cast<ssize_t>(size);
-    }
-    if (!taken)
-        m_stale = true;
-    return taken;
+    return m_fd >= 0 && SendDatagramTo(m_fd, kLoopbackBroadcast, m_port, data, size);
 }

@@ -6,6 +6,8 @@
 // not absolute (the base directory rules ignore a relative one).
 namespace ConfigPaths {
 
+// $HOME, or the home folder of the user's password entry when HOME is unset or not absolute.
+QString HomeFolder();
 QString ConfigHome();
 // $XDG_CONFIG_HOME/pellwick/registry.reg
 QString RegistryFile();

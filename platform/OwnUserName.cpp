@@ -1,12 +1,10 @@
 #include "platform/OwnUserName.h"
 
+#include "platform/PasswordEntry.h"
 #include "platform/Windows1251.h"
 
 #include <mutex>
 #include <optional>
-#include <pwd.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -16,30 +14,25 @@ constexpr qsizetype kMaxNameBytes = 49;
 std::mutex g_overrideMutex;
 std::optional<QString> g_override;
 
-QString LoginName()
+QString CutToNameField(const QString& name)
 {
-    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
-        return {};
-    return QString::fromLocal8Bit(found->pw_name);
+    return Windows1251::Decode(Windows1251::Encode(name, kMaxNameBytes));
 }
 
 } // namespace
 
 QString GetOwnUserName()
 {
-    QString name;
     {
         std::lock_guard lock(g_overrideMutex);
         if (g_override)
-            name = *g_override;
+            return CutToNameField(*g_override);
     }
-    if (name.isNull())
-        name = LoginName();
-    return Windows1251::Decode(Windows1251::Encode(name, kMaxNameBytes));
+    static const QString resolved = [] {
+        const std::optional<PasswordEntry> entry = OwnPasswordEntry();
+        return CutToNameField(entry ? entry->loginName : QString());
+    }();
+    return resolved;
 }
 
 OwnUserNameOverride::OwnUserNameOverride(const QString& name)

@@ -14,8 +14,8 @@ packages=(
     xvfb xauth x11-utils xdotool trayer imagemagick fonts-liberation
     # audio tests: a private PulseAudio server with a null sink
     pulseaudio pulseaudio-utils sox
-    # multi-host tests
-    iproute2 procps util-linux passwd
+    # multi-host tests; the Windows peer (scapy's NetBIOS and SMB layers) and its decoder
+    iproute2 procps util-linux passwd python3-scapy tshark
     # autostart entry validation
     desktop-file-utils
 )

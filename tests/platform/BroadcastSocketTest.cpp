@@ -1,9 +1,12 @@
 #include "platform/BroadcastReceiver.h"
 #include "platform/BroadcastSender.h"
+#include "platform/NetworkList.h"
 #include "support/PrivateNetwork.h"
 #include "support/RawDatagram.h"
 
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
 
 #include <arpa/inet.h>
 #include <array>
@@ -89,29 +92,32 @@ TEST(BroadcastReceiverTest, DatagramsOfEveryWrongSizeAreTakenOutWholeAndDropped)
     EXPECT_EQ(receiver.Receive(buffer.data(), kRecord), BroadcastReceiver::Result::Empty);
 }
 
-TEST(BroadcastSenderTest, DirectedBroadcastsComeFromUpBroadcastIPv4InterfacesOnlyEachOnce)
+TEST(BroadcastSenderTest, NetworksComeFromRunningBroadcastIPv4InterfacesOnlyEachOnce)
 {
+    constexpr unsigned kLive = IFF_UP | IFF_RUNNING | IFF_BROADCAST;
     struct Interface {
         const char* name;
         unsigned flags;
         int family;
+        const char* address;
         const char* broadcast;
     };
     const std::vector<Interface> interfaces = {
-        {"lo", IFF_UP | IFF_LOOPBACK, AF_INET, nullptr},
-        {"eth0", IFF_UP | IFF_BROADCAST, AF_INET, "10.77.0.255"},
-        {"eth1", IFF_BROADCAST, AF_INET, "10.88.0.255"}, // down
-        {"wg0", IFF_UP | IFF_POINTOPOINT, AF_INET, "10.99.0.2"}, // no broadcast
-        {"eth0", IFF_UP | IFF_BROADCAST, AF_INET6, nullptr}, // IPv6 address
-        {"eth2", IFF_UP | IFF_BROADCAST, AF_INET, "10.77.0.255"}, // same network as eth0
-        {"wlan0", IFF_UP | IFF_BROADCAST, AF_INET, "192.168.1.255"},
-        {"odd", IFF_UP | IFF_BROADCAST | IFF_LOOPBACK, AF_INET, "127.255.255.255"},
+        {"lo", IFF_UP | IFF_RUNNING | IFF_LOOPBACK, AF_INET, "127.0.0.1", nullptr},
+        {"eth0", kLive, AF_INET, "10.77.0.2", "10.77.0.255"},
+        {"eth1", IFF_BROADCAST | IFF_RUNNING, AF_INET, "10.88.0.2", "10.88.0.255"}, // down
+        {"eth3", IFF_UP | IFF_BROADCAST, AF_INET, "10.66.0.2", "10.66.0.255"}, // no carrier
+        {"wg0", IFF_UP | IFF_RUNNING | IFF_POINTOPOINT, AF_INET, "10.99.0.1", "10.99.0.2"}, // no broadcast
+        {"eth0", kLive, AF_INET6, "10.77.0.2", nullptr}, // IPv6 address
+        {"eth2", kLive, AF_INET, "10.77.0.3", "10.77.0.255"}, // same network as eth0
+        {"wlan0", kLive, AF_INET, "192.168.1.7", "192.168.1.255"},
+        {"odd", kLive | IFF_LOOPBACK, AF_INET, "127.0.0.1", "127.255.255.255"},
     };
     std::vector<sockaddr_in> addresses(interfaces.size());
     std::vector<sockaddr_in> broadcasts(interfaces.size());
     std::vector<ifaddrs> list(interfaces.size());
     for (std::size_t i = 0; i < interfaces.size(); ++i) {
-        addresses[i] = Inet("10.0.0.1");
+        addresses[i] = Inet(interfaces[i].address);
         addresses[i].sin_family = static_cast<sa_family_t>(interfaces[i].family);
         list[i].ifa_name = const_cast<char*>(interfaces[i].name);
         list[i].ifa_flags = interfaces[i].flags;
@@ -122,50 +128,32 @@ TEST(BroadcastSenderTest, DirectedBroadcastsComeFromUpBroadcastIPv4InterfacesOnl
         }
         list[i].ifa_next = i + 1 < list.size() ? &list[i + 1] : nullptr;
     }
-    EXPECT_EQ(DirectedBroadcastsOf(list.data()), (std::vector<quint32>{0x0A4D00FF, 0xC0A801FF}));
+    EXPECT_EQ(BroadcastNetworksOf(list.data()),
+              (std::vector<Ipv4Network>{{0x0A4D0002, 0x0A4D00FF}, {0xC0A80107, 0xC0A801FF}}));
 }
 
-TEST(BroadcastSenderTest, WithoutAnInterfaceTheMachineStillHearsItselfOnLoopback)
-{
-    BroadcastReceiver receiver;
-    ASSERT_TRUE(receiver.Open(0));
-    int lookups = 0;
-    BroadcastSender sender([&lookups] {
-        ++lookups;
-        return std::vector<quint32>{};
-    });
-    ASSERT_TRUE(sender.Open(receiver.Port()));
-
-    const std::vector<char> record(kRecord, 'r');
-    EXPECT_TRUE(sender.Send(record.data(), record.size()));
-    EXPECT_TRUE(sender.Send(record.data(), record.size()));
-    std::vector<char> buffer(kRecord);
-    EXPECT_EQ(ReceiveNext(receiver, buffer.data(), kRecord), BroadcastReceiver::Result::Record);
-    EXPECT_EQ(ReceiveNext(receiver, buffer.data(), kRecord), BroadcastReceiver::Result::Record);
-    EXPECT_EQ(buffer, record);
-    EXPECT_EQ(receiver.Receive(buffer.data(), kRecord), BroadcastReceiver::Result::Empty);
-    EXPECT_EQ(lookups, 1); // looked up again at most once a second
-}
-
-TEST(BroadcastSenderTest, ASendThatNoDestinationTookFailsAndTheInterfacesAreLookedUpAgain)
+TEST(NetworkListTest, TheInterfacesAreLookedUpAgainOnlyWhenTheKernelReportsAChange)
 {
     const std::string failure = PrivateNetwork::Run([]() -> std::string {
         int lookups = 0;
-        BroadcastSender sender([&lookups] {
+        NetworkList networks([&lookups] {
             ++lookups;
-            return std::vector<quint32>{};
+            return BroadcastNetworks();
         });
-        if (!sender.Open(47364))
-            return "open failed";
-        const std::vector<char> record(kRecord, 'r');
-        // Loopback is down: 127.255.255.255 is unreachable.
-        if (sender.Send(record.data(), record.size()))
-            return "a send with the network down succeeded";
+        networks.Current();
+        networks.Current();
+        networks.SendFailed(); // the kernel will say when something changes
+        networks.Current();
+        if (lookups != 1)
+            return "lookups before a change: " + std::to_string(lookups);
         if (!PrivateNetwork::SetLoopbackUp(true))
             return "cannot bring lo up";
-        if (!sender.Send(record.data(), record.size()))
-            return "the send after recovery failed";
-        return lookups == 2 ? "" : "lookups: " + std::to_string(lookups);
+        for (int i = 0; i < 500 && lookups == 1; ++i) {
+            QCoreApplication::processEvents();
+            networks.Current();
+            usleep(10000);
+        }
+        return lookups == 2 ? "" : "lookups after a change: " + std::to_string(lookups);
     });
     if (failure == PrivateNetwork::Unavailable())
         GTEST_SKIP() << failure;

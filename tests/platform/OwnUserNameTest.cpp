@@ -1,4 +1,5 @@
 #include "platform/OwnUserName.h"
+#include "platform/ConfigPaths.h"
 #include "platform/Windows1251.h"
 #include "support/QtPrinters.h"
 
@@ -28,4 +29,19 @@ TEST(OwnUserNameTest, IsCutToFortyNineBytesInTheFormAPacketCarries)
     }
     const OwnUserNameOverride exact(QString(49, u'a'));
     EXPECT_EQ(GetOwnUserName(), QString(49, u'a'));
+}
+
+TEST(OwnUserNameTest, WithoutHomeTheSettingsLiveInThePasswordEntrysHome)
+{
+    const passwd* entry = getpwuid(getuid());
+    ASSERT_NE(entry, nullptr);
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qunsetenv("HOME");
+    qunsetenv("XDG_CONFIG_HOME");
+    const QString registry = ConfigPaths::RegistryFile();
+    qputenv("HOME", home);
+    if (!configHome.isNull())
+        qputenv("XDG_CONFIG_HOME", configHome);
+    EXPECT_EQ(registry, QString::fromLocal8Bit(entry->pw_dir) + QStringLiteral("/.config/pellwick/registry.reg"));
 }

@@ -143,7 +143,13 @@ protected:
                 ASSERT_EQ(chown(path.toLocal8Bit().constData(), account->pw_uid, account->pw_gid), 0);
         }
         for (int i = 0; i < kHosts; ++i)
-            m_copies.emplace_back(m_lab->Start(i, m_users[i], QStringLiteral("/usr/bin/env"), Arguments(i)));
+            m_copies.emplace_back(StartHost(i));
+    }
+
+    // What runs in a host: by default the test host as the host's user.
+    virtual QProcess* StartHost(int host)
+    {
+        return m_lab->Start(host, m_users[host], QStringLiteral("/usr/bin/env"), Arguments(host));
     }
 
     void TearDown() override

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "net/MessagePacket.h"
+
+#include <array>
+#include <chrono>
+#include <deque>
+#include <optional>
+
+// Which records read by the listener are copies of one already handed on. A broadcast comes
+// back once per interface it went out on, and a copy that speaks both wires (its own and the
+// Windows peers' mailslot) is heard on each, within milliseconds:
+// - on one wire, a record equal to the record read just before it on that wire, within
+//   kSpan, is such a copy;
+// - a record equal to one handed on from the other wire within kSpan is its twin, and each
+//   handed-on record absorbs one twin only.
+// Presence, sent once a second, is never absorbed; the same text said twice a second apart is
+// shown twice.
+class RepeatFilter {
+public:
+    using Clock = std::chrono::steady_clock;
+    enum Wire { OWN_WIRE = 0, MAILSLOT_WIRE = 1 };
+    static constexpr std::chrono::milliseconds kSpan{50};
+
+    // True when the record, read from wire at now, is to be dropped.
+    bool IsRepeat(Wire wire, const MessagePacket& record, Clock::time_point now);
+
+private:
+    struct Last {
+        MessagePacket record;
+        std::optional<Clock::time_point> readAt;
+    };
+    struct HandedOn {
+        Clock::time_point at;
+        Wire wire;
+        std::size_t hash;
+        MessagePacket record;
+    };
+
+    std::array<Last, 2> m_last;
+    std::deque<HandedOn> m_recent;
+};

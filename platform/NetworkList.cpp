@@ -1,0 +1,34 @@
+#include "platform/NetworkList.h"
+
+#include "platform/InterfaceWatcher.h"
+
+namespace {
+
+constexpr std::chrono::seconds kUnwatchedLookupInterval(1);
+
+} // namespace
+
+NetworkList::NetworkList(Source source)
+    : m_source(std::move(source))
+    , m_watcher(std::make_unique<InterfaceWatcher>([this] { m_bStale = true; }))
+{
+}
+
+NetworkList::~NetworkList() = default;
+
+const std::vector<Ipv4Network>& NetworkList::Current()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (m_bStale || (!m_watcher->IsWatching() && now - m_lookedUp >= kUnwatchedLookupInterval)) {
+        m_networks = m_source();
+        m_lookedUp = now;
+        m_bStale = false;
+    }
+    return m_networks;
+}
+
+void NetworkList::SendFailed()
+{
+    if (!m_watcher->IsWatching())
+        m_bStale = true;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/BroadcastSender.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class InterfaceWatcher;
+
+// The IPv4 networks the machine is attached to now, looked up again only when the kernel
+// says the interfaces changed (or, where it cannot say, at most once a second).
+class NetworkList {
+public:
+    using Source = std::function<std::vector<Ipv4Network>()>;
+
+    explicit NetworkList(Source source = BroadcastNetworks);
+    ~NetworkList();
+    NetworkList(const NetworkList&) = delete;
+    NetworkList& operator=(const NetworkList&) = delete;
+
+    const std::vector<Ipv4Network>& Current();
+    // A send reached no network: without the kernel's reports, look again at the next one.
+    void SendFailed();
+
+private:
+    Source m_source;
+    std::vector<Ipv4Network> m_networks;
+    std::chrono::steady_clock::time_point m_lookedUp;
+    bool m_bStale = true;
+    std::unique_ptr<InterfaceWatcher> m_watcher;
+};

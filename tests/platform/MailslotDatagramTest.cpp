@@ -1,0 +1,142 @@
+#include "platform/MailslotDatagram.h"
+
+#include <gtest/gtest.h>
+
+#include <QtEndian>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kRecord = MailslotDatagram::kRecordSize;
+
+std::vector<char> SampleRecord()
+{
+    std::vector<char> record(kRecord);
+    for (std::size_t i = 0; i < kRecord; ++i)
+        record[i] = static_cast<char>(i * 7 + 1);
+    return record;
+}
+
+// The datagram a Windows machine "LNX1" at 10.77.0.2 sends when it writes the record to
+// \\*\mailslot\forall in WORKGROUP, laid out field by field from RFC 1002 4.4, MS-CIFS
+// 2.2.4.33.1 and MS-MAIL 2.2.1. padded: the data start at offset 88 (a multiple of 4).
+QByteArray HandLaid(bool padded)
+{
+    QByteArray d;
+    // NetBIOS datagram header: DIRECT_GROUP, first fragment, id 7, 10.77.0.2:138, length, offset 0.
+    d += QByteArray::fromHex("1102 0007 0a4d0002 008a");
+    d += QByteArray::fromHex(padded ? "0208" : "0206");
+    d += QByteArray::fromHex("0000");
+    // "LNX1" and "WORKGROUP", each padded with spaces to 15, suffix 0x00, first-level encoded.
+    d += '\x20' + QByteArray("EMEOFIDB") + QByteArray("CA").repeated(11) + "AA" + '\0';
+    d += '\x20' + QByteArray("FHEPFCELEHFCEPFFFA") + QByteArray("CA").repeated(6) + "AA" + '\0';
+    // SMB header: protocol, SMB_COM_TRANSACTION, everything else zero.
+    d += QByteArray::fromHex("ff534d42 25") + QByteArray(27, '\0');
+    d += '\x11'; // WordCount 17
+    d += QByteArray::fromHex("0000 6c01 0000 0000 00 00 0000 00000000 0000"); // totals, max, flags, timeout
+    d += QByteArray::fromHex("0000 0000 6c01"); // ParameterCount, ParameterOffset, DataCount 364
+    d += QByteArray::fromHex(padded ? "5800" : "5600"); // DataOffset 88 or 86
+    d += QByteArray::fromHex("03 00 0100 0000 0200"); // SetupCount 3: write, priority 0, class 2
+    d += QByteArray::fromHex(padded ? "7f01" : "7d01"); // ByteCount
+    d += QByteArray("\\MAILSLOT\\forall") + '\0';
+    if (padded)
+        d += QByteArray(2, '\0');
+    const std::vector<char> record = SampleRecord();
+    d.append(record.data(), static_cast<qsizetype>(record.size()));
+    return d;
+}
+
+// Decodes from a buffer of exactly the datagram's size, so that a read past it is caught by
+// AddressSanitizer.
+bool Decodes(const QByteArray& datagram, std::vector<char>* record = nullptr)
+{
+    const std::vector<char> exact(datagram.begin(), datagram.end());
+    std::vector<char> out(kRecord, '#');
+    const bool ok = MailslotDatagram::Decode(exact.data(), exact.size(), out.data());
+    if (!ok && out != std::vector<char>(kRecord, '#'))
+        ADD_FAILURE() << "a dropped datagram wrote into the record";
+    if (record)
+        *record = out;
+    return ok;
+}
+
+} // namespace
+
+TEST(MailslotDatagramTest, TheEncoderLaysOutTheDatagramByteForByteAndBothFormsDecode)
+{
+    MailslotDatagram::Origin origin;
+    origin.sourceAddress = 0x0A4D0002;
+    origin.datagramId = 7;
+    origin.sourceName = "lnx1";
+    origin.groupName = "WorkGroup";
+    const std::vector<char> record = SampleRecord();
+    EXPECT_EQ(MailslotDatagram::Encode(origin, record.data()).toHex(' '), HandLaid(false).toHex(' '));
+
+    for (const bool padded : {false, true}) {
+        std::vector<char> decoded;
+        ASSERT_TRUE(Decodes(HandLaid(padded), &decoded)) << padded;
+        EXPECT_EQ(decoded, record);
+    }
+}
+
+TEST(MailslotDatagramTest, OtherDatagramTypesFlagsAndNameCaseAreAccepted)
+{
+    const std::vector<std::function<void(QByteArray&)>> variants = {
+        [](QByteArray& d) { d[0] = '\x10'; }, // DIRECT_UNIQUE
+        [](QByteArray& d) { d[0] = '\x12'; }, // BROADCAST
+        [](QByteArray& d) { d[1] = '\x0e'; }, // as Windows flags it
+        [](QByteArray& d) { d[1] = '\x0a'; }, // as Samba flags it
+        [](QByteArray& d) { d.replace("\\MAILSLOT\\forall", "\\mailslot\\FORALL"); },
+    };
+    for (std::size_t i = 0; i < variants.size(); ++i) {
+        QByteArray datagram = HandLaid(false);
+        variants[i](datagram);
+        EXPECT_TRUE(Decodes(datagram)) << "variant " << i;
+    }
+}
+
+TEST(MailslotDatagramTest, EverythingButOneWholeMailslotWriteOfARecordIsDropped)
+{
+    // Offsets in the unpadded datagram: the SMB header starts at 82.
+    constexpr int smb = 82;
+    const auto setWord = [](QByteArray& d, int at, quint16 value) { qToLittleEndian<quint16>(value, d.data() + at); };
+    const std::vector<std::pair<const char*, std::function<void(QByteArray&)>>> cases = {
+        {"datagram error", [](QByteArray& d) { d[0] = '\x13'; }},
+        {"query request", [](QByteArray& d) { d[0] = '\x14'; }},
+        {"later fragment", [](QByteArray& d) { d[1] = '\x00'; }},
+        {"more fragments follow", [](QByteArray& d) { d[1] = '\x03'; }},
+        {"packet offset", [](QByteArray& d) { d[13] = '\x01'; }},
+        {"length past the end", [](QByteArray& d) { d[11] = static_cast<char>(d[11] + 1); }},
+        {"name of 33 bytes", [](QByteArray& d) { d[14] = '\x21'; }},
+        {"compressed name", [](QByteArray& d) { d[48] = '\xc0'; }},
+        {"SMB2 protocol", [&](QByteArray& d) { d[smb] = '\xfe'; }},
+        {"TRANSACTION2", [&](QByteArray& d) { d[smb + 4] = '\x32'; }},
+        {"WordCount 14", [&](QByteArray& d) { d[smb + 32] = '\x0e'; }},
+        {"SetupCount 2", [&](QByteArray& d) { d[smb + 59] = '\x02'; }},
+        {"opcode 2", [&](QByteArray& d) { setWord(d, smb + 61, 2); }},
+        {"browser mailslot", [](QByteArray& d) { d.replace("\\MAILSLOT\\forall", "\\MAILSLOT\\BROWSE"); }},
+        {"longer name", [](QByteArray& d) { d.replace(QByteArray("forall") + '\0', "foralls"); }},
+        {"DataCount 363", [&](QByteArray& d) { setWord(d, smb + 55, 363); }},
+        {"DataCount 365", [&](QByteArray& d) { setWord(d, smb + 55, 365); }},
+        {"DataOffset past the end", [&](QByteArray& d) { setWord(d, smb + 57, 87); }},
+        {"DataOffset far out", [&](QByteArray& d) { setWord(d, smb + 57, 0xffff); }},
+        {"DataOffset in the header", [&](QByteArray& d) { setWord(d, smb + 57, 40); }},
+        // A NetBIOS name query (name service, port 137) for WORKGROUP<1D>.
+        {"name query",
+         [](QByteArray& d) {
+             d = QByteArray::fromHex("8a1b 0110 0001 0000 0000 0000 20") + QByteArray("FHEPFCELEHFCEPFFFA")
+                 + QByteArray("CA").repeated(6) + "BN" + QByteArray::fromHex("00 0020 0001");
+         }},
+    };
+    for (const auto& [name, mutate] : cases) {
+        QByteArray datagram = HandLaid(false);
+        mutate(datagram);
+        EXPECT_FALSE(Decodes(datagram)) << name;
+    }
+
+    const QByteArray whole = HandLaid(true);
+    for (qsizetype size = 0; size < whole.size(); ++size)
+        ASSERT_FALSE(Decodes(whole.left(size))) << "cut to " << size;
+}
