@@ -1,11 +1,11 @@
 #pragma once
 
 #include "net/MessagePacket.h"
+#include "net/ReceiveQueue.h"
 #include "platform/BroadcastReceiver.h"
 #include "platform/BroadcastSender.h"
 #include "platform/NamedEndpoint.h"
 #include "platform/PellwickPort.h"
-#include "platform/PostedEventOrder.h"
 
 #include <QByteArray>
 
@@ -35,7 +35,8 @@ struct DispatchTargets {
 
 // The program's only link to the network: the read socket, the broadcast write side and the
 // confirmation endpoint, opened in that order by the constructor. The GUI thread sends; the
-// listener thread reads (ReadPending) and routes (Dispatch).
+// listener thread reads (ReadPending) and routes (Dispatch) into the queue that hands the
+// records to the windows. Made on the GUI thread.
 class CMailslotTransport {
 public:
     explicit CMailslotTransport(AlertSink& alerts, TransportEndpoints endpoints = {});
@@ -63,13 +64,14 @@ public:
 
     int ReadFd() const { return m_readSlot.Fd(); }
     quint16 Port() const { return m_readSlot.Port(); }
+    const ReceiveQueue& Received() const { return m_received; }
 
 private:
     bool IsRepeat(const MessagePacket& packet, std::chrono::steady_clock::time_point now) const;
 
     AlertSink& m_alerts;
-    DispatchTargets m_targets;
-    PostedEventOrder m_postOrder;
+    const std::atomic<bool>* m_incomingActive = nullptr;
+    ReceiveQueue m_received;
 
     NamedEndpoint m_hConfirmSlot;
     BroadcastReceiver m_readSlot;

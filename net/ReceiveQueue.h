@@ -1,0 +1,85 @@
+#pragma once
+
+#include "net/MessagePacket.h"
+#include "platform/PostedEventOrder.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+// Where received records wait between the listener and the windows. The listener pushes; the
+// first record that finds the queue idle posts one wake-up to this object, which then hands the
+// waiting records to their windows as the usual WM_PACKET, WM_FLASH_TRAY and WM_PRESENCE events,
+// in slices of a few milliseconds so that timers and input are never held up for long.
+//
+// What waits is bounded: presence and chat presence keep only the newest record per sender;
+// at most kMaxWaiting chat lines wait, and beyond that the oldest waiting line is dropped (and
+// counted in the developer log). Private messages are never dropped. Lives on the GUI thread.
+class ReceiveQueue : public QObject {
+public:
+    struct Targets {
+        QPointer<QObject> chatWnd;
+        QPointer<QObject> incomingWnd;
+        QPointer<QObject> mainWnd;
+        QPointer<QObject> trayWnd;
+    };
+
+    // Chat lines, and presence of distinct senders, allowed to wait for the GUI thread.
+    static constexpr std::size_t kMaxWaiting = 50'000;
+
+    ReceiveQueue();
+
+    // GUI thread, before the listener starts.
+    void SetTargets(const Targets& targets);
+
+    // Listener thread.
+    void PushChatLine(const MessagePacket& packet);
+    void PushMessage(const MessagePacket& packet, bool flashTray);
+    void PushPresence(const MessagePacket& packet, bool chatPresence);
+
+    std::size_t Waiting() const;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    enum class Kind { Presence, Message, ChatLine };
+    struct Item {
+        Kind kind;
+        MessagePacket packet;
+        bool flag = false; // Presence: chat presence; Message: flash the tray first
+    };
+    struct PresenceSlot {
+        MessagePacket packet;
+        bool chatPresence;
+    };
+
+    // Under m_mutex: true when the caller must post a wake-up.
+    bool NeedsWakeUp();
+    void PostWakeUp();
+    // Under m_mutex: the next record to hand on, taking the kinds in turn.
+    bool PopNext(Item& item);
+    void Deliver(const Item& item) const;
+    void DeliverWaiting();
+
+    Targets m_targets;
+    PostedEventOrder m_postOrder;
+
+    mutable std::mutex m_mutex;
+    bool m_bWakeUpPosted = false;
+    int m_nextKind = 0;
+    std::deque<MessagePacket> m_chatLines;
+    std::deque<std::pair<MessagePacket, bool>> m_messages;
+    // Presence in order of first arrival; a sender's newer record replaces its waiting one.
+    std::deque<PresenceSlot> m_presence;
+    std::unordered_map<std::string, std::uint64_t> m_presenceSlot; // sender + kind -> sequence
+    std::uint64_t m_presenceFront = 0; // sequence number of m_presence.front()
+    std::uint64_t m_droppedChatLines = 0;
+    std::uint64_t m_droppedPresence = 0;
+};
