@@ -34,8 +34,10 @@ void CPellwickApp::TakeDown()
 int CPellwickApp::Run()
 {
     const int startUp = StartUp();
-    if (startUp != EXIT_OK)
+    if (startUp != EXIT_OK || m_pTermination->Requested()) {
+        TakeDown();
         return startUp;
+    }
 
     QApplication::setQuitOnLastWindowClosed(false);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &CPellwickApp::StopListener);
@@ -46,6 +48,12 @@ int CPellwickApp::Run()
 
 int CPellwickApp::StartUp()
 {
+    // First, so that a logout or kill during a slow start-up (a large settings file, a slow
+    // home folder) ends the program cleanly: the steps below stop at the next one.
+    m_pTermination = std::make_unique<TerminationSignals>();
+    connect(m_pTermination.get(), &TerminationSignals::TerminationRequested, this, &CPellwickApp::OnShutdown);
+    const auto stopping = [this] { return m_pTermination->Requested(); };
+
     m_registry = std::make_unique<CRegistry>();
     m_alerts = std::make_unique<MessageBoxAlerts>();
     PrepareSoundOutput();
@@ -56,9 +64,13 @@ int CPellwickApp::StartUp()
         return EXIT_NO_TRAY_ICON;
 
     m_pChatWnd = std::make_unique<CChatDialog>(*m_registry);
+    if (stopping())
+        return EXIT_OK;
     m_pIncomingWnd = std::make_unique<CIncomingMessagesDialog>(*m_registry, m_bIncomingActive);
     connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::Activated, m_pTrayIcon.get(),
             &CTaskBarIcon::StopIncomingFlash);
+    if (stopping())
+        return EXIT_OK;
 
     m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts, m_pTrayIcon.get());
     if (!m_pMainWnd->IsTransportOpen())
@@ -81,9 +93,6 @@ int CPellwickApp::StartUp()
         m_alerts->ShowAlert(QStringLiteral("Невозможно создать поток."));
         return EndAfterAlerts(EXIT_OK);
     }
-
-    m_pTermination = std::make_unique<TerminationSignals>();
-    connect(m_pTermination.get(), &TerminationSignals::TerminationRequested, this, &CPellwickApp::OnShutdown);
     return EXIT_OK;
 }
 

@@ -10,9 +10,11 @@ namespace {
 
 // The write end of the self-pipe; the handler may only make async-signal-safe calls.
 int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_requested = 0;
 
 extern "C" void OnTerminationSignal(int signalNumber)
 {
+    g_requested = 1;
     const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = write(g_signalPipe[1], &byte, 1);
@@ -24,6 +26,7 @@ extern "C" void OnTerminationSignal(int signalNumber)
 TerminationSignals::TerminationSignals(QObject* parent)
     : QObject(parent)
 {
+    g_requested = 0;
     if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     m_pNotifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
@@ -46,6 +49,11 @@ TerminationSignals::~TerminationSignals()
     close(g_signalPipe[0]);
     close(g_signalPipe[1]);
     g_signalPipe[0] = g_signalPipe[1] = -1;
+}
+
+bool TerminationSignals::Requested() const
+{
+    return g_requested != 0;
 }
 
 void TerminationSignals::OnReadable()
