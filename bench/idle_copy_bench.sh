@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# An idle copy alone on its network: start-up time from exec to the tray icon docked, then
-# CPU, wake-ups and resident memory over a quiet stretch.
+# An idle copy alone on its network (a namespace of its own with only loopback): start-up time
+# from exec to the tray icon docked, then CPU, wake-ups and resident memory over a quiet stretch.
 # Usage: bench/idle_copy_bench.sh PROGRAM [seconds]   (60 s by default)
 set -euo pipefail
+source "$(dirname "$0")/../tests/support/private-network.sh"
+[ "$PELLWICK_PRIVATE_NETWORK" = inside ] || { echo "refused: the program is started only in a private network" >&2; exit 1; }
 program=$(realpath "$1")
 seconds=${2:-60}
 work=$(mktemp -d)
