@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <poll.h>
 #include <pthread.h>
@@ -20,6 +21,12 @@ constexpr int kNiceSteps = 5;
 // After a failed read the socket may stay readable; wait this long (or for the stop signal)
 // before trying again instead of spinning.
 constexpr int kRetryAfterFailureMs = 50;
+
+// Records that come close after each other (a busy network, a flood) are taken in batches:
+// after a read that follows the previous one within this span, the listener rests this long
+// before it looks again, so that it and the windows wake once per batch, not once per record.
+// A record that comes alone is still taken at once.
+constexpr std::chrono::milliseconds kBatchSpan(5);
 
 void SetEvent(int fd)
 {
@@ -86,6 +93,7 @@ void CLookupThread::Run()
     m_threadId = gettid();
 
     pollfd fds[2] = {{m_hStopEvent, POLLIN, 0}, {m_transport.ReadFd(), POLLIN, 0}};
+    auto lastRead = std::chrono::steady_clock::now() - kBatchSpan;
     for (;;) {
         if (poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
@@ -94,8 +102,17 @@ void CLookupThread::Run()
         }
         if (fds[0].revents)
             break;
-        if (fds[1].revents && !m_transport.ReadPending() && WaitEvent(m_hStopEvent, kRetryAfterFailureMs))
-            break;
+        if (!fds[1].revents)
+            continue;
+        const auto now = std::chrono::steady_clock::now();
+        const bool busy = now - lastRead < kBatchSpan;
+        lastRead = now;
+        if (!m_transport.ReadPending()) {
+            if (WaitEvent(m_hStopEvent, kRetryAfterFailureMs))
+                break;
+        } else if (busy && !WaitEvent(m_transport.ReadFd(), 0) && WaitEvent(m_hStopEvent, kBatchSpan.count())) {
+            break; // rested (unless a full batch still waits) and was stopped meanwhile
+        }
     }
     m_threadId = 0; // the id may be reused once the thread is gone
     SetEvent(m_hDoneEvent);

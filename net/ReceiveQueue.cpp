@@ -15,9 +15,8 @@ namespace {
 const QEvent::Type kWakeUp = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 // How long one slice of hand-overs may hold the GUI thread before it lets other events in.
+// The clock is read after every record: one record may cost a window a lot (a long list).
 constexpr std::chrono::milliseconds kSlice(8);
-// The clock is read once per this many records.
-constexpr int kRecordsPerClockRead = 16;
 
 std::string PresenceKey(const MessagePacket& packet, bool chatPresence)
 {
@@ -164,7 +163,7 @@ void ReceiveQueue::DeliverWaiting()
 {
     ASSERT_GUI_THREAD();
     const auto end = std::chrono::steady_clock::now() + kSlice;
-    for (int delivered = 1;; ++delivered) {
+    for (;;) {
         Item item;
         {
             const std::lock_guard lock(m_mutex);
@@ -174,7 +173,7 @@ void ReceiveQueue::DeliverWaiting()
             }
         }
         Deliver(item);
-        if (delivered % kRecordsPerClockRead == 0 && std::chrono::steady_clock::now() >= end) {
+        if (std::chrono::steady_clock::now() >= end) {
             PostWakeUp(); // the rest in the next slice, after what else waits
             break;
         }
