@@ -9,6 +9,7 @@
 // flood [lines/s] [seconds]: a peer sends chat lines while the copy broadcasts its presence;
 //   prints the longest gap between the copy's presence records on the wire (lo, read with a
 //   packet socket), the lines shown, and the resident memory.
+#include "bench/RequirePrivateNetwork.h"
 #include "chat/CChatDialog.h"
 #include "chat/CChatListBox.h"
 #include "net/CLookupThread.h"
@@ -16,7 +17,6 @@
 #include "platform/OwnUserName.h"
 #include "prefs/CRegistry.h"
 #include "support/LoopbackEndpoints.h"
-#include "support/PrivateNetwork.h"
 #include "support/RawDatagram.h"
 #include "support/RecordingAlertSink.h"
 
@@ -294,10 +294,8 @@ int Flood(int linesPerSecond, int seconds)
 
 int main(int argc, char** argv)
 {
-    if (const std::string reason = PrivateNetwork::WhyNotPrivate(); !reason.empty()) {
-        std::fprintf(stderr, "refused: run it in a private network namespace (%s)\n", reason.c_str());
+    if (!RequirePrivateNetwork())
         return 1;
-    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -1,5 +1,6 @@
 // Idle cost of the listener: its voluntary context switches (wake-ups) while nothing arrives.
 // Usage: listener_idle_bench [seconds], 30 by default.
+#include "bench/RequirePrivateNetwork.h"
 #include "net/CLookupThread.h"
 #include "net/CMailslotTransport.h"
 #include "support/LoopbackEndpoints.h"
@@ -41,6 +42,8 @@ long VoluntarySwitches(const QString& status)
 
 int main(int argc, char** argv)
 {
+    if (!RequirePrivateNetwork())
+        return 1;
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 30;
     RecordingAlertSink alerts;

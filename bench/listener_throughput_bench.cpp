@@ -1,6 +1,7 @@
 // Listener throughput and latency on loopback: a flood of 200,000 records sent as fast as
 // possible, then 100,000 records paced at 20,000/s. Prints what was handed on, and the time
 // from sendto to the event's delivery on the receiving thread.
+#include "bench/RequirePrivateNetwork.h"
 #include "net/CLookupThread.h"
 #include "net/CMailslotTransport.h"
 #include "net/PacketEvent.h"
@@ -100,6 +101,8 @@ void Report(const char* phase, int sent, LatencyReceiver& receiver, double secon
 
 int main(int argc, char** argv)
 {
+    if (!RequirePrivateNetwork())
+        return 1;
     QCoreApplication app(argc, argv);
     RecordingAlertSink alerts;
     CMailslotTransport transport(alerts, LoopbackEndpoints());

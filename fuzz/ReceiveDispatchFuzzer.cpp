@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     h.transport.ReadPending(); // at most a batch; the rest waits for the next input
     while (h.transport.Received().Waiting() > 0)
-        QCoreApplication::sendPostedEvents();
+        h.transport.Received().DeliverWaiting();
+    QCoreApplication::sendPostedEvents(); // wake-ups that found nothing left
 
     CheckFields(h.chat, WM_PACKET);
     CheckFields(h.incoming, WM_PACKET);

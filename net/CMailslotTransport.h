@@ -64,7 +64,7 @@ public:
 
     int ReadFd() const { return m_readSlot.Fd(); }
     quint16 Port() const { return m_readSlot.Port(); }
-    const ReceiveQueue& Received() const { return m_received; }
+    ReceiveQueue& Received() { return m_received; }
 
 private:
     bool IsRepeat(const MessagePacket& packet, std::chrono::steady_clock::time_point now) const;

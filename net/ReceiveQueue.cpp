@@ -90,8 +90,12 @@ void ReceiveQueue::PushPresence(const MessagePacket& packet, bool chatPresence)
         ++m_presenceFront;
         ++m_droppedPresence;
     }
-    m_presenceSlot.emplace(std::move(key), m_presenceFront + m_presence.size());
+    m_presenceSlot.emplace(key, m_presenceFront + m_presence.size());
     m_presence.push_back({packet, chatPresence});
+    if (m_knownSenders.size() >= kMaxWaiting)
+        m_knownSenders.clear();
+    if (!m_knownSenders.insert(std::move(key)).second)
+        return; // a sender seen before: its record waits for the next tick
     const bool wake = NeedsWakeUp();
     lock.unlock();
     if (wake)

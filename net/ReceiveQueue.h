@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 // Where received records wait between the listener and the windows. The listener pushes; the
 // first record that finds the queue idle posts one wake-up to this object, which then hands the
@@ -20,7 +21,12 @@
 //
 // What waits is bounded: presence and chat presence keep only the newest record per sender;
 // at most kMaxWaiting chat lines wait, and beyond that the oldest waiting line is dropped (and
-// counted in the developer log). Private messages are never dropped. Lives on the GUI thread.
+// counted in the developer log). Private messages are never dropped.
+//
+// Presence of a sender that was handed on before does not wake the GUI thread: it waits for the
+// next wake-up or for the Online window's once-a-second tick, which takes it first. Only a new
+// sender, a chat line or a message wakes the windows, so an idle copy that hears its own
+// presence every second does not wake for it. Lives on the GUI thread.
 class ReceiveQueue : public QObject {
 public:
     struct Targets {
@@ -45,6 +51,9 @@ public:
 
     std::size_t Waiting() const;
 
+    // GUI thread: hands on what waits now, as a wake-up does.
+    void DeliverWaiting();
+
 protected:
     bool event(QEvent* event) override;
 
@@ -66,7 +75,6 @@ private:
     // Under m_mutex: the next record to hand on, taking the kinds in turn.
     bool PopNext(Item& item);
     void Deliver(const Item& item) const;
-    void DeliverWaiting();
 
     Targets m_targets;
     PostedEventOrder m_postOrder;
@@ -79,6 +87,8 @@ private:
     // Presence in order of first arrival; a sender's newer record replaces its waiting one.
     std::deque<PresenceSlot> m_presence;
     std::unordered_map<std::string, std::uint64_t> m_presenceSlot; // sender + kind -> sequence
+    // Senders whose presence was pushed before (forgotten all at once when it grows too large).
+    std::unordered_set<std::string> m_knownSenders;
     std::uint64_t m_presenceFront = 0; // sequence number of m_presence.front()
     std::uint64_t m_droppedChatLines = 0;
     std::uint64_t m_droppedPresence = 0;
