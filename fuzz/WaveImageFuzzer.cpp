@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -13,14 +14,18 @@ void Check(bool condition)
         std::abort();
 }
 
-QAudioFormat Target(int channels, int rate, QAudioFormat::SampleFormat sampleFormat)
-{
-    QAudioFormat format;
-    format.setChannelCount(channels);
-    format.setSampleRate(rate);
-    format.setSampleFormat(sampleFormat);
-    return format;
-}
+// What audio devices ask for: channels, rate, sample format.
+struct DeviceFormat {
+    int channels;
+    int rate;
+    QAudioFormat::SampleFormat sampleFormat;
+};
+constexpr DeviceFormat kDeviceFormats[] = {
+    {2, 48000, QAudioFormat::Int16},
+    {1, 8000, QAudioFormat::UInt8},
+    {6, 44100, QAudioFormat::Float},
+    {1, 22050, QAudioFormat::Int32},
+};
 
 } // namespace
 
@@ -33,9 +38,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(wave->samples.size() <= image.size());
     Check(wave->samples.size() == qsizetype(wave->FrameCount()) * wave->channels * wave->bitsPerSample / 8);
     // One device format per input (the last byte picks it), so that each run stays short.
-    const QAudioFormat targets[] = {Target(2, 48000, QAudioFormat::Int16), Target(1, 8000, QAudioFormat::UInt8),
-                                    Target(6, 44100, QAudioFormat::Float), Target(1, 22050, QAudioFormat::Int32)};
-    const QAudioFormat& target = targets[data[size - 1] % 4];
+    const DeviceFormat& device = kDeviceFormats[data[size - 1] % std::size(kDeviceFormats)];
+    QAudioFormat target;
+    target.setChannelCount(device.channels);
+    target.setSampleRate(device.rate);
+    target.setSampleFormat(device.sampleFormat);
     const QByteArray out = wave->ConvertTo(target);
     const qint64 frames = qint64(wave->FrameCount()) * target.sampleRate() / wave->sampleRate;
     Check(out.size() == frames * target.bytesPerFrame());
