@@ -99,7 +99,9 @@ int CPellwickApp::StartUp()
 int CPellwickApp::EndAfterAlerts(int exitCode)
 {
     if (!m_alerts->OpenBoxes().empty()) {
-        m_alerts->WhenAllClosed([] { QCoreApplication::quit(); });
+        // exit(), not quit(): quit() first asks every window to close, and the tray stand-in
+        // and the Online window refuse, so the loop would never end.
+        m_alerts->WhenAllClosed([] { QCoreApplication::exit(0); });
         QApplication::exec();
     }
     return exitCode;

@@ -17,7 +17,6 @@
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTimerEvent>
 
@@ -64,7 +63,6 @@ COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, QObject* tr
     : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_registry(registry)
     , m_pTrayWnd(trayWnd)
-    , m_strListLog(qEnvironmentVariable("PELLWICK_LIST_LOG"))
     , m_transport(alerts, std::move(endpoints))
     , m_roster(*this, [this] {
         if (m_pTrayWnd)
@@ -137,22 +135,6 @@ void COnlineDialog::OnTimer()
     // Presence of users already seen waits for this moment (it does not wake the program).
     m_transport.Received().DeliverWaiting();
     m_roster.Tick();
-    if (!m_strListLog.isEmpty())
-        WriteListLog();
-}
-
-// The system tests watch running copies from outside through this file: one line per list
-// item, its text and its state. Nothing in the program reads it.
-void COnlineDialog::WriteListLog() const
-{
-    QByteArray lines;
-    for (int i = 0; i < m_pUserList->GetCount(); ++i)
-        lines += m_pUserList->GetText(i).toUtf8() + '\t' + QByteArray::number(m_pUserList->GetItemData(i)) + '\n';
-    QSaveFile file(m_strListLog);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(lines);
-        file.commit();
-    }
 }
 
 void COnlineDialog::customEvent(QEvent* event)

@@ -63,7 +63,6 @@ private:
     void SetUserItemInChat(QListWidgetItem* item, bool inChat) override;
 
     void OnTimer();
-    void WriteListLog() const;
     void OnPinClicked();
     void OnColorClicked();
     void OnFontClicked();
@@ -73,7 +72,6 @@ private:
 
     CRegistry& m_registry;
     const QPointer<QObject> m_pTrayWnd;
-    const QString m_strListLog;
     CMailslotTransport m_transport;
     PresenceRoster m_roster;
     PreferencesOnline m_preferences;

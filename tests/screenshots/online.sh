@@ -5,16 +5,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake --preset dev >/dev/null
-cmake --build --preset dev --target pellwick
+cmake --build --preset dev --target pellwick_host
 mkdir -p shots
-export PROGRAM=$PWD/build/dev/pellwick PEERS=$PWD/tests/screenshots/peers.py
+# The program under the test host, which reports its Online list on standard output.
+export PROGRAM=$PWD/build/dev/tests/system/pellwick_host PEERS=$PWD/tests/screenshots/peers.py
 WITH_TRAY=1 tests/support/with-xvfb.sh bash -c '
     set -eu
     # The program announces itself on its port: only inside a private network.
     [ "$PELLWICK_PRIVATE_NETWORK" = inside ] || { echo "SKIP: no private network namespace" >&2; exit 77; }
-    export XDG_CONFIG_HOME=$(mktemp -d) PELLWICK_LIST_LOG=$(mktemp)
-    listed() { grep -q "^$1" "$PELLWICK_LIST_LOG"; }
-    "$PROGRAM" & app=$!
+    export XDG_CONFIG_HOME=$(mktemp -d) REPORTS=$(mktemp)
+    listed() { grep -q "^list .* $1=" "$REPORTS"; }
+    exec {hold}< <(exec sleep infinity); holder=$!  # the host ends with its standard input
+    "$PROGRAM" <&$hold >"$REPORTS" & app=$!
     "$PEERS" "Анна" "boris:chat" "Zoë" & peers=$!
     for _ in $(seq 1 100); do w=$(xdotool search --name "^panel$" getwindowgeometry 2>/dev/null | sed -n "s/.*Geometry: \([0-9]*\)x.*/\1/p"); [ "${w:-0}" -ge 16 ] && break; sleep 0.1; done
     panel=$(xdotool search --name "^panel$" | head -1)
@@ -39,6 +41,6 @@ WITH_TRAY=1 tests/support/with-xvfb.sh bash -c '
     xdotool mousemove $icon_x $icon_y click 3        # the tray menu
     sleep 1
     import -window root shots/online-menu.png
-    kill $newcomer $peers; kill -TERM $app; wait $app || true
+    kill $newcomer $peers; kill -TERM $app; wait $app || true; kill $holder
 '
 ls -l shots/online.png shots/online-tray-flash.png shots/online-menu.png

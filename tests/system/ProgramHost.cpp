@@ -1,0 +1,239 @@
+// A real copy of the program for the system tests and screenshot scripts. It runs the
+// application object as main.cpp does, carries out commands from standard input on the real
+// windows as a user would, and reports what the windows show, read from inside the process.
+//
+// Commands, one a line (TEXT is typed key by key; "\n" in it is a line break):
+//   show-chat        the tray menu's "Chat..."
+//   hide-chat        the Chat Room's Close button
+//   say TEXT         TEXT into the Chat Room's input line, then Enter
+//   send NAME TEXT   double-click NAME in the Online list, type TEXT, press Send
+//   reply TEXT       Reply in Incoming Messages, TEXT into the window it opens, press Send
+//   quit             the tray menu's "Shutdown"; so does the end of standard input
+// Reports, one a line; T is the monotonic clock in microseconds, which all network
+// namespaces of the machine share:
+//   ready T                 the windows exist and commands are taken
+//   list T NAME=STATE ...   the Online list after each change (0 online, 2 in the chat room)
+//   said T TEXT             Enter is about to be pressed in the Chat Room
+//   line T ITEM             a line was added to the Chat Room
+//   sent T NAME             Send is about to be pressed in the Send Message window for NAME
+//   message T ITEM          a line was added to Incoming Messages (line breaks as \r and \n)
+//   tray T TIP              the tray stand-in's tool tip changed (it names the running flash)
+//   box T TEXT              a message box was shown; the host answers it with OK
+//   error T WHAT            a command could not be carried out
+// With --no-lock the host skips the one-copy lock, so that a second copy meets the
+// transport's own refusal.
+#include "app/CPellwickApp.h"
+#include "app/TrayStandIn.h"
+#include "chat/CChatDialog.h"
+#include "chat/CChatListBox.h"
+#include "messages/CIncomingMessagesDialog.h"
+#include "messages/CSendMessageDialog.h"
+#include "online/COnlineDialog.h"
+#include "online/CUserListBox.h"
+#include "platform/NamedEndpoint.h"
+#include "support/StdinCommands.h"
+#include "support/TypeText.h"
+#include "support/WaitFor.h"
+#include "ui/DialogBuilder.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void Report(const char* kind, const QString& rest = {})
+{
+    const long long now
+        = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+              .count();
+    std::printf("%s %lld%s%s\n", kind, now, rest.isEmpty() ? "" : " ", rest.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+template <typename Window> Window* FindWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = dynamic_cast<Window*>(widget))
+            return window;
+    return nullptr;
+}
+
+// Reports every line added to a conversation list.
+void ReportLines(QObject* context, const char* kind, CChatListBox* lines)
+{
+    QObject::connect(lines->model(), &QAbstractItemModel::rowsInserted, context,
+                     [kind, lines](const QModelIndex&, int first, int last) {
+                         for (int row = first; row <= last; ++row) {
+                             QString line = lines->GetText(row);
+                             line.replace(QLatin1Char('\r'), QStringLiteral("\\r"))
+                                 .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+                             Report(kind, line);
+                         }
+                     });
+}
+
+class Host : public QObject {
+public:
+    explicit Host(CPellwickApp& app)
+        : m_app(app)
+    {
+        // Message boxes may come during start-up already, before the windows are found.
+        qApp->installEventFilter(this);
+    }
+
+    void Attach()
+    {
+        m_pOnline = FindWindow<COnlineDialog>();
+        // Without its transport the program only waits for its message boxes, then ends.
+        if (m_pOnline && !m_pOnline->IsTransportOpen())
+            return;
+        m_pChat = FindWindow<CChatDialog>();
+        m_pIncoming = FindWindow<CIncomingMessagesDialog>();
+        if (!m_pOnline || !m_pChat || !m_pIncoming) {
+            Report("error", QStringLiteral("the windows are missing"));
+            QCoreApplication::exit(3);
+            return;
+        }
+        CUserListBox* users = m_pOnline->UserList();
+        const auto reportList = [users] {
+            QStringList items;
+            for (int i = 0; i < users->GetCount(); ++i)
+                items << users->GetText(i) + QLatin1Char('=') + QString::number(users->GetItemData(i));
+            Report("list", items.join(QLatin1Char(' ')));
+        };
+        connect(users->model(), &QAbstractItemModel::rowsInserted, this, reportList);
+        connect(users->model(), &QAbstractItemModel::rowsRemoved, this, reportList);
+        connect(users->model(), &QAbstractItemModel::dataChanged, this, reportList);
+        ReportLines(this, "line", m_pChat->ChatList());
+        ReportLines(this, "message", m_pIncoming->List());
+        new StdinCommands([this](const QString& command) { Carry(command); },
+                          [this] { m_app.OnTrayCommand(ID_SHUTDOWN); }, this);
+        Report("ready");
+        reportList();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            if (auto* box = qobject_cast<QMessageBox*>(watched)) {
+                Report("box", box->text());
+                QTimer::singleShot(0, box, [box] { box->button(QMessageBox::Ok)->click(); });
+            }
+        } else if (event->type() == QEvent::ToolTipChange) {
+            auto* standIn = dynamic_cast<TrayStandIn*>(watched);
+            if (standIn && standIn->toolTip() != m_strTrayTip)
+                Report("tray", m_strTrayTip = standIn->toolTip());
+        }
+        return false;
+    }
+
+private:
+    void Carry(const QString& command)
+    {
+        const QString verb = command.section(QLatin1Char(' '), 0, 0);
+        const QString rest = command.section(QLatin1Char(' '), 1);
+        if (verb == QStringLiteral("show-chat"))
+            m_app.OnTrayCommand(ID_SHOW_CHAT);
+        else if (verb == QStringLiteral("hide-chat"))
+            QTest::mouseClick(DialogBuilder::Control<QPushButton>(m_pChat, 2), Qt::LeftButton);
+        else if (verb == QStringLiteral("say"))
+            Say(rest);
+        else if (verb == QStringLiteral("send"))
+            SendTo(rest.section(QLatin1Char(' '), 0, 0), Text(rest.section(QLatin1Char(' '), 1)));
+        else if (verb == QStringLiteral("reply"))
+            Reply(Text(rest));
+        else if (verb == QStringLiteral("quit"))
+            m_app.OnTrayCommand(ID_SHUTDOWN);
+        else
+            Report("error", QStringLiteral("unknown command ") + verb);
+    }
+
+    static QString Text(QString escaped) { return escaped.replace(QStringLiteral("\\n"), QStringLiteral("\n")); }
+
+    void Say(const QString& text)
+    {
+        QLineEdit* input = m_pChat->Input();
+        // After a send the line is wholly selected: the first key replaces it.
+        input->selectAll();
+        TypeText(input, text);
+        Report("said", input->text());
+        QTest::keyClick(input, Qt::Key_Return);
+    }
+
+    void SendTo(const QString& name, const QString& text)
+    {
+        m_pOnline->ShowPlaced();
+        if (!QTest::qWaitForWindowExposed(m_pOnline))
+            Report("error", QStringLiteral("the Online window is not shown"));
+        CUserListBox* users = m_pOnline->UserList();
+        for (int row = 0; row < users->GetCount(); ++row) {
+            if (users->GetText(row) != name)
+                continue;
+            users->scrollToItem(users->item(row));
+            // A double click as the mouse makes it: press, release, double click, release.
+            const QPoint centre = users->visualItemRect(users->item(row)).center();
+            QTest::mouseClick(users->viewport(), Qt::LeftButton, {}, centre);
+            QTest::mouseDClick(users->viewport(), Qt::LeftButton, {}, centre);
+            QTest::mouseRelease(users->viewport(), Qt::LeftButton, {}, centre);
+            WriteAndSend(text);
+            return;
+        }
+        Report("error", QStringLiteral("not listed ") + name);
+    }
+
+    void Reply(const QString& text)
+    {
+        m_pIncoming->ShowInFront();
+        QTest::mouseClick(m_pIncoming->findChild<QPushButton*>(QStringLiteral("1012")), Qt::LeftButton);
+        // The Send Message window may open only once the reply request has gone round.
+        WaitFor([] { return CSendMessageDialog::FirstInstance() != nullptr; }, std::chrono::seconds(2));
+        WriteAndSend(text);
+    }
+
+    static void WriteAndSend(const QString& text)
+    {
+        CSendMessageDialog* dialog = CSendMessageDialog::FirstInstance();
+        if (!dialog) {
+            Report("error", QStringLiteral("no Send Message window"));
+            return;
+        }
+        TypeText(dialog->Edit(), text);
+        Report("sent", dialog->Recipient());
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(CSendMessageDialog::IDOK)), Qt::LeftButton);
+    }
+
+    CPellwickApp& m_app;
+    COnlineDialog* m_pOnline = nullptr;
+    CChatDialog* m_pChat = nullptr;
+    CIncomingMessagesDialog* m_pIncoming = nullptr;
+    QString m_strTrayTip;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool lock = !(argc > 1 && std::strcmp(argv[1], "--no-lock") == 0);
+    NamedEndpoint instanceLock;
+    if (lock && !instanceLock.Claim(kInstanceLockName))
+        return CPellwickApp::EXIT_ALREADY_RUNNING;
+
+    QApplication application(argc, argv);
+    CPellwickApp pellwick;
+    auto host = std::make_unique<Host>(pellwick);
+    // It watches the windows: it goes before they do.
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, [&] { host.reset(); });
+    // The first turn of the event loop comes after start-up: the windows exist then.
+    QTimer::singleShot(0, host.get(), [&] { host->Attach(); });
+    return pellwick.Run();
+}
