@@ -58,6 +58,8 @@ int CPellwickApp::StartUp()
     m_alerts = std::make_unique<MessageBoxAlerts>();
     PrepareSoundOutput();
     RegisterAutostart(*m_registry, QCoreApplication::applicationFilePath());
+    if (stopping())
+        return EXIT_OK;
 
     m_pTrayIcon = std::make_unique<CTaskBarIcon>(*this, *m_alerts);
     if (!m_pTrayIcon->ShowNormalIcon())
