@@ -46,8 +46,10 @@ void CPellwickApp::TakeDown()
 int CPellwickApp::Run()
 {
     const int startUp = StartUp();
-    if (startUp != EXIT_OK)
+    if (startUp != EXIT_OK || m_pTermination->Requested()) {
+        TakeDown();
         return startUp;
+    }
 
     QApplication::setQuitOnLastWindowClosed(false);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &CPellwickApp::StopListener);
@@ -58,19 +60,31 @@ int CPellwickApp::Run()
 
 int CPellwickApp::StartUp()
 {
+    // First, so that a logout or kill during a slow start-up (a large settings file, a slow
+    // home folder) ends the program cleanly: the steps below stop at the next one.
+    m_pTermination = std::make_unique<TerminationSignals>();
+    connect(m_pTermination.get(), &TerminationSignals::TerminationRequested, this, &CPellwickApp::OnShutdown);
+    const auto stopping = [this] { return m_pTermination->Requested(); };
+
     m_registry = std::make_unique<CRegistry>();
     m_alerts = std::make_unique<MessageBoxAlerts>();
     PrepareSoundOutput();
     RegisterAutostart(*m_registry, QCoreApplication::applicationFilePath());
+    if (stopping())
+        return EXIT_OK;
 
     m_pTrayIcon = std::make_unique<CTaskBarIcon>(*this, *m_alerts);
     if (!m_pTrayIcon->ShowNormalIcon())
         return EXIT_NO_TRAY_ICON;
 
     m_pChatWnd = std::make_unique<CChatDialog>(*m_registry);
+    if (stopping())
+        return EXIT_OK;
     m_pIncomingWnd = std::make_unique<CIncomingMessagesDialog>(*m_registry, m_bIncomingActive);
     connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::Activated, m_pTrayIcon.get(),
             &CTaskBarIcon::StopIncomingFlash);
+    if (stopping())
+        return EXIT_OK;
 
     // The user's name cannot change while the program runs: look it up once, here.
     GetOwnUserName();
@@ -105,9 +119,6 @@ int CPellwickApp::StartUp()
         m_alerts->ShowAlert(QStringLiteral("Невозможно создать поток."));
         return EndAfterAlerts(EXIT_OK);
     }
-
-    m_pTermination = std::make_unique<TerminationSignals>();
-    connect(m_pTermination.get(), &TerminationSignals::TerminationRequested, this, &CPellwickApp::OnShutdown);
     return EXIT_OK;
 }
 

@@ -2,6 +2,7 @@
 // with its own wire alone and with the Windows peers' wire beside it.
 // Usage: listener_idle_bench [seconds], 30 by default (for each).
 #include "ListenerThread.h"
+#include "bench/RequirePrivateNetwork.h"
 #include "net/CLookupThread.h"
 #include "net/CMailslotTransport.h"
 #include "support/LoopbackEndpoints.h"
@@ -14,6 +15,8 @@
 
 int main(int argc, char** argv)
 {
+    if (!RequirePrivateNetwork())
+        return 1;
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 30;
     bool ok = true;

@@ -4,6 +4,7 @@
 // Prints what was handed on, the time from sendto to the event's delivery on the receiving
 // thread, and the listener thread's CPU time per record handed on.
 #include "ListenerThread.h"
+#include "bench/RequirePrivateNetwork.h"
 #include "net/CLookupThread.h"
 #include "net/CMailslotTransport.h"
 #include "net/PacketEvent.h"
@@ -111,6 +112,8 @@ void Report(const char* phase, int sent, LatencyReceiver& receiver, double secon
 
 int main(int argc, char** argv)
 {
+    if (!RequirePrivateNetwork())
+        return 1;
     QCoreApplication app(argc, argv);
     for (const bool bothWires : {false, true}) {
         RecordingAlertSink alerts;

@@ -2,6 +2,7 @@
 // itself once a second, as the GUI thread sees them. Prints the GUI thread's CPU time per
 // simulated second, the time of one tick, and how long joining and leaving take.
 // Usage: roster_scale_bench [users] [seconds], 5000 and 20 by default.
+#include "bench/RequirePrivateNetwork.h"
 #include "net/PresenceEvent.h"
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
@@ -50,6 +51,8 @@ private:
 
 int main(int argc, char** argv)
 {
+    if (!RequirePrivateNetwork()) // the Online window at the end opens its transport
+        return 1;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int users = argc > 1 ? std::atoi(argv[1]) : 5000;

@@ -65,7 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         size -= 2 + length;
     }
     h.transport.ReadPending(); // at most a batch; the rest waits for the next input
-    QCoreApplication::sendPostedEvents();
+    while (h.transport.Received().Waiting() > 0)
+        h.transport.Received().DeliverWaiting();
+    QCoreApplication::sendPostedEvents(); // wake-ups that found nothing left
 
     CheckFields(h.chat, WM_PACKET);
     CheckFields(h.incoming, WM_PACKET);

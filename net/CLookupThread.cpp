@@ -1,11 +1,10 @@
 #include "net/CLookupThread.h"
 
 #include "net/CMailslotTransport.h"
+#include "platform/PollSet.h"
 #include "platform/ThreadCheck.h"
 
-#include "platform/PollSet.h"
-
-#include <system_error>
+#include <chrono>
 
 namespace {
 
@@ -16,6 +15,12 @@ constexpr int kNiceSteps = 5;
 // After a failed read the socket may stay readable; wait this long (or for the stop signal)
 // before trying again instead of spinning.
 constexpr std::chrono::milliseconds kRetryAfterFailure(50);
+
+// Records that come close after each other (a busy network, a flood) are taken in batches:
+// after a read that follows the previous one within this span, the listener rests this long
+// before it looks again, so that it and the windows wake once per batch, not once per record.
+// A record that comes alone is still taken at once.
+constexpr std::chrono::milliseconds kBatchSpan(5);
 
 } // namespace
 
@@ -64,11 +69,19 @@ void CLookupThread::Run()
     waitSet.Add(m_hStopEvent.Fd());
     for (const int fd : m_transport.ReadFds())
         waitSet.Add(fd);
+    auto lastRead = std::chrono::steady_clock::now() - kBatchSpan;
     for (;;) {
         if (!waitSet.Wait() || waitSet.IsReady(0))
             break;
-        if (!m_transport.ReadPending() && m_hStopEvent.WaitFor(kRetryAfterFailure))
-            break;
+        const auto now = std::chrono::steady_clock::now();
+        const bool busy = now - lastRead < kBatchSpan;
+        lastRead = now;
+        if (!m_transport.ReadPending()) {
+            if (m_hStopEvent.WaitFor(kRetryAfterFailure))
+                break;
+        } else if (busy && !waitSet.Wait(std::chrono::milliseconds(0)) && m_hStopEvent.WaitFor(kBatchSpan)) {
+            break; // rested (unless a full batch still waits) and was stopped meanwhile
+        }
     }
     m_priority.Forget();
     m_hDoneEvent.Set();

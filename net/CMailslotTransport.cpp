@@ -1,12 +1,8 @@
 #include "net/CMailslotTransport.h"
 
-#include "net/FlashTrayEvent.h"
-#include "net/PacketEvent.h"
-#include "net/PresenceEvent.h"
 #include "platform/AlertSink.h"
 #include "platform/Logging.h"
 #include "platform/OwnUserName.h"
-#include "platform/PostedEventOrder.h"
 #include "platform/Windows1251.h"
 
 static_assert(sizeof(MessagePacket) == MailslotDatagram::kRecordSize);
@@ -48,9 +44,8 @@ CMailslotTransport::~CMailslotTransport()
 
 void CMailslotTransport::SetTargets(const DispatchTargets& targets)
 {
-    m_targets = targets;
-    for (QObject* target : {targets.chatWnd, targets.incomingWnd, targets.mainWnd, targets.trayWnd})
-        m_postOrder.Watch(target);
+    m_incomingActive = targets.incomingActive;
+    m_received.SetTargets({targets.chatWnd, targets.incomingWnd, targets.mainWnd, targets.trayWnd});
 }
 
 bool CMailslotTransport::IsOpen() const
@@ -136,23 +131,19 @@ void CMailslotTransport::Dispatch(MessagePacket packet)
 {
     switch (packet.type) {
     case PACKET_CHAT:
-        PostedEventOrder::Post(m_targets.chatWnd, new PacketEvent(packet));
+        m_received.PushChatLine(packet);
         break;
     case PACKET_MESSAGE: {
         // The own name is fetched anew for each packet, in the form it takes on the wire.
         if (!packet.IsForUser(Windows1251::Encode(GetOwnUserName())))
             break;
-        const bool incomingInFront = m_targets.incomingActive && m_targets.incomingActive->load();
-        if (!incomingInFront)
-            PostedEventOrder::Post(m_targets.trayWnd, new FlashTrayEvent(FlashTrayEvent::FLASH_INCOMING_MESSAGE));
-        PostedEventOrder::Post(m_targets.incomingWnd, new PacketEvent(packet));
+        const bool incomingInFront = m_incomingActive && m_incomingActive->load();
+        m_received.PushMessage(packet, !incomingInFront);
         break;
     }
     case PACKET_PRESENCE:
-        PostedEventOrder::Post(m_targets.mainWnd, new PresenceEvent(packet, false));
-        break;
     case PACKET_CHAT_PRESENCE:
-        PostedEventOrder::Post(m_targets.mainWnd, new PresenceEvent(packet, true));
+        m_received.PushPresence(packet, packet.type == PACKET_CHAT_PRESENCE);
         break;
     default:
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/MessagePacket.h"
+#include "net/ReceiveQueue.h"
 #include "net/RepeatFilter.h"
 #include "platform/BroadcastReceiver.h"
 #include "platform/BroadcastSender.h"
@@ -8,7 +9,6 @@
 #include "platform/NamedEndpoint.h"
 #include "platform/NetworkList.h"
 #include "platform/PellwickPort.h"
-#include "platform/PostedEventOrder.h"
 
 #include <QByteArray>
 
@@ -44,7 +44,8 @@ struct DispatchTargets {
 // confirmation endpoint, opened in that order by the constructor, and beside them the Windows
 // peers' mailslot wire, which the program can do without. Every record goes out on both
 // wires and is read from both. The GUI thread sends; the listener thread reads (ReadPending)
-// and routes (Dispatch).
+// and routes (Dispatch) into the queue that hands the records to the windows. Made on the GUI
+// thread.
 class CMailslotTransport {
 public:
     explicit CMailslotTransport(AlertSink& alerts, TransportEndpoints endpoints = {});
@@ -78,13 +79,14 @@ public:
     quint16 Port() const { return m_readSlot.Port(); }
     MailslotWire::State MailslotState() const { return m_mailslot.GetState(); }
     quint16 MailslotPort() const { return m_mailslot.Port(); }
+    ReceiveQueue& Received() { return m_received; }
 
 private:
     template <typename Receive> bool ReadWire(RepeatFilter::Wire wire, Receive receive);
 
     AlertSink& m_alerts;
-    DispatchTargets m_targets;
-    PostedEventOrder m_postOrder;
+    const std::atomic<bool>* m_incomingActive = nullptr;
+    ReceiveQueue m_received;
 
     NamedEndpoint m_hConfirmSlot;
     BroadcastReceiver m_readSlot;

@@ -128,6 +128,8 @@ void COnlineDialog::timerEvent(QTimerEvent* event)
 void COnlineDialog::OnTimer()
 {
     SendPacket(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", GetOwnUserName()));
+    // Presence of users already seen waits for this moment (it does not wake the program).
+    m_transport.Received().DeliverWaiting();
     m_roster.Tick();
 }
 

@@ -12,10 +12,11 @@ void PollSet::Add(int fd)
     m_fds.push_back({fd, POLLIN, 0});
 }
 
-bool PollSet::Wait()
+bool PollSet::Wait(std::chrono::milliseconds timeout)
 {
+    const int ms = timeout.count() < 0 ? -1 : static_cast<int>(timeout.count());
     int n;
-    while ((n = poll(m_fds.data(), m_fds.size(), -1)) < 0 && errno == EINTR) { }
+    while ((n = poll(m_fds.data(), m_fds.size(), ms)) < 0 && errno == EINTR) { }
     return n > 0;
 }
 

@@ -14,9 +14,9 @@ bool HoldsLineBreakOrNul(QStringView text)
     return false;
 }
 
-QString Folded(QStringView path)
+QString Folded(QStringView text)
 {
-    return path.toString().toCaseFolded();
+    return text.toString().toCaseFolded();
 }
 
 } // namespace
@@ -47,13 +47,8 @@ bool RegistryHive::KeyExists(QStringView path) const
 const RegistryValue* RegistryHive::Value(QStringView keyPath, QStringView name) const
 {
     const Key* key = Find(keyPath);
-    if (!key)
-        return nullptr;
-    for (const auto& [valueName, value] : key->values) {
-        if (QStringView(valueName).compare(name, Qt::CaseInsensitive) == 0)
-            return &value;
-    }
-    return nullptr;
+    const qsizetype index = key ? IndexOfValue(*key, name) : -1;
+    return index < 0 ? nullptr : &key->values[index].second;
 }
 
 bool RegistryHive::CreateKey(QStringView path)
@@ -69,14 +64,20 @@ bool RegistryHive::SetValue(QStringView keyPath, QStringView name, RegistryValue
     if (!IsValidKeyPath(keyPath) || !IsValidValueName(name))
         return false;
     Key& key = Create(keyPath);
-    for (auto& [valueName, stored] : key.values) {
-        if (QStringView(valueName).compare(name, Qt::CaseInsensitive) == 0) {
-            stored = std::move(value);
-            return true;
-        }
+    // One hash lookup per value keeps reading a key of many values linear in its size.
+    QString folded = Folded(name);
+    if (const auto found = key.valueIndex.constFind(folded); found != key.valueIndex.cend()) {
+        key.values[*found].second = std::move(value);
+        return true;
     }
+    key.valueIndex.insert(std::move(folded), key.values.size());
     key.values.append({name.toString(), std::move(value)});
     return true;
+}
+
+qsizetype RegistryHive::IndexOfValue(const Key& key, QStringView name)
+{
+    return key.valueIndex.value(Folded(name), -1);
 }
 
 qsizetype RegistryHive::IndexOf(QStringView path) const
@@ -106,6 +107,6 @@ RegistryHive::Key& RegistryHive::Create(QStringView path)
     if (slash > 0)
         Create(path.left(slash));
     m_index.insert(Folded(path), m_keys.size());
-    m_keys.append({path.toString(), {}});
+    m_keys.append({path.toString(), {}, {}});
     return m_keys.last();
 }

@@ -18,6 +18,7 @@ public:
     struct Key {
         QString path;
         QList<std::pair<QString, RegistryValue>> values;
+        QHash<QString, qsizetype> valueIndex; // case-folded name -> position in values
     };
 
     bool KeyExists(QStringView path) const;
@@ -40,6 +41,7 @@ private:
     Key* Find(QStringView path);
     const Key* Find(QStringView path) const;
     Key& Create(QStringView path);
+    static qsizetype IndexOfValue(const Key& key, QStringView name); // -1 when there is none
 
     QList<Key> m_keys;
     QHash<QString, qsizetype> m_index; // case-folded path -> position in m_keys

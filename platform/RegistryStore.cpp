@@ -1,19 +1,24 @@
 #include "platform/RegistryStore.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Logging.h"
 #include "platform/RegistryFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <QThread>
+
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
-// An exclusive lock on the lock file beside the store. Open file description locks belong to
-// the open file, not the process, so two stores in one process exclude each other as well;
-// over NFS they travel as ordinary POSIX locks.
+// An exclusive lock on the lock file beside the store, waited for at most kLockWait: a
+// program that holds it for longer (a hung editor, a stale NFS lock) must not freeze the
+// windows. Open file description locks belong to the open file, not the process, so two stores
+// in one process exclude each other as well; over NFS they travel as ordinary POSIX locks.
 class RegistryStore::FileLock {
 public:
     explicit FileLock(const QString& storePath)
@@ -28,13 +33,21 @@ public:
         struct flock lock = {};
         lock.l_type = F_WRLCK;
         lock.l_whence = SEEK_SET;
-        int result;
-        do {
-            result = ::fcntl(m_fd, F_OFD_SETLKW, &lock);
-        } while (result != 0 && errno == EINTR);
-        if (result != 0) {
-            ::close(m_fd);
-            m_fd = -1;
+        const auto end = std::chrono::steady_clock::now() + kLockWait;
+        std::chrono::milliseconds pause(1);
+        while (::fcntl(m_fd, F_OFD_SETLK, &lock) != 0) {
+            const bool busy = errno == EAGAIN || errno == EACCES || errno == EINTR;
+            if (!busy || std::chrono::steady_clock::now() >= end) {
+                if (busy)
+                    qCInfo(lcPrefs) << "settings file lock still held by another writer:" << path;
+                else
+                    qCInfo(lcPrefs) << "settings file lock failed:" << path << qt_error_string(errno);
+                ::close(m_fd);
+                m_fd = -1;
+                return;
+            }
+            QThread::msleep(static_cast<unsigned long>(pause.count()));
+            pause = std::min(pause * 2, std::chrono::milliseconds(50));
         }
     }
     ~FileLock()
@@ -73,6 +86,11 @@ std::optional<RegistryValue> RegistryStore::Value(QStringView keyPath, QStringVi
 
 bool RegistryStore::SetValue(QStringView keyPath, QStringView name, const RegistryValue& value)
 {
+    return SetValues({{keyPath.toString(), name.toString(), value}});
+}
+
+bool RegistryStore::SetValues(const QList<Write>& writes)
+{
     const std::lock_guard guard(m_mutex);
     FileLock lock(m_filePath);
     if (!lock.IsLocked())
@@ -82,11 +100,15 @@ bool RegistryStore::SetValue(QStringView keyPath, QStringView name, const Regist
     if (!m_tempFilesRemoved)
         RemoveTempFiles();
     RegistryHive changed = m_hive;
-    if (!changed.SetValue(keyPath, name, value))
-        return false;
+    for (const Write& write : writes) {
+        if (!changed.SetValue(write.keyPath, write.name, write.value))
+            return false;
+    }
     const QByteArray bytes = RegistryFile::Format(changed);
-    if (bytes != m_fileBytes && !AtomicFile::Write(m_filePath, bytes))
+    if (bytes != m_fileBytes && !AtomicFile::Write(m_filePath, bytes)) {
+        qCInfo(lcPrefs) << "settings file not written:" << m_filePath;
         return false;
+    }
     m_hive = std::move(changed);
     m_fileBytes = bytes;
     return true;
@@ -94,7 +116,14 @@ bool RegistryStore::SetValue(QStringView keyPath, QStringView name, const Regist
 
 bool RegistryStore::Refresh(FileLock* held)
 {
-    const std::optional<QByteArray> read = ReadFile();
+    bool tooLarge = false;
+    const std::optional<QByteArray> read = ReadFile(tooLarge);
+    if (tooLarge && !held) {
+        FileLock lock(m_filePath);
+        return lock.IsLocked() && Refresh(&lock);
+    }
+    if (tooLarge)
+        return SetAsideTooLarge();
     if (!read)
         return false;
     const QByteArray& bytes = *read;
@@ -126,6 +155,19 @@ void RegistryStore::SetAside(const QByteArray& damaged)
         m_fileBytes = fresh;
 }
 
+bool RegistryStore::SetAsideTooLarge()
+{
+    qCInfo(lcPrefs) << "settings file over" << kMaxFileSize << "bytes set aside:" << m_filePath;
+    const QByteArray from = QFile::encodeName(m_filePath);
+    const QByteArray to = QFile::encodeName(m_filePath + QStringLiteral(".bad"));
+    if (::rename(from.constData(), to.constData()) != 0)
+        return false; // left where it is, and not written over
+    m_hive = RegistryHive();
+    m_fileBytes.clear();
+    m_loaded = true;
+    return true;
+}
+
 void RegistryStore::RemoveTempFiles()
 {
     // Writers hold the lock while their temporary file exists, so under it any such file was
@@ -138,10 +180,15 @@ void RegistryStore::RemoveTempFiles()
     m_tempFilesRemoved = true;
 }
 
-std::optional<QByteArray> RegistryStore::ReadFile() const
+std::optional<QByteArray> RegistryStore::ReadFile(bool& tooLarge) const
 {
     QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly))
         return file.exists() ? std::nullopt : std::optional(QByteArray());
-    return file.readAll();
+    // Read no further than the limit, also when the file grows meanwhile.
+    QByteArray bytes = file.size() > kMaxFileSize ? QByteArray() : file.read(kMaxFileSize + 1);
+    tooLarge = file.size() > kMaxFileSize || bytes.size() > kMaxFileSize;
+    if (tooLarge)
+        return std::nullopt;
+    return bytes;
 }

@@ -14,9 +14,11 @@ namespace {
 
 // The write end of the self-pipe; the handler may only make async-signal-safe calls.
 int g_signalPipe[2] = {-1, -1};
+volatile std::sig_atomic_t g_requested = 0;
 
 extern "C" void OnTerminationSignal(int signalNumber)
 {
+    g_requested = 1;
     const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = write(g_signalPipe[1], &byte, 1);
@@ -28,6 +30,7 @@ extern "C" void OnTerminationSignal(int signalNumber)
 TerminationSignals::TerminationSignals(QObject* parent)
     : QObject(parent)
 {
+    g_requested = 0;
     if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         qCInfo(lcApp, "no signal pipe (%s): SIGTERM and SIGINT end the program at once", strerror(errno));
         return;
@@ -52,6 +55,11 @@ TerminationSignals::~TerminationSignals()
     close(g_signalPipe[0]);
     close(g_signalPipe[1]);
     g_signalPipe[0] = g_signalPipe[1] = -1;
+}
+
+bool TerminationSignals::Requested() const
+{
+    return g_requested != 0;
 }
 
 void TerminationSignals::OnReadable()

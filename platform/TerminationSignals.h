@@ -13,6 +13,10 @@ public:
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
 
+    // A signal has come since this object was made; for work that runs before the event loop
+    // does (a slow start-up), which looks at this between its steps.
+    bool Requested() const;
+
 Q_SIGNALS:
     void TerminationRequested(int signalNumber);
 

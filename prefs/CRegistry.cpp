@@ -102,8 +102,18 @@ CRegistry::CRegistry(QString filePath)
 
 bool CRegistry::WriteString(QStringView company, QStringView product, QStringView path, QStringView text)
 {
-    const SplitPath split = SplitRegistryPath(FullPath(company, product, path));
-    return m_store.SetValue(split.key, split.item, RegistryValue::FromText(AnsiText(text)));
+    return WriteStrings(company, product, {{path.toString(), text.toString()}});
+}
+
+bool CRegistry::WriteStrings(QStringView company, QStringView product, const QList<std::pair<QString, QString>>& values)
+{
+    QList<RegistryStore::Write> writes;
+    writes.reserve(values.size());
+    for (const auto& [path, text] : values) {
+        SplitPath split = SplitRegistryPath(FullPath(company, product, path));
+        writes.append({std::move(split.key), std::move(split.item), RegistryValue::FromText(AnsiText(text))});
+    }
+    return m_store.SetValues(writes);
 }
 
 bool CRegistry::WriteNumber(QStringView company, QStringView product, QStringView path, std::int32_t number)

@@ -3,10 +3,12 @@
 #include "platform/ConfigPaths.h"
 #include "platform/RegistryStore.h"
 
+#include <QList>
 #include <QString>
 #include <QStringView>
 
 #include <cstdint>
+#include <utility>
 
 // The program's one way into its registry hive. Every operation builds the full path
 // "SOFTWARE\" + company + "\" + product + "\" + path (the company part left out when it is
@@ -23,6 +25,9 @@ public:
 
     // Stores the text (up to a NUL in it) as a string value, creating missing keys.
     bool WriteString(QStringView company, QStringView product, QStringView path, QStringView text);
+    // Stores several texts, each given with its path, in one write of the file: all of them, or
+    // none when any one fails.
+    bool WriteStrings(QStringView company, QStringView product, const QList<std::pair<QString, QString>>& values);
     // Stores the number as its decimal text.
     bool WriteNumber(QStringView company, QStringView product, QStringView path, std::int32_t number);
     // Whether the key of the path, the part before its last backslash, exists. The value

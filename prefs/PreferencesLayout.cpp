@@ -68,17 +68,20 @@ QString ValuePath(QStringView section, QStringView name)
     return path;
 }
 
+// A record is saved in one write of the file, so a crash never leaves half a section.
 template <typename Record, typename Layout>
 void Save(CRegistry& registry, QStringView section, const Layout& layout, const Record& record)
 {
+    QList<std::pair<QString, QString>> values;
     for (const auto& color : layout.colors)
-        registry.WriteNumber(kCompany, kProduct, ValuePath(section, color.name),
-                             static_cast<std::int32_t>(record.*color.field));
+        values.append(
+            {ValuePath(section, color.name), QString::number(static_cast<std::int32_t>(record.*color.field))});
     for (const auto& font : layout.fonts) {
         const FontRecord& stored = record.*font.field;
-        registry.WriteNumber(kCompany, kProduct, ValuePath(section, font.heightName), stored.height);
-        registry.WriteString(kCompany, kProduct, ValuePath(section, font.faceName), stored.face);
+        values.append({ValuePath(section, font.heightName), QString::number(stored.height)});
+        values.append({ValuePath(section, font.faceName), stored.face});
     }
+    registry.WriteStrings(kCompany, kProduct, values);
 }
 
 template <typename Record, typename Layout>
@@ -153,6 +156,8 @@ bool LoadOnlinePlacement(CRegistry& registry, OnlinePlacement& placement)
 
 void SaveOnlinePlacement(CRegistry& registry, const OnlinePlacement& placement)
 {
+    QList<std::pair<QString, QString>> values;
     for (const auto& [name, field] : kPlacementValues)
-        registry.WriteNumber(kCompany, kProduct, ValuePath(kOnlineSection, name), placement.*field);
+        values.append({ValuePath(kOnlineSection, name), QString::number(placement.*field)});
+    registry.WriteStrings(kCompany, kProduct, values);
 }

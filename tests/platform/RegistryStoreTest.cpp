@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -176,6 +177,52 @@ TEST_F(RegistryStoreTest, AFailedWriteLeavesTheOldFileWholeAndTheStoreAsItWas)
     EXPECT_EQ(ReadAll(m_path), before);
     EXPECT_EQ(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
               QStringList({QStringLiteral("registry.reg"), QStringLiteral("registry.reg.lock")}));
+}
+
+TEST_F(RegistryStoreTest, ALockHeldTooLongOrABadPathFailsTheWholeWriteAndChangesNothing)
+{
+    RegistryStore store(m_path);
+    ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
+    const QByteArray before = ReadAll(m_path);
+
+    // One bad path among several values: none of them is stored.
+    EXPECT_FALSE(store.SetValues({{kKey, QStringLiteral("Title"), RegistryValue::FromText(u"2")},
+                                  {QStringLiteral("SOFTWARE\\\\Empty component"), QStringLiteral("X"), {}}}));
+    EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"1"));
+
+    // Another writer holds the lock and does not let go.
+    const int holder = ::open(QFile::encodeName(m_path + QStringLiteral(".lock")).constData(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    ASSERT_EQ(::fcntl(holder, F_OFD_SETLK, &lock), 0);
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_FALSE(store.SetValues({{kKey, QStringLiteral("Title"), RegistryValue::FromText(u"3")},
+                                  {kKey, QStringLiteral("Text"), RegistryValue::FromText(u"4")}}));
+    EXPECT_GE(waited.elapsed(), 1900);
+    EXPECT_LT(waited.elapsed(), 4000);
+    EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"1"));
+    EXPECT_FALSE(store.Value(kKey, u"Text"));
+    EXPECT_EQ(ReadAll(m_path), before);
+
+    ::close(holder); // the lock goes with it
+    EXPECT_TRUE(store.SetValues({{kKey, QStringLiteral("Title"), RegistryValue::FromText(u"3")},
+                                 {kKey, QStringLiteral("Text"), RegistryValue::FromText(u"4")}}));
+    EXPECT_EQ(RegistryStore(m_path).Value(kKey, u"Text"), RegistryValue::FromText(u"4"));
+}
+
+TEST_F(RegistryStoreTest, AFileFarLargerThanAnySettingsIsSetAsideUnread)
+{
+    WriteAll(m_path, "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n\"Kept\"=\"1\"\n");
+    ASSERT_EQ(::truncate(QFile::encodeName(m_path).constData(), RegistryStore::kMaxFileSize + 1), 0);
+
+    RegistryStore store(m_path);
+    EXPECT_FALSE(store.KeyExists(u"A"));
+    EXPECT_FALSE(QFile::exists(m_path));
+    EXPECT_EQ(QFileInfo(m_path + QStringLiteral(".bad")).size(), RegistryStore::kMaxFileSize + 1);
+    ASSERT_TRUE(store.SetValue(u"B", u"New", RegistryValue::FromText(u"2")));
+    EXPECT_TRUE(RegistryFile::Parse(ReadAll(m_path)).IsWhole());
 }
 
 TEST_F(RegistryStoreTest, TwoStoresWritingOneFileFromTwoThreadsLoseNoValue)

@@ -1,12 +1,15 @@
 #include "support/PrivateNetwork.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,6 +69,33 @@ std::string PrivateNetwork::Run(const std::function<std::string()>& body)
     if (WEXITSTATUS(status) == kUnavailableCode)
         return Unavailable();
     return WEXITSTATUS(status) == 0 ? std::string() : output;
+}
+
+std::string PrivateNetwork::WhyNotPrivate()
+{
+    struct stat own = {};
+    struct stat machine = {};
+    if (stat("/proc/self/ns/net", &own) == 0 && stat("/proc/1/ns/net", &machine) == 0)
+        return own.st_dev == machine.st_dev && own.st_ino == machine.st_ino
+            ? "runs in the machine's own network namespace"
+            : "";
+    // Where the first process's namespace cannot be looked at: the machine's own namespace is
+    // the one with an interface beyond loopback and the lab's 10.77.0.0/24.
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return "cannot list the network interfaces";
+    std::string reason;
+    for (const ifaddrs* entry = list; entry && reason.empty(); entry = entry->ifa_next) {
+        if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !(entry->ifa_flags & IFF_UP)
+            || (entry->ifa_flags & IFF_LOOPBACK))
+            continue;
+        in_addr_t address = 0;
+        std::memcpy(&address, &reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr, sizeof address);
+        if ((ntohl(address) & 0xFFFFFF00u) != 0x0A4D0000u)
+            reason = std::string("interface ") + entry->ifa_name + " reaches a real network";
+    }
+    freeifaddrs(list);
+    return reason;
 }
 
 bool PrivateNetwork::SetLoopbackUp(bool up)

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Runs a test under a private Xvfb server, with the trayer tray host when WITH_TRAY=1.
+# Runs a test under a private Xvfb server, with the trayer tray host when WITH_TRAY=1, inside a
+# network namespace of its own with only loopback up, so that no copy of the program a test
+# starts can reach a real network. Where no namespace can be made the test runs without one,
+# and tests that start the program skip, saying why.
 # Exits 77 (ctest's skip code for these tests) when Xvfb is not installed.
 set -u
 command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed" >&2; exit 77; }
+
+source "$(dirname "$0")/private-network.sh"
 
 dir=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &

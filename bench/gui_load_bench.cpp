@@ -1,0 +1,321 @@
+// The windows under load from the network, end to end in one process: the real transport,
+// listener, receive queue, Online window (shown) and Chat Room (shown), fed over loopback by a
+// peer thread. Run it in a network namespace of its own (it refuses otherwise):
+//   unshare -n sh -c 'ip link set lo up; build/bench/bench/gui_load_bench storm'
+//   unshare -n sh -c 'ip link set lo up; build/bench/bench/gui_load_bench flood'
+// storm [users]: users fake peers announce themselves within 2 s, then once a second for 10 s;
+//   prints CPU seconds of the program's threads, the GUI thread's worst lateness, when all were
+//   listed and when all were gone after they stopped.
+// flood [lines/s] [seconds]: a peer sends chat lines while the copy broadcasts its presence;
+//   prints the longest gap between the copy's presence records on the wire (lo, read with a
+//   packet socket), the lines shown, and the resident memory.
+#include "bench/RequirePrivateNetwork.h"
+#include "chat/CChatDialog.h"
+#include "chat/CChatListBox.h"
+#include "net/CLookupThread.h"
+#include "online/COnlineDialog.h"
+#include "platform/OwnUserName.h"
+#include "prefs/CRegistry.h"
+#include "support/LoopbackEndpoints.h"
+#include "support/RawDatagram.h"
+#include "support/RecordingAlertSink.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <linux/if_ether.h>
+#include <linux/if_packet.h>
+#include <net/if.h>
+#include <netinet/ip.h>
+#include <netinet/udp.h>
+#include <string>
+#include <sys/resource.h>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double CpuSeconds(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+long ResidentKb()
+{
+    FILE* status = std::fopen("/proc/self/status", "r");
+    char line[256];
+    long kb = 0;
+    while (status && std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmRSS: %ld", &kb) == 1)
+            break;
+    if (status)
+        std::fclose(status);
+    return kb;
+}
+
+// The GUI thread's worst lateness: a 10 ms timer that notes how late each timeout comes, and
+// how much of that time the thread itself worked (the rest it waited for a CPU: a busy machine).
+class LatenessProbe {
+public:
+    LatenessProbe()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            const qint64 late = m_clock.restart() - 10;
+            const double cpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+            if (late > m_worstMs) {
+                m_worstMs = late;
+                m_worstAtMs = m_since.elapsed();
+                m_worstWorkedMs = static_cast<qint64>((cpu - m_lastCpu) * 1000);
+            }
+            m_lastCpu = cpu;
+        });
+        m_clock.start();
+        m_since.start();
+        m_lastCpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+        m_timer.start(10);
+    }
+    // "N ms (at T s, W ms of it working)"
+    std::string Worst() const
+    {
+        char text[96];
+        std::snprintf(text, sizeof text, "%lld ms (at %.1f s, %lld ms of it working)",
+                      static_cast<long long>(m_worstMs), static_cast<double>(m_worstAtMs) / 1000,
+                      static_cast<long long>(m_worstWorkedMs));
+        return text;
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    QElapsedTimer m_since;
+    double m_lastCpu = 0;
+    qint64 m_worstMs = 0;
+    qint64 m_worstAtMs = 0;
+    qint64 m_worstWorkedMs = 0;
+};
+
+// Runs the event loop until the condition holds or the time is up. The lateness probe's timer
+// wakes the loop at least every 10 ms, so the condition is looked at that often.
+template <typename Condition> bool RunUntil(Condition condition, std::chrono::milliseconds limit)
+{
+    const auto end = Clock::now() + limit;
+    while (!condition() && Clock::now() < end)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return condition();
+}
+
+void SendEvenly(quint16 port, int count, std::chrono::milliseconds span, const std::function<MessagePacket(int)>& make,
+                std::atomic<bool>& stop)
+{
+    RawDatagram raw;
+    const auto start = Clock::now();
+    for (int i = 0; i < count && !stop; ++i) {
+        const auto due = start + span * i / count;
+        if (Clock::now() < due)
+            std::this_thread::sleep_until(due);
+        const MessagePacket packet = make(i);
+        raw.Send(port, &packet, sizeof packet);
+    }
+}
+
+struct Copy {
+    QTemporaryDir dir;
+    CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
+    RecordingAlertSink alerts;
+    COnlineDialog online{registry, alerts, nullptr, LoopbackEndpoints()};
+    CChatDialog chat{registry, [](int) {}};
+    CLookupThread listener{online.Transport()};
+
+    Copy()
+    {
+        chat.SetPacketSender(&online);
+        online.Transport().SetTargets({&chat, nullptr, &online, nullptr, nullptr});
+        online.show();
+        online.resize(200, 600);
+        listener.Start();
+    }
+};
+
+int Storm(int users)
+{
+    Copy copy;
+    const quint16 port = copy.online.Transport().Port();
+    LatenessProbe probe;
+    const auto name = [](int i) { return QStringLiteral("peer%1").arg(i, 5, 10, QLatin1Char('0')); };
+    std::vector<QString> names;
+    for (int i = 0; i < users; ++i)
+        names.push_back(name(i));
+
+    std::atomic<bool> stop{false};
+    std::atomic<double> peerCpu{0};
+    const double cpuStart = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    const auto start = Clock::now();
+    std::thread peers([&] {
+        const double own = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+        const auto make = [&](int i) {
+            return MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", names[static_cast<std::size_t>(i)]);
+        };
+        SendEvenly(port, users, std::chrono::seconds(2), make, stop);
+        for (int second = 0; second < 10 && !stop; ++second)
+            SendEvenly(port, users, std::chrono::seconds(1), make, stop);
+        peerCpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - own;
+    });
+    const auto listed = [&] { return copy.online.Roster().Users().size() >= static_cast<std::size_t>(users); };
+    const bool allListed = RunUntil(listed, std::chrono::seconds(20));
+    const double listedAfter = std::chrono::duration<double>(Clock::now() - start).count();
+    std::size_t fewest = copy.online.Roster().Users().size();
+    RunUntil(
+        [&] {
+            fewest = std::min(fewest, copy.online.Roster().Users().size());
+            return false;
+        },
+        std::chrono::milliseconds(12'200)
+            - std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start));
+    peers.join();
+    const auto stopped = Clock::now();
+    const double cpu = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart - peerCpu;
+    const std::string worstDuringStorm = probe.Worst();
+    const bool gone = RunUntil([&] { return copy.online.Roster().Users().size() <= 1; }, std::chrono::seconds(15));
+    const double goneAfter = std::chrono::duration<double>(Clock::now() - stopped).count();
+
+    std::printf("storm of %d users, %d presence records: %.2f CPU-s in the program's threads (peer thread "
+                "excluded), GUI thread late by at most %s\n",
+                users, users * 11, cpu, worstDuringStorm.c_str());
+    std::printf("with the removal of all of them: GUI thread late by at most %s\n", probe.Worst().c_str());
+    std::printf("all listed: %s after %.2f s; fewest listed once all were in: %zu; all gone %s %.2f s after the "
+                "last record\n",
+                allListed ? "yes" : "NO", listedAfter, fewest, gone ? "yes," : "NO,", goneAfter);
+    return 0;
+}
+
+// Reads the copy's own presence records off lo with a packet socket: the wire, as peers see it.
+class WireWatch {
+public:
+    explicit WireWatch(quint16 port)
+        : m_port(port)
+        , m_fd(socket(AF_PACKET, SOCK_DGRAM | SOCK_CLOEXEC, htons(ETH_P_IP)))
+    {
+        sockaddr_ll where{};
+        where.sll_family = AF_PACKET;
+        where.sll_protocol = htons(ETH_P_IP);
+        where.sll_ifindex = static_cast<int>(if_nametoindex("lo"));
+        if (m_fd >= 0)
+            bind(m_fd, reinterpret_cast<sockaddr*>(&where), sizeof where);
+        timeval wait{0, 100'000};
+        setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        m_thread = std::thread([this] { Run(); });
+    }
+    ~WireWatch()
+    {
+        m_stop = true;
+        m_thread.join();
+        close(m_fd);
+    }
+    bool IsOpen() const { return m_fd >= 0; }
+    double LongestGapSeconds() const { return m_longestGap; }
+    int Records() const { return m_records; }
+
+private:
+    void Run()
+    {
+        const QByteArray own = GetOwnUserName().toUtf8();
+        std::optional<Clock::time_point> last;
+        unsigned char frame[2048];
+        while (!m_stop) {
+            const ssize_t n = recv(m_fd, frame, sizeof frame, 0);
+            if (n < static_cast<ssize_t>(sizeof(iphdr) + sizeof(udphdr) + sizeof(MessagePacket)))
+                continue;
+            const auto* ip = reinterpret_cast<const iphdr*>(frame);
+            if (ip->protocol != IPPROTO_UDP)
+                continue;
+            const auto* udp = reinterpret_cast<const udphdr*>(frame + ip->ihl * 4);
+            if (ntohs(udp->dest) != m_port || (ntohl(ip->daddr) >> 24) != 127 || ntohl(ip->daddr) == 0x7F000001u)
+                continue; // only the broadcasts, not the peer's lines to 127.0.0.1
+            MessagePacket packet;
+            std::memcpy(&packet, frame + ip->ihl * 4 + sizeof(udphdr), sizeof packet);
+            if (packet.type != PACKET_PRESENCE || packet.Sender().toUtf8() != own)
+                continue;
+            const auto now = Clock::now();
+            if (last)
+                m_longestGap = std::max(m_longestGap.load(), std::chrono::duration<double>(now - *last).count());
+            last = now;
+            ++m_records;
+        }
+    }
+
+    quint16 m_port;
+    int m_fd;
+    std::atomic<bool> m_stop{false};
+    std::atomic<double> m_longestGap{0};
+    std::atomic<int> m_records{0};
+    std::thread m_thread;
+};
+
+int Flood(int linesPerSecond, int seconds)
+{
+    Copy copy;
+    copy.chat.show();
+    const quint16 port = copy.online.Transport().Port();
+    WireWatch wire(port);
+    if (!wire.IsOpen()) {
+        std::fprintf(stderr, "needs a packet socket (root)\n");
+        return 1;
+    }
+    auto* lines = copy.chat.findChild<CChatListBox*>();
+    LatenessProbe probe;
+    const int total = linesPerSecond * seconds;
+    std::atomic<bool> stop{false};
+    long peakKb = 0;
+    std::thread peer([&] {
+        SendEvenly(
+            port, total, std::chrono::seconds(seconds),
+            [](int i) { return MessagePacket::Make(PACKET_CHAT, QString::number(i), u"flood"); }, stop);
+    });
+    const auto start = Clock::now();
+    RunUntil(
+        [&] {
+            peakKb = std::max(peakKb, ResidentKb());
+            return false;
+        },
+        std::chrono::seconds(seconds));
+    peer.join();
+    const bool all = RunUntil([&] { return lines->GetCount() >= total; }, std::chrono::seconds(60));
+    const double shownAfter = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("flood of %d chat lines over %d s: %d lines shown%s after %.1f s; longest gap between the copy's "
+                "presence records on the wire %.3f s (%d records); GUI thread late by at most %s; peak "
+                "resident memory %ld MB\n",
+                total, seconds, lines->GetCount(), all ? " (all)" : "", shownAfter, wire.LongestGapSeconds(),
+                wire.Records(), probe.Worst().c_str(), peakKb / 1024);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!RequirePrivateNetwork())
+        return 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (mode == QStringLiteral("storm"))
+        return Storm(argc > 2 ? std::atoi(argv[2]) : 20000);
+    if (mode == QStringLiteral("flood"))
+        return Flood(argc > 2 ? std::atoi(argv[2]) : 2000, argc > 3 ? std::atoi(argv[3]) : 30);
+    std::fprintf(stderr, "usage: gui_load_bench storm [users] | flood [lines/s] [seconds]\n");
+    return 2;
+}

@@ -1,0 +1,204 @@
+#include "net/ReceiveQueue.h"
+
+#include "net/FlashTrayEvent.h"
+#include "net/PacketEvent.h"
+#include "net/PresenceEvent.h"
+#include "platform/Logging.h"
+#include "platform/ThreadCheck.h"
+
+#include <QCoreApplication>
+
+#include <cstring>
+
+namespace {
+
+const QEvent::Type kWakeUp = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// How long one slice of hand-overs may hold the GUI thread before it lets other events in.
+// The clock is read after every record: one record may cost a window a lot (a long list).
+constexpr std::chrono::milliseconds kSlice(8);
+
+std::string PresenceKey(const MessagePacket& packet, bool chatPresence)
+{
+    const std::size_t length = strnlen(packet.sender.data(), packet.sender.size());
+    std::string key(packet.sender.data(), length);
+    key.push_back(chatPresence ? '\1' : '\0');
+    return key;
+}
+
+} // namespace
+
+ReceiveQueue::ReceiveQueue()
+{
+    m_postOrder.Watch(this);
+}
+
+void ReceiveQueue::SetTargets(const Targets& targets)
+{
+    ASSERT_GUI_THREAD();
+    m_targets = targets;
+}
+
+bool ReceiveQueue::NeedsWakeUp()
+{
+    if (m_bWakeUpPosted)
+        return false;
+    m_bWakeUpPosted = true;
+    return true;
+}
+
+void ReceiveQueue::PostWakeUp()
+{
+    PostedEventOrder::Post(this, new QEvent(kWakeUp));
+}
+
+void ReceiveQueue::PushChatLine(const MessagePacket& packet)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_chatLines.size() >= kMaxWaiting) {
+        m_chatLines.pop_front();
+        ++m_droppedChatLines;
+    }
+    m_chatLines.push_back(packet);
+    const bool wake = NeedsWakeUp();
+    lock.unlock();
+    if (wake)
+        PostWakeUp();
+}
+
+void ReceiveQueue::PushMessage(const MessagePacket& packet, bool flashTray)
+{
+    std::unique_lock lock(m_mutex);
+    m_messages.emplace_back(packet, flashTray);
+    const bool wake = NeedsWakeUp();
+    lock.unlock();
+    if (wake)
+        PostWakeUp();
+}
+
+void ReceiveQueue::PushPresence(const MessagePacket& packet, bool chatPresence)
+{
+    std::string key = PresenceKey(packet, chatPresence);
+    std::unique_lock lock(m_mutex);
+    if (const auto found = m_presenceSlot.find(key); found != m_presenceSlot.end()) {
+        m_presence[found->second - m_presenceFront].packet = packet;
+        return; // a wake-up is on its way already
+    }
+    if (m_presence.size() >= kMaxWaiting) {
+        m_presenceSlot.erase(PresenceKey(m_presence.front().packet, m_presence.front().chatPresence));
+        m_presence.pop_front();
+        ++m_presenceFront;
+        ++m_droppedPresence;
+    }
+    m_presenceSlot.emplace(key, m_presenceFront + m_presence.size());
+    m_presence.push_back({packet, chatPresence});
+    if (m_knownSenders.size() >= kMaxWaiting)
+        m_knownSenders.clear();
+    if (!m_knownSenders.insert(std::move(key)).second)
+        return; // a sender seen before: its record waits for the next tick
+    const bool wake = NeedsWakeUp();
+    lock.unlock();
+    if (wake)
+        PostWakeUp();
+}
+
+std::size_t ReceiveQueue::Waiting() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_chatLines.size() + m_messages.size() + m_presence.size();
+}
+
+bool ReceiveQueue::PopNext(Item& item)
+{
+    for (int tried = 0; tried < 3; ++tried) {
+        const int kind = m_nextKind;
+        m_nextKind = (m_nextKind + 1) % 3;
+        if (kind == 0 && !m_presence.empty()) {
+            const PresenceSlot& slot = m_presence.front();
+            item = {Kind::Presence, slot.packet, slot.chatPresence};
+            m_presenceSlot.erase(PresenceKey(slot.packet, slot.chatPresence));
+            m_presence.pop_front();
+            ++m_presenceFront;
+            return true;
+        }
+        if (kind == 1 && !m_messages.empty()) {
+            item = {Kind::Message, m_messages.front().first, m_messages.front().second};
+            m_messages.pop_front();
+            return true;
+        }
+        if (kind == 2 && !m_chatLines.empty()) {
+            item = {Kind::ChatLine, m_chatLines.front(), false};
+            m_chatLines.pop_front();
+            return true;
+        }
+    }
+    return false;
+}
+
+void ReceiveQueue::Deliver(const Item& item) const
+{
+    switch (item.kind) {
+    case Kind::Presence:
+        if (m_targets.mainWnd) {
+            PresenceEvent presence(item.packet, item.flag);
+            QCoreApplication::sendEvent(m_targets.mainWnd, &presence);
+        }
+        break;
+    case Kind::Message:
+        if (item.flag && m_targets.trayWnd) {
+            FlashTrayEvent flash(FlashTrayEvent::FLASH_INCOMING_MESSAGE);
+            QCoreApplication::sendEvent(m_targets.trayWnd, &flash);
+        }
+        if (m_targets.incomingWnd) {
+            PacketEvent message(item.packet);
+            QCoreApplication::sendEvent(m_targets.incomingWnd, &message);
+        }
+        break;
+    case Kind::ChatLine:
+        if (m_targets.chatWnd) {
+            PacketEvent line(item.packet);
+            QCoreApplication::sendEvent(m_targets.chatWnd, &line);
+        }
+        break;
+    }
+}
+
+void ReceiveQueue::DeliverWaiting()
+{
+    ASSERT_GUI_THREAD();
+    const auto end = std::chrono::steady_clock::now() + kSlice;
+    for (;;) {
+        Item item;
+        {
+            const std::lock_guard lock(m_mutex);
+            if (!PopNext(item)) {
+                m_bWakeUpPosted = false;
+                break;
+            }
+        }
+        Deliver(item);
+        if (std::chrono::steady_clock::now() >= end) {
+            PostWakeUp(); // the rest in the next slice, after what else waits
+            break;
+        }
+    }
+
+    std::uint64_t lines = 0;
+    std::uint64_t presence = 0;
+    {
+        const std::lock_guard lock(m_mutex);
+        std::swap(lines, m_droppedChatLines);
+        std::swap(presence, m_droppedPresence);
+    }
+    if (lines || presence)
+        qCInfo(lcNet) << "receive queue full: dropped" << lines << "waiting chat lines and" << presence
+                      << "waiting presence records";
+}
+
+bool ReceiveQueue::event(QEvent* event)
+{
+    if (event->type() != kWakeUp)
+        return QObject::event(event);
+    DeliverWaiting();
+    return true;
+}

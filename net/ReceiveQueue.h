@@ -1,0 +1,95 @@
+#pragma once
+
+#include "net/MessagePacket.h"
+#include "platform/PostedEventOrder.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+// Where received records wait between the listener and the windows. The listener pushes; the
+// first record that finds the queue idle posts one wake-up to this object, which then hands the
+// waiting records to their windows as the usual WM_PACKET, WM_FLASH_TRAY and WM_PRESENCE events,
+// in slices of a few milliseconds so that timers and input are never held up for long.
+//
+// What waits is bounded: presence and chat presence keep only the newest record per sender;
+// at most kMaxWaiting chat lines wait, and beyond that the oldest waiting line is dropped (and
+// counted in the developer log). Private messages are never dropped.
+//
+// Presence of a sender that was handed on before does not wake the GUI thread: it waits for the
+// next wake-up or for the Online window's once-a-second tick, which takes it first. Only a new
+// sender, a chat line or a message wakes the windows, so an idle copy that hears its own
+// presence every second does not wake for it. Lives on the GUI thread.
+class ReceiveQueue : public QObject {
+public:
+    struct Targets {
+        QPointer<QObject> chatWnd;
+        QPointer<QObject> incomingWnd;
+        QPointer<QObject> mainWnd;
+        QPointer<QObject> trayWnd;
+    };
+
+    // Chat lines, and presence of distinct senders, allowed to wait for the GUI thread.
+    static constexpr std::size_t kMaxWaiting = 50'000;
+
+    ReceiveQueue();
+
+    // GUI thread, before the listener starts.
+    void SetTargets(const Targets& targets);
+
+    // Listener thread.
+    void PushChatLine(const MessagePacket& packet);
+    void PushMessage(const MessagePacket& packet, bool flashTray);
+    void PushPresence(const MessagePacket& packet, bool chatPresence);
+
+    std::size_t Waiting() const;
+
+    // GUI thread: hands on what waits now, as a wake-up does.
+    void DeliverWaiting();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    enum class Kind { Presence, Message, ChatLine };
+    struct Item {
+        Kind kind;
+        MessagePacket packet;
+        bool flag = false; // Presence: chat presence; Message: flash the tray first
+    };
+    struct PresenceSlot {
+        MessagePacket packet;
+        bool chatPresence;
+    };
+
+    // Under m_mutex: true when the caller must post a wake-up.
+    bool NeedsWakeUp();
+    void PostWakeUp();
+    // Under m_mutex: the next record to hand on, taking the kinds in turn.
+    bool PopNext(Item& item);
+    void Deliver(const Item& item) const;
+
+    Targets m_targets;
+    PostedEventOrder m_postOrder;
+
+    mutable std::mutex m_mutex;
+    bool m_bWakeUpPosted = false;
+    int m_nextKind = 0;
+    std::deque<MessagePacket> m_chatLines;
+    std::deque<std::pair<MessagePacket, bool>> m_messages;
+    // Presence in order of first arrival; a sender's newer record replaces its waiting one.
+    std::deque<PresenceSlot> m_presence;
+    std::unordered_map<std::string, std::uint64_t> m_presenceSlot; // sender + kind -> sequence
+    // Senders whose presence was pushed before (forgotten all at once when it grows too large).
+    std::unordered_set<std::string> m_knownSenders;
+    std::uint64_t m_presenceFront = 0; // sequence number of m_presence.front()
+    std::uint64_t m_droppedChatLines = 0;
+    std::uint64_t m_droppedPresence = 0;
+};
