@@ -1,12 +1,14 @@
 #include "app/CPellwickApp.h"
 
 #include "app/CTaskBarIcon.h"
+#include "app/MessageNotifications.h"
 #include "chat/CChatDialog.h"
 #include "messages/CIncomingMessagesDialog.h"
 #include "messages/SendToUser.h"
 #include "net/CLookupThread.h"
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
+#include "platform/FreedesktopNotifier.h"
 #include "prefs/Autostart.h"
 #include "prefs/CRegistry.h"
 #include "ui/CAboutDialog.h"
@@ -28,6 +30,7 @@ void CPellwickApp::TakeDown()
     StopListener();
     m_pTrayIcon.reset();
     m_pMainWnd.reset();
+    m_pNotifications.reset();
     m_pIncomingWnd.reset();
 }
 
@@ -59,6 +62,8 @@ int CPellwickApp::StartUp()
     m_pIncomingWnd = std::make_unique<CIncomingMessagesDialog>(*m_registry, m_bIncomingActive);
     connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::Activated, m_pTrayIcon.get(),
             &CTaskBarIcon::StopIncomingFlash);
+    m_pNotifier = std::make_unique<FreedesktopNotifier>();
+    m_pNotifications = std::make_unique<MessageNotifications>(*m_pIncomingWnd, *m_registry, *m_pNotifier);
 
     m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts, m_pTrayIcon.get());
     if (!m_pMainWnd->IsTransportOpen())

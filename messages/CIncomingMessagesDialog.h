@@ -32,6 +32,8 @@ public:
 
     // Shown normal, in front and active ("History...", a click on a flashing tray icon).
     void ShowInFront();
+    // The same, paged to the given line (a click on the desktop's notification of it).
+    void ShowMessage(int line);
 
     int GetCount() const;
     CChatListBox* List() const { return m_pList; }
@@ -48,6 +50,8 @@ public:
 Q_SIGNALS:
     // The window became the active one: an incoming-message flash has done its job.
     void Activated();
+    // A message was added as the given line (the counter and the blinking already say so).
+    void MessageArrived(int line, const QString& sender, const QString& text);
 
 protected:
     void customEvent(QEvent* event) override;

@@ -1,5 +1,7 @@
 #include "platform/ConfigPaths.h"
 
+#include "platform/DesktopId.h"
+
 #include <QDir>
 
 namespace ConfigPaths {
@@ -19,7 +21,7 @@ QString RegistryFile()
 
 QString AutostartEntry()
 {
-    return ConfigHome() + QStringLiteral("/autostart/pellwick.desktop");
+    return ConfigHome() + QStringLiteral("/autostart/") + DesktopId() + QStringLiteral(".desktop");
 }
 
 } // namespace ConfigPaths

@@ -60,6 +60,8 @@ constexpr std::array<std::pair<QStringView, std::int32_t OnlinePlacement::*>, 4>
     {u"Width", &OnlinePlacement::width},
 }};
 
+constexpr QStringView kNotifyValue = u"Notify";
+
 QString ValuePath(QStringView section, QStringView name)
 {
     QString path = section.toString();
@@ -155,4 +157,11 @@ void SaveOnlinePlacement(CRegistry& registry, const OnlinePlacement& placement)
 {
     for (const auto& [name, field] : kPlacementValues)
         registry.WriteNumber(kCompany, kProduct, ValuePath(kOnlineSection, name), placement.*field);
+}
+
+bool LoadNotifyOnMessage(CRegistry& registry)
+{
+    std::int32_t notify = 1;
+    registry.ReadNumber(kCompany, kProduct, ValuePath(kIncomingSection, kNotifyValue), notify);
+    return notify != 0;
 }
