@@ -15,6 +15,16 @@ const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 const QString kDefaultAction = QStringLiteral("default");
 
+// Servers may read a subset of HTML in the body: <, > and & become entities.
+QString EscapeBody(const QString& text)
+{
+    QString escaped = text;
+    // & first, so that the entities made for < and > stay as they are.
+    return escaped.replace(u'&', QStringLiteral("&amp;"))
+        .replace(u'<', QStringLiteral("&lt;"))
+        .replace(u'>', QStringLiteral("&gt;"));
+}
+
 } // namespace
 
 FreedesktopNotifier::FreedesktopNotifier(const QDBusConnection& bus, QObject* parent)
@@ -29,28 +39,6 @@ FreedesktopNotifier::FreedesktopNotifier(const QDBusConnection& bus, QObject* pa
                   SLOT(OnActionInvoked(uint, QString)));
     m_bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                   SLOT(OnNotificationClosed(uint, uint)));
-}
-
-QString FreedesktopNotifier::EscapeBody(const QString& text)
-{
-    QString escaped;
-    escaped.reserve(text.size());
-    for (const QChar ch : text) {
-        switch (ch.unicode()) {
-        case u'<':
-            escaped += u"&lt;";
-            break;
-        case u'>':
-            escaped += u"&gt;";
-            break;
-        case u'&':
-            escaped += u"&amp;";
-            break;
-        default:
-            escaped += ch;
-        }
-    }
-    return escaped;
 }
 
 void FreedesktopNotifier::Show(quint64 key, const DesktopNotification& notification)

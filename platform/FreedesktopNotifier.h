@@ -15,9 +15,6 @@ public:
 
     void Show(quint64 key, const DesktopNotification& notification) override;
 
-    // Servers may read a subset of HTML in the body: <, > and & become entities.
-    static QString EscapeBody(const QString& text);
-
 private Q_SLOTS:
     void OnActionInvoked(uint id, const QString& action);
     void OnNotificationClosed(uint id, uint reason);
