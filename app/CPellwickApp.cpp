@@ -1,6 +1,7 @@
 #include "app/CPellwickApp.h"
 
 #include "app/CTaskBarIcon.h"
+#include "app/MessageNotifications.h"
 #include "chat/CChatDialog.h"
 #include "messages/CIncomingMessagesDialog.h"
 #include "messages/SendToUser.h"
@@ -8,6 +9,7 @@
 #include "net/FlashTrayEvent.h"
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
+#include "platform/FreedesktopNotifier.h"
 #include "platform/Logging.h"
 #include "platform/OwnUserName.h"
 #include "platform/SambaWorkgroup.h"
@@ -40,6 +42,7 @@ void CPellwickApp::TakeDown()
     StopListener();
     m_pTrayIcon.reset();
     m_pMainWnd.reset();
+    m_pNotifications.reset();
     m_pIncomingWnd.reset();
 }
 
@@ -83,6 +86,8 @@ int CPellwickApp::StartUp()
     m_pIncomingWnd = std::make_unique<CIncomingMessagesDialog>(*m_registry, m_bIncomingActive);
     connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::Activated, m_pTrayIcon.get(),
             &CTaskBarIcon::StopIncomingFlash);
+    m_pNotifier = std::make_unique<FreedesktopNotifier>();
+    m_pNotifications = std::make_unique<MessageNotifications>(*m_pIncomingWnd, *m_registry, *m_pNotifier);
     if (stopping())
         return EXIT_OK;
 

@@ -14,6 +14,8 @@ class CLookupThread;
 class COnlineDialog;
 class CRegistry;
 class CTaskBarIcon;
+class DesktopNotifier;
+class MessageNotifications;
 class MessageBoxAlerts;
 
 // The application: starts every part in order, carries out the tray menu's commands and
@@ -23,7 +25,14 @@ class CPellwickApp : public QObject, public TrayCommands {
     Q_OBJECT
 
 public:
-    enum ExitCode { EXIT_OK = 0, EXIT_NO_TRAY_ICON = 2, EXIT_ALREADY_RUNNING = 10 };
+    // 64 and 69 are the usual codes for a usage error and a missing service (sysexits).
+    enum ExitCode {
+        EXIT_OK = 0,
+        EXIT_NO_TRAY_ICON = 2,
+        EXIT_ALREADY_RUNNING = 10,
+        EXIT_USAGE = 64,
+        EXIT_NO_DISPLAY = 69
+    };
 
     CPellwickApp();
     ~CPellwickApp() override;
@@ -52,6 +61,8 @@ private:
     std::unique_ptr<MessageBoxAlerts> m_alerts;
     std::unique_ptr<CTaskBarIcon> m_pTrayIcon;
     std::unique_ptr<CIncomingMessagesDialog> m_pIncomingWnd;
+    std::unique_ptr<DesktopNotifier> m_pNotifier;
+    std::unique_ptr<MessageNotifications> m_pNotifications;
     // Made before the Online window and gone after it: it then sends nothing.
     std::unique_ptr<CChatDialog> m_pChatWnd;
     std::unique_ptr<COnlineDialog> m_pMainWnd;

@@ -134,6 +134,13 @@ void CIncomingMessagesDialog::ShowInFront()
     activateWindow();
 }
 
+void CIncomingMessagesDialog::ShowMessage(int line)
+{
+    ShowInFront();
+    if (line >= 0 && line < GetCount())
+        m_pList->SetCurSel(line);
+}
+
 void CIncomingMessagesDialog::reject()
 {
     hide();
@@ -178,6 +185,7 @@ void CIncomingMessagesDialog::AddMessage(const MessagePacket& packet)
     }
     WriteCounter();
     PlaySoundResource(SOUND_MESSAGE);
+    Q_EMIT MessageArrived(newest, packet.Sender(), packet.Text());
 }
 
 // The line shown is also the list's current item, so that the arrow keys page on from it.

@@ -29,6 +29,8 @@ public:
 
     // Shown normal, in front and active ("History...", a click on a flashing tray icon).
     void ShowInFront();
+    // The same, paged to the given line (a click on the desktop's notification of it).
+    void ShowMessage(int line);
 
     int GetCount() const;
     CChatListBox* List() const { return m_pList; }
@@ -47,6 +49,8 @@ Q_SIGNALS:
     void Activated();
     // Reply was pressed for the sender of the line shown.
     void ReplyRequested(const QString& userName);
+    // A message was added as the given line (the counter and the blinking already say so).
+    void MessageArrived(int line, const QString& sender, const QString& text);
 
 protected:
     void customEvent(QEvent* event) override;

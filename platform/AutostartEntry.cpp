@@ -1,6 +1,11 @@
 #include "platform/AutostartEntry.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/DesktopId.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -51,16 +56,20 @@ QByteArray Format(const QString& exePath)
                              "Name=Pellwick\n"
                              "Comment=Messenger of the local network\n"
                              "Exec=")
-        + ExecArgument(exePath).toUtf8()
+        + ExecArgument(exePath).toUtf8() + QByteArrayLiteral("\nIcon=") + DesktopId().toUtf8()
         + QByteArrayLiteral("\n"
-                            "Icon=pellwick\n"
                             "Terminal=false\n"
                             "X-GNOME-Autostart-enabled=true\n");
 }
 
 bool Write(const QString& exePath, const QString& entryPath)
 {
-    return AtomicFile::Write(entryPath, Format(exePath));
+    if (!AtomicFile::Write(entryPath, Format(exePath)))
+        return false;
+    const QString legacy = QFileInfo(entryPath).dir().filePath(QStringLiteral("pellwick.desktop"));
+    if (QFileInfo(legacy) != QFileInfo(entryPath))
+        QFile::remove(legacy);
+    return true;
 }
 
 } // namespace AutostartEntry

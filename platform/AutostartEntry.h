@@ -11,7 +11,8 @@ namespace AutostartEntry {
 
 // The Desktop Entry text, with the executable's full path quoted as the Exec rules require.
 QByteArray Format(const QString& exePath);
-// Writes the entry atomically, replacing the one there.
+// Writes the entry atomically, replacing the one there, and removes the entry "pellwick.desktop"
+// beside it that earlier versions wrote (two entries would start the program twice).
 bool Write(const QString& exePath, const QString& entryPath = ConfigPaths::AutostartEntry());
 
 } // namespace AutostartEntry

@@ -1,5 +1,6 @@
 #include "platform/ConfigPaths.h"
 
+#include "platform/DesktopId.h"
 #include "platform/PasswordEntry.h"
 
 #include <QDir>
@@ -34,7 +35,7 @@ QString RegistryFile()
 
 QString AutostartEntry()
 {
-    return ConfigHome() + QStringLiteral("/autostart/pellwick.desktop");
+    return ConfigHome() + QStringLiteral("/autostart/") + DesktopId() + QStringLiteral(".desktop");
 }
 
 } // namespace ConfigPaths

@@ -11,7 +11,7 @@ QString HomeFolder();
 QString ConfigHome();
 // $XDG_CONFIG_HOME/pellwick/registry.reg
 QString RegistryFile();
-// $XDG_CONFIG_HOME/autostart/pellwick.desktop
+// $XDG_CONFIG_HOME/autostart/<desktop id>.desktop
 QString AutostartEntry();
 
 } // namespace ConfigPaths

@@ -60,6 +60,8 @@ constexpr std::array<std::pair<QStringView, std::int32_t OnlinePlacement::*>, 4>
     {u"Width", &OnlinePlacement::width},
 }};
 
+constexpr QStringView kNotifyValue = u"Notify";
+
 QString ValuePath(QStringView section, QStringView name)
 {
     QString path = section.toString();
@@ -160,4 +162,11 @@ void SaveOnlinePlacement(CRegistry& registry, const OnlinePlacement& placement)
     for (const auto& [name, field] : kPlacementValues)
         values.append({ValuePath(kOnlineSection, name), QString::number(placement.*field)});
     registry.WriteStrings(kCompany, kProduct, values);
+}
+
+bool LoadNotifyOnMessage(CRegistry& registry)
+{
+    std::int32_t notify = 1;
+    registry.ReadNumber(kCompany, kProduct, ValuePath(kIncomingSection, kNotifyValue), notify);
+    return notify != 0;
 }

@@ -32,3 +32,7 @@ void SavePreferences(CRegistry& registry, const Preferences& record);
 // The stored placement; false, and the placement untouched, unless all four numbers were read.
 bool LoadOnlinePlacement(CRegistry& registry, OnlinePlacement& placement);
 void SaveOnlinePlacement(CRegistry& registry, const OnlinePlacement& placement);
+
+// "Notify" in the Incoming Messages window's section: whether a private message also goes to
+// the desktop's notifications. On (1) unless a 0 is stored.
+bool LoadNotifyOnMessage(CRegistry& registry);

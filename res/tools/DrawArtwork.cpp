@@ -292,7 +292,8 @@ bool MakeIcon(int id, const QList<int>& sizes, const IconPicture& picture)
     return true;
 }
 
-void Bubble(QPainter& p, const QColor& fill)
+// A speech bubble with its tail, in the 32-unit square.
+QPainterPath BubblePath()
 {
     QPainterPath path;
     path.addRoundedRect(QRectF(2, 4, 28, 19), 7, 7);
@@ -301,9 +302,23 @@ void Bubble(QPainter& p, const QColor& fill)
     tail.lineTo(6, 29);
     tail.lineTo(15, 22);
     tail.closeSubpath();
-    p.setPen(QPen(kInk, 1.5));
+    return path.united(tail);
+}
+
+constexpr qreal kBubbleLine = 1.5;
+
+void Bubble(QPainter& p, const QColor& fill)
+{
+    p.setPen(QPen(kInk, kBubbleLine));
     p.setBrush(fill);
-    p.drawPath(path.united(tail));
+    p.drawPath(BubblePath());
+}
+
+// The application's three dots inside the bubble: centres and radius.
+constexpr qreal kDotRadius = 2.4;
+QPointF DotCentre(int i)
+{
+    return QPointF(9.5 + i * 6.5, 13.5);
 }
 
 void Figure(QPainter& p, QRectF box, const QColor& colour)
@@ -349,7 +364,7 @@ bool MakeIcons()
         p.setPen(Qt::NoPen);
         p.setBrush(kWhite);
         for (int i = 0; i < 3; ++i)
-            p.drawEllipse(QPointF(9.5 + i * 6.5, 13.5), 2.4, 2.4);
+            p.drawEllipse(DotCentre(i), kDotRadius, kDotRadius);
     });
     // 161: a message waits: a cream envelope.
     ok &= MakeIcon(161, small, [](QPainter& p) { Envelope(p, QRectF(2.5, 7, 27, 19), kCream, kInk); });
@@ -394,6 +409,50 @@ bool MakeIcons()
         p.drawPolygon(flash);
     });
     return ok;
+}
+
+// The application icon once more as SVG, for the icon theme's scalable size: the same bubble
+// path and dots, written out by hand (the pictures need nothing beyond Qt Gui).
+QString SvgPathData(const QPainterPath& path)
+{
+    QString data;
+    const auto number = [](qreal v) { return QString::number(v, 'g', 6); };
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element e = path.elementAt(i);
+        if (e.isMoveTo()) {
+            data += QStringLiteral("M%1 %2").arg(number(e.x), number(e.y));
+        } else if (e.isLineTo()) {
+            data += QStringLiteral("L%1 %2").arg(number(e.x), number(e.y));
+        } else if (e.isCurveTo()) {
+            const QPainterPath::Element c2 = path.elementAt(i + 1);
+            const QPainterPath::Element end = path.elementAt(i + 2);
+            data += QStringLiteral("C%1 %2 %3 %4 %5 %6")
+                        .arg(number(e.x), number(e.y), number(c2.x), number(c2.y), number(end.x), number(end.y));
+            i += 2;
+        }
+    }
+    return data + u'Z';
+}
+
+bool MakeAppIconSvg()
+{
+    const auto colour = [](const QColor& c) { return c.name(QColor::HexRgb); };
+    QString svg = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" "
+                                 "viewBox=\"0 0 32 32\">\n");
+    svg += QStringLiteral("  <path d=\"%1\" fill=\"%2\" stroke=\"%3\" stroke-width=\"%4\"/>\n")
+               .arg(SvgPathData(BubblePath()), colour(kBlue), colour(kInk), QString::number(kBubbleLine));
+    for (int i = 0; i < 3; ++i) {
+        svg += QStringLiteral("  <circle cx=\"%1\" cy=\"%2\" r=\"%3\" fill=\"%4\"/>\n")
+                   .arg(QString::number(DotCentre(i).x()), QString::number(DotCentre(i).y()),
+                        QString::number(kDotRadius), colour(kWhite));
+    }
+    svg += QStringLiteral("</svg>\n");
+    QFile file(g_outDir + QStringLiteral("/icons/128.svg"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(svg.toUtf8()) < 0) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
+        return false;
+    }
+    return true;
 }
 
 // --- the About picture: a 63 x 162 band, 8 bits per pixel, stored as a Windows bitmap ------
@@ -531,6 +590,7 @@ int main(int argc, char** argv)
 
     const QSize pin(15, 15);
     bool ok = MakeIcons();
+    ok &= MakeAppIconSvg();
     ok &= MakeStrip(138, 139, QSize(31, 31), QSize(93, 31), true, DrawPreferences);
     ok &= MakeStrip(141, 142, QSize(30, 30), QSize(90, 30), true, DrawClear);
     ok &= MakeStrip(154, 152, QSize(31, 24), QSize(93, 24), true, DrawSend);

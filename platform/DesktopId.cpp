@@ -1,0 +1,6 @@
+#include "platform/DesktopId.h"
+
+QString DesktopId()
+{
+    return QStringLiteral(PELLWICK_DESKTOP_ID);
+}
