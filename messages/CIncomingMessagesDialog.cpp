@@ -86,7 +86,7 @@ CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, std::atomi
             }
         });
     m_pAppearanceButton->resize(kButtonFrame);
-    m_pAppearanceButton->setAccessibleName(QStringLiteral("List appearance"));
+    m_pAppearanceButton->SetName(QStringLiteral("List appearance"));
     m_pCounter = DialogBuilder::Control<QLabel>(this, IDC_COUNTER);
     m_pIndicator = DialogBuilder::Control<QLabel>(this, IDC_INDICATOR);
     for (const int id : {IDC_CLOSE, IDC_REPLY})

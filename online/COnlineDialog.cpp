@@ -88,11 +88,13 @@ COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, QObject* tr
             return nullptr;
         }
     });
-    m_pPinButton->setAccessibleName(QStringLiteral("Stay on top"));
-    m_pColorButton->setAccessibleName(QStringLiteral("Text colour"));
-    m_pFontButton->setAccessibleName(QStringLiteral("Text font"));
+    m_pPinButton->SetName(QStringLiteral("Stay on top"));
+    m_pColorButton->SetName(QStringLiteral("Text colour"));
+    m_pFontButton->SetName(QStringLiteral("Text font"));
     for (CHoverBitmapButton* button : {m_pPinButton, m_pColorButton, m_pFontButton})
         button->resize(kButtonFrame);
+    // Screen readers hear the switch's state; the picture shows it to everybody else.
+    m_pPinButton->setCheckable(true);
 
     const QRect list = m_pUserList->geometry();
     m_listMargins = QMargins(list.left(), list.top(), width() - list.right() - 1, height() - list.bottom() - 1);
@@ -185,6 +187,7 @@ void COnlineDialog::SetUserItemInChat(QListWidgetItem* item, bool inChat)
 void COnlineDialog::OnPinClicked()
 {
     m_bPinned = !m_bPinned;
+    m_pPinButton->setChecked(m_bPinned);
     setWindowFlag(Qt::WindowStaysOnTopHint, m_bPinned);
     if (m_bPinned) {
         m_pPinButton->SetBitmaps(IDB_PIN_ON, IDB_PIN_ON_MASK);

@@ -43,6 +43,20 @@ private:
     CListBox* m_list;
 };
 
+// Lets a screen reader hear the item as its list words it.
+class ListBoxItem : public QListWidgetItem {
+public:
+    using QListWidgetItem::QListWidgetItem;
+
+    QVariant data(int role) const override
+    {
+        if (role == Qt::AccessibleTextRole)
+            if (const auto* list = qobject_cast<const CListBox*>(listWidget()))
+                return list->AccessibleText(list->row(this));
+        return QListWidgetItem::data(role);
+    }
+};
+
 } // namespace
 
 CListBox::CListBox(QWidget* parent)
@@ -75,7 +89,7 @@ int CListBox::AddString(const QString& text)
         }
         index = low;
     }
-    insertItem(index, text);
+    insertItem(index, new ListBoxItem(text));
     Measure(index);
     return index;
 }
@@ -86,7 +100,7 @@ int CListBox::InsertString(int index, const QString& text)
         index = count();
     if (index < 0 || index > count())
         return LB_ERR;
-    insertItem(index, text);
+    insertItem(index, new ListBoxItem(text));
     Measure(index);
     return index;
 }
@@ -206,6 +220,11 @@ void CListBox::DrawItem(const DrawItemStruct& item)
 int CListBox::MeasureItem(int)
 {
     return m_nItemHeight;
+}
+
+QString CListBox::AccessibleText(int index) const
+{
+    return GetText(index);
 }
 
 void CListBox::Measure(int index)

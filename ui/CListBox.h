@@ -76,6 +76,8 @@ public:
     virtual void DrawItem(const DrawItemStruct& item);
     // Owner drawing with variable heights: called once when an item is added.
     virtual int MeasureItem(int index);
+    // What a screen reader says for the item: its text unless a subclass knows better.
+    virtual QString AccessibleText(int index) const;
 
     // The view's geometry, from the row tops rather than the stock layout.
     QRect visualRect(const QModelIndex& index) const override;

@@ -146,8 +146,9 @@ TEST(CListBoxTest, RowsStayStackedWhenOthersComeAndGo)
         ASSERT_EQ(rect.top(), top) << "row " << i;
         ASSERT_EQ(rect.height(), 10 + list.GetText(i).size()) << "row " << i;
         top += rect.height();
-        if (rect.bottom() >= 0 && rect.top() < list.viewport()->height())
+        if (rect.bottom() >= 0 && rect.top() < list.viewport()->height()) {
             EXPECT_EQ(list.indexAt(rect.center()).row(), i);
+        }
     }
     // Scrolled to the end: the last row ends at the viewport's bottom.
     EXPECT_EQ(top, list.viewport()->height());
