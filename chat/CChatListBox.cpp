@@ -87,6 +87,9 @@ void CChatListBox::SetFixedItemHeight(int height)
 {
     m_bFixedHeight = true;
     m_nFixedItemHeight = height;
+    // One height for every row, those there are too.
+    SetOwnerDraw(OwnerDraw::Fixed);
+    SetItemHeight(height);
 }
 
 void CChatListBox::SplitLine(const QString& line, QString& title, QString& text)
@@ -102,6 +105,11 @@ int CChatListBox::MeasureItem(int index)
         return GetItemHeight(index);
     if (m_bFixedHeight)
         return m_nFixedItemHeight;
+    return NaturalHeight(index);
+}
+
+int CChatListBox::NaturalHeight(int index) const
+{
     // Measured as drawn, in the line fonts and the text column, so that no line is cut. A
     // scroll bar that may still come is counted already: then the column only gets wider.
     int width = ClientWidth();

@@ -45,6 +45,8 @@ public:
 
     void DrawItem(const DrawItemStruct& item) override;
     int MeasureItem(int index) override;
+    // The height the item needs to show all of its lines, whether or not heights are fixed.
+    int NaturalHeight(int index) const;
     // "pwa1, 23:55, text" for "pwa1%[23:55] text": the name, the time, the words.
     QString AccessibleText(int index) const override;
 
