@@ -173,9 +173,14 @@ void CPellwickApp::OnShowOnline()
 
 void CPellwickApp::OnAbout()
 {
-    auto* about = new CAboutDialog();
-    about->setAttribute(Qt::WA_DeleteOnClose);
-    about->open();
+    // One box at a time: "About..." again brings the open one to the front.
+    if (!m_pAbout) {
+        m_pAbout = new CAboutDialog();
+        m_pAbout->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_pAbout->show();
+    m_pAbout->raise();
+    m_pAbout->activateWindow();
 }
 
 void CPellwickApp::OnShutdown()

@@ -2,8 +2,10 @@
 
 #include "app/TrayCommands.h"
 #include "platform/TerminationSignals.h"
+#include "ui/CAboutDialog.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <atomic>
 #include <memory>
@@ -68,5 +70,6 @@ private:
     std::unique_ptr<COnlineDialog> m_pMainWnd;
     std::unique_ptr<CLookupThread> m_pLookupThread;
     std::unique_ptr<TerminationSignals> m_pTermination;
+    QPointer<CAboutDialog> m_pAbout;
     std::atomic<bool> m_bIncomingActive{false};
 };

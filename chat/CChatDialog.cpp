@@ -14,10 +14,10 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTimerEvent>
-#include <QToolTip>
 
 namespace {
 
@@ -85,16 +85,29 @@ CChatDialog::CChatDialog(CRegistry& registry, SoundOutput playSound, QWidget* pa
     setFixedSize(size());
     m_pInput = DialogBuilder::Control<QLineEdit>(this, IDC_INPUT);
     m_pEnterButton = DialogBuilder::Control<QPushButton>(this, IDC_ENTER);
-    m_pCloseButton->setAccessibleName(QStringLiteral("Close"));
-    m_pSendButton->setAccessibleName(QStringLiteral("Send"));
-    m_pClearButton->setAccessibleName(QStringLiteral("Clear"));
-    m_pPrefsButton->setAccessibleName(QStringLiteral("Preferences"));
+    m_pCloseButton->SetName(QStringLiteral("Close"));
+    m_pSendButton->SetName(QStringLiteral("Send"));
+    m_pClearButton->SetName(QStringLiteral("Clear"));
+    m_pPrefsButton->SetName(QStringLiteral("Preferences"));
     for (CHoverBitmapButton* button : {m_pCloseButton, m_pSendButton, m_pClearButton, m_pPrefsButton}) {
         button->resize(button->sizeHint());
         button->setAutoDefault(false);
     }
     m_pInput->setMaxLength(kMaxInputLength);
+    m_pInput->setAccessibleName(QStringLiteral("Chat line"));
+    // Enter in the chat line clicks the hidden default button: to a screen reader it is Send.
+    m_pEnterButton->setAccessibleName(QStringLiteral("Send"));
     m_pInput->setFocus();
+
+    // Just above the chat line, over the list's lowest pixels: says that a line was cut to
+    // what one holds, until the next edit makes it shorter.
+    m_pLimitNotice = new QLabel(QStringLiteral("A line holds at most %1 characters.").arg(kMaxInputLength), this);
+    m_pLimitNotice->setTextFormat(Qt::PlainText);
+    m_pLimitNotice->setAutoFillBackground(true);
+    m_pLimitNotice->setForegroundRole(QPalette::Highlight);
+    m_pLimitNotice->adjustSize();
+    m_pLimitNotice->move(m_pInput->x(), m_pInput->y() - m_pLimitNotice->height() - 2);
+    m_pLimitNotice->hide();
     setWindowIcon(LoadIconResource(IDI_CHAT));
     LoadAppearance();
 
@@ -107,7 +120,11 @@ CChatDialog::CChatDialog(CRegistry& registry, SoundOutput playSound, QWidget* pa
     connect(m_pPrefsButton, &QPushButton::clicked, this, &CChatDialog::OnPreferences);
     connect(m_pCloseButton, &QPushButton::clicked, this, &CChatDialog::reject);
     connect(m_pInput, &QLineEdit::textChanged, this, [this] { m_playSound(SOUND_KEY); });
-    connect(m_pInput, &QLineEdit::inputRejected, this, &CChatDialog::OnInputRejected);
+    connect(m_pInput, &QLineEdit::inputRejected, m_pLimitNotice, &QWidget::show);
+    connect(m_pInput, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (text.size() < kMaxInputLength)
+            m_pLimitNotice->hide();
+    });
 }
 
 CChatDialog::~CChatDialog() = default;
@@ -146,6 +163,7 @@ void CChatDialog::OnSend()
 void CChatDialog::SelectInput()
 {
     m_pInput->selectAll();
+    m_pInput->setFocus();
 }
 
 void CChatDialog::OnClear()
@@ -170,14 +188,16 @@ void CChatDialog::OnPreferences()
         m_pChatList->RemeasureItems();
         m_pChatList->viewport()->update();
     });
-    connect(dialog, &QDialog::finished, this, [this] { m_pPrefsButton->ResetHover(); });
+    connect(dialog, &QDialog::finished, this, [this] {
+        m_pPrefsButton->ResetHover();
+        m_pInput->setFocus();
+    });
     dialog->open();
 }
 
-void CChatDialog::OnInputRejected()
+bool CChatDialog::IsLimitNoticeShown() const
 {
-    QToolTip::showText(m_pInput->mapToGlobal(QPoint(0, -m_pInput->height())),
-                       QStringLiteral("A line holds at most %1 characters.").arg(kMaxInputLength), m_pInput);
+    return !m_pLimitNotice->isHidden();
 }
 
 void CChatDialog::customEvent(QEvent* event)

@@ -12,6 +12,7 @@
 class CChatListBox;
 class CHoverBitmapButton;
 class CRegistry;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -55,6 +56,8 @@ public:
     CChatListBox* ChatList() const { return m_pChatList; }
     QLineEdit* Input() const { return m_pInput; }
 
+    bool IsLimitNoticeShown() const;
+
     void reject() override;
 
 protected:
@@ -68,7 +71,6 @@ private:
     void OnSend();
     void OnClear();
     void OnPreferences();
-    void OnInputRejected();
     void AddLine(const MessagePacket& packet);
     void SendToOnline(const MessagePacket& packet);
     void SelectInput();
@@ -86,5 +88,6 @@ private:
     CHoverBitmapButton* m_pClearButton = nullptr;
     CHoverBitmapButton* m_pPrefsButton = nullptr;
     QPushButton* m_pEnterButton = nullptr;
+    QLabel* m_pLimitNotice = nullptr;
     CChatListBox* m_pChatList = nullptr;
 };

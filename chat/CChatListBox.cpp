@@ -1,6 +1,7 @@
 #include "chat/CChatListBox.h"
 
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextLayout>
@@ -86,6 +87,9 @@ void CChatListBox::SetFixedItemHeight(int height)
 {
     m_bFixedHeight = true;
     m_nFixedItemHeight = height;
+    // One height for every row, those there are too.
+    SetOwnerDraw(OwnerDraw::Fixed);
+    SetItemHeight(height);
 }
 
 void CChatListBox::SplitLine(const QString& line, QString& title, QString& text)
@@ -101,6 +105,11 @@ int CChatListBox::MeasureItem(int index)
         return GetItemHeight(index);
     if (m_bFixedHeight)
         return m_nFixedItemHeight;
+    return NaturalHeight(index);
+}
+
+int CChatListBox::NaturalHeight(int index) const
+{
     // Measured as drawn, in the line fonts and the text column, so that no line is cut. A
     // scroll bar that may still come is counted already: then the column only gets wider.
     int width = ClientWidth();
@@ -119,6 +128,16 @@ int CChatListBox::MeasureItem(int index)
     return std::max(titleHeight, textHeight) + 5;
 }
 
+QString CChatListBox::AccessibleText(int index) const
+{
+    QString title;
+    QString text;
+    SplitLine(GetText(index), title, text);
+    static const QRegularExpression time(QStringLiteral("^\\[(\\d\\d:\\d\\d)\\] "));
+    text.replace(time, QStringLiteral("\\1, "));
+    return title.isEmpty() ? text : title + QStringLiteral(", ") + text;
+}
+
 QFont CChatListBox::TitleFont() const
 {
     return m_fontTitle.value_or(font());
@@ -129,17 +148,17 @@ QFont CChatListBox::TextFont() const
     return m_fontText.value_or(font());
 }
 
+int CChatListBox::TitleWidth(const QString& title, int width) const
+{
+    if (title.isEmpty())
+        return 0;
+    const int natural = static_cast<int>(std::ceil(QFontMetricsF(TitleFont()).horizontalAdvance(title)));
+    return std::min(natural, width / kTitleShare);
+}
+
 int CChatListBox::TextColumnLeft(const QString& title, int width) const
 {
-    // The title's width when wrapped in the item.
-    qreal titleWidth = 0;
-    if (!title.isEmpty()) {
-        QTextLayout measure(title, TitleFont());
-        LayOut(measure, width);
-        for (int i = 0; i < measure.lineCount(); ++i)
-            titleWidth = std::max(titleWidth, measure.lineAt(i).naturalTextWidth());
-    }
-    return static_cast<int>(std::ceil(titleWidth)) + kTextGap;
+    return TitleWidth(title, width) + kTextGap;
 }
 
 void CChatListBox::DrawItem(const DrawItemStruct& item)
@@ -160,7 +179,10 @@ void CChatListBox::DrawItem(const DrawItemStruct& item)
     painter.setBackgroundMode(Qt::OpaqueMode);
     painter.setBackground(background);
     title.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    painter.drawText(QPoint(rect.left(), rect.top() + QFontMetrics(titleFont).ascent()), title);
+    // A name too long for its share of the width ends in an ellipsis; the text keeps its room.
+    const QFontMetrics titleMetrics(titleFont);
+    const QString shown = titleMetrics.elidedText(title, Qt::ElideRight, TitleWidth(title, rect.width()) + 1);
+    painter.drawText(QPoint(rect.left(), rect.top() + titleMetrics.ascent()), shown);
 
     const QRect column(QPoint(rect.left() + TextColumnLeft(title, rect.width()), rect.top() + 1), rect.bottomRight());
     if (column.width() <= 0 || column.height() <= 0)

@@ -9,10 +9,10 @@
 #include <optional>
 
 // Conversation lines: every item is a title and a text joined by the first "%". The title is
-// drawn on one line at the item's top-left in its own font and colour; the text follows 10
-// pixels after the title's end, word-wrapped, in its own font and colour, and is cut at the
-// item's edges. An item is measured as it is drawn, so its lines always fit. Everything is
-// drawn as plain text.
+// drawn on one line at the item's top-left in its own font and colour, in at most a third of
+// the width (a longer one is elided); the text follows 10 pixels after the title's end,
+// word-wrapped, in its own font and colour, and is cut at the item's edges. An item is measured as it is drawn, so its
+// lines always fit. Everything is drawn as plain text.
 class CChatListBox : public CListBox {
     Q_OBJECT
 
@@ -37,16 +37,24 @@ public:
     static constexpr COLORREF kSelectedTitle = MakeColorRef(50, 50, 255);
     // Gap between the end of the title and the text.
     static constexpr int kTextGap = 10;
+    // A title takes at most this part of the width: 3 is a third.
+    static constexpr int kTitleShare = 3;
 
     // Splits at the first "%": everything before is the title, everything after the text.
     static void SplitLine(const QString& line, QString& title, QString& text);
 
     void DrawItem(const DrawItemStruct& item) override;
     int MeasureItem(int index) override;
+    // The height the item needs to show all of its lines, whether or not heights are fixed.
+    int NaturalHeight(int index) const;
+    // "pwa1, 23:55, text" for "pwa1%[23:55] text": the name, the time, the words.
+    QString AccessibleText(int index) const override;
 
 private:
     QFont TitleFont() const;
     QFont TextFont() const;
+    // The title's width on one line, at most a third of the item's width.
+    int TitleWidth(const QString& title, int width) const;
     // Where the text column begins in an item of the width: 10 pixels after the title.
     int TextColumnLeft(const QString& title, int width) const;
 

@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTime>
@@ -21,6 +22,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -86,7 +88,7 @@ CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, std::atomi
             }
         });
     m_pAppearanceButton->resize(kButtonFrame);
-    m_pAppearanceButton->setAccessibleName(QStringLiteral("List appearance"));
+    m_pAppearanceButton->SetName(QStringLiteral("List appearance"));
     m_pCounter = DialogBuilder::Control<QLabel>(this, IDC_COUNTER);
     m_pIndicator = DialogBuilder::Control<QLabel>(this, IDC_INDICATOR);
     for (const int id : {IDC_CLOSE, IDC_REPLY})
@@ -103,6 +105,11 @@ CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, std::atomi
     setWindowIcon(LoadIconResource(IDI_MESSAGE));
     LoadAppearance();
     // Exactly one message fills the list, so the list pages one message at a time.
+    m_nBaseListHeight = m_pList->height();
+    m_nBaseHeight = height();
+    for (QWidget* control : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (control->y() >= m_pList->geometry().bottom())
+            m_below.push_back({control, control->y()});
     m_pList->SetFixedItemHeight(m_pList->contentsRect().height());
     WriteCounter();
 }
@@ -192,6 +199,7 @@ void CIncomingMessagesDialog::AddMessage(const MessagePacket& packet)
 void CIncomingMessagesDialog::ShowLine(int index)
 {
     m_nShown = index;
+    FitToShownMessage();
     const QSignalBlocker blocker(m_pList);
     m_pList->selectionModel()->setCurrentIndex(m_pList->model()->index(index, 0), QItemSelectionModel::NoUpdate);
     m_pList->SetTopIndex(index);
@@ -204,6 +212,7 @@ void CIncomingMessagesDialog::OnSelectionChanged(int index)
     if (index < 0)
         return;
     m_nShown = index;
+    FitToShownMessage();
     m_pList->SetTopIndex(index);
     if (m_nUnread > 0) {
         m_nUnread = GetCount() - 1 - m_nShown;
@@ -231,6 +240,32 @@ void CIncomingMessagesDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (m_nShown >= 0)
         m_pList->SetTopIndex(m_nShown);
+}
+
+// A message is never cut: the list, and the window with it, grows to the height the message
+// shown needs, and shrinks back for a shorter one. Only where the screen ends does the
+// message's text move into the list's tool tip as well.
+void CIncomingMessagesDialog::FitToShownMessage()
+{
+    if (m_nShown < 0 || m_nShown >= GetCount())
+        return;
+    const int frame = m_pList->height() - m_pList->contentsRect().height();
+    int listHeight = std::max(m_nBaseListHeight, m_pList->NaturalHeight(m_nShown) + frame);
+    const QScreen* screen = this->screen();
+    const int room = screen ? screen->availableGeometry().height() - (frameGeometry().height() - height()) : INT_MAX;
+    const bool cut = m_nBaseHeight + listHeight - m_nBaseListHeight > room;
+    if (cut)
+        listHeight = room - m_nBaseHeight + m_nBaseListHeight;
+    m_pList->setToolTip(cut ? m_pList->GetText(m_nShown) : QString());
+    const int extra = listHeight - m_nBaseListHeight;
+    if (height() != m_nBaseHeight + extra) {
+        resize(width(), m_nBaseHeight + extra);
+        m_pList->resize(m_pList->width(), listHeight);
+        for (const auto& [control, baseY] : m_below)
+            control->move(control->x(), baseY + extra);
+    }
+    m_pList->SetFixedItemHeight(m_pList->contentsRect().height());
+    m_pList->SetTopIndex(m_nShown);
 }
 
 void CIncomingMessagesDialog::WriteCounter()
@@ -295,6 +330,7 @@ void CIncomingMessagesDialog::OnAppearanceClicked()
             return;
         // The item height and the counter stay as they are.
         LoadAppearance();
+        FitToShownMessage();
         m_pList->viewport()->repaint();
     });
     appearance->open();

@@ -5,6 +5,8 @@
 #include <QPointer>
 
 #include <atomic>
+#include <utility>
+#include <vector>
 
 class CChatListBox;
 class CHoverBitmapButton;
@@ -63,6 +65,7 @@ protected:
 private:
     void AddMessage(const MessagePacket& packet);
     void ShowLine(int index);
+    void FitToShownMessage();
     void OnSelectionChanged(int index);
     void OnReply();
     void OnAppearanceClicked();
@@ -80,6 +83,10 @@ private:
     // The line shown (the list's top line); -1 while the list is empty.
     int m_nShown = -1;
     int m_nUnread = 0;
+    // The template's heights, and the controls under the list that move when it grows.
+    int m_nBaseListHeight = 0;
+    int m_nBaseHeight = 0;
+    std::vector<std::pair<QWidget*, int>> m_below;
     bool m_bIndicatorPhase = false;
     QBasicTimer m_blinkTimer;
 };

@@ -68,8 +68,9 @@ CSendMessageDialog::CSendMessageDialog(CRegistry& registry, const QString& recip
             return nullptr;
         });
     m_pAppearanceButton->resize(kButtonFrame);
-    m_pAppearanceButton->setAccessibleName(QStringLiteral("Message appearance"));
+    m_pAppearanceButton->SetName(QStringLiteral("Message appearance"));
     m_pEdit = DialogBuilder::Control<QPlainTextEdit>(this, IDC_MESSAGE);
+    m_pEdit->setAccessibleName(QStringLiteral("Message"));
     m_pEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_pEdit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     m_pEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -95,7 +96,9 @@ CSendMessageDialog::CSendMessageDialog(CRegistry& registry, const QString& recip
     connect(m_pEdit, &QPlainTextEdit::textChanged, this, &CSendMessageDialog::OnTextChanged);
 
     setWindowIcon(LoadIconResource(IDI_MESSAGE));
-    setWindowTitle(QStringLiteral("Send message to ") + m_strRecipient);
+    // "[*]" in a caption is Qt's modified-mark placeholder; doubled, it shows as written.
+    setWindowTitle(QStringLiteral("Send message to ")
+                   + QString(m_strRecipient).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
     LoadPreferences(m_registry, m_preferences);
     ApplyMessageAppearance(m_pEdit, m_preferences);
     m_pEdit->setFocus();
@@ -179,6 +182,7 @@ void CSendMessageDialog::OnAppearanceClicked()
     appearance->setAttribute(Qt::WA_DeleteOnClose);
     connect(appearance, &QDialog::finished, this, [this](int result) {
         m_pAppearanceButton->ResetHover();
+        m_pEdit->setFocus();
         if (result != QDialog::Accepted)
             return;
         LoadPreferences(m_registry, m_preferences);

@@ -9,6 +9,7 @@
 #include "res/ResourceLoader.h"
 #include "ui/CHoverBitmapButton.h"
 #include "ui/DialogBuilder.h"
+#include "ui/FramePlacer.h"
 
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -81,11 +82,13 @@ COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, TransportEn
             return nullptr;
         }
     });
-    m_pPinButton->setAccessibleName(QStringLiteral("Stay on top"));
-    m_pColorButton->setAccessibleName(QStringLiteral("Text colour"));
-    m_pFontButton->setAccessibleName(QStringLiteral("Text font"));
+    m_pPinButton->SetName(QStringLiteral("Stay on top"));
+    m_pColorButton->SetName(QStringLiteral("Text colour"));
+    m_pFontButton->SetName(QStringLiteral("Text font"));
     for (CHoverBitmapButton* button : {m_pPinButton, m_pColorButton, m_pFontButton})
         button->resize(kButtonFrame);
+    // Screen readers hear the switch's state; the picture shows it to everybody else.
+    m_pPinButton->setCheckable(true);
 
     const QRect list = m_pUserList->geometry();
     m_listMargins = QMargins(list.left(), list.top(), width() - list.right() - 1, height() - list.bottom() - 1);
@@ -93,6 +96,7 @@ COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, TransportEn
     m_nColorFromRight = width() - m_pColorButton->x();
     m_nFontFromRight = width() - m_pFontButton->x();
     setMinimumSize(kMinimumSize);
+    m_pPlacer = new FramePlacer(this);
 
     connect(m_pUserList, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { Q_EMIT SendToUserRequested(item->text()); });
@@ -121,6 +125,7 @@ void COnlineDialog::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() == m_presenceTimer.timerId())
         OnTimer();
+
     else
         QDialog::timerEvent(event);
 }
@@ -163,16 +168,16 @@ void COnlineDialog::SetUserItemInChat(QListWidgetItem* item, bool inChat)
 
 void COnlineDialog::OnPinClicked()
 {
+    // Changing the flag makes a new native window: it goes back where the frame was.
+    const QRect frame = frameGeometry();
     m_bPinned = !m_bPinned;
+    m_pPinButton->setChecked(m_bPinned);
     setWindowFlag(Qt::WindowStaysOnTopHint, m_bPinned);
-    if (m_bPinned) {
-        m_pPinButton->SetBitmaps(IDB_PIN_ON, IDB_PIN_ON_MASK);
-        show();
-    } else {
-        m_pPinButton->SetBitmaps(IDB_PIN_OFF, IDB_PIN_OFF_MASK);
-        show();
+    m_pPinButton->SetBitmaps(m_bPinned ? IDB_PIN_ON : IDB_PIN_OFF, m_bPinned ? IDB_PIN_ON_MASK : IDB_PIN_OFF_MASK);
+    show();
+    PlaceFrame(frame);
+    if (!m_bPinned)
         lower();
-    }
 }
 
 void COnlineDialog::OnColorClicked()
@@ -208,26 +213,25 @@ void COnlineDialog::ApplyAppearance()
 
 void COnlineDialog::ShowPlaced()
 {
-    // The frame around the window is known only once it is shown.
-    showNormal();
-
     OnlinePlacement stored;
-    std::optional<QRect> storedRect;
+    std::optional<QRect> storedFrame;
     if (LoadOnlinePlacement(m_registry, stored))
-        storedRect = QRect(stored.left, stored.top, stored.width, stored.height);
+        storedFrame = QRect(stored.left, stored.top, stored.width, stored.height);
+    showNormal();
+    PlaceFrame(storedFrame);
+    raise();
+    activateWindow();
+}
+
+void COnlineDialog::PlaceFrame(const std::optional<QRect>& frame)
+{
     QList<QRect> workAreas;
     if (QScreen* primary = QGuiApplication::primaryScreen())
         workAreas << primary->availableGeometry();
     for (QScreen* screen : QGuiApplication::screens())
         if (screen != QGuiApplication::primaryScreen())
             workAreas << screen->availableGeometry();
-
-    const QRect frame = PlaceOnlineWindow(storedRect, frameGeometry().size(), workAreas);
-    const QSize frameExtra = frameGeometry().size() - size();
-    resize((frame.size() - frameExtra).expandedTo(kMinimumSize));
-    move(frame.topLeft());
-    raise();
-    activateWindow();
+    m_pPlacer->Place([frame, workAreas](QSize frameSize) { return PlaceOnlineWindow(frame, frameSize, workAreas); });
 }
 
 void COnlineDialog::SavePlacementAndHide()

@@ -10,9 +10,11 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 class AlertSink;
 class CHoverBitmapButton;
+class FramePlacer;
 class CRegistry;
 class CUserListBox;
 
@@ -69,6 +71,8 @@ private:
     void OnFontClicked();
     void ApplyAppearance();
     void SavePlacementAndHide();
+    // Places the window so that its frame lies on the rectangle (nullopt: the first place).
+    void PlaceFrame(const std::optional<QRect>& frame);
     void ResetButtons();
 
     CRegistry& m_registry;
@@ -77,6 +81,7 @@ private:
     PreferencesOnline m_preferences;
     bool m_bPinned = false;
     QBasicTimer m_presenceTimer;
+    FramePlacer* m_pPlacer = nullptr;
 
     CUserListBox* m_pUserList = nullptr;
     CHoverBitmapButton* m_pPinButton = nullptr;

@@ -58,6 +58,11 @@ void CUserListBox::UpdateItemHeight()
     SetItemHeight(kTop + std::max({kIconSize, QFontMetrics(m_font).height(), fontMetrics().height()}) + 1);
 }
 
+QString CUserListBox::AccessibleText(int index) const
+{
+    return GetItemData(index) == 2 ? GetText(index) + QStringLiteral(", in chat") : GetText(index);
+}
+
 void CUserListBox::DrawItem(const DrawItemStruct& item)
 {
     if (item.itemId < 0)
@@ -68,7 +73,8 @@ void CUserListBox::DrawItem(const DrawItemStruct& item)
     const std::size_t image = GetItemData(item.itemId) + (lit ? 1 : 0);
 
     if (m_bShowIcons && image < m_imageList.size())
-        painter.drawPixmap(0, item.rcItem.top() + kTop, m_imageList[image]);
+        painter.drawPixmap(0, item.rcItem.top() + std::max(kTop, (item.rcItem.height() - kIconSize) / 2),
+                           m_imageList[image]);
 
     painter.setFont(m_font);
     painter.setPen(ToQColor(text));

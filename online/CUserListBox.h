@@ -35,6 +35,8 @@ public:
     static COLORREF Brighten(COLORREF color);
 
     void DrawItem(const DrawItemStruct& item) override;
+    // The name, and ", in chat" for a user in the chat room.
+    QString AccessibleText(int index) const override;
 
 private:
     void UpdateItemHeight();

@@ -10,7 +10,7 @@ COLORREF Preferences::DefaultTextColor()
 
 COLORREF Preferences::DefaultBackgroundColor()
 {
-    return ToColorRef(QGuiApplication::palette().color(QPalette::Active, QPalette::Window));
+    return ToColorRef(QGuiApplication::palette().color(QPalette::Active, QPalette::Base));
 }
 
 FontRecord Preferences::DefaultFont()

@@ -15,7 +15,7 @@ protected:
     Preferences& operator=(const Preferences&) = default;
 
     // Defaults of every record, taken from the palette when the record is built: window
-    // text for text and titles, the window colour for backgrounds. Records are built on the
+    // text for text and titles, the colour of text areas for backgrounds. Records are built on the
     // GUI thread, which owns the palette.
     static COLORREF DefaultTextColor();
     static COLORREF DefaultBackgroundColor();

@@ -11,7 +11,7 @@ packages=(
     # fuzzing and sanitizers (clang's runtime)
     clang libclang-rt-14-dev
     # desktop, fonts, tray host and screenshots for the x11 tests
-    xvfb xauth x11-utils xdotool trayer imagemagick fonts-liberation
+    xvfb xauth x11-utils xdotool trayer openbox imagemagick fonts-liberation
     # audio tests: a private PulseAudio server with a null sink
     pulseaudio pulseaudio-utils sox
     # multi-host tests; the Windows peer (scapy's NetBIOS and SMB layers) and its decoder

@@ -70,6 +70,12 @@ void CHoverBitmapButton::SetHover(bool on)
     }
 }
 
+void CHoverBitmapButton::SetName(const QString& name)
+{
+    setAccessibleName(name);
+    setToolTip(name);
+}
+
 void CHoverBitmapButton::ResetHover()
 {
     m_bHovering = true;

@@ -22,6 +22,8 @@ public:
     virtual void SetHover(bool on);
     // Forces the normal look and repaints, whether or not the pointer was over the button.
     void ResetHover();
+    // What the picture means, for screen readers and as its tool tip.
+    void SetName(const QString& name);
 
     int State() const { return m_nState; }
     int ImageId() const { return m_nImageId; }

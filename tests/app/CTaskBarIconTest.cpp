@@ -5,7 +5,9 @@
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +63,14 @@ TEST_F(CTaskBarIconTest, WithoutANotificationAreaTheStandInWindowCarriesTheIcon)
     EXPECT_EQ(tray.CurrentIconId(), 128);
     EXPECT_EQ(tray.ToolTip(), QStringLiteral("Pellwick"));
     EXPECT_EQ(tray.StandIn()->toolTip(), QStringLiteral("Pellwick"));
+
+    // An ordinary window of the task bar, titled, in the lower right corner of the work area.
+    QWidget* standIn = tray.StandIn();
+    EXPECT_EQ(standIn->windowTitle(), QStringLiteral("Pellwick"));
+    EXPECT_EQ(standIn->windowType(), Qt::Window);
+    EXPECT_FALSE(standIn->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(standIn->frameGeometry().bottomRight(), area.bottomRight());
 }
 
 TEST_F(CTaskBarIconTest, MenuHoldsTheCommandsInOrder)

@@ -11,6 +11,7 @@
 #include "ui/DialogBuilder.h"
 #include "ui/PlaySoundResource.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QColorDialog>
 #include <QElapsedTimer>
@@ -19,7 +20,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -136,12 +136,22 @@ TEST_F(CChatDialogTest, InputHoldsWhatAPacketCarriesAndSaysSoWhenItCuts)
     window.Input()->paste();
     EXPECT_EQ(window.Input()->text(), longLine.left(CChatDialog::kMaxInputLength));
     EXPECT_EQ(Count(SOUND_KEY), clicks + 1);
-    EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_TRUE(QToolTip::text().contains(QStringLiteral("259")));
+    // The notice stays through key presses and releases until an edit makes the line shorter.
+    EXPECT_TRUE(window.IsLimitNoticeShown());
+    QTest::keyClick(window.Input(), Qt::Key_End);
+    EXPECT_TRUE(window.IsLimitNoticeShown());
 
     QTest::keyClick(window.Input(), Qt::Key_Return);
     ASSERT_EQ(sender.packets.size(), 1u);
     EXPECT_EQ(sender.packets[0].Text(), longLine.left(259));
+
+    QTest::keyClick(window.Input(), Qt::Key_End);
+    QTest::keyClick(window.Input(), Qt::Key_Backspace);
+    EXPECT_FALSE(window.IsLimitNoticeShown());
+    // Typing past the limit says so as well.
+    QTest::keyClicks(window.Input(), QStringLiteral("ab"));
+    EXPECT_EQ(window.Input()->text().size(), CChatDialog::kMaxInputLength);
+    EXPECT_TRUE(window.IsLimitNoticeShown());
 }
 
 TEST_F(CChatDialogTest, ArrivingLinesArePlainTextScrolledIntoViewWithASound)
@@ -268,4 +278,26 @@ TEST_F(CChatDialogTest, PreferencesCancelChangesNothing)
     PreferencesChat stored;
     LoadPreferences(registry, stored);
     EXPECT_EQ(stored.m_crTitle, before);
+}
+
+// What a screen reader hears: lines as name, time and words; named inputs; picture buttons
+// whose tool tip says what their accessible name says.
+TEST_F(CChatDialogTest, ScreenReadersHearLinesAndNamedControls)
+{
+    Arrive(QStringLiteral("pwa1"), QStringLiteral("50% off"));
+    window.ChatList()->AddString(QStringLiteral("pwa1%[23:55] hi"));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(window.ChatList());
+    ASSERT_TRUE(list && list->tableInterface());
+    EXPECT_EQ(list->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("pwa1, 50% off"));
+    EXPECT_EQ(list->tableInterface()->cellAt(1, 0)->text(QAccessible::Name), QStringLiteral("pwa1, 23:55, hi"));
+
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window.Input())->text(QAccessible::Name),
+              QStringLiteral("Chat line"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(Button(CChatDialog::IDC_ENTER))->text(QAccessible::Name),
+              QStringLiteral("Send"));
+    for (int id : {2, int(CChatDialog::IDC_SEND), int(CChatDialog::IDC_CLEAR), int(CChatDialog::IDC_PREFERENCES)}) {
+        const QString name = QAccessible::queryAccessibleInterface(Button(id))->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << id;
+        EXPECT_EQ(Button(id)->toolTip(), name) << id;
+    }
 }

@@ -235,3 +235,28 @@ TEST_F(CIncomingMessagesDialogTest, TheListTakesAStoredAppearanceAtOnceAndKeepsI
     EXPECT_EQ(window.CounterText(), QStringLiteral("3 : 3"));
     EXPECT_EQ(window.List()->GetItemHeight(0), window.List()->GetItemHeight(2));
 }
+
+// Every character of a message can be read: a long or many-lined message makes the window
+// grow until all of its lines are inside the list; a short one brings it back.
+TEST_F(CIncomingMessagesDialogTest, LongMessagesGrowTheWindowAndShortOnesShrinkIt)
+{
+    ShowInBackground();
+    const int baseHeight = window.height();
+    Receive(QStringLiteral("pwa1"), QStringLiteral("short"));
+    EXPECT_EQ(window.height(), baseHeight);
+
+    const QString tenLines
+        = QStringLiteral("one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix\r\nseven\r\neight\r\nnine\r\nten");
+    const QString longText = QString(25, QLatin1Char('w')).append(QLatin1Char(' ')).repeated(10).left(259);
+    for (const QString& text : {tenLines, longText}) {
+        Receive(QStringLiteral("pwa1"), text);
+        window.List()->SetCurSel(window.GetCount() - 1);
+        CChatListBox* list = window.List();
+        EXPECT_GE(list->contentsRect().height(), list->NaturalHeight(window.ShownLine()));
+        EXPECT_GT(window.height(), baseHeight);
+        // The buttons moved down with the list's bottom.
+        EXPECT_GT(Button(1)->y(), list->geometry().bottom());
+    }
+    window.List()->SetCurSel(0);
+    EXPECT_EQ(window.height(), baseHeight);
+}

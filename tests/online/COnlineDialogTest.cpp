@@ -11,6 +11,7 @@
 #include "support/WaitFor.h"
 #include "ui/CHoverBitmapButton.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalSpy>
@@ -75,6 +76,19 @@ TEST_F(COnlineDialogTest, ListIsSortedWithoutRegardToCaseAndMarksFollowTheRoster
     EXPECT_EQ(list->GetItemData(2), 2u); // in chat
     EXPECT_EQ(list->GetItemData(0), 0u);
     EXPECT_EQ(list->GetItemData(1), 0u); // "All" is never marked
+
+    // A screen reader hears the mark, and the pin's state.
+    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(list)->tableInterface();
+    EXPECT_EQ(table->cellAt(2, 0)->text(QAccessible::Name), QStringLiteral("bob, in chat"));
+    EXPECT_EQ(table->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("aaron"));
+    auto* pin = window.findChild<CHoverBitmapButton*>(QStringLiteral("1012"));
+    QAccessibleInterface* pinned = QAccessible::queryAccessibleInterface(pin);
+    EXPECT_TRUE(pinned->state().checkable);
+    EXPECT_FALSE(pinned->state().checked);
+    window.show();
+    pin->click();
+    EXPECT_TRUE(pinned->state().checked);
+    EXPECT_EQ(pin->toolTip(), QStringLiteral("Stay on top"));
 }
 
 TEST_F(COnlineDialogTest, FirstShowIsAtTheLowerRightAndACloseIsRememberedAndRestored)

@@ -54,7 +54,8 @@ protected:
     const QString m_path = m_dir.path() + QStringLiteral("/pellwick/registry.reg");
     CRegistry m_registry{m_path};
     const QString m_text = QString::number(ToColorRef(QGuiApplication::palette().color(QPalette::WindowText)));
-    const QString m_window = QString::number(ToColorRef(QGuiApplication::palette().color(QPalette::Window)));
+    // Backgrounds default to the colour of text areas, not the grey of dialogs.
+    const QString m_window = QString::number(ToColorRef(QGuiApplication::palette().color(QPalette::Base)));
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 // Makes GoogleTest print Qt values readably in failure messages.
 #include <QByteArray>
+#include <QRect>
 #include <QString>
 
 #include <ostream>
@@ -15,5 +16,10 @@ inline void PrintTo(const QString& value, std::ostream* os)
 inline void PrintTo(const QByteArray& value, std::ostream* os)
 {
     *os << "QByteArray(" << value.size() << " bytes: " << value.toHex(' ').toStdString() << ')';
+}
+
+inline void PrintTo(const QRect& value, std::ostream* os)
+{
+    *os << "QRect(" << value.x() << ',' << value.y() << ' ' << value.width() << 'x' << value.height() << ')';
 }
 QT_END_NAMESPACE

@@ -120,3 +120,37 @@ TEST(CListBoxTest, VariableHeightsAreMeasuredOnceWhenAdded)
     EXPECT_EQ(list.calls, 2);
     EXPECT_EQ(list.visualItemRect(list.item(1)).height(), 18);
 }
+
+// Rows are placed from a running sum of heights: inserting, deleting and scrolling must keep
+// every row directly below the one before it, and a point must find the row drawn there.
+TEST(CListBoxTest, RowsStayStackedWhenOthersComeAndGo)
+{
+    struct Measured : CListBox {
+        int MeasureItem(int index) override { return 10 + GetText(index).size(); }
+    } list;
+    list.SetOwnerDraw(CListBox::OwnerDraw::Variable);
+    list.resize(100, 60);
+    for (int i = 0; i < 30; ++i)
+        list.AddString(QString(i % 7, QLatin1Char('x')));
+    list.InsertString(5, QStringLiteral("inserted in the middle"));
+    list.DeleteString(2);
+    list.DeleteString(list.GetCount() - 1);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    list.SetTopIndex(list.GetCount() - 1);
+
+    const QRect first = list.visualItemRect(list.item(0));
+    int top = first.top();
+    for (int i = 0; i < list.GetCount(); ++i) {
+        const QRect rect = list.visualItemRect(list.item(i));
+        ASSERT_EQ(rect.top(), top) << "row " << i;
+        ASSERT_EQ(rect.height(), 10 + list.GetText(i).size()) << "row " << i;
+        top += rect.height();
+        if (rect.bottom() >= 0 && rect.top() < list.viewport()->height()) {
+            EXPECT_EQ(list.indexAt(rect.center()).row(), i);
+        }
+    }
+    // Scrolled to the end: the last row ends at the viewport's bottom.
+    EXPECT_EQ(top, list.viewport()->height());
+    EXPECT_FALSE(list.indexAt(QPoint(5, list.viewport()->height() + 5)).isValid());
+}

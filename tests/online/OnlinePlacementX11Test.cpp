@@ -1,0 +1,79 @@
+#include "online/COnlineDialog.h"
+#include "prefs/CRegistry.h"
+#include "support/LoopbackEndpoints.h"
+#include "support/QtPrinters.h"
+#include "support/RecordingAlertSink.h"
+#include "ui/CHoverBitmapButton.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The frame as the window manager has it, once it has stopped moving for a moment.
+QRect SettledFrame(const QWidget& window)
+{
+    QRect last;
+    int still = 0;
+    for (int i = 0; i < 200 && still < 4; ++i) {
+        QTest::qWait(25);
+        const QRect now = window.frameGeometry();
+        still = now == last ? still + 1 : 0;
+        last = now;
+    }
+    return last;
+}
+
+class OnlinePlacementX11Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+            GTEST_SKIP() << "needs X11 with a window manager (with-xvfb.sh, WITH_WM=1)";
+    }
+
+    std::unique_ptr<COnlineDialog> Start()
+    {
+        auto window = std::make_unique<COnlineDialog>(registry, alerts, &tray, LoopbackEndpoints());
+        window->ShowPlaced();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        return window;
+    }
+
+    QTemporaryDir dir;
+    CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
+    RecordingAlertSink alerts;
+    QObject tray;
+};
+
+} // namespace
+
+// First placement lies inside the work area; then ten rounds of pin on and off, close and a
+// new window reading the stored values leave the frame where it was, to the pixel.
+TEST_F(OnlinePlacementX11Test, TenClosesRestartsAndPinsLeaveTheFrameWhereItWas)
+{
+    auto window = Start();
+    const QRect area = window->screen()->availableGeometry();
+    const QRect first = SettledFrame(*window);
+    EXPECT_TRUE(area.contains(first)) << testing::PrintToString(first) << " in " << testing::PrintToString(area);
+
+    window->setGeometry(QRect(QPoint(300, 200), window->size() + QSize(30, 60)));
+    const QRect placed = SettledFrame(*window);
+    for (int round = 0; round < 10; ++round) {
+        auto* pin = window->findChild<CHoverBitmapButton*>(QStringLiteral("1012"));
+        pin->click();
+        EXPECT_EQ(SettledFrame(*window), placed) << "pinned, round " << round;
+        pin->click();
+        EXPECT_EQ(SettledFrame(*window), placed) << "unpinned, round " << round;
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        ASSERT_FALSE(window->isVisible());
+        window = Start();
+        ASSERT_EQ(SettledFrame(*window), placed) << "restart " << round;
+    }
+}
