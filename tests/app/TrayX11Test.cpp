@@ -133,11 +133,7 @@ TEST(TrayX11Test, TheProgramShowsItsOnlineWindowAndEndsWithShutdown)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     program.setProcessEnvironment(environment);
-    // In a network namespace of its own (the X server is reached through its socket file), so
-    // that its broadcasts never reach the machine's network.
-    if (QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("-rn"), QStringLiteral("true")}) != 0)
-        GTEST_SKIP() << "no private network namespace (unshare -rn)";
-    program.start(QStringLiteral("unshare"), {QStringLiteral("-rn"), qEnvironmentVariable("PELLWICK_PROGRAM")});
+    program.start(qEnvironmentVariable("PELLWICK_PROGRAM"), {});
     ASSERT_TRUE(program.waitForStarted());
     ASSERT_TRUE(WaitFor([&] { return TrayHostGeometry().width() >= 16; }));
     const QPoint icon = TrayHostGeometry().center();
