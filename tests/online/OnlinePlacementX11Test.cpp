@@ -40,7 +40,7 @@ protected:
 
     std::unique_ptr<COnlineDialog> Start()
     {
-        auto window = std::make_unique<COnlineDialog>(registry, alerts, &tray, LoopbackEndpoints());
+        auto window = std::make_unique<COnlineDialog>(registry, alerts, LoopbackEndpoints());
         window->ShowPlaced();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return window;
@@ -49,7 +49,6 @@ protected:
     QTemporaryDir dir;
     CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
     RecordingAlertSink alerts;
-    QObject tray;
 };
 
 } // namespace
