@@ -80,6 +80,7 @@ public:
     quint16 MailslotPort() const { return m_mailslot.Port(); }
 
 private:
+    bool SendOnBothWires(const MessagePacket& packet, const std::vector<Ipv4Network>& networks);
     template <typename Receive> bool ReadWire(RepeatFilter::Wire wire, Receive receive);
 
     AlertSink& m_alerts;
