@@ -69,18 +69,21 @@ std::vector<int> CMailslotTransport::ReadFds() const
     return fds;
 }
 
+bool CMailslotTransport::SendOnBothWires(const MessagePacket& packet, const std::vector<Ipv4Network>& networks)
+{
+    const bool own = m_hBroadcast.Send(&packet, sizeof packet, networks);
+    return m_mailslot.Send(&packet, networks) || own;
+}
+
 bool CMailslotTransport::Send(MessagePacket packet)
 {
     if (!m_readSlot.IsOpen() || !m_hBroadcast.IsOpen())
         return false;
-    const std::vector<Ipv4Network>& networks = m_networks.Current();
-    bool sent = m_hBroadcast.Send(&packet, sizeof packet, networks);
-    sent = m_mailslot.Send(&packet, networks) || sent;
-    if (sent) {
+    if (SendOnBothWires(packet, m_networks.Current())
+        || (m_networks.LookAgain() && SendOnBothWires(packet, m_networks.Current()))) {
         m_bSendOutageShown = false;
         return true;
     }
-    m_networks.SendFailed();
     const bool userText = packet.type == PACKET_CHAT || packet.type == PACKET_MESSAGE;
     // Heard by this copy alone, a line would look sent in its own Chat Room.
     if (!userText)

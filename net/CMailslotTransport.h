@@ -82,6 +82,7 @@ public:
     ReceiveQueue& Received() { return m_received; }
 
 private:
+    bool SendOnBothWires(const MessagePacket& packet, const std::vector<Ipv4Network>& networks);
     template <typename Receive> bool ReadWire(RepeatFilter::Wire wire, Receive receive);
 
     AlertSink& m_alerts;

@@ -27,8 +27,13 @@ const std::vector<Ipv4Network>& NetworkList::Current()
     return m_networks;
 }
 
-void NetworkList::SendFailed()
+bool NetworkList::LookAgain()
 {
-    if (!m_watcher->IsWatching())
-        m_bStale = true;
+    std::vector<Ipv4Network> now = m_source();
+    m_lookedUp = std::chrono::steady_clock::now();
+    m_bStale = false;
+    if (now == m_networks)
+        return false;
+    m_networks = std::move(now);
+    return true;
 }

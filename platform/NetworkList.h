@@ -21,8 +21,9 @@ public:
     NetworkList& operator=(const NetworkList&) = delete;
 
     const std::vector<Ipv4Network>& Current();
-    // A send reached no network: without the kernel's reports, look again at the next one.
-    void SendFailed();
+    // A send reached no network: looks at once, in case the kernel's report of a change is
+    // still on its way. True when the networks changed.
+    bool LookAgain();
 
 private:
     Source m_source;
