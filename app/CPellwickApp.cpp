@@ -49,7 +49,7 @@ void CPellwickApp::TakeDown()
 int CPellwickApp::Run()
 {
     const int startUp = StartUp();
-    if (startUp != EXIT_OK || m_pTermination->Requested()) {
+    if (startUp != kStarted) {
         TakeDown();
         return startUp;
     }
@@ -124,7 +124,7 @@ int CPellwickApp::StartUp()
         m_alerts->ShowAlert(QStringLiteral("Невозможно создать поток."));
         return EndAfterAlerts(EXIT_OK);
     }
-    return EXIT_OK;
+    return stopping() ? EXIT_OK : kStarted;
 }
 
 int CPellwickApp::EndAfterAlerts(int exitCode)

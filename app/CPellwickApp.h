@@ -47,6 +47,9 @@ public:
     bool HasIncomingMessages() const override;
 
 private:
+    // Starts every part; kStarted when the event loop is to run, otherwise the exit code to
+    // end with (after a failure, or a termination signal during start-up).
+    static constexpr int kStarted = -1;
     int StartUp();
     // Shows what went wrong, waits until the user has read it, then gives the exit code.
     int EndAfterAlerts(int exitCode);
