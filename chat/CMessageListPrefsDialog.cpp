@@ -153,13 +153,14 @@ void CMessageListPrefsDialog::OnFont()
     if (!part || *part == PART_BACKGROUND)
         return;
     FontRecord& font = *part == PART_TITLE ? m_pRecord->m_fontTitle : m_pRecord->m_fontText;
-    auto* chooser = new QFontDialog(font.ToQFont(), this);
+    auto* chooser = new QFontDialog(font.PickerFont(), this);
     chooser->setAttribute(Qt::WA_DeleteOnClose);
-    connect(chooser, &QFontDialog::fontSelected, this, [this, &font](const QFont& chosen) {
-        // Bold, italic and the effects show here; the store keeps only the face and the height.
-        font = FontRecord::FromQFont(chosen);
-        ShowScheme();
-    });
+    connect(chooser, &QFontDialog::fontSelected, this,
+            [this, &font, offered = chooser->currentFont()](const QFont& chosen) {
+                // Bold, italic and the effects show here; the store keeps only the face and the height.
+                font = font.Picked(chosen, offered);
+                ShowScheme();
+            });
     chooser->open();
 }
 

@@ -94,10 +94,10 @@ void CMessageAppearanceDialog::OnBackgroundColor()
 
 void CMessageAppearanceDialog::OnFont()
 {
-    auto* picker = new QFontDialog(m_preferences.m_fontText.ToQFont(), this);
+    auto* picker = new QFontDialog(m_preferences.m_fontText.PickerFont(), this);
     picker->setAttribute(Qt::WA_DeleteOnClose);
-    connect(picker, &QFontDialog::fontSelected, this, [this](const QFont& font) {
-        m_preferences.m_fontText = FontRecord::FromQFont(font);
+    connect(picker, &QFontDialog::fontSelected, this, [this, offered = picker->currentFont()](const QFont& font) {
+        m_preferences.m_fontText = m_preferences.m_fontText.Picked(font, offered);
         ApplyToPreview();
     });
     picker->open();

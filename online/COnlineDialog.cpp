@@ -194,10 +194,10 @@ void COnlineDialog::OnColorClicked()
 
 void COnlineDialog::OnFontClicked()
 {
-    auto* dialog = new QFontDialog(m_preferences.m_fontText.ToQFont(), this);
+    auto* dialog = new QFontDialog(m_preferences.m_fontText.PickerFont(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QFontDialog::fontSelected, this, [this](const QFont& font) {
-        m_preferences.m_fontText = FontRecord::FromQFont(font);
+    connect(dialog, &QFontDialog::fontSelected, this, [this, offered = dialog->currentFont()](const QFont& font) {
+        m_preferences.m_fontText = m_preferences.m_fontText.Picked(font, offered);
         ApplyAppearance();
     });
     connect(dialog, &QDialog::finished, this, [this] { m_pFontButton->ResetHover(); });

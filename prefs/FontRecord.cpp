@@ -1,10 +1,14 @@
 #include "prefs/FontRecord.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -49,6 +53,38 @@ QFont FontRecord::ToQFont() const
         font.setPixelSize(std::max(1, static_cast<int>(std::lround(height * 100.0 / (cell > 0 ? cell : 100.0)))));
     }
     return font;
+}
+
+QFont FontRecord::PickerFont() const
+{
+    const QFontInfo drawn(ToQFont());
+    const QString family = drawn.family();
+    QFont font(family);
+    font.setPointSizeF(drawn.pixelSize() * 72.0 / LogicalDpi());
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(weight, 100, 900)));
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    font.setStrikeOut(strikeOut);
+    // The plainest style of the face with this weight and slant ("Book", not "Condensed Book").
+    QString best;
+    int bestDistance = 0;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        if (QFontDatabase::italic(family, style) != italic)
+            continue;
+        const int distance = std::abs(QFontDatabase::weight(family, style) - weight) * 100 + style.size();
+        if (best.isEmpty() || distance < bestDistance) {
+            best = style;
+            bestDistance = distance;
+        }
+    }
+    if (!best.isEmpty())
+        font.setStyleName(best);
+    return font;
+}
+
+FontRecord FontRecord::Picked(const QFont& chosen, const QFont& offered) const
+{
+    return chosen == offered ? *this : FromQFont(chosen);
 }
 
 FontRecord FontRecord::FromQFont(const QFont& font)

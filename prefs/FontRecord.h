@@ -23,5 +23,14 @@ struct FontRecord {
     // The record of a font, with its size as a character height (a negative height).
     static FontRecord FromQFont(const QFont& font);
 
+    // The font a font picker starts from: the face drawn (after substitution), the size in
+    // points that gives the pixel height drawn, and the face's own style name for the weight
+    // and slant (a picker matches style names, and guesses wrong without one).
+    QFont PickerFont() const;
+    // What a picker's choice stores. A picker rounds what it was given (whole points, the
+    // substituted face), so a choice equal to the font it offered at the start keeps this
+    // record as it is: OK without a change stores exactly what was stored.
+    FontRecord Picked(const QFont& chosen, const QFont& offered) const;
+
     bool operator==(const FontRecord&) const = default;
 };

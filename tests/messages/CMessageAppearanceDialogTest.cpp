@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -99,3 +100,34 @@ TEST_F(CMessageAppearanceDialogTest, TheSendMessageWindowTakesTheStoredAppearanc
     EXPECT_EQ(send.Edit()->font().pixelSize(), 20);
     EXPECT_EQ(send.Edit()->toPlainText(), QStringLiteral("half written"));
 }
+
+// The font picker starts from the font the window shows (the face drawn, its size, upright and
+// regular), and OK without a change stores exactly what was stored.
+class FontPickerStartTest : public CMessageAppearanceDialogTest,
+                            public ::testing::WithParamInterface<std::pair<int, const char*>> { };
+
+TEST_P(FontPickerStartTest, StartsFromTheStoredFontAndOkKeepsIt)
+{
+    PreferencesSendMessage stored;
+    stored.m_fontText = FontRecord{.height = GetParam().first, .face = QString::fromLatin1(GetParam().second)};
+    SavePreferences(registry, stored);
+    const QByteArray before = StoredFile();
+
+    CMessageAppearanceDialog appearance(registry);
+    Click(&appearance, 1012);
+    auto* picker = appearance.findChild<QFontDialog*>();
+    ASSERT_TRUE(picker);
+    const QFont offered = picker->currentFont();
+    const QFontInfo drawn(stored.m_fontText.ToQFont());
+    EXPECT_EQ(offered.family(), drawn.family());
+    EXPECT_FALSE(offered.italic());
+    EXPECT_FALSE(offered.styleName().contains(QStringLiteral("Condensed"))) << offered.styleName().toStdString();
+    EXPECT_NEAR(offered.pointSizeF() * appearance.logicalDpiY() / 72.0, drawn.pixelSize(), 1.5);
+    picker->accept();
+    Click(&appearance, 1);
+    EXPECT_EQ(StoredFile(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredFonts, FontPickerStartTest,
+                         ::testing::Values(std::pair{14, "Arial Cyr"}, std::pair{-15, "DejaVu Serif"},
+                                           std::pair{-13, "Liberation Mono"}));

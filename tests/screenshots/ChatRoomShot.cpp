@@ -1,6 +1,7 @@
 // The Chat Room with a conversation of Cyrillic and Latin lines of several lengths, for
 // tests/screenshots/take.sh. The appearance comes from a throwaway registry file, so the
-// shot shows the defaults; "prefs" shows the list appearance dialog over it as well.
+// shot shows the defaults; "prefs" shows the list appearance dialog over it as well, "notice"
+// the over-length notice after a paste of 300 characters.
 #include "chat/CChatDialog.h"
 #include "chat/CMessageListPrefsDialog.h"
 #include "net/PacketEvent.h"
@@ -36,6 +37,11 @@ int main(int argc, char** argv)
         QCoreApplication::postEvent(&chat, new PacketEvent(MessagePacket::Make(PACKET_CHAT, text, sender)));
     chat.ShowInFront();
     chat.Input()->setText(QStringLiteral("Сейчас приду"));
+    if (argc > 1 && QByteArray(argv[1]) == "notice") {
+        // 300 characters pasted: 259 stay, and the notice says why.
+        chat.Input()->clear();
+        chat.Input()->insert(QString(300, QChar(u'ж')));
+    }
     if (argc > 1 && QByteArray(argv[1]) == "prefs") {
         auto* prefs = new CMessageListPrefsDialog(registry, std::make_unique<PreferencesChat>(), &chat);
         prefs->open();
