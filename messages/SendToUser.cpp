@@ -36,10 +36,18 @@ void SendToUser::Open(const QString& name)
 
 void SendToUser::OnFinished(CSendMessageDialog* dialog, int result)
 {
-    dialog->deleteLater();
-    if (result != CSendMessageDialog::IDOK || dialog->Text().isEmpty())
+    if (result == CSendMessageDialog::IDOK && !dialog->Text().isEmpty() && !Send(*dialog)) {
+        dialog->open();
         return;
-    const QString& name = dialog->Recipient();
+    }
+    dialog->deleteLater();
+}
+
+// False only when the message could not go out; an addressee no longer listed is warned of
+// and counts as done.
+bool SendToUser::Send(const CSendMessageDialog& dialog)
+{
+    const QString& name = dialog.Recipient();
     if (!IsListed(name)) {
         auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Warning"),
                                     QStringLiteral("Машина User'a не отвечает на запрос. \nСообщение не отправлено."),
@@ -47,10 +55,10 @@ void SendToUser::OnFinished(CSendMessageDialog* dialog, int result)
         box->setTextFormat(Qt::PlainText);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
-        return;
+        return true;
     }
-    m_sender.SendPacket(
-        MessagePacket::Make(PACKET_MESSAGE, CSendMessageDialog::WireText(dialog->Text()), GetOwnUserName(), name));
+    return m_sender.SendPacket(
+        MessagePacket::Make(PACKET_MESSAGE, CSendMessageDialog::WireText(dialog.Text()), GetOwnUserName(), name));
 }
 
 // The list finds its items without regard to case; the addressee must match exactly.

@@ -7,5 +7,6 @@
 class PacketSender {
 public:
     virtual ~PacketSender() = default;
-    virtual void SendPacket(const MessagePacket& packet) = 0;
+    // True when the packet went out on the network.
+    virtual bool SendPacket(const MessagePacket& packet) = 0;
 };

@@ -115,10 +115,10 @@ COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, TransportEn
 
 COnlineDialog::~COnlineDialog() = default;
 
-void COnlineDialog::SendPacket(const MessagePacket& packet)
+bool COnlineDialog::SendPacket(const MessagePacket& packet)
 {
     ASSERT_GUI_THREAD();
-    m_transport.Send(packet);
+    return m_transport.Send(packet);
 }
 
 void COnlineDialog::timerEvent(QTimerEvent* event)

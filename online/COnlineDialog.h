@@ -37,7 +37,7 @@ public:
     bool IsTransportOpen() const { return m_transport.IsOpen(); }
     CMailslotTransport& Transport() { return m_transport; }
 
-    void SendPacket(const MessagePacket& packet) override;
+    bool SendPacket(const MessagePacket& packet) override;
 
     // Shows the window where it was last closed, or at the lower right on first show.
     void ShowPlaced();

@@ -30,7 +30,11 @@ namespace {
 // Stands in for the Online window: keeps what it was asked to send.
 class RecordingSender : public QObject, public PacketSender {
 public:
-    void SendPacket(const MessagePacket& packet) override { packets.push_back(packet); }
+    bool SendPacket(const MessagePacket& packet) override
+    {
+        packets.push_back(packet);
+        return true;
+    }
 
     std::vector<MessagePacket> Of(quint32 type) const
     {

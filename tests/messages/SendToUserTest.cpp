@@ -22,8 +22,13 @@ namespace {
 
 class RecordingSender : public PacketSender {
 public:
-    void SendPacket(const MessagePacket& packet) override { packets.push_back(packet); }
+    bool SendPacket(const MessagePacket& packet) override
+    {
+        packets.push_back(packet);
+        return networkUp;
+    }
     std::vector<MessagePacket> packets;
+    bool networkUp = true;
 };
 
 class SendToUserTest : public ::testing::Test {
@@ -77,6 +82,24 @@ TEST_F(SendToUserTest, SendBroadcastsOnePrivateMessageFromTheOwnUser)
     EXPECT_EQ(packet.Text(), QStringLiteral("Привет\r\nbye"));
     EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
     EXPECT_FALSE(Warning());
+}
+
+TEST_F(SendToUserTest, AMessageThatCouldNotGoOutKeepsItsWindowAndText)
+{
+    users.AddString(QStringLiteral("carl"));
+    road.Open(QStringLiteral("carl"));
+    QTest::keyClicks(Open()->Edit(), QStringLiteral("long text"));
+    sender.networkUp = false;
+    Click(CSendMessageDialog::IDOK);
+    ASSERT_EQ(CSendMessageDialog::LiveCount(), 1);
+    EXPECT_TRUE(Open()->isVisible());
+    EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("long text"));
+
+    sender.networkUp = true;
+    Click(CSendMessageDialog::IDOK);
+    ASSERT_EQ(sender.packets.size(), 2u);
+    EXPECT_EQ(sender.packets.back().Text(), QStringLiteral("long text"));
+    EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
 }
 
 TEST_F(SendToUserTest, AllIsAnAddresseeLikeAnyOther)
