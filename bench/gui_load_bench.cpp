@@ -9,7 +9,7 @@
 // flood [lines/s] [seconds]: a peer sends chat lines while the copy broadcasts its presence;
 //   prints the longest gap between the copy's presence records on the wire (lo, read with a
 //   packet socket), the lines shown, and the resident memory.
-#include "bench/RequirePrivateNetwork.h"
+#include "RequirePrivateNetwork.h"
 #include "chat/CChatDialog.h"
 #include "chat/CChatListBox.h"
 #include "net/CLookupThread.h"
@@ -135,7 +135,7 @@ struct Copy {
     QTemporaryDir dir;
     CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
     RecordingAlertSink alerts;
-    COnlineDialog online{registry, alerts, nullptr, LoopbackEndpoints()};
+    COnlineDialog online{registry, alerts, LoopbackEndpoints()};
     CChatDialog chat{registry, [](int) {}};
     CLookupThread listener{online.Transport()};
 

@@ -2,7 +2,7 @@
 // with its own wire alone and with the Windows peers' wire beside it.
 // Usage: listener_idle_bench [seconds], 30 by default (for each).
 #include "ListenerThread.h"
-#include "bench/RequirePrivateNetwork.h"
+#include "RequirePrivateNetwork.h"
 #include "net/CLookupThread.h"
 #include "net/CMailslotTransport.h"
 #include "support/LoopbackEndpoints.h"

@@ -4,7 +4,7 @@
 // Prints what was handed on, the time from sendto to the event's delivery on the receiving
 // thread, and the listener thread's CPU time per record handed on.
 #include "ListenerThread.h"
-#include "bench/RequirePrivateNetwork.h"
+#include "RequirePrivateNetwork.h"
 #include "net/CLookupThread.h"
 #include "net/CMailslotTransport.h"
 #include "net/PacketEvent.h"

@@ -2,7 +2,7 @@
 // itself once a second, as the GUI thread sees them. Prints the GUI thread's CPU time per
 // simulated second, the time of one tick, and how long joining and leaving take.
 // Usage: roster_scale_bench [users] [seconds], 5000 and 20 by default.
-#include "bench/RequirePrivateNetwork.h"
+#include "RequirePrivateNetwork.h"
 #include "net/PresenceEvent.h"
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
