@@ -44,10 +44,11 @@ protected:
             return m_lab->Start(host, {}, QStringLiteral("/usr/bin/python3"),
                                 {script, NetnsLab::Address(host), QStringLiteral("10.77.0.255"), kPeer, m_pcap});
         }
-        if (GrantsPort())
+        if (GrantsPort()) {
             EXPECT_EQ(m_lab->Run(host, {}, QStringLiteral("sysctl"),
                                  {QStringLiteral("-qw"), QStringLiteral("net.ipv4.ip_unprivileged_port_start=138")}),
                       0);
+        }
         QStringList arguments = Arguments(host);
         arguments.insert(arguments.size() - 1, QStringLiteral("QT_LOGGING_RULES=pellwick.net.info=true"));
         return m_lab->Start(host, m_users[host], QStringLiteral("/usr/bin/env"), arguments);
