@@ -101,7 +101,7 @@ TEST(TrayX11Test, IconDocksInTheTrayAndTakesClicks)
 
     const QPoint icon = TrayHostGeometry().center();
     Click(icon, 1);
-    EXPECT_TRUE(WaitFor([&] { return !commands.commands.empty(); }));
+    EXPECT_TRUE(WaitFor([&] { return !commands.commands.empty(); }, std::chrono::seconds(15)));
     EXPECT_EQ(commands.commands, std::vector<int>{ID_SHOW_ONLINE});
 
     Click(icon, 3);

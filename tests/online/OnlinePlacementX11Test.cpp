@@ -42,7 +42,7 @@ protected:
     {
         auto window = std::make_unique<COnlineDialog>(registry, alerts, LoopbackEndpoints());
         window->ShowPlaced();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get(), 15000));
         return window;
     }
 
