@@ -61,10 +61,3 @@ TEST(CIconFlashThreadTest, EndlessFlashStopsAtOnceInTheMiddleOfAStep)
     EXPECT_EQ(tray.icons, std::vector<int>{165});
 }
 
-TEST(CIconFlashThreadTest, EveryFlashHasItsOwnSerial)
-{
-    IconRecorder tray;
-    CIconFlashThread first(&tray, 165, 128, 6, QString());
-    CIconFlashThread second(&tray, 165, 128, 6, QString());
-    EXPECT_NE(first.Serial(), second.Serial());
-}

@@ -79,23 +79,6 @@ bool ShowsIcon(const QImage& item, int id)
 
 } // namespace
 
-TEST(CUserListBoxTest, StartsWithBoldArialCyrOnButtonFace)
-{
-    CUserListBox list;
-    EXPECT_EQ(list.TextColor(), 0u);
-    const FontRecord font = FontRecord::FromQFont(list.TextFont());
-    EXPECT_EQ(font.face, QStringLiteral("Arial Cyr"));
-    EXPECT_EQ(font.weight, 700);
-    EXPECT_EQ(list.BackgroundColor(), ToColorRef(list.palette().color(QPalette::Button)));
-    EXPECT_TRUE(list.IsSorted());
-}
-
-TEST(CUserListBoxTest, BrighteningAddsFortyToEachByteAndWraps)
-{
-    EXPECT_EQ(CUserListBox::Brighten(MakeColorRef(0, 0, 0)), MakeColorRef(40, 40, 40));
-    EXPECT_EQ(CUserListBox::Brighten(MakeColorRef(250, 10, 10)), MakeColorRef(34, 50, 50));
-}
-
 TEST(CUserListBoxTest, ChosenColourAndFontReachTheName)
 {
     Window w;

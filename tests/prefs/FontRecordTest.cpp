@@ -1,18 +1,10 @@
 #include "prefs/FontRecord.h"
-#include "prefs/ColorRef.h"
 #include "support/QtPrinters.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
 
 #include <gtest/gtest.h>
-
-TEST(ColorRefTest, ChannelsAreStoredRedLowBlueHigh)
-{
-    EXPECT_EQ(MakeColorRef(0x12, 0x34, 0x56), 0x00563412u);
-    EXPECT_EQ(ToQColor(0x00563412u), QColor(0x12, 0x34, 0x56));
-    EXPECT_EQ(ToColorRef(QColor(255, 255, 255)), 16777215u);
-}
 
 TEST(FontRecordTest, NegativeHeightIsTheCharacterHeightInPixels)
 {
