@@ -79,12 +79,16 @@ bool CMailslotTransport::Send(MessagePacket packet)
 {
     if (!m_readSlot.IsOpen() || !m_hBroadcast.IsOpen())
         return false;
+    const bool userText = packet.type == PACKET_CHAT || packet.type == PACKET_MESSAGE;
+    const bool hadNetworks = !m_networks.Current().empty();
+    // A send that failed where networks were known, or a line the user wrote, may have met a
+    // report of a change still on its way: look at the interfaces at once. Without a network,
+    // the presence waits for the kernel's report instead of a look every second.
     if (SendOnBothWires(packet, m_networks.Current())
-        || (m_networks.LookAgain() && SendOnBothWires(packet, m_networks.Current()))) {
+        || ((hadNetworks || userText) && m_networks.LookAgain() && SendOnBothWires(packet, m_networks.Current()))) {
         m_bSendOutageShown = false;
         return true;
     }
-    const bool userText = packet.type == PACKET_CHAT || packet.type == PACKET_MESSAGE;
     // Heard by this copy alone, a line would look sent in its own Chat Room.
     if (!userText)
         m_hBroadcast.SendToLoopback(&packet, sizeof packet);
