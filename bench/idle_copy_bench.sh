@@ -25,7 +25,9 @@ pid=$!
 while [ "$(width)" = "$empty" ]; do sleep 0.002; done
 echo "start-up, exec to tray icon docked: $(( ($(date +%s%N) - start) / 1000000 )) ms"
 
-sleep 2 # let start-up settle
+# Let start-up settle: the first presence rounds and the tray's flash for the own arrival
+# (six icon changes, 500 ms apart) are over after a few seconds.
+sleep 8
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
 switches() { cat /proc/$pid/task/*/status | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}'; }
