@@ -1,0 +1,178 @@
+// The windows of the program with made-up content, one per mode, for tests/screenshots/take.sh:
+// "kit" (every picture button in its three states, two user lists, a conversation list),
+// "about", "chat" (the Chat Room; "chat-prefs" with its appearance dialog, "chat-notice" after a
+// paste of 300 characters), "incoming" (three messages; "incoming-limits" adds a 259-character
+// message from a 49-character sender), "send" ("too-long" with a text cut to what a message
+// holds) and "font" (the font picker opened on a stored DejaVu Serif). Settings live in a
+// throwaway registry file, so the shots show the defaults.
+#include "chat/CChatDialog.h"
+#include "chat/CChatListBox.h"
+#include "chat/CMessageListPrefsDialog.h"
+#include "messages/CIncomingMessagesDialog.h"
+#include "messages/CMessageAppearanceDialog.h"
+#include "messages/CSendMessageDialog.h"
+#include "net/PacketEvent.h"
+#include "online/CUserListBox.h"
+#include "prefs/CRegistry.h"
+#include "prefs/PreferencesChat.h"
+#include "prefs/PreferencesLayout.h"
+#include "prefs/PreferencesSendMessage.h"
+#include "ui/CAboutDialog.h"
+#include "ui/CHoverBitmapButton.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+QFont Face(const char* face, int pixels, int weight = 400)
+{
+    return FontRecord{.height = -pixels, .weight = weight, .face = QString::fromUtf8(face)}.ToQFont();
+}
+
+CUserListBox* UserList(COLORREF colour, const QFont& font, const QString& selected)
+{
+    auto* list = new CUserListBox;
+    list->ShowIcons(true);
+    list->SetTextAppearance(colour, font);
+    for (const char* name : {"All", "anna", "Борис", "vera", "Галина", "dmitry"})
+        list->AddString(QString::fromUtf8(name));
+    for (const char* inChat : {"Борис", "dmitry"})
+        list->SetItemState(list->FindStringExact(-1, QString::fromUtf8(inChat)), CUserListBox::ITEM_IN_CHAT);
+    list->SetCurSel(list->FindStringExact(-1, selected));
+    list->setFixedSize(150, 150);
+    return list;
+}
+
+int Kit(QApplication& app)
+{
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Pellwick kit"));
+    auto* grid = new QGridLayout(&window);
+    struct Strip {
+        const char* name;
+        int image, mask, w, h;
+    };
+    const Strip strips[] = {
+        {"Preferences", 138, 139, 31, 31}, {"Clear", 141, 142, 30, 30},  {"Send", 154, 152, 31, 24},
+        {"Close", 158, 159, 33, 33},       {"Font", 186, 187, 15, 15},   {"Colour", 188, 189, 15, 15},
+        {"Pin off", 191, 192, 15, 15},     {"Pin on", 195, 193, 15, 15},
+    };
+    grid->addWidget(new QLabel(QStringLiteral("normal / pressed / hovered")), 0, 0, 1, 4);
+    for (int row = 1; const Strip& strip : strips) {
+        grid->addWidget(new QLabel(QString::fromUtf8(strip.name)), row, 0);
+        for (int state = 0; state < 3; ++state) {
+            auto* button = new CHoverBitmapButton(strip.image, strip.mask, QSize(strip.w, strip.h));
+            button->setFocusPolicy(Qt::NoFocus);
+            button->setDown(state == CHoverBitmapButton::kPressed);
+            button->SetHover(state == CHoverBitmapButton::kHovered);
+            grid->addWidget(button, row, 1 + state);
+        }
+        ++row;
+    }
+    grid->addWidget(UserList(MakeColorRef(0, 0, 0), Face("Arial Cyr", 16, 700), QStringLiteral("anna")), 0, 4, 5, 1);
+    grid->addWidget(UserList(MakeColorRef(20, 90, 170), Face("Times New Roman Cyr", 15), QStringLiteral("vera")), 5, 4,
+                    5, 1);
+    auto* chat = new CChatListBox;
+    chat->setFixedSize(300, 300);
+    chat->SetTitleStyle(MakeColorRef(160, 30, 30), Face("Arial Cyr", 14, 700));
+    chat->SetTextStyle(MakeColorRef(20, 20, 60), Face("Arial Cyr", 13));
+    chat->SetBackgroundColor(MakeColorRef(250, 248, 238));
+    grid->addWidget(chat, 0, 5, 10, 1);
+    window.show();
+    for (const char* line : {
+             "anna%Привет всем! Кто идёт обедать?",
+             "Борис%Я иду, но чуть позже: сначала нужно дописать длинный отчёт о квартальных продажах.",
+             "vera%ok",
+             "Галина%Очень длинная строка без единого переноса, чтобы проверить, как список переносит слова по ширине "
+             "и обрезает текст у нижнего края элемента, если высоты не хватило.",
+             "dmitry%50% готово, остальное после обеда",
+         })
+        chat->AddString(QString::fromUtf8(line));
+    return app.exec();
+}
+
+int Chat(QApplication& app, CRegistry& registry, const QByteArray& mode)
+{
+    CChatDialog chat(registry, [](int) {});
+    const std::pair<const char16_t*, const char16_t*> conversation[] = {
+        {u"Маша", u"Привет всем!"},
+        {u"bob", u"Hi Masha. Is the build green again?"},
+        {u"Маша", u"Почти: остался один тест, он падает только под ThreadSanitizer, и то не каждый раз."},
+        {u"administrator", u"50% of the disks are full, please clean up %USERPROFILE%\\Downloads <b>today</b>."},
+        {u"Пётр Иванович", u"Коллеги, совещание переносится на 15:30. Meeting moved to 15:30, third floor."},
+        {u"bob", u"A long line without spaces: https://example.invalid/a/very/long/path/that/keeps/going/and/going"},
+    };
+    for (const auto& [sender, text] : conversation)
+        QCoreApplication::postEvent(&chat, new PacketEvent(MessagePacket::Make(PACKET_CHAT, text, sender)));
+    chat.ShowInFront();
+    if (mode == "chat-notice")
+        chat.Input()->insert(QString(300, QChar(u'ж')));
+    else
+        chat.Input()->setText(QStringLiteral("Сейчас приду"));
+    if (mode == "chat-prefs")
+        (new CMessageListPrefsDialog(registry, std::make_unique<PreferencesChat>(), &chat))->open();
+    return app.exec();
+}
+
+int Incoming(QApplication& app, CRegistry& registry, const QByteArray& mode)
+{
+    std::atomic<bool> active{false};
+    CIncomingMessagesDialog incoming(registry, active);
+    incoming.ShowInFront();
+    QList<std::pair<QString, QString>> messages{
+        {QStringLiteral("anna"), QStringLiteral("The build is green again, thanks for the fix.")},
+        {QString::fromUtf8("Борис"), QString::fromUtf8("Обед в 13:00?\nВстречаемся у лифта.")},
+        {QStringLiteral("vera"), QStringLiteral("Printer on the 3rd floor is out of paper (100% sure).")},
+    };
+    if (mode == "incoming-limits")
+        messages << std::pair{
+            QStringLiteral("a-very-long-sender-name-of-forty-nine-characters!"),
+            QStringLiteral("Lorem ipsum dolor sit amet, consectetur adipiscing elit. ").repeated(5).left(255)
+                + QStringLiteral("END.")};
+    for (const auto& [sender, text] : messages)
+        QCoreApplication::postEvent(&incoming,
+                                    new PacketEvent(MessagePacket::Make(PACKET_MESSAGE, text, sender, u"me")));
+    // Paged to the newest message, as the user would.
+    QTimer::singleShot(300, &incoming, [&incoming] { incoming.List()->SetCurSel(incoming.GetCount() - 1); });
+    return app.exec();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    CRegistry registry(dir.filePath(QStringLiteral("registry.reg")));
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("kit");
+    if (mode == "about")
+        return CAboutDialog().exec() == QDialog::Accepted ? 0 : 1;
+    if (mode.startsWith("chat"))
+        return Chat(app, registry, mode);
+    if (mode.startsWith("incoming"))
+        return Incoming(app, registry, mode);
+    if (mode == "send" || mode == "too-long") {
+        CSendMessageDialog send(registry, QStringLiteral("Борис"));
+        const QString text = QStringLiteral("Привет! Совещание переносится на 15:00.\nЗахвати, пожалуйста, отчёт.");
+        send.Edit()->setPlainText(mode == "send" ? text : text.repeated(5));
+        send.Edit()->moveCursor(QTextCursor::End);
+        return send.exec() == CSendMessageDialog::IDOK ? 0 : 1;
+    }
+    if (mode == "font") {
+        PreferencesSendMessage stored;
+        stored.m_fontText = FontRecord{.height = -15, .face = QStringLiteral("DejaVu Serif")};
+        SavePreferences(registry, stored);
+        CMessageAppearanceDialog appearance(registry);
+        appearance.show();
+        appearance.findChild<QPushButton*>(QStringLiteral("1012"))->click();
+        return app.exec();
+    }
+    return Kit(app);
+}
