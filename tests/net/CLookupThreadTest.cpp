@@ -15,6 +15,14 @@
 
 namespace {
 
+qint64 MsToStop(CLookupThread& listener)
+{
+    QElapsedTimer timer;
+    timer.start();
+    listener.Stop();
+    return timer.elapsed();
+}
+
 class LookupThreadTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -30,8 +38,13 @@ protected:
 
 } // namespace
 
-TEST_F(LookupThreadTest, HandsOnEachRecordAsItArrives)
+TEST_F(LookupThreadTest, HandsOnEachRecordAsItArrivesAndStopsAtOnceIdleOrFlooded)
 {
+    {
+        CLookupThread idle(m_transport);
+        ASSERT_TRUE(idle.Start());
+        EXPECT_LT(MsToStop(idle), 100);
+    }
     CLookupThread listener(m_transport);
     ASSERT_TRUE(listener.Start());
     for (int i = 0; i < 3; ++i) {
@@ -39,37 +52,18 @@ TEST_F(LookupThreadTest, HandsOnEachRecordAsItArrives)
         ASSERT_TRUE(WaitFor([&] { return m_chat.Count() == static_cast<std::size_t>(i + 1); }));
         EXPECT_EQ(m_chat.Events().back().packet.Text(), QString::number(i));
     }
-    listener.Stop();
-    listener.Stop(); // a second Stop is harmless
-}
-
-TEST_F(LookupThreadTest, StopEndsTheListenerAtOnceIdleOrFlooded)
-{
-    {
-        CLookupThread listener(m_transport);
-        ASSERT_TRUE(listener.Start());
-        QElapsedTimer timer;
-        timer.start();
-        listener.Stop();
-        EXPECT_LT(timer.elapsed(), 100);
-    }
 
     std::atomic<bool> flooding{true};
     std::thread flood([&] {
         RawDatagram raw;
-        int i = 0;
-        while (flooding) {
-            const MessagePacket packet = MessagePacket::Make(PACKET_CHAT, QString::number(i++), u"olga");
+        for (int i = 0; flooding; ++i) {
+            const MessagePacket packet = MessagePacket::Make(PACKET_CHAT, QString::number(i), u"olga");
             raw.Send(m_transport.Port(), &packet, sizeof packet);
         }
     });
-    CLookupThread listener(m_transport);
-    ASSERT_TRUE(listener.Start());
     ASSERT_TRUE(WaitFor([&] { return m_chat.Count() > 100; }));
-    QElapsedTimer timer;
-    timer.start();
-    listener.Stop();
-    EXPECT_LT(timer.elapsed(), 100);
+    EXPECT_LT(MsToStop(listener), 100);
+    listener.Stop(); // a second Stop is harmless
     flooding = false;
     flood.join();
 }
