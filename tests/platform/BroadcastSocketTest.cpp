@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 
 #include <arpa/inet.h>
-#include <array>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -19,25 +18,11 @@
 
 namespace {
 
-constexpr std::size_t kRecord = 364;
-
-// Waits (bounded) until a datagram is there, then receives it.
-BroadcastReceiver::Result ReceiveNext(BroadcastReceiver& receiver, void* record, std::size_t size)
-{
-    for (int i = 0; i < 500; ++i) {
-        const auto result = receiver.Receive(record, size);
-        if (result != BroadcastReceiver::Result::Empty)
-            return result;
-        usleep(2000);
-    }
-    return BroadcastReceiver::Result::Empty;
-}
-
-sockaddr_in Inet(const char* address)
+sockaddr_in Inet(const char* address, sa_family_t family = AF_INET)
 {
     sockaddr_in out{};
-    out.sin_family = AF_INET;
     inet_pton(AF_INET, address, &out.sin_addr);
+    out.sin_family = family;
     return out;
 }
 
@@ -47,11 +32,8 @@ TEST(BroadcastReceiverTest, TheSecondBindOfThePortFailsEvenWhenItAsksForReuse)
 {
     BroadcastReceiver first;
     ASSERT_TRUE(first.Open(0));
-    ASSERT_NE(first.Port(), 0);
-
     BroadcastReceiver second;
     EXPECT_FALSE(second.Open(first.Port()));
-
     for (const int option : {SO_REUSEADDR, SO_REUSEPORT}) {
         const int fd = socket(AF_INET, SOCK_DGRAM, 0);
         const int on = 1;
@@ -61,7 +43,6 @@ TEST(BroadcastReceiverTest, TheSecondBindOfThePortFailsEvenWhenItAsksForReuse)
         EXPECT_NE(bind(fd, reinterpret_cast<const sockaddr*>(&any), sizeof any), 0) << "option " << option;
         close(fd);
     }
-
     const quint16 port = first.Port();
     first.Close();
     EXPECT_TRUE(second.Open(port));
@@ -71,25 +52,29 @@ TEST(BroadcastReceiverTest, DatagramsOfEveryWrongSizeAreTakenOutWholeAndDropped)
 {
     BroadcastReceiver receiver;
     ASSERT_TRUE(receiver.Open(0));
-    RawDatagram sender;
-    for (const std::size_t size : {0, 1, 363, 365, 65507})
-        ASSERT_TRUE(sender.Send(receiver.Port(), QByteArray(static_cast<qsizetype>(size), 'x'))) << size;
-    std::vector<char> good(kRecord);
-    for (std::size_t i = 0; i < good.size(); ++i)
-        good[i] = static_cast<char>(i);
-    ASSERT_TRUE(sender.Send(receiver.Port(), good.data(), good.size()));
-
-    // The record sits in a larger buffer whose tail must stay untouched.
-    std::array<char, kRecord + 64> buffer;
-    buffer.fill('#');
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(ReceiveNext(receiver, buffer.data(), kRecord), BroadcastReceiver::Result::Dropped) << i;
-    EXPECT_EQ(std::string(buffer.begin(), buffer.end()), std::string(buffer.size(), '#'));
-
-    ASSERT_EQ(ReceiveNext(receiver, buffer.data(), kRecord), BroadcastReceiver::Result::Record);
-    EXPECT_TRUE(std::equal(good.begin(), good.end(), buffer.begin()));
-    EXPECT_EQ(std::string(buffer.begin() + kRecord, buffer.end()), std::string(64, '#'));
-    EXPECT_EQ(receiver.Receive(buffer.data(), kRecord), BroadcastReceiver::Result::Empty);
+    QByteArray record(364, '\0');
+    for (int i = 0; i < record.size(); ++i)
+        record[i] = static_cast<char>(i);
+    // The record is read into a larger buffer whose tail must stay untouched.
+    QByteArray buffer(record.size() + 64, '#');
+    const auto receive = [&] {
+        for (int i = 0; i < 500; ++i) {
+            const auto result = receiver.Receive(buffer.data(), static_cast<std::size_t>(record.size()));
+            if (result != BroadcastReceiver::Result::Empty)
+                return result;
+            usleep(2000);
+        }
+        return BroadcastReceiver::Result::Empty;
+    };
+    for (const int size : {0, 1, 363, 365, 65507}) {
+        ASSERT_TRUE(RawDatagram().Send(receiver.Port(), QByteArray(size, 'x')));
+        EXPECT_EQ(receive(), BroadcastReceiver::Result::Dropped) << size;
+        EXPECT_EQ(buffer, QByteArray(buffer.size(), '#')) << size;
+    }
+    ASSERT_TRUE(RawDatagram().Send(receiver.Port(), record));
+    ASSERT_EQ(receive(), BroadcastReceiver::Result::Record);
+    EXPECT_EQ(buffer, record + QByteArray(64, '#'));
+    EXPECT_EQ(receiver.Receive(buffer.data(), 364), BroadcastReceiver::Result::Empty);
 }
 
 TEST(BroadcastSenderTest, NetworksComeFromRunningBroadcastIPv4InterfacesOnlyEachOnce)
@@ -98,41 +83,33 @@ TEST(BroadcastSenderTest, NetworksComeFromRunningBroadcastIPv4InterfacesOnlyEach
     struct Interface {
         const char* name;
         unsigned flags;
-        int family;
-        const char* address;
-        const char* broadcast;
+        sockaddr_in address, broadcast;
     };
-    const std::vector<Interface> interfaces = {
-        {"lo", IFF_UP | IFF_RUNNING | IFF_LOOPBACK, AF_INET, "127.0.0.1", nullptr},
-        {"eth0", kLive, AF_INET, "10.77.0.2", "10.77.0.255"},
-        {"eth1", IFF_BROADCAST | IFF_RUNNING, AF_INET, "10.88.0.2", "10.88.0.255"}, // down
-        {"eth3", IFF_UP | IFF_BROADCAST, AF_INET, "10.66.0.2", "10.66.0.255"}, // no carrier
-        {"wg0", IFF_UP | IFF_RUNNING | IFF_POINTOPOINT, AF_INET, "10.99.0.1", "10.99.0.2"}, // no broadcast
-        {"eth0", kLive, AF_INET6, "10.77.0.2", nullptr}, // IPv6 address
-        {"eth2", kLive, AF_INET, "10.77.0.3", "10.77.0.255"}, // same network as eth0
-        {"wlan0", kLive, AF_INET, "192.168.1.7", "192.168.1.255"},
-        {"odd", kLive | IFF_LOOPBACK, AF_INET, "127.0.0.1", "127.255.255.255"},
+    std::vector<Interface> interfaces = {
+        {"lo", IFF_UP | IFF_RUNNING | IFF_LOOPBACK, Inet("127.0.0.1"), {}},
+        {"eth0", kLive, Inet("10.77.0.2"), Inet("10.77.0.255")},
+        {"eth1", IFF_BROADCAST | IFF_RUNNING, Inet("10.88.0.2"), Inet("10.88.0.255")}, // down
+        {"eth3", IFF_UP | IFF_BROADCAST, Inet("10.66.0.2"), Inet("10.66.0.255")}, // no carrier
+        {"wg0", IFF_UP | IFF_RUNNING | IFF_POINTOPOINT, Inet("10.99.0.1"), Inet("10.99.0.2")}, // no broadcast
+        {"eth0", kLive, Inet("10.77.0.2", AF_INET6), {}}, // an IPv6 address
+        {"eth2", kLive, Inet("10.77.0.3"), Inet("10.77.0.255")}, // same network as eth0
+        {"wlan0", kLive, Inet("192.168.1.7"), Inet("192.168.1.255")},
+        {"odd", kLive | IFF_LOOPBACK, Inet("127.0.0.1"), Inet("127.255.255.255")},
     };
-    std::vector<sockaddr_in> addresses(interfaces.size());
-    std::vector<sockaddr_in> broadcasts(interfaces.size());
     std::vector<ifaddrs> list(interfaces.size());
     for (std::size_t i = 0; i < interfaces.size(); ++i) {
-        addresses[i] = Inet(interfaces[i].address);
-        addresses[i].sin_family = static_cast<sa_family_t>(interfaces[i].family);
         list[i].ifa_name = const_cast<char*>(interfaces[i].name);
         list[i].ifa_flags = interfaces[i].flags;
-        list[i].ifa_addr = reinterpret_cast<sockaddr*>(&addresses[i]);
-        if (interfaces[i].broadcast) {
-            broadcasts[i] = Inet(interfaces[i].broadcast);
-            list[i].ifa_broadaddr = reinterpret_cast<sockaddr*>(&broadcasts[i]);
-        }
+        list[i].ifa_addr = reinterpret_cast<sockaddr*>(&interfaces[i].address);
+        if (interfaces[i].broadcast.sin_family == AF_INET)
+            list[i].ifa_broadaddr = reinterpret_cast<sockaddr*>(&interfaces[i].broadcast);
         list[i].ifa_next = i + 1 < list.size() ? &list[i + 1] : nullptr;
     }
     EXPECT_EQ(BroadcastNetworksOf(list.data()),
               (std::vector<Ipv4Network>{{0x0A4D0002, 0x0A4D00FF}, {0xC0A80107, 0xC0A801FF}}));
 }
 
-TEST(NetworkListTest, TheInterfacesAreLookedUpAgainOnlyWhenTheKernelReportsAChange)
+TEST(NetworkListTest, TheInterfacesAreLookedUpAgainOnlyWhenTheKernelReportsAChangeOrWhenAsked)
 {
     const std::string failure = PrivateNetwork::Run([]() -> std::string {
         int lookups = 0;
