@@ -187,26 +187,31 @@ TEST_F(RegistryStoreTest, AFailedWriteChangesNeitherTheFileNorTheStore)
     EXPECT_EQ(FolderFiles(), QStringList({QStringLiteral("registry.reg"), QStringLiteral("registry.reg.lock")}));
 }
 
-TEST_F(RegistryStoreTest, TwoStoresWritingOneFileFromTwoThreadsLoseNoValue)
+TEST_F(RegistryStoreTest, ThreadsWritingThroughOneStoreOrTwoLoseNoValue)
 {
     constexpr int kWrites = 60;
-    const auto writer = [this](QString key) {
-        RegistryStore store(m_path);
+    const QStringList keys
+        = {QStringLiteral("SOFTWARE\\First"), QStringLiteral("SOFTWARE\\Second"), QStringLiteral("SOFTWARE\\Third")};
+    RegistryStore shared(m_path);
+    RegistryStore own(m_path);
+    const auto writer = [&](RegistryStore* store, const QString& key) {
         for (int i = 0; i < kWrites; ++i)
             EXPECT_TRUE(
-                store.SetValue(key, QString::number(i), RegistryValue::FromDword(static_cast<std::uint32_t>(i))));
+                store->SetValue(key, QString::number(i), RegistryValue::FromDword(static_cast<std::uint32_t>(i))));
     };
-    std::thread first(writer, QStringLiteral("SOFTWARE\\First"));
-    std::thread second(writer, QStringLiteral("SOFTWARE\\Second"));
+    std::thread first(writer, &shared, keys[0]);
+    std::thread second(writer, &shared, keys[1]);
+    std::thread third(writer, &own, keys[2]);
     first.join();
     second.join();
+    third.join();
 
     const RegistryFile::Parsed parsed = RegistryFile::Parse(ReadAll(m_path));
     ASSERT_TRUE(parsed.IsWhole());
-    for (const char* key : {"SOFTWARE\\First", "SOFTWARE\\Second"}) {
+    for (const QString& key : keys) {
         for (int i = 0; i < kWrites; ++i) {
-            const RegistryValue* value = parsed.hive.Value(QString::fromLatin1(key), QString::number(i));
-            ASSERT_NE(value, nullptr) << key << ' ' << i;
+            const RegistryValue* value = parsed.hive.Value(key, QString::number(i));
+            ASSERT_NE(value, nullptr) << key.toStdString() << ' ' << i;
             EXPECT_EQ(*value, RegistryValue::FromDword(static_cast<std::uint32_t>(i)));
         }
     }
