@@ -16,10 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <thread>
@@ -43,22 +42,6 @@ void WriteAll(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-// Makes a folder one in which nothing can be created, or undoes that: without write
-// permission, or for root, whom permissions do not stop, with the immutable flag.
-bool SetReadOnly(const QString& folder, bool on)
-{
-    const QByteArray path = QFile::encodeName(folder);
-    if (::geteuid() != 0)
-        return ::chmod(path.constData(), on ? 0555 : 0755) == 0;
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY);
-    int flags = 0;
-    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return done;
-}
-
 class RegistryStoreTest : public ::testing::Test {
 protected:
     QStringList FolderFiles() const
@@ -72,35 +55,18 @@ protected:
 
 } // namespace
 
-TEST_F(RegistryStoreTest, FirstWriteCreatesTheFolderTheFileAndEveryKeyAbove)
+TEST_F(RegistryStoreTest, TheFirstWriteCreatesEveryKeyAboveAndEachReadTakesChangesMadeByHandOrByAnotherStore)
 {
     RegistryStore store(m_path);
     EXPECT_FALSE(store.KeyExists(u"SOFTWARE"));
-    EXPECT_FALSE(store.Value(kKey, u"Title"));
-    EXPECT_FALSE(QFile::exists(m_path));
-
-    ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"255")));
-    EXPECT_EQ(ReadAll(m_path),
-              kHeader
-                  + "\n"
-                    "[HKEY_CURRENT_USER\\SOFTWARE]\n\n"
-                    "[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone]\n\n"
-                    "[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone\\Pellwick]\n\n"
-                    "[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone\\Pellwick\\Preferences]\n\n"
-                    "[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone\\Pellwick\\Preferences\\Chat Dialog]\n"
-                    "\"Title\"=\"255\"\n\n");
+    ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
+    EXPECT_TRUE(RegistryFile::Parse(ReadAll(m_path)).IsWhole());
     EXPECT_TRUE(store.KeyExists(u"Software\\Ravelstone\\Pellwick\\Preferences"));
     EXPECT_EQ(QFileInfo(m_path).permissions() & (QFile::ReadOther | QFile::WriteOther), 0);
-}
 
-TEST_F(RegistryStoreTest, AChangeMadeByHandOrByAnotherStoreIsTaken)
-{
-    RegistryStore store(m_path);
     RegistryStore other(m_path);
-    ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
     ASSERT_TRUE(other.SetValue(kKey, u"Text", RegistryValue::FromText(u"2")));
     EXPECT_EQ(store.Value(kKey, u"Text"), RegistryValue::FromText(u"2"));
-
     QByteArray edited = ReadAll(m_path);
     edited.replace("\"Title\"=\"1\"", "\"Title\"=\"16777215\"");
     WriteAll(m_path, edited);
@@ -160,13 +126,15 @@ TEST_F(RegistryStoreTest, AFailedWriteChangesNeitherTheFileNorTheStore)
     EXPECT_FALSE(store.SetValues({two[0], {QStringLiteral("SOFTWARE\\\\Empty component"), QStringLiteral("X"), {}}}));
     unchanged();
 
-    const QString folder = QFileInfo(m_path).absolutePath();
-    if (SetReadOnly(folder, true)) {
-        EXPECT_FALSE(store.SetValues(two));
-        EXPECT_FALSE(store.SetValue(kKey, u"Text", RegistryValue::FromText(u"3")));
-        ASSERT_TRUE(SetReadOnly(folder, false));
-        unchanged();
-    }
+    // The disk is full.
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit full{16, limit.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    EXPECT_FALSE(store.SetValues(two));
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    unchanged();
 
     // Another writer holds the lock and does not let go.
     const int holder = ::open(QFile::encodeName(m_path + QStringLiteral(".lock")).constData(), O_RDWR | O_CLOEXEC);
