@@ -1,5 +1,4 @@
 #include "platform/OwnUserName.h"
-#include "platform/ConfigPaths.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -18,19 +17,4 @@ TEST(OwnUserNameTest, IsTheLoginNameAsAPacketCarriesIt)
         const OwnUserNameOverride override(name);
         EXPECT_EQ(GetOwnUserName(), carried);
     }
-}
-
-TEST(OwnUserNameTest, WithoutHomeTheSettingsLiveInThePasswordEntrysHome)
-{
-    const passwd* entry = getpwuid(getuid());
-    ASSERT_NE(entry, nullptr);
-    const QByteArray home = qgetenv("HOME");
-    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
-    qunsetenv("HOME");
-    qunsetenv("XDG_CONFIG_HOME");
-    const QString registry = ConfigPaths::RegistryFile();
-    qputenv("HOME", home);
-    if (!configHome.isNull())
-        qputenv("XDG_CONFIG_HOME", configHome);
-    EXPECT_EQ(registry, QString::fromLocal8Bit(entry->pw_dir) + QStringLiteral("/.config/pellwick/registry.reg"));
 }

@@ -133,14 +133,3 @@ TEST(RegistryFileTest, ValuesThatTextCannotCarryAreWrittenAsHexAndComeBack)
     ASSERT_TRUE(parsed.IsWhole());
     EXPECT_EQ(parsed.hive.Keys()[0].values, hive.Keys()[0].values);
 }
-
-TEST(RegistryFileTest, NamesTheFileCannotHoldAreRefused)
-{
-    RegistryHive hive;
-    EXPECT_FALSE(hive.SetValue(u"A\\\\B", u"x", RegistryValue::FromText(u"1")));
-    EXPECT_FALSE(hive.SetValue(u"\\A", u"x", RegistryValue::FromText(u"1")));
-    EXPECT_FALSE(hive.SetValue(u"A", u"line\nbreak", RegistryValue::FromText(u"1")));
-    EXPECT_FALSE(hive.SetValue(QString(256, u'k'), u"x", RegistryValue::FromText(u"1")));
-    EXPECT_TRUE(hive.IsEmpty());
-    EXPECT_TRUE(hive.SetValue(QString(255, u'k'), u"", RegistryValue::FromText(u"1")));
-}

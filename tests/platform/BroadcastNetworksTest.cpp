@@ -1,9 +1,6 @@
-#include "platform/BroadcastReceiver.h"
 #include "platform/BroadcastSender.h"
 #include "platform/NetworkList.h"
 #include "support/PrivateNetwork.h"
-#include "support/RawDatagram.h"
-#include "support/WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +10,6 @@
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -28,48 +24,6 @@ sockaddr_in Inet(const char* address, sa_family_t family = AF_INET)
 }
 
 } // namespace
-
-TEST(BroadcastReceiverTest, TheSecondBindOfThePortFailsEvenWhenItAsksForReuse)
-{
-    BroadcastReceiver first;
-    ASSERT_TRUE(first.Open(0));
-    BroadcastReceiver second;
-    EXPECT_FALSE(second.Open(first.Port()));
-    for (const int option : {SO_REUSEADDR, SO_REUSEPORT}) {
-        const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-        const int on = 1;
-        setsockopt(fd, SOL_SOCKET, option, &on, sizeof on);
-        sockaddr_in any = Inet("0.0.0.0");
-        any.sin_port = htons(first.Port());
-        EXPECT_NE(bind(fd, reinterpret_cast<const sockaddr*>(&any), sizeof any), 0) << "option " << option;
-        close(fd);
-    }
-    const quint16 port = first.Port();
-    first.Close();
-    EXPECT_TRUE(second.Open(port));
-}
-
-TEST(BroadcastReceiverTest, DatagramsOfEveryWrongSizeAreTakenOutWholeAndDropped)
-{
-    BroadcastReceiver receiver;
-    ASSERT_TRUE(receiver.Open(0));
-    QByteArray buffer(364 + 64, '#'); // a record is read into a larger buffer whose tail stays untouched
-    auto result = BroadcastReceiver::Result::Empty;
-    const auto receive = [&] {
-        WaitFor([&] { return (result = receiver.Receive(buffer.data(), 364)) != BroadcastReceiver::Result::Empty; });
-        return result;
-    };
-    for (const int size : {0, 1, 363, 365, 65507}) {
-        ASSERT_TRUE(RawDatagram().Send(receiver.Port(), QByteArray(size, 'x')));
-        EXPECT_EQ(receive(), BroadcastReceiver::Result::Dropped) << size;
-        EXPECT_EQ(buffer, QByteArray(buffer.size(), '#')) << size;
-    }
-    const QByteArray record = QByteArray(182, 'r') + QByteArray(182, '\0');
-    ASSERT_TRUE(RawDatagram().Send(receiver.Port(), record));
-    EXPECT_EQ(receive(), BroadcastReceiver::Result::Record);
-    EXPECT_EQ(buffer, record + QByteArray(64, '#'));
-    EXPECT_EQ(receiver.Receive(buffer.data(), 364), BroadcastReceiver::Result::Empty);
-}
 
 TEST(BroadcastSenderTest, NetworksComeFromRunningBroadcastIPv4InterfacesOnlyEachOnce)
 {
