@@ -22,10 +22,7 @@ protected:
     // The values of one section below the program's key, in file order, as "name=text".
     QStringList Section(QStringView section) const
     {
-        QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        const RegistryFile::Parsed parsed = RegistryFile::Parse(file.readAll());
+        const RegistryFile::Parsed parsed = RegistryFile::Parse(FileBytes());
         QStringList values;
         for (const RegistryHive::Key& key : parsed.hive.Keys()) {
             if (key.path != QStringLiteral("SOFTWARE\\Ravelstone\\Pellwick\\") + section.toString())
@@ -57,8 +54,13 @@ protected:
 
 } // namespace
 
-TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionInItsOrder)
+TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachSaveItsOwnInItsOrder)
 {
+    PreferencesMessageList plain; // has no section of its own
+    LoadPreferences(m_registry, plain);
+    SavePreferences(m_registry, plain);
+    EXPECT_FALSE(QFile::exists(m_path));
+
     PreferencesChat chat;
     LoadPreferences(m_registry, chat);
     EXPECT_EQ(Section(u"Preferences\\Chat Dialog"),
@@ -66,9 +68,8 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionInItsOrd
                            QStringLiteral("Background=") + m_window, QStringLiteral("TitleFontHeight=14"),
                            QStringLiteral("TitleFontName=Arial Cyr"), QStringLiteral("TextFontHeight=14"),
                            QStringLiteral("TextFontName=Arial Cyr")}));
-    const QByteArray afterFirst = FileBytes();
-
     // The Preferences key exists now, so the others read their empty sections and write nothing.
+    const QByteArray afterFirst = FileBytes();
     PreferencesInMessage incoming;
     PreferencesOnline online;
     PreferencesSendMessage sendMessage;
@@ -76,17 +77,7 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionInItsOrd
     LoadPreferences(m_registry, online);
     LoadPreferences(m_registry, sendMessage);
     EXPECT_EQ(FileBytes(), afterFirst);
-    EXPECT_EQ(incoming.m_fontText, chat.m_fontText);
-}
 
-TEST_F(PreferencesLayoutTest, EachClassSavesItsOwnSectionInItsOrderAndThePlainListNowhere)
-{
-    PreferencesMessageList plain;
-    LoadPreferences(m_registry, plain);
-    SavePreferences(m_registry, plain);
-    EXPECT_FALSE(QFile::exists(m_path));
-
-    PreferencesSendMessage sendMessage;
     sendMessage.m_crText = MakeColorRef(255, 0, 0);
     sendMessage.m_crBackground = 0x00FFFFFF;
     sendMessage.m_fontText = FontRecord{.height = -13,
@@ -103,17 +94,14 @@ TEST_F(PreferencesLayoutTest, EachClassSavesItsOwnSectionInItsOrderAndThePlainLi
     LoadPreferences(m_registry, loaded);
     EXPECT_EQ(loaded.m_fontText, (FontRecord{.height = -13, .face = QStringLiteral("Liberation Serif")}));
 
-    PreferencesOnline online;
     online.m_crText = 0;
     SavePreferences(m_registry, online);
     EXPECT_EQ(Section(u"Preferences\\Online Dialog"),
               QStringList({QStringLiteral("Text=0"), QStringLiteral("TextFontHeight=14"),
                            QStringLiteral("TextFontName=Arial Cyr")}));
 
-    PreferencesInMessage incoming;
     SavePreferences(m_registry, incoming);
     EXPECT_EQ(Section(u"Preferences\\Incoming Message Dialog").size(), 7);
-    EXPECT_TRUE(Section(u"Preferences\\Chat Dialog").isEmpty());
 }
 
 TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWereRead)
