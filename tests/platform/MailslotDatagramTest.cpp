@@ -25,28 +25,22 @@ std::vector<char> SampleRecord()
 // 2.2.4.33.1 and MS-MAIL 2.2.1. padded: the data start at offset 88 (a multiple of 4).
 QByteArray HandLaid(bool padded)
 {
-    QByteArray d;
     // NetBIOS datagram header: DIRECT_GROUP, first fragment, id 7, 10.77.0.2:138, length, offset 0.
-    d += QByteArray::fromHex("1102 0007 0a4d0002 008a");
-    d += QByteArray::fromHex(padded ? "0208" : "0206");
-    d += QByteArray::fromHex("0000");
+    QByteArray d = QByteArray::fromHex("1102 0007 0a4d0002 008a") + QByteArray::fromHex(padded ? "0208" : "0206")
+        + QByteArray::fromHex("0000");
     // "LNX1" and "WORKGROUP", each padded with spaces to 15, suffix 0x00, first-level encoded.
     d += '\x20' + QByteArray("EMEOFIDB") + QByteArray("CA").repeated(11) + "AA" + '\0';
     d += '\x20' + QByteArray("FHEPFCELEHFCEPFFFA") + QByteArray("CA").repeated(6) + "AA" + '\0';
-    // SMB header: protocol, SMB_COM_TRANSACTION, everything else zero.
-    d += QByteArray::fromHex("ff534d42 25") + QByteArray(27, '\0');
-    d += '\x11'; // WordCount 17
+    // SMB header: protocol, SMB_COM_TRANSACTION, everything else zero; WordCount 17.
+    d += QByteArray::fromHex("ff534d42 25") + QByteArray(27, '\0') + '\x11';
     d += QByteArray::fromHex("0000 6c01 0000 0000 00 00 0000 00000000 0000"); // totals, max, flags, timeout
     d += QByteArray::fromHex("0000 0000 6c01"); // ParameterCount, ParameterOffset, DataCount 364
     d += QByteArray::fromHex(padded ? "5800" : "5600"); // DataOffset 88 or 86
     d += QByteArray::fromHex("03 00 0100 0000 0200"); // SetupCount 3: write, priority 0, class 2
     d += QByteArray::fromHex(padded ? "7f01" : "7d01"); // ByteCount
-    d += QByteArray("\\MAILSLOT\\forall") + '\0';
-    if (padded)
-        d += QByteArray(2, '\0');
+    d += QByteArray("\\MAILSLOT\\forall") + QByteArray(padded ? 3 : 1, '\0');
     const std::vector<char> record = SampleRecord();
-    d.append(record.data(), static_cast<qsizetype>(record.size()));
-    return d;
+    return d + QByteArray(record.data(), static_cast<qsizetype>(record.size()));
 }
 
 // Decodes from a buffer of exactly the datagram's size, so that a read past it is caught by
