@@ -5,15 +5,6 @@
 
 #include <cstring>
 
-namespace {
-
-QByteArray Bytes(const MessagePacket& packet)
-{
-    return QByteArray(reinterpret_cast<const char*>(&packet), sizeof packet);
-}
-
-} // namespace
-
 TEST(MessagePacketTest, IsByteForByteTheWireLayout)
 {
     const MessagePacket packet = MessagePacket::Make(PACKET_MESSAGE, u"Привет!", u"ivan", u"All");
@@ -23,7 +14,7 @@ TEST(MessagePacketTest, IsByteForByteTheWireLayout)
     golden.replace(260, 4, "ivan");
     golden.replace(310, 3, "All");
     golden.replace(360, 4, QByteArray::fromHex("01000000")); // little-endian type
-    EXPECT_EQ(Bytes(packet), golden);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(&packet), sizeof packet), golden);
 
     MessagePacket back;
     std::memcpy(&back, golden.constData(), sizeof back);
@@ -33,35 +24,27 @@ TEST(MessagePacketTest, IsByteForByteTheWireLayout)
     EXPECT_EQ(back.type, PACKET_MESSAGE);
 }
 
-TEST(MessagePacketTest, LongInputIsCutAtItsFieldAndNeverTouchesTheNext)
+TEST(MessagePacketTest, EachFieldIsCutToItsWidthWrittenOrRead)
 {
     for (const int length : {259, 260, 1000}) {
         const MessagePacket packet = MessagePacket::Make(PACKET_CHAT, QString(length, u'я'), u"", u"");
         EXPECT_EQ(packet.Text(), QString(259, u'я')) << length;
-        EXPECT_EQ(packet.text[259], '\0') << length;
-        EXPECT_EQ(Bytes(packet).mid(260), QByteArray(104, '\0')) << length;
+        const QByteArray rest(reinterpret_cast<const char*>(&packet) + 259, 105);
+        EXPECT_EQ(rest, QByteArray(105, '\0')) << length; // the NUL, and nothing in the next fields
     }
-    for (const int length : {49, 50, 100}) {
-        const MessagePacket packet
-            = MessagePacket::Make(PACKET_MESSAGE, u"", QString(length, u's'), QString(length, u'r'));
-        EXPECT_EQ(packet.Sender(), QString(49, u's')) << length;
-        EXPECT_EQ(packet.Recipient(), QString(49, u'r')) << length;
-        EXPECT_EQ(packet.sender[49], '\0');
-        EXPECT_EQ(packet.recipient[49], '\0');
-        EXPECT_EQ(packet.type, PACKET_MESSAGE);
-    }
-}
+    const MessagePacket names = MessagePacket::Make(PACKET_MESSAGE, u"", QString(50, u's'), QString(100, u'r'));
+    EXPECT_EQ(names.Sender(), QString(49, u's'));
+    EXPECT_EQ(names.Recipient(), QString(49, u'r'));
+    EXPECT_EQ(names.type, PACKET_MESSAGE);
 
-TEST(MessagePacketTest, AFieldWithoutNulIsReadUpToItsWidthOnly)
-{
-    MessagePacket packet;
-    packet.text.fill('t');
-    packet.sender.fill('s');
-    packet.recipient.fill('r');
-    packet.type = 0x74747474; // no NUL anywhere in the record
-    EXPECT_EQ(packet.Text(), QString(260, u't'));
-    EXPECT_EQ(packet.Sender(), QString(50, u's'));
-    EXPECT_EQ(packet.Recipient(), QString(50, u'r'));
+    MessagePacket noNul; // read from the wire: no NUL anywhere in the record
+    noNul.text.fill('t');
+    noNul.sender.fill('s');
+    noNul.recipient.fill('r');
+    noNul.type = 0x74747474;
+    EXPECT_EQ(noNul.Text(), QString(260, u't'));
+    EXPECT_EQ(noNul.Sender(), QString(50, u's'));
+    EXPECT_EQ(noNul.Recipient(), QString(50, u'r'));
 }
 
 TEST(MessagePacketTest, RepeatsCompareStringsUpToTheirNulsAndTheType)
@@ -83,18 +66,15 @@ TEST(MessagePacketTest, RepeatsCompareStringsUpToTheirNulsAndTheType)
 
 TEST(MessagePacketTest, APrivateMessageIsForTheAddresseeOrForEverybodyButItsSender)
 {
-    const QByteArray me = "ivan";
-    EXPECT_TRUE(MessagePacket::Make(PACKET_MESSAGE, u"hi", u"olga", u"ivan").IsForUser(me));
-    EXPECT_TRUE(MessagePacket::Make(PACKET_MESSAGE, u"hi", u"ivan", u"ivan").IsForUser(me));
-    EXPECT_TRUE(MessagePacket::Make(PACKET_MESSAGE, u"hi", u"olga", u"All").IsForUser(me));
-    EXPECT_FALSE(MessagePacket::Make(PACKET_MESSAGE, u"hi", u"ivan", u"All").IsForUser(me));
-    EXPECT_FALSE(MessagePacket::Make(PACKET_MESSAGE, u"hi", u"olga", u"petr").IsForUser(me));
-    EXPECT_FALSE(MessagePacket::Make(PACKET_MESSAGE, u"hi", u"olga", u"Ivan").IsForUser(me));
-    EXPECT_FALSE(MessagePacket::Make(PACKET_MESSAGE, u"hi", u"olga", u"all").IsForUser(me));
-    EXPECT_FALSE(MessagePacket::Make(PACKET_MESSAGE, u"hi", u"olga", u"ivan ").IsForUser(me));
+    const std::tuple<const char16_t*, const char16_t*, bool> cases[] = {
+        {u"olga", u"ivan", true},  {u"ivan", u"ivan", true},  {u"olga", u"All", true},  {u"ivan", u"All", false},
+        {u"olga", u"petr", false}, {u"olga", u"Ivan", false}, {u"olga", u"all", false}, {u"olga", u"ivan ", false},
+    };
+    for (const auto& [sender, recipient, forMe] : cases)
+        EXPECT_EQ(MessagePacket::Make(PACKET_MESSAGE, u"hi", sender, recipient).IsForUser("ivan"), forMe)
+            << QString::fromUtf16(sender).toStdString() << " to " << QString::fromUtf16(recipient).toStdString();
 
     // A long own name, cut to 49 bytes on both sides, still matches.
-    const QString longName(70, u'д');
-    const MessagePacket toLong = MessagePacket::Make(PACKET_MESSAGE, u"hi", u"olga", longName);
+    const MessagePacket toLong = MessagePacket::Make(PACKET_MESSAGE, u"hi", u"olga", QString(70, u'д'));
     EXPECT_TRUE(toLong.IsForUser(QByteArray(49, '\xE4')));
 }

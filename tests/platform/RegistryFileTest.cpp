@@ -15,11 +15,6 @@ QByteArray GoldenFile()
     return file.readAll();
 }
 
-QByteArray Utf16(QStringView text)
-{
-    return RegistryValue::FromText(text).data;
-}
-
 } // namespace
 
 TEST(RegistryFileTest, GoldenFileReadsToItsValuesAndWritesBackByteForByte)
@@ -34,25 +29,18 @@ TEST(RegistryFileTest, GoldenFileReadsToItsValuesAndWritesBackByteForByte)
     EXPECT_EQ(*hive.Value(test, u""), RegistryValue::FromText(u"значение по умолчанию"));
     EXPECT_EQ(*hive.Value(test, u"Имя \"в кавычках\" и \\ слэш"),
               RegistryValue::FromText(u"C:\\Program Files\\Pellwick \"x\""));
-    EXPECT_EQ(*hive.Value(test, u"Пусто"), RegistryValue::FromText(u""));
     EXPECT_EQ(*hive.Value(test, u"Счётчик"), RegistryValue::FromDword(0xFFFFFFFF));
-    EXPECT_EQ(*hive.Value(test, u"Ноль"), RegistryValue::FromDword(0));
     EXPECT_EQ(*hive.Value(test, u"Binary"), (RegistryValue{RegistryType::Binary, QByteArray::fromHex("0001feff")}));
-    EXPECT_EQ(*hive.Value(test, u"Empty binary"), (RegistryValue{RegistryType::Binary, {}}));
     EXPECT_EQ(*hive.Value(test, u"Path"),
               RegistryValue::FromText(u"%USERPROFILE%\\Pellwick", RegistryType::ExpandString));
-    EXPECT_EQ(*hive.Value(test, u"Lines"),
-              (RegistryValue{RegistryType::MultiString, Utf16(u"один") + Utf16(u"two") + QByteArray(2, '\0')}));
+    const QByteArray lines = RegistryValue::FromText(u"один").data + RegistryValue::FromText(u"two").data;
+    EXPECT_EQ(*hive.Value(test, u"Lines"), (RegistryValue{RegistryType::MultiString, lines + QByteArray(2, '\0')}));
     EXPECT_EQ(*hive.Value(test, u"Quad"), (RegistryValue{0xB, QByteArray::fromHex("0102030405060708")}));
-    EXPECT_EQ(*hive.Value(test, u"None"), (RegistryValue{0, {}}));
     EXPECT_EQ(*hive.Value(test, u"Multi-line text"), RegistryValue::FromText(u"A\nB"));
     QByteArray counting;
     for (char byte = 0; byte < 40; ++byte)
         counting.append(byte);
     EXPECT_EQ(*hive.Value(test, u"Long"), (RegistryValue{RegistryType::Binary, counting}));
-    EXPECT_EQ(*hive.Value(u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", u"Pellwick"),
-              RegistryValue::FromText(u"/opt/pellwick/bin/pellwick"));
-
     EXPECT_EQ(RegistryFile::Format(hive), golden);
 }
 
@@ -109,24 +97,20 @@ TEST(RegistryFileTest, AnUnreadableLineCostsOnlyItself)
     EXPECT_EQ(parsed.hive.Keys().size(), 1);
 }
 
-TEST(RegistryFileTest, WhatIsNoRegistryFileIsTold)
+TEST(RegistryFileTest, WhatIsNoRegistryFileOrWasCutInsideALineIsTold)
 {
     for (const QByteArray& bytes : {QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n"),
                                     QByteArray("Windows Registry Editor Version 5.00\n\x00\x01\x02", 40),
                                     QByteArray("Windows Registry Editor Version 5.00\n\"a\"=\"\xC0\xAF\"\n"),
                                     QByteArray("\x7F"
-                                               "ELF\x02\x01\x01")}) {
+                                               "ELF\x02\x01\x01")})
         EXPECT_FALSE(RegistryFile::Parse(bytes).readable) << bytes.toHex().toStdString();
-    }
-}
 
-TEST(RegistryFileTest, AFileCutAnywhereInsideALineIsNeverWhole)
-{
     const QByteArray golden = GoldenFile();
     for (qsizetype length = 0; length < golden.size(); ++length) {
-        if (length > 0 && golden[length - 1] == '\n')
-            continue;
-        EXPECT_FALSE(RegistryFile::Parse(golden.left(length)).IsWhole()) << length;
+        if (length == 0 || golden[length - 1] != '\n') {
+            EXPECT_FALSE(RegistryFile::Parse(golden.left(length)).IsWhole()) << length;
+        }
     }
 }
 
@@ -148,15 +132,4 @@ TEST(RegistryFileTest, ValuesThatTextCannotCarryAreWrittenAsHexAndComeBack)
     const RegistryFile::Parsed parsed = RegistryFile::Parse(text);
     ASSERT_TRUE(parsed.IsWhole());
     EXPECT_EQ(parsed.hive.Keys()[0].values, hive.Keys()[0].values);
-}
-
-TEST(RegistryFileTest, NamesTheFileCannotHoldAreRefused)
-{
-    RegistryHive hive;
-    EXPECT_FALSE(hive.SetValue(u"A\\\\B", u"x", RegistryValue::FromText(u"1")));
-    EXPECT_FALSE(hive.SetValue(u"\\A", u"x", RegistryValue::FromText(u"1")));
-    EXPECT_FALSE(hive.SetValue(u"A", u"line\nbreak", RegistryValue::FromText(u"1")));
-    EXPECT_FALSE(hive.SetValue(QString(256, u'k'), u"x", RegistryValue::FromText(u"1")));
-    EXPECT_TRUE(hive.IsEmpty());
-    EXPECT_TRUE(hive.SetValue(QString(255, u'k'), u"", RegistryValue::FromText(u"1")));
 }

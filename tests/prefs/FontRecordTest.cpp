@@ -6,38 +6,29 @@
 
 #include <gtest/gtest.h>
 
-TEST(FontRecordTest, NegativeHeightIsTheCharacterHeightInPixels)
+TEST(FontRecordTest, ANegativeHeightIsTheCharacterHeightAndAPositiveOneTheCellHeight)
 {
-    const QFont font = FontRecord{.height = -13, .face = QStringLiteral("Arial Cyr")}.ToQFont();
-    EXPECT_EQ(font.pixelSize(), 13);
-    EXPECT_EQ(FontRecord::FromQFont(font).height, -13);
-}
+    const QFont character = FontRecord{.height = -13, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+    EXPECT_EQ(character.pixelSize(), 13);
+    EXPECT_EQ(FontRecord::FromQFont(character).height, -13);
 
-TEST(FontRecordTest, PositiveHeightIsTheCellHeight)
-{
-    const QFont font = FontRecord{.height = 14, .face = QStringLiteral("Arial Cyr")}.ToQFont();
-    const QFontMetrics metrics(font);
+    const QFont cell = FontRecord{.height = 14, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+    const QFontMetrics metrics(cell);
     EXPECT_NEAR(metrics.ascent() + metrics.descent(), 14, 1);
-    EXPECT_LT(font.pixelSize(), 14);
+    EXPECT_LT(cell.pixelSize(), 14);
 }
 
-TEST(FontRecordTest, ArialCyrIsDrawnWithLiberationSansAndKeepsItsName)
-{
-    const QFont font = FontRecord{.height = 14, .face = QStringLiteral("Arial Cyr")}.ToQFont();
-    EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Liberation Sans"));
-    EXPECT_EQ(FontRecord::FromQFont(font).face, QStringLiteral("Arial Cyr"));
-}
-
-TEST(FontRecordTest, StyleSurvivesTheRoundTripAndTheFaceIsCut)
+TEST(FontRecordTest, StyleAndAWindowsFaceNameSurviveTheRoundTripAndALongFaceIsCut)
 {
     const FontRecord record{.height = -20,
                             .weight = 700,
                             .italic = true,
                             .underline = true,
                             .strikeOut = true,
-                            .face = QString(40, QLatin1Char('F'))};
-    const FontRecord back = FontRecord::FromQFont(record.ToQFont());
-    EXPECT_EQ(back.weight, 700);
-    EXPECT_TRUE(back.italic && back.underline && back.strikeOut);
-    EXPECT_EQ(back.face.size(), FontRecord::kMaxFaceLength);
+                            .face = QStringLiteral("Arial Cyr")};
+    const QFont font = record.ToQFont();
+    EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Liberation Sans")); // its metric-compatible stand-in
+    EXPECT_EQ(FontRecord::FromQFont(font), record);
+    const FontRecord longFace{.height = -20, .face = QString(40, u'F')};
+    EXPECT_EQ(FontRecord::FromQFont(longFace.ToQFont()).face, QString(FontRecord::kMaxFaceLength, u'F'));
 }

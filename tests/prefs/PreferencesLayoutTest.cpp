@@ -9,7 +9,6 @@
 #include "support/QtPrinters.h"
 
 #include <QFile>
-#include <QFontInfo>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QTemporaryDir>
@@ -18,17 +17,12 @@
 
 namespace {
 
-const FontRecord kDefaultFont{.height = 14, .weight = 400, .face = QStringLiteral("Arial Cyr")};
-
 class PreferencesLayoutTest : public ::testing::Test {
 protected:
     // The values of one section below the program's key, in file order, as "name=text".
     QStringList Section(QStringView section) const
     {
-        QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        const RegistryFile::Parsed parsed = RegistryFile::Parse(file.readAll());
+        const RegistryFile::Parsed parsed = RegistryFile::Parse(FileBytes());
         QStringList values;
         for (const RegistryHive::Key& key : parsed.hive.Keys()) {
             if (key.path != QStringLiteral("SOFTWARE\\Ravelstone\\Pellwick\\") + section.toString())
@@ -60,8 +54,13 @@ protected:
 
 } // namespace
 
-TEST_F(PreferencesLayoutTest, FirstStartWritesTheFirstSectionAndEveryWindowKeepsItsDefaults)
+TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachSaveItsOwnInItsOrder)
 {
+    PreferencesMessageList plain; // has no section of its own
+    LoadPreferences(m_registry, plain);
+    SavePreferences(m_registry, plain);
+    EXPECT_FALSE(QFile::exists(m_path));
+
     PreferencesChat chat;
     LoadPreferences(m_registry, chat);
     EXPECT_EQ(Section(u"Preferences\\Chat Dialog"),
@@ -69,9 +68,8 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesTheFirstSectionAndEveryWindowKeeps
                            QStringLiteral("Background=") + m_window, QStringLiteral("TitleFontHeight=14"),
                            QStringLiteral("TitleFontName=Arial Cyr"), QStringLiteral("TextFontHeight=14"),
                            QStringLiteral("TextFontName=Arial Cyr")}));
-    const QByteArray afterFirst = FileBytes();
-
     // The Preferences key exists now, so the others read their empty sections and write nothing.
+    const QByteArray afterFirst = FileBytes();
     PreferencesInMessage incoming;
     PreferencesOnline online;
     PreferencesSendMessage sendMessage;
@@ -80,43 +78,30 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesTheFirstSectionAndEveryWindowKeeps
     LoadPreferences(m_registry, sendMessage);
     EXPECT_EQ(FileBytes(), afterFirst);
 
-    for (const FontRecord* font : {&chat.m_fontTitle, &chat.m_fontText, &incoming.m_fontTitle, &incoming.m_fontText,
-                                   &online.m_fontText, &sendMessage.m_fontText}) {
-        EXPECT_EQ(*font, kDefaultFont);
-        EXPECT_EQ(QFontInfo(font->ToQFont()).family(), QStringLiteral("Liberation Sans"));
-    }
-    EXPECT_EQ(QString::number(incoming.m_crTitle), m_text);
-    EXPECT_EQ(QString::number(incoming.m_crBackground), m_window);
-    EXPECT_EQ(sendMessage.m_bMarginsDirty, 0);
-}
-
-TEST_F(PreferencesLayoutTest, EachClassSavesItsOwnSectionInItsOrderAndThePlainListNowhere)
-{
-    PreferencesMessageList plain;
-    LoadPreferences(m_registry, plain);
-    SavePreferences(m_registry, plain);
-    EXPECT_FALSE(QFile::exists(m_path));
-
-    PreferencesSendMessage sendMessage;
     sendMessage.m_crText = MakeColorRef(255, 0, 0);
     sendMessage.m_crBackground = 0x00FFFFFF;
-    sendMessage.m_fontText = FontRecord{.height = -13, .face = QStringLiteral("Liberation Serif")};
+    sendMessage.m_fontText = FontRecord{.height = -13,
+                                        .weight = 700,
+                                        .italic = true,
+                                        .underline = true,
+                                        .strikeOut = true,
+                                        .face = QStringLiteral("Liberation Serif")};
     SavePreferences(m_registry, sendMessage);
     EXPECT_EQ(Section(u"Preferences\\Send Message Dialog"),
               QStringList({QStringLiteral("Text=255"), QStringLiteral("Background=16777215"),
                            QStringLiteral("TextFontHeight=-13"), QStringLiteral("TextFontName=Liberation Serif")}));
+    PreferencesSendMessage loaded; // only the height and the face of a picked font come back
+    LoadPreferences(m_registry, loaded);
+    EXPECT_EQ(loaded.m_fontText, (FontRecord{.height = -13, .face = QStringLiteral("Liberation Serif")}));
 
-    PreferencesOnline online;
     online.m_crText = 0;
     SavePreferences(m_registry, online);
     EXPECT_EQ(Section(u"Preferences\\Online Dialog"),
               QStringList({QStringLiteral("Text=0"), QStringLiteral("TextFontHeight=14"),
                            QStringLiteral("TextFontName=Arial Cyr")}));
 
-    PreferencesInMessage incoming;
     SavePreferences(m_registry, incoming);
     EXPECT_EQ(Section(u"Preferences\\Incoming Message Dialog").size(), 7);
-    EXPECT_TRUE(Section(u"Preferences\\Chat Dialog").isEmpty());
 }
 
 TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWereRead)
@@ -136,7 +121,7 @@ TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWere
     EXPECT_EQ(chat.m_crBackground, 0u); // no digits: 0
     EXPECT_EQ(chat.m_fontTitle, (FontRecord{.height = 20, .face = QStringLiteral("Liberation Mono")}));
     // No text-font values: the text font stays, it does not take the title font's values.
-    EXPECT_EQ(chat.m_fontText, kDefaultFont);
+    EXPECT_EQ(chat.m_fontText, PreferencesChat().m_fontText);
 
     // A face stored as binary data is no face: the font stays.
     Write(u"Preferences\\Incoming Message Dialog\\TextFontHeight", u"-13");
@@ -147,27 +132,8 @@ TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWere
     Write(u"Preferences\\Incoming Message Dialog\\TitleFontName", QString(40, u'F'));
     PreferencesInMessage incoming;
     LoadPreferences(m_registry, incoming);
-    EXPECT_EQ(incoming.m_fontText, kDefaultFont);
+    EXPECT_EQ(incoming.m_fontText, PreferencesInMessage().m_fontText);
     EXPECT_EQ(incoming.m_fontTitle, (FontRecord{.height = 0, .face = QString(31, u'F')}));
-}
-
-TEST_F(PreferencesLayoutTest, OnlyHeightAndFaceOfAPickedFontSurviveASaveAndALoad)
-{
-    PreferencesOnline picked;
-    picked.m_fontText = FontRecord{.height = -13,
-                                   .weight = 700,
-                                   .italic = true,
-                                   .underline = true,
-                                   .strikeOut = true,
-                                   .face = QStringLiteral("Liberation Serif")};
-    SavePreferences(m_registry, picked);
-
-    PreferencesOnline loaded;
-    LoadPreferences(m_registry, loaded);
-    EXPECT_EQ(loaded.m_fontText, (FontRecord{.height = -13, .face = QStringLiteral("Liberation Serif")}));
-    const QFont font = loaded.m_fontText.ToQFont();
-    EXPECT_EQ(font.pixelSize(), 13);
-    EXPECT_FALSE(font.bold() || font.italic() || font.underline() || font.strikeOut());
 }
 
 TEST_F(PreferencesLayoutTest, OnlinePlacementIsReadOnlyWhenAllFourNumbersAreThere)

@@ -1,0 +1,87 @@
+#include "platform/BroadcastSender.h"
+#include "platform/NetworkList.h"
+#include "support/PrivateNetwork.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+sockaddr_in Inet(const char* address, sa_family_t family = AF_INET)
+{
+    sockaddr_in out{};
+    inet_pton(AF_INET, address, &out.sin_addr);
+    out.sin_family = family;
+    return out;
+}
+
+} // namespace
+
+TEST(BroadcastSenderTest, NetworksComeFromRunningBroadcastIPv4InterfacesOnlyEachOnce)
+{
+    constexpr unsigned kLive = IFF_UP | IFF_RUNNING | IFF_BROADCAST;
+    struct Interface {
+        const char* name;
+        unsigned flags;
+        sockaddr_in address, broadcast;
+    };
+    std::vector<Interface> interfaces = {
+        {"lo", IFF_UP | IFF_RUNNING | IFF_LOOPBACK, Inet("127.0.0.1"), {}},
+        {"eth0", kLive, Inet("10.77.0.2"), Inet("10.77.0.255")},
+        {"eth1", IFF_BROADCAST | IFF_RUNNING, Inet("10.88.0.2"), Inet("10.88.0.255")}, // down
+        {"eth3", IFF_UP | IFF_BROADCAST, Inet("10.66.0.2"), Inet("10.66.0.255")}, // no carrier
+        {"wg0", IFF_UP | IFF_RUNNING | IFF_POINTOPOINT, Inet("10.99.0.1"), Inet("10.99.0.2")}, // no broadcast
+        {"eth0", kLive, Inet("10.77.0.2", AF_INET6), {}}, // an IPv6 address
+        {"eth2", kLive, Inet("10.77.0.3"), Inet("10.77.0.255")}, // same network as eth0
+        {"wlan0", kLive, Inet("192.168.1.7"), Inet("192.168.1.255")},
+        {"odd", kLive | IFF_LOOPBACK, Inet("127.0.0.1"), Inet("127.255.255.255")},
+    };
+    std::vector<ifaddrs> list(interfaces.size());
+    for (std::size_t i = 0; i < interfaces.size(); ++i) {
+        list[i].ifa_name = const_cast<char*>(interfaces[i].name);
+        list[i].ifa_flags = interfaces[i].flags;
+        list[i].ifa_addr = reinterpret_cast<sockaddr*>(&interfaces[i].address);
+        if (interfaces[i].broadcast.sin_family == AF_INET)
+            list[i].ifa_broadaddr = reinterpret_cast<sockaddr*>(&interfaces[i].broadcast);
+        list[i].ifa_next = i + 1 < list.size() ? &list[i + 1] : nullptr;
+    }
+    EXPECT_EQ(BroadcastNetworksOf(list.data()),
+              (std::vector<Ipv4Network>{{0x0A4D0002, 0x0A4D00FF}, {0xC0A80107, 0xC0A801FF}}));
+}
+
+TEST(NetworkListTest, TheInterfacesAreLookedUpAgainOnlyWhenTheKernelReportsAChangeOrWhenAsked)
+{
+    const std::string failure = PrivateNetwork::Run([]() -> std::string {
+        int lookups = 0;
+        NetworkList networks([&lookups] {
+            ++lookups;
+            return BroadcastNetworks();
+        });
+        networks.Current();
+        networks.Current();
+        if (lookups != 1)
+            return "lookups before a change: " + std::to_string(lookups);
+        if (!PrivateNetwork::SetLoopbackUp(true))
+            return "cannot bring lo up";
+        for (int i = 0; i < 500 && lookups == 1; ++i) {
+            QCoreApplication::processEvents();
+            networks.Current();
+            usleep(10000);
+        }
+        if (lookups != 2)
+            return "lookups after a change: " + std::to_string(lookups);
+        // After a send that reached nobody: at once, whatever the kernel said.
+        return networks.LookAgain() || lookups != 3 ? "looking again" : "";
+    });
+    if (failure == PrivateNetwork::Unavailable())
+        GTEST_SKIP() << failure;
+    EXPECT_EQ(failure, "");
+}
