@@ -57,8 +57,6 @@ TEST_F(CMessageAppearanceDialogTest, CancelKeepsTheStoredRecordAndOkStoresThePre
     const QByteArray before = StoredFile();
     {
         CMessageAppearanceDialog dialog(registry);
-        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Preferences"));
-        EXPECT_EQ(dialog.Preview()->toPlainText(), QStringLiteral("Please, leave me alone !"));
         PickColor(&dialog, 1010, Qt::red);
         EXPECT_EQ(dialog.Preview()->palette().color(QPalette::Text), QColor(Qt::red));
         Click(&dialog, 2);
@@ -81,15 +79,15 @@ TEST_F(CMessageAppearanceDialogTest, TheSendMessageWindowTakesTheStoredAppearanc
 {
     CSendMessageDialog send(registry, QStringLiteral("anna"));
     send.Edit()->setPlainText(QStringLiteral("half written"));
-    send.findChild<QPushButton*>(QStringLiteral("1011"))->click();
+    Click(&send, 1011);
     auto* appearance = send.findChild<CMessageAppearanceDialog*>();
     ASSERT_TRUE(appearance);
     PickColor(appearance, 1011, QColor(0, 0, 0x80));
-    QFont font(QStringLiteral("Liberation Serif"));
-    font.setPixelSize(20);
-    appearance->findChild<QPushButton*>(QStringLiteral("1012"))->click();
+    Click(appearance, 1012);
     auto* fontPicker = appearance->findChild<QFontDialog*>();
     ASSERT_TRUE(fontPicker);
+    QFont font(QStringLiteral("Liberation Serif"));
+    font.setPixelSize(20);
     fontPicker->setCurrentFont(font);
     fontPicker->accept();
     Click(appearance, 1);
@@ -101,8 +99,7 @@ TEST_F(CMessageAppearanceDialogTest, TheSendMessageWindowTakesTheStoredAppearanc
     EXPECT_EQ(send.Edit()->toPlainText(), QStringLiteral("half written"));
 }
 
-// The font picker starts from the font the window shows (the face drawn, its size, upright and
-// regular), and OK without a change stores exactly what was stored.
+// The font picker starts from the font shown (face drawn, size, upright, regular); OK keeps it.
 class FontPickerStartTest : public CMessageAppearanceDialogTest,
                             public ::testing::WithParamInterface<std::pair<int, const char*>> { };
 

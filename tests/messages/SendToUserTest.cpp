@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -39,13 +40,17 @@ protected:
         users.AddString(QStringLiteral("anna"));
     }
 
-    ~SendToUserTest() override
-    {
-        for (QMessageBox* box : mainWnd.findChildren<QMessageBox*>())
-            delete box;
-    }
+    ~SendToUserTest() override { qDeleteAll(mainWnd.findChildren<QMessageBox*>()); }
 
     static CSendMessageDialog* Open() { return CSendMessageDialog::FirstInstance(); }
+
+    // Opens the window for the addressee and types the text into it.
+    void Write(const QString& addressee, const QString& text)
+    {
+        road.Open(addressee);
+        ASSERT_TRUE(Open());
+        TypeText(Open()->Edit(), text);
+    }
 
     static void Click(int id)
     {
@@ -66,29 +71,30 @@ protected:
 
 } // namespace
 
+// "All" is an addressee like any other.
 TEST_F(SendToUserTest, SendBroadcastsOnePrivateMessageFromTheOwnUser)
 {
-    road.Open(QStringLiteral("anna"));
-    ASSERT_TRUE(Open());
-    EXPECT_EQ(Open()->windowTitle(), QStringLiteral("Send message to anna"));
-    TypeText(Open()->Edit(), QStringLiteral("Привет\nbye"));
-    Click(CSendMessageDialog::IDOK);
+    for (const QString& addressee : {QStringLiteral("anna"), QStringLiteral("All")}) {
+        SCOPED_TRACE(addressee.toStdString());
+        sender.packets.clear();
+        Write(addressee, QStringLiteral("Привет\nbye"));
+        EXPECT_EQ(Open()->windowTitle(), QStringLiteral("Send message to ") + addressee);
+        Click(CSendMessageDialog::IDOK);
 
-    ASSERT_EQ(sender.packets.size(), 1u);
-    const MessagePacket& packet = sender.packets.front();
-    EXPECT_EQ(packet.type, PACKET_MESSAGE);
-    EXPECT_EQ(packet.Sender(), QStringLiteral("bob"));
-    EXPECT_EQ(packet.Recipient(), QStringLiteral("anna"));
-    EXPECT_EQ(packet.Text(), QStringLiteral("Привет\r\nbye"));
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
-    EXPECT_FALSE(Warning());
+        ASSERT_EQ(sender.packets.size(), 1u);
+        const MessagePacket& packet = sender.packets.front();
+        EXPECT_EQ(packet.type, PACKET_MESSAGE);
+        EXPECT_EQ(packet.Sender(), QStringLiteral("bob"));
+        EXPECT_EQ(packet.Recipient(), addressee);
+        EXPECT_EQ(packet.Text(), QStringLiteral("Привет\r\nbye"));
+        EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
+        EXPECT_FALSE(Warning());
+    }
 }
 
 TEST_F(SendToUserTest, AMessageThatCouldNotGoOutKeepsItsWindowAndText)
 {
-    users.AddString(QStringLiteral("carl"));
-    road.Open(QStringLiteral("carl"));
-    QTest::keyClicks(Open()->Edit(), QStringLiteral("long text"));
+    Write(QStringLiteral("anna"), QStringLiteral("long text"));
     sender.networkUp = false;
     Click(CSendMessageDialog::IDOK);
     ASSERT_EQ(CSendMessageDialog::LiveCount(), 1);
@@ -102,66 +108,45 @@ TEST_F(SendToUserTest, AMessageThatCouldNotGoOutKeepsItsWindowAndText)
     EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
 }
 
-TEST_F(SendToUserTest, AllIsAnAddresseeLikeAnyOther)
-{
-    road.Open(QStringLiteral("All"));
-    EXPECT_EQ(Open()->windowTitle(), QStringLiteral("Send message to All"));
-    QTest::keyClicks(Open()->Edit(), QStringLiteral("hello everybody"));
-    Click(CSendMessageDialog::IDOK);
-    ASSERT_EQ(sender.packets.size(), 1u);
-    EXPECT_EQ(sender.packets.front().Recipient(), QStringLiteral("All"));
-}
-
 TEST_F(SendToUserTest, AnAddresseeNoLongerListedGetsNothingAndTheUserIsWarned)
 {
     // The list finds "ANNA" without regard to case; the addressee must match exactly.
-    road.Open(QStringLiteral("ANNA"));
-    QTest::keyClicks(Open()->Edit(), QStringLiteral("hi"));
+    Write(QStringLiteral("ANNA"), QStringLiteral("hi"));
     Click(CSendMessageDialog::IDOK);
     EXPECT_TRUE(sender.packets.empty());
-    QMessageBox* box = Warning();
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->windowTitle(), QStringLiteral("Warning"));
-    EXPECT_EQ(box->text(), QStringLiteral("Машина User'a не отвечает на запрос. \nСообщение не отправлено."));
-    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    ASSERT_TRUE(Warning());
+    EXPECT_EQ(Warning()->textFormat(), Qt::PlainText);
     EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
 
-    // The window can be opened again at once.
-    road.Open(QStringLiteral("anna"));
+    road.Open(QStringLiteral("anna")); // the window can be opened again at once
     EXPECT_EQ(CSendMessageDialog::LiveCount(), 1);
     Click(1005);
 }
 
 TEST_F(SendToUserTest, CloseEscapeAndAnEmptyTextSendNothingAndEndTheWindow)
 {
-    road.Open(QStringLiteral("anna"));
-    QTest::keyClicks(Open()->Edit(), QStringLiteral("typed"));
-    Click(1005);
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
-
-    road.Open(QStringLiteral("anna"));
-    QTest::keyClicks(Open()->Edit(), QStringLiteral("typed"));
-    QTest::keyClick(Open(), Qt::Key_Escape);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
-
-    road.Open(QStringLiteral("anna"));
-    Click(CSendMessageDialog::IDOK);
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
-
+    const std::vector<std::pair<QString, std::function<void()>>> endings = {
+        {QStringLiteral("typed"), [] { Click(1005); }},
+        {QStringLiteral("typed"), [] { QTest::keyClick(Open(), Qt::Key_Escape); }},
+        {QString(), [] { Click(CSendMessageDialog::IDOK); }},
+    };
+    for (const auto& [text, end] : endings) {
+        Write(QStringLiteral("anna"), text);
+        end();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
+    }
     EXPECT_TRUE(sender.packets.empty());
     EXPECT_FALSE(Warning());
 }
 
 TEST_F(SendToUserTest, ASecondRequestBringsTheOpenWindowForwardAndIsDropped)
 {
-    road.Open(QStringLiteral("anna"));
+    Write(QStringLiteral("anna"), QStringLiteral("half"));
     CSendMessageDialog* first = Open();
-    QTest::keyClicks(first->Edit(), QStringLiteral("half"));
     road.Open(QStringLiteral("All"));
     EXPECT_EQ(CSendMessageDialog::LiveCount(), 1);
     EXPECT_EQ(Open(), first);
-    EXPECT_EQ(first->Recipient(), QStringLiteral("anna"));
     EXPECT_EQ(first->Edit()->toPlainText(), QStringLiteral("half"));
 
     Click(CSendMessageDialog::IDOK);
@@ -171,10 +156,9 @@ TEST_F(SendToUserTest, ASecondRequestBringsTheOpenWindowForwardAndIsDropped)
 
 TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)
 {
-    road.Open(QStringLiteral("anna"));
-    QPlainTextEdit* edit = Open()->Edit();
     const QString full(CSendMessageDialog::kMaxTextLength, QLatin1Char('x'));
-    QTest::keyClicks(edit, full);
+    Write(QStringLiteral("anna"), full);
+    QPlainTextEdit* edit = Open()->Edit();
     EXPECT_FALSE(Open()->IsLimitNoticeShown());
     QTest::keyClicks(edit, QStringLiteral("yz"));
     EXPECT_EQ(edit->toPlainText(), full);
