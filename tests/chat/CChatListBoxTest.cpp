@@ -81,23 +81,28 @@ QRect Box(const QImage& image, QColor colour, QRect area = {})
 
 TEST(CChatListBoxTest, LinesSplitAtTheFirstPercentOnly)
 {
-    QString title;
-    QString text;
-    CChatListBox::SplitLine(QStringLiteral("anna%[09:05] 50% done"), title, text);
-    EXPECT_EQ(title, QStringLiteral("anna"));
-    EXPECT_EQ(text, QStringLiteral("[09:05] 50% done"));
-    CChatListBox::SplitLine(QStringLiteral("no title"), title, text);
-    EXPECT_EQ(title, QString());
-    EXPECT_EQ(text, QStringLiteral("no title"));
-    CChatListBox::SplitLine(QStringLiteral("%starts"), title, text);
-    EXPECT_EQ(title, QString());
-    EXPECT_EQ(text, QStringLiteral("starts"));
+    const struct {
+        const char* line;
+        const char* title;
+        const char* text;
+    } rows[] = {
+        {"anna%[09:05] 50% done", "anna", "[09:05] 50% done"}, {"no title", "", "no title"}, {"%starts", "", "starts"}};
+    for (const auto& row : rows) {
+        QString title;
+        QString text;
+        CChatListBox::SplitLine(QString::fromLatin1(row.line), title, text);
+        EXPECT_EQ(title, QString::fromLatin1(row.title)) << row.line;
+        EXPECT_EQ(text, QString::fromLatin1(row.text)) << row.line;
+    }
 }
 
-TEST(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterItOnePixelLower)
+// The title at the item's corner, the text ten pixels after it and one pixel lower; a line
+// without a title is all text, ten pixels from the left.
+TEST(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
 {
     Window w;
     w.list->AddString(QStringLiteral("Someone%The message about nothing..."));
+    w.list->AddString(QStringLiteral("just text"));
     w.list->viewport()->repaint();
     const QImage shown = w.Shown();
     const QRect item = w.ItemRect(0);
@@ -109,20 +114,12 @@ TEST(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterItOnePixelLower)
     EXPECT_LE(title.left(), 2);
     EXPECT_LE(title.right(), titleWidth);
     EXPECT_NEAR(text.left(), titleWidth + 10, 2);
-    // The text font's glyphs sit one pixel below where the title font would put them.
     EXPECT_GE(text.top(), item.top() + 1);
-    // Character cells are filled with the background colour, not the list's base.
-    EXPECT_FALSE(Box(shown, kBack, item).isNull());
-}
+    EXPECT_FALSE(Box(shown, kBack, item).isNull()); // cells are filled with the background colour
 
-TEST(CChatListBoxTest, LineWithoutPercentIsAllTextTenPixelsFromTheLeft)
-{
-    Window w;
-    w.list->AddString(QStringLiteral("just text"));
-    w.list->viewport()->repaint();
-    const QImage shown = w.Shown();
-    EXPECT_TRUE(Box(shown, kTitle).isNull());
-    EXPECT_NEAR(Box(shown, kText).left(), 10, 2);
+    const QRect second = w.ItemRect(1);
+    EXPECT_TRUE(Box(shown, kTitle, second).isNull());
+    EXPECT_NEAR(Box(shown, kText, second).left(), 10, 2);
 }
 
 TEST(CChatListBoxTest, SelectedTitleTurnsBlueOnlyWhileTheListHasFocus)
@@ -135,77 +132,25 @@ TEST(CChatListBoxTest, SelectedTitleTurnsBlueOnlyWhileTheListHasFocus)
     w.list->AddString(QStringLiteral("anna%hello"));
     w.list->SetCurSel(0);
     w.list->setFocus();
-    w.list->viewport()->repaint();
     const QColor selected(50, 50, 255);
     const QRect item = w.ItemRect(0);
     const int titleWidth = QFontMetrics(Font(14, 700)).horizontalAdvance(QStringLiteral("anna"));
     const QRect titleArea(item.left(), item.top(), titleWidth, item.height());
-    const QRect textArea = item.adjusted(titleWidth + 5, 0, 0, 0);
-    QImage shown = w.Shown();
-    EXPECT_FALSE(Box(shown, selected, titleArea).isNull());
-    EXPECT_TRUE(Box(shown, kTitle, titleArea).isNull());
-    EXPECT_FALSE(Box(shown, kText, textArea).isNull());
-    EXPECT_TRUE(Box(shown, selected, textArea).isNull());
-
-    other.setFocus();
-    w.list->viewport()->repaint();
-    shown = w.Shown();
-    EXPECT_TRUE(Box(shown, selected, titleArea).isNull());
-    EXPECT_FALSE(Box(shown, kTitle, titleArea).isNull());
+    for (bool focused : {true, false}) {
+        (focused ? static_cast<QWidget*>(w.list) : &other)->setFocus();
+        w.list->viewport()->repaint();
+        const QImage shown = w.Shown();
+        EXPECT_EQ(Box(shown, selected, titleArea).isNull(), !focused);
+        EXPECT_EQ(Box(shown, kTitle, titleArea).isNull(), focused);
+        EXPECT_TRUE(Box(shown, selected, item.adjusted(titleWidth + 5, 0, 0, 0)).isNull());
+    }
 }
 
-TEST(CChatListBoxTest, FixedHeightAppliesToEveryItem)
-{
-    Window w;
-    w.list->SetFixedItemHeight(40);
-    w.list->AddString(QStringLiteral("a%short"));
-    w.list->AddString(QStringLiteral("b%") + QStringLiteral("long words ").repeated(40));
-    EXPECT_EQ(w.ItemRect(0).height(), 40);
-    EXPECT_EQ(w.ItemRect(1).height(), 40);
-}
-
-TEST(CChatListBoxTest, MeasuredItemsHoldEveryLineOfTheirTextAsDrawn)
-{
-    Window w(160, 400);
-    w.list->AddString(QStringLiteral("a%b"));
-    const int oneLine = w.ItemRect(0).height();
-    EXPECT_NEAR(oneLine, std::max(QFontMetricsF(Font(14, 700)).height(), QFontMetricsF(Font(13)).height() + 1) + 5, 1);
-
-    // A long title narrows the text column: the text wraps into more lines than the whole
-    // string would in the list's width, and still none of them is cut.
-    w.list->SetTextStyle(ToColorRef(kText), Font(20));
-    w.list->AddString(QString::fromUtf8("Пётр Иванович%") + QString::fromUtf8("слово ").repeated(12));
-    w.list->AddString(QStringLiteral("x%y"));
-    w.list->viewport()->repaint();
-    const QImage shown = w.Shown();
-    const QRect item = w.ItemRect(1);
-    const QRect text = Box(shown, kText, item);
-    ASSERT_FALSE(text.isNull());
-    EXPECT_GT(text.height(), 3 * QFontMetrics(Font(20)).height());
-    // Room to spare below the last line: it was not cut at the item's edge.
-    EXPECT_LE(text.bottom(), item.bottom() - 4);
-}
-
-TEST(CChatListBoxTest, LinesMeasuredAgainAfterAFontChangeAreNotCut)
-{
-    Window w(200, 400);
-    w.list->AddString(QString::fromUtf8("Маша%") + QString::fromUtf8("слово ").repeated(10));
-    w.list->AddString(QStringLiteral("x%y"));
-    w.list->SetTextStyle(ToColorRef(kText), Font(24));
-    w.list->RemeasureItems();
-    ASSERT_EQ(w.list->GetCount(), 2);
-    EXPECT_EQ(w.list->GetText(1), QStringLiteral("x%y"));
-    w.list->viewport()->repaint();
-    const QRect item = w.ItemRect(0);
-    const QRect text = Box(w.Shown(), kText, item);
-    ASSERT_FALSE(text.isNull());
-    EXPECT_LE(text.bottom(), item.bottom() - 4);
-}
-
-TEST(CChatListBoxTest, LongCyrillicLineWrapsAndStaysInsideItsItem)
+// A fixed height applies to every item; a text too long for it wraps and is cut at the item's
+// bottom, never painted below it.
+TEST(CChatListBoxTest, FixedHeightAppliesToEveryItemAndCutsInsideIt)
 {
     Window w(180, 300);
-    // An item too short for its text: it is cut at the bottom, never painted below.
     w.list->SetFixedItemHeight(45);
     w.list->AddString(QString::fromUtf8("Пётр%") + QString::fromUtf8("Длинная строка разговора без конца ").repeated(6)
                       + QString::fromUtf8("ОченьДлинноеСловоБезПробеловКотороеНеПомещается"));
@@ -213,11 +158,36 @@ TEST(CChatListBoxTest, LongCyrillicLineWrapsAndStaysInsideItsItem)
     w.list->viewport()->repaint();
     const QImage shown = w.Shown();
     const QRect item = w.ItemRect(0);
+    EXPECT_EQ(item.height(), 45);
+    EXPECT_EQ(w.ItemRect(1).height(), 45);
     const QRect text = Box(shown, kText);
     ASSERT_FALSE(text.isNull());
-    EXPECT_TRUE(item.contains(text)) << "text at " << text.top() << ".." << text.bottom() << ", item " << item.top()
-                                     << ".." << item.bottom();
-    // Wrapped: more than one line of glyphs.
-    EXPECT_GT(text.height(), QFontMetrics(Font(13)).height() + 2);
-    EXPECT_LE(text.right(), item.right());
+    EXPECT_TRUE(item.contains(text));
+    EXPECT_GT(text.height(), QFontMetrics(Font(13)).height() + 2); // wrapped: more than one line
+}
+
+// Measured items hold every line of their text as drawn, also when a long title narrows the
+// text column and after a font change.
+TEST(CChatListBoxTest, MeasuredItemsHoldEveryLineOfTheirTextAsDrawn)
+{
+    Window w(160, 400);
+    w.list->AddString(QStringLiteral("a%b"));
+    EXPECT_NEAR(w.ItemRect(0).height(),
+                std::max(QFontMetricsF(Font(14, 700)).height(), QFontMetricsF(Font(13)).height() + 1) + 5, 1);
+    w.list->AddString(QString::fromUtf8("Пётр Иванович%") + QString::fromUtf8("слово ").repeated(12));
+    w.list->AddString(QStringLiteral("x%y"));
+    for (bool remeasured : {false, true}) {
+        if (remeasured) {
+            w.list->SetTextStyle(ToColorRef(kText), Font(24));
+            w.list->RemeasureItems();
+            ASSERT_EQ(w.list->GetCount(), 3);
+            EXPECT_EQ(w.list->GetText(2), QStringLiteral("x%y"));
+        }
+        w.list->viewport()->repaint();
+        const QRect item = w.ItemRect(1);
+        const QRect text = Box(w.Shown(), kText, item);
+        ASSERT_FALSE(text.isNull());
+        EXPECT_GT(text.height(), 3 * QFontMetrics(Font(13)).height());
+        EXPECT_LE(text.bottom(), item.bottom() - 4) << "remeasured " << remeasured; // not cut at the edge
+    }
 }
