@@ -9,7 +9,8 @@
 
 namespace {
 
-// The user list in a window, with "All" and one user, and a second focusable widget.
+// The user list in a window, with "All" and one user whose name looks like markup, and a
+// second focusable widget.
 struct Window {
     QWidget window;
     CUserListBox* list;
@@ -23,7 +24,7 @@ struct Window {
         other = new QWidget(&window);
         other->setFocusPolicy(Qt::StrongFocus);
         other->setGeometry(0, 160, 10, 10);
-        list->AddString(QStringLiteral("anna"));
+        list->AddString(QStringLiteral("anna<b>!</b>"));
         list->AddString(QStringLiteral("All"));
         list->ShowIcons(true);
         window.show();
@@ -79,83 +80,53 @@ bool ShowsIcon(const QImage& item, int id)
 
 } // namespace
 
-TEST(CUserListBoxTest, ChosenColourAndFontReachTheName)
+// The name starts at 18 with or without icons, in the chosen colour and font, drawn as the
+// plain text it is; the item grows with the font.
+TEST(CUserListBoxTest, ChosenColourAndFontReachTheNameAsPlainText)
 {
     Window w;
     const QColor red(200, 0, 0);
-    QFont small = FontRecord{.height = -12, .weight = 700, .face = QStringLiteral("Arial Cyr")}.ToQFont();
-    w.list->SetTextAppearance(ToColorRef(red), small);
+    for (int pixels : {12, 24}) {
+        const QFont font = FontRecord{.height = -pixels, .weight = 700, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+        w.list->SetTextAppearance(ToColorRef(red), font);
+        w.list->viewport()->repaint();
+        const auto [left, right] = Span(w.Item(1), red);
+        EXPECT_GE(left, 18);
+        EXPECT_LE(left, 20);
+        EXPECT_NEAR(right - left, QFontMetrics(font).horizontalAdvance(QStringLiteral("anna<b>!</b>")), pixels / 2)
+            << pixels;
+        EXPECT_GE(w.list->GetItemHeight(0), 3 + QFontMetrics(font).height());
+    }
+    w.list->ShowIcons(false);
     w.list->viewport()->repaint();
-    const auto [left, right] = Span(w.Item(1), red);
-    EXPECT_GE(left, 18);
-    EXPECT_LE(left, 20);
-    const int smallWidth = right - left;
-
-    const QFont large = FontRecord{.height = -24, .weight = 700, .face = QStringLiteral("Arial Cyr")}.ToQFont();
-    w.list->SetTextAppearance(ToColorRef(red), large);
-    w.list->viewport()->repaint();
-    const auto [largeLeft, largeRight] = Span(w.Item(1), red);
-    EXPECT_NEAR(largeRight - largeLeft, QFontMetrics(large).horizontalAdvance(QStringLiteral("anna")), 3);
-    EXPECT_GT(largeRight - largeLeft, smallWidth * 3 / 2);
-    // The item grew with the font, so the name is not cut by the next item.
-    EXPECT_GE(w.list->GetItemHeight(0), 3 + QFontMetrics(large).height());
+    EXPECT_FALSE(ShowsIcon(w.Item(1), 130));
+    EXPECT_GE(Span(w.Item(1), red).first, 18);
 }
 
-TEST(CUserListBoxTest, SelectedItemIsBrighterWithItsSelectedIconOnlyWhileFocused)
+// Selected and focused, an online user's name is brighter with its selected icon; a user in the
+// chat room shows the same icon selected or not.
+TEST(CUserListBoxTest, SelectionShowsOnlyWhileFocusedAndTheChatIconAlways)
 {
     Window w;
     w.list->SetTextAppearance(0, w.list->TextFont());
     w.list->SetCurSel(1);
-    w.list->setFocus();
-    w.list->viewport()->repaint();
-    QImage item = w.Item(1);
-    EXPECT_GT(Count(item, QColor(40, 40, 40)), 10);
-    EXPECT_EQ(Count(item, Qt::black), 0);
-    EXPECT_TRUE(ShowsIcon(item, 131));
-
-    w.other->setFocus();
-    w.list->viewport()->repaint();
-    item = w.Item(1);
-    EXPECT_GT(Count(item, Qt::black), 10);
-    EXPECT_EQ(Count(item, QColor(40, 40, 40)), 0);
-    EXPECT_TRUE(ShowsIcon(item, 130));
+    for (bool focused : {true, false}) {
+        (focused ? static_cast<QWidget*>(w.list) : w.other)->setFocus();
+        w.list->viewport()->repaint();
+        const QImage item = w.Item(1);
+        EXPECT_EQ(Count(item, QColor(40, 40, 40)) > 10, focused);
+        EXPECT_EQ(Count(item, Qt::black) > 10, !focused);
+        EXPECT_TRUE(ShowsIcon(item, focused ? 131 : 130));
+    }
     EXPECT_TRUE(ShowsIcon(w.Item(0), 130));
-}
 
-TEST(CUserListBoxTest, UserInTheChatRoomShowsTheSameIconSelectedOrNot)
-{
-    Window w;
     w.list->SetItemState(1, CUserListBox::ITEM_IN_CHAT);
     EXPECT_EQ(w.list->GetItemData(1), 2u);
-    EXPECT_TRUE(ShowsIcon(w.Item(1), 167));
-    w.list->SetCurSel(1);
-    w.list->setFocus();
-    w.list->viewport()->repaint();
-    EXPECT_TRUE(ShowsIcon(w.Item(1), 167));
+    for (bool focused : {false, true}) {
+        (focused ? static_cast<QWidget*>(w.list) : w.other)->setFocus();
+        w.list->viewport()->repaint();
+        EXPECT_TRUE(ShowsIcon(w.Item(1), 167)) << focused;
+    }
     w.list->SetItemState(1, CUserListBox::ITEM_ONLINE);
     EXPECT_EQ(w.list->GetItemData(1), 0u);
-}
-
-TEST(CUserListBoxTest, WithoutIconsTheNameStillStartsAtEighteen)
-{
-    Window w;
-    const QColor blue(0, 0, 200);
-    w.list->ShowIcons(false);
-    w.list->SetTextAppearance(ToColorRef(blue), w.list->TextFont());
-    w.list->viewport()->repaint();
-    const QImage item = w.Item(0);
-    EXPECT_FALSE(ShowsIcon(item, 130));
-    const int left = Span(item, blue).first;
-    EXPECT_GE(left, 18);
-    EXPECT_LE(left, 20);
-}
-
-TEST(CUserListBoxTest, TheListKeepsItsOwnCopyOfTheFont)
-{
-    CUserListBox list;
-    QFont font = FontRecord{.height = -14, .face = QStringLiteral("Arial Cyr")}.ToQFont();
-    list.SetTextAppearance(MakeColorRef(1, 2, 3), font);
-    font.setPixelSize(40);
-    EXPECT_EQ(list.TextFont().pixelSize(), 14);
-    EXPECT_EQ(list.TextColor(), MakeColorRef(1, 2, 3));
 }
