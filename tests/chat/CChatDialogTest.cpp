@@ -4,15 +4,16 @@
 #include "net/PacketEvent.h"
 #include "platform/OwnUserName.h"
 #include "prefs/CRegistry.h"
+#include "prefs/PreferencesChat.h"
+#include "prefs/PreferencesLayout.h"
 #include "support/QtPrinters.h"
-#include "support/WaitFor.h"
 #include "ui/DialogBuilder.h"
 #include "ui/PlaySoundResource.h"
 
 #include <QAccessible>
 #include <QClipboard>
 #include <QColorDialog>
-#include <QElapsedTimer>
+#include <QFontDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -76,6 +78,21 @@ protected:
     {
         for (QChar c : text)
             QTest::sendKeyEvent(QTest::Click, window.Input(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+
+    // Picks the part in the preferences, opens the chooser of the button and answers it.
+    template <typename Chooser>
+    static void Choose(CMessageListPrefsDialog* prefs, int part, int button,
+                       const std::function<void(Chooser*)>& choose, bool accept = true)
+    {
+        CListBox* items = DialogBuilder::Control<CListBox>(prefs, CMessageListPrefsDialog::IDC_ITEMS);
+        QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, items->visualItemRect(items->item(part)).center());
+        QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, button), Qt::LeftButton);
+        auto* chooser = prefs->findChild<Chooser*>();
+        ASSERT_TRUE(chooser && chooser->isModal());
+        choose(chooser);
+        accept ? chooser->accept() : chooser->reject();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     long Count(int cue) const { return std::count(sounds.begin(), sounds.end(), cue); }
@@ -188,24 +205,6 @@ TEST_F(CChatDialogTest, ClearKeepsOnlyTheNewestLine)
     EXPECT_EQ(Lines(), QStringList{QStringLiteral("bob%two")});
 }
 
-TEST_F(CChatDialogTest, AnnouncesPresenceOnceASecondOnlyWhileShown)
-{
-    WaitFor([] { return false; }, std::chrono::milliseconds(1200));
-    EXPECT_TRUE(sender.Of(PACKET_CHAT_PRESENCE).empty());
-
-    QElapsedTimer shown;
-    Show();
-    shown.start();
-    ASSERT_TRUE(WaitFor([&] { return sender.Of(PACKET_CHAT_PRESENCE).size() == 2; }, std::chrono::seconds(3)));
-    EXPECT_GE(shown.elapsed(), 1800); // not at the show itself
-    EXPECT_EQ(sender.Of(PACKET_CHAT_PRESENCE).front().Sender(), QStringLiteral("Маша"));
-
-    window.hide();
-    const std::size_t sent = sender.Of(PACKET_CHAT_PRESENCE).size();
-    WaitFor([] { return false; }, std::chrono::milliseconds(1300));
-    EXPECT_EQ(sender.Of(PACKET_CHAT_PRESENCE).size(), sent);
-}
-
 TEST_F(CChatDialogTest, NothingIsSentOnceTheSenderIsGone)
 {
     auto gone = std::make_unique<RecordingSender>();
@@ -217,30 +216,56 @@ TEST_F(CChatDialogTest, NothingIsSentOnceTheSenderIsGone)
     EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("hi"));
 }
 
-// Cancel changes nothing; OK shows what the store keeps at once, and after a restart.
-TEST_F(CChatDialogTest, PreferencesApplyOnOkOnly)
+// The preferences open on the stored scheme and show every choice in their sample at once;
+// Cancel changes nothing, OK shows the choices in the room and keeps them (of a font only its
+// face and height) for the next start.
+TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
 {
+    PreferencesChat stored;
+    stored.m_crTitle = MakeColorRef(1, 2, 3);
+    stored.m_crBackground = MakeColorRef(7, 8, 9);
+    SavePreferences(registry, stored);
     Show();
     for (bool ok : {false, true}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
         QTest::mouseClick(Button(CChatDialog::IDC_PREFERENCES), Qt::LeftButton);
         auto* prefs = window.findChild<CMessageListPrefsDialog*>();
         ASSERT_NE(prefs, nullptr);
         EXPECT_TRUE(prefs->isModal());
-        DialogBuilder::Control<CListBox>(prefs, CMessageListPrefsDialog::IDC_ITEMS)
-            ->SetCurSel(CMessageListPrefsDialog::PART_BACKGROUND);
-        QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_COLOR),
-                          Qt::LeftButton);
-        auto* chooser = prefs->findChild<QColorDialog*>();
-        ASSERT_NE(chooser, nullptr);
-        chooser->setCurrentColor(QColor(0, 0, 90));
-        chooser->accept();
-        EXPECT_NE(window.ChatList()->BackgroundColor(), MakeColorRef(0, 0, 90)); // not before OK
+        const auto* sample = DialogBuilder::Control<CChatListBox>(prefs, CMessageListPrefsDialog::IDC_PROTOTYPE);
+        EXPECT_EQ(sample->TitleColor(), stored.m_crTitle);
+        EXPECT_EQ(sample->BackgroundColor(), stored.m_crBackground);
+
+        Choose<QFontDialog>(prefs, CMessageListPrefsDialog::PART_TITLE, CMessageListPrefsDialog::IDC_FONT,
+                            [](QFontDialog* chooser) {
+                                QFont chosen(QStringLiteral("Liberation Serif"));
+                                chosen.setPixelSize(20);
+                                chosen.setBold(true);
+                                chosen.setItalic(true);
+                                chooser->setCurrentFont(chosen);
+                            });
+        EXPECT_EQ(prefs->Record().m_fontTitle.weight, 700);
+        EXPECT_TRUE(prefs->Record().m_fontTitle.italic);
+        Choose<QColorDialog>(prefs, CMessageListPrefsDialog::PART_BACKGROUND, CMessageListPrefsDialog::IDC_COLOR,
+                             [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::yellow); });
+        EXPECT_FALSE(DialogBuilder::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_FONT)->isEnabled());
+        const QImage shown = sample->viewport()->grab().toImage();
+        EXPECT_EQ(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(Qt::yellow));
+        Choose<QColorDialog>(
+            prefs, CMessageListPrefsDialog::PART_BACKGROUND, CMessageListPrefsDialog::IDC_COLOR,
+            [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::blue); }, false);
+        EXPECT_EQ(sample->BackgroundColor(), ToColorRef(Qt::yellow)); // a cancelled chooser changes nothing
+        EXPECT_NE(window.ChatList()->BackgroundColor(), ToColorRef(Qt::yellow)); // not before OK
+
         QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, ok ? 1 : 2), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(window.ChatList()->BackgroundColor() == MakeColorRef(0, 0, 90), ok);
-        CChatDialog restarted(registry, [](int) {});
-        EXPECT_EQ(restarted.ChatList()->BackgroundColor() == MakeColorRef(0, 0, 90), ok);
+        EXPECT_EQ(window.ChatList()->BackgroundColor() == ToColorRef(Qt::yellow), ok);
+        LoadPreferences(registry, stored);
+        EXPECT_EQ(stored.m_crBackground == ToColorRef(Qt::yellow), ok);
+        EXPECT_EQ(stored.m_fontTitle == (FontRecord{.height = -20, .face = QStringLiteral("Liberation Serif")}), ok);
     }
+    CChatDialog restarted(registry, [](int) {});
+    EXPECT_EQ(restarted.ChatList()->BackgroundColor(), ToColorRef(Qt::yellow));
 }
 
 // Lines are read as name, time and words; buttons' tool tips say what their names say.

@@ -79,29 +79,12 @@ QRect Box(const QImage& image, QColor colour, QRect area = {})
 
 } // namespace
 
-TEST(CChatListBoxTest, LinesSplitAtTheFirstPercentOnly)
-{
-    const struct {
-        const char* line;
-        const char* title;
-        const char* text;
-    } rows[] = {
-        {"anna%[09:05] 50% done", "anna", "[09:05] 50% done"}, {"no title", "", "no title"}, {"%starts", "", "starts"}};
-    for (const auto& row : rows) {
-        QString title;
-        QString text;
-        CChatListBox::SplitLine(QString::fromLatin1(row.line), title, text);
-        EXPECT_EQ(title, QString::fromLatin1(row.title)) << row.line;
-        EXPECT_EQ(text, QString::fromLatin1(row.text)) << row.line;
-    }
-}
-
-// The title at the item's corner, the text ten pixels after it and one pixel lower; a line
-// without a title is all text, ten pixels from the left.
+// The title at the item's corner, the text ten pixels after it and one pixel lower, both drawn
+// as the plain text they are; a line without a title is all text, ten pixels from the left.
 TEST(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
 {
     Window w;
-    w.list->AddString(QStringLiteral("Someone%The message about nothing..."));
+    w.list->AddString(QStringLiteral("<b>Ann</b>%<b>The message</b>"));
     w.list->AddString(QStringLiteral("just text"));
     w.list->viewport()->repaint();
     const QImage shown = w.Shown();
@@ -110,9 +93,10 @@ TEST(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
     const QRect text = Box(shown, kText, item);
     ASSERT_FALSE(title.isNull());
     ASSERT_FALSE(text.isNull());
-    const int titleWidth = QFontMetrics(Font(14, 700)).horizontalAdvance(QStringLiteral("Someone"));
+    const int titleWidth = QFontMetrics(Font(14, 700)).horizontalAdvance(QStringLiteral("<b>Ann</b>"));
     EXPECT_LE(title.left(), 2);
-    EXPECT_LE(title.right(), titleWidth);
+    EXPECT_NEAR(title.right(), titleWidth, 3);
+    EXPECT_NEAR(text.width(), QFontMetrics(Font(13)).horizontalAdvance(QStringLiteral("<b>The message</b>")), 3);
     EXPECT_NEAR(text.left(), titleWidth + 10, 2);
     EXPECT_GE(text.top(), item.top() + 1);
     EXPECT_FALSE(Box(shown, kBack, item).isNull()); // cells are filled with the background colour
