@@ -68,24 +68,18 @@ protected:
 
 } // namespace
 
-// Markup and percent signs in a message stay text: the line is sender, time and the words as sent.
-TEST_F(CIncomingMessagesDialogTest, ALineIsSenderTimeAndTheTextAsItCame)
-{
-    EXPECT_EQ(window.CounterText(), QStringLiteral("0 : 0"));
-    Receive(QStringLiteral("<b>100%</b> готово\r\nвторая строка"), QStringLiteral("Маша"));
-    const QString line = window.List()->GetText(0);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Маша%\\[\\d\\d:\\d\\d\\] <b>100%</b> готово\r\nвторая строка$"))
-                    .match(line)
-                    .hasMatch())
-        << line.toStdString();
-}
-
-// Hidden, the newest is shown; in the background the oldest unseen stays and the indicator
-// blinks until paging reaches the newest; in front the line shown stays.
+// A line is sender, time and the text as it came, markup and all. Hidden, the newest is shown;
+// in the background the oldest unseen stays and the indicator blinks until paging reaches the
+// newest; in front the line shown stays.
 TEST_F(CIncomingMessagesDialogTest, ArrivalsPagingAndHidingMoveTheCounterAndTheBlinking)
 {
+    EXPECT_EQ(window.CounterText(), QStringLiteral("0 : 0"));
     ShowInBackground();
-    Receive(QStringLiteral("one"));
+    Receive(QStringLiteral("<b>100%</b> готово\r\nвторая строка"), QStringLiteral("Маша"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Маша%\\[\\d\\d:\\d\\d\\] <b>100%</b> готово\r\nвторая строка$"))
+                    .match(window.List()->GetText(0))
+                    .hasMatch())
+        << window.List()->GetText(0).toStdString();
     Expect("1 : 1", 0, 1, false);
     Receive(QStringLiteral("two"));
     Expect("1 : 2", 0, 2, true);

@@ -1,13 +1,19 @@
 #include "messages/SendToUser.h"
+#include "messages/CMessageAppearanceDialog.h"
 #include "messages/CSendMessageDialog.h"
 #include "net/PacketSender.h"
 #include "platform/OwnUserName.h"
 #include "prefs/CRegistry.h"
+#include "prefs/PreferencesLayout.h"
 #include "support/QtPrinters.h"
 #include "support/TypeText.h"
 #include "ui/CListBox.h"
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QFile>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -52,10 +58,28 @@ protected:
         TypeText(Open()->Edit(), text);
     }
 
-    static void Click(int id)
+    static void Click(int id, QWidget* dialog = Open())
     {
-        Open()->findChild<QPushButton*>(QString::number(id))->click();
+        dialog->findChild<QPushButton*>(QString::number(id))->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Opens the chooser of the appearance button, lets it choose and accepts.
+    template <typename Chooser>
+    static void Choose(QWidget* appearance, int id, const std::function<void(Chooser*)>& choose)
+    {
+        appearance->findChild<QPushButton*>(QString::number(id))->click();
+        auto* chooser = appearance->findChild<Chooser*>();
+        ASSERT_TRUE(chooser);
+        choose(chooser);
+        chooser->accept();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QByteArray Stored() const
+    {
+        QFile file(dir.filePath(QStringLiteral("registry.reg")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     QMessageBox* Warning() const { return mainWnd.findChild<QMessageBox*>(); }
@@ -70,27 +94,6 @@ protected:
 };
 
 } // namespace
-
-// "All" is an addressee like any other.
-TEST_F(SendToUserTest, SendBroadcastsOnePrivateMessageFromTheOwnUser)
-{
-    for (const QString& addressee : {QStringLiteral("anna"), QStringLiteral("All")}) {
-        SCOPED_TRACE(addressee.toStdString());
-        sender.packets.clear();
-        Write(addressee, QStringLiteral("Привет\nbye"));
-        EXPECT_EQ(Open()->windowTitle(), QStringLiteral("Send message to ") + addressee);
-        Click(CSendMessageDialog::IDOK);
-
-        ASSERT_EQ(sender.packets.size(), 1u);
-        const MessagePacket& packet = sender.packets.front();
-        EXPECT_EQ(packet.type, PACKET_MESSAGE);
-        EXPECT_EQ(packet.Sender(), QStringLiteral("bob"));
-        EXPECT_EQ(packet.Recipient(), addressee);
-        EXPECT_EQ(packet.Text(), QStringLiteral("Привет\r\nbye"));
-        EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
-        EXPECT_FALSE(Warning());
-    }
-}
 
 TEST_F(SendToUserTest, AMessageThatCouldNotGoOutKeepsItsWindowAndText)
 {
@@ -181,3 +184,65 @@ TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)
     ASSERT_EQ(sender.packets.size(), 1u);
     EXPECT_EQ(sender.packets.front().Text(), CSendMessageDialog::WireText(text));
 }
+
+// The appearance shows in its preview at once; Cancel keeps the store as it was, OK stores it
+// and the Send Message window takes it at once, keeping its text.
+TEST_F(SendToUserTest, TheAppearanceIsPreviewedAndOnOkStoredAndTakenByTheOpenWindow)
+{
+    PreferencesSendMessage stored;
+    LoadPreferences(registry, stored); // the first load writes the defaults
+    Write(QStringLiteral("anna"), QStringLiteral("half written"));
+    const QByteArray before = Stored();
+    for (bool ok : {false, true}) {
+        Click(1011);
+        auto* appearance = Open()->findChild<CMessageAppearanceDialog*>();
+        ASSERT_TRUE(appearance);
+        Choose<QColorDialog>(appearance, 1010, [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::red); });
+        Choose<QColorDialog>(appearance, 1011, [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::darkBlue); });
+        Choose<QFontDialog>(appearance, 1012, [](QFontDialog* chooser) {
+            QFont font(QStringLiteral("Liberation Serif"));
+            font.setPixelSize(20);
+            chooser->setCurrentFont(font);
+        });
+        EXPECT_EQ(appearance->Preview()->palette().color(QPalette::Text), QColor(Qt::red));
+        EXPECT_EQ(appearance->Preview()->palette().color(QPalette::Base), QColor(Qt::darkBlue));
+        Click(ok ? 1 : 2, appearance);
+        EXPECT_EQ(Stored() == before, !ok);
+        EXPECT_EQ(Open()->Edit()->palette().color(QPalette::Base) == QColor(Qt::darkBlue), ok);
+    }
+    LoadPreferences(registry, stored);
+    EXPECT_EQ(stored.m_crText, ToColorRef(Qt::red));
+    EXPECT_EQ(Open()->Record().m_crBackground, ToColorRef(Qt::darkBlue));
+    EXPECT_EQ(Open()->Edit()->palette().color(QPalette::Base), QColor(Qt::darkBlue));
+    EXPECT_EQ(Open()->Edit()->font().family(), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(Open()->Edit()->font().pixelSize(), 20);
+    EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("half written"));
+}
+
+// The font chooser starts from the font shown (face drawn, size, upright, regular); OK keeps it.
+class FontChooserStartTest : public SendToUserTest,
+                             public ::testing::WithParamInterface<std::pair<int, const char*>> { };
+
+TEST_P(FontChooserStartTest, StartsFromTheStoredFontAndOkKeepsIt)
+{
+    PreferencesSendMessage stored;
+    stored.m_fontText = FontRecord{.height = GetParam().first, .face = QString::fromLatin1(GetParam().second)};
+    SavePreferences(registry, stored);
+    const QByteArray before = Stored();
+
+    CMessageAppearanceDialog appearance(registry);
+    Choose<QFontDialog>(&appearance, 1012, [&](QFontDialog* chooser) {
+        const QFont offered = chooser->currentFont();
+        const QFontInfo drawn(stored.m_fontText.ToQFont());
+        EXPECT_EQ(offered.family(), drawn.family());
+        EXPECT_FALSE(offered.italic());
+        EXPECT_FALSE(offered.styleName().contains(QStringLiteral("Condensed"))) << offered.styleName().toStdString();
+        EXPECT_NEAR(offered.pointSizeF() * appearance.logicalDpiY() / 72.0, drawn.pixelSize(), 1.5);
+    });
+    Click(1, &appearance);
+    EXPECT_EQ(Stored(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredFonts, FontChooserStartTest,
+                         ::testing::Values(std::pair{14, "Arial Cyr"}, std::pair{-15, "DejaVu Serif"},
+                                           std::pair{-13, "Liberation Mono"}));
