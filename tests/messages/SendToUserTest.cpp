@@ -95,19 +95,26 @@ protected:
 
 } // namespace
 
-TEST_F(SendToUserTest, AMessageThatCouldNotGoOutKeepsItsWindowAndText)
+// A second request brings the open window forward and is dropped; a message that could not go
+// out keeps its window and text until it does.
+TEST_F(SendToUserTest, OneWindowAtATimeKeepsItsTextUntilTheMessageGoesOut)
 {
-    Write(QStringLiteral("anna"), QStringLiteral("long text"));
+    Write(QStringLiteral("anna"), QStringLiteral("half"));
+    CSendMessageDialog* first = Open();
+    road.Open(QStringLiteral("All"));
+    EXPECT_EQ(CSendMessageDialog::LiveCount(), 1);
+    EXPECT_EQ(Open(), first);
     sender.networkUp = false;
     Click(CSendMessageDialog::IDOK);
     ASSERT_EQ(CSendMessageDialog::LiveCount(), 1);
     EXPECT_TRUE(Open()->isVisible());
-    EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("long text"));
+    EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("half"));
 
     sender.networkUp = true;
     Click(CSendMessageDialog::IDOK);
     ASSERT_EQ(sender.packets.size(), 2u);
-    EXPECT_EQ(sender.packets.back().Text(), QStringLiteral("long text"));
+    EXPECT_EQ(sender.packets.back().Recipient(), QStringLiteral("anna"));
+    EXPECT_EQ(sender.packets.back().Text(), QStringLiteral("half"));
     EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
 }
 
@@ -141,20 +148,6 @@ TEST_F(SendToUserTest, CloseEscapeAndAnEmptyTextSendNothingAndEndTheWindow)
     }
     EXPECT_TRUE(sender.packets.empty());
     EXPECT_FALSE(Warning());
-}
-
-TEST_F(SendToUserTest, ASecondRequestBringsTheOpenWindowForwardAndIsDropped)
-{
-    Write(QStringLiteral("anna"), QStringLiteral("half"));
-    CSendMessageDialog* first = Open();
-    road.Open(QStringLiteral("All"));
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 1);
-    EXPECT_EQ(Open(), first);
-    EXPECT_EQ(first->Edit()->toPlainText(), QStringLiteral("half"));
-
-    Click(CSendMessageDialog::IDOK);
-    ASSERT_EQ(sender.packets.size(), 1u);
-    EXPECT_EQ(sender.packets.front().Recipient(), QStringLiteral("anna"));
 }
 
 TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)

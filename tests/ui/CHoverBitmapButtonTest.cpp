@@ -89,58 +89,50 @@ TEST(CHoverBitmapButtonTest, EachStateShowsItsFrameWithTheWindowBehindTheMask)
     EXPECT_EQ(CountBehind(missing.Shown()), 15 * 15);
 }
 
-TEST(CHoverBitmapButtonTest, MouseHoversPressesAndClicks)
-{
-    Window window(154, 152, QSize(31, 24));
-    QSignalSpy clicked(window.button, &QPushButton::clicked);
-    Move(window.button, {5, 5});
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kHovered);
-    Move(window.button, {40, 5});
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kNormal);
-    window.button->SetHover(true);
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(window.button, &leave);
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kNormal);
-
-    QTest::mousePress(window.button, Qt::LeftButton, {}, QPoint(15, 15));
-    Move(window.button, {16, 16}, Qt::LeftButton); // moving while held changes nothing
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kPressed);
-    QTest::mouseRelease(window.button, Qt::LeftButton, {}, QPoint(15, 15));
-    EXPECT_EQ(clicked.count(), 1);
-    EXPECT_NE(window.button->State(), CHoverBitmapButton::kPressed);
-}
-
-TEST(CHoverBitmapButtonTest, KeyboardFocusLightsTheButtonAndSpaceClicksIt)
+// The mouse and the keyboard focus light the button; moving while held changes nothing; a
+// release or Space clicks. Screen readers see a push button with its name.
+TEST(CHoverBitmapButtonTest, MouseAndKeyboardLightPressAndClickTheButton)
 {
     Window window(186, 187, QSize(15, 15));
+    CHoverBitmapButton* button = window.button;
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    Move(button, {5, 5});
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kHovered);
+    Move(button, {40, 5});
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
+    button->SetHover(true);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(7, 7));
+    Move(button, {8, 8}, Qt::LeftButton);
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kPressed);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(7, 7));
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_NE(button->State(), CHoverBitmapButton::kPressed);
+
     window.parent.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window.parent));
-    window.button->setFocus();
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kHovered);
-    QSignalSpy clicked(window.button, &QPushButton::clicked);
-    QTest::keyPress(window.button, Qt::Key_Space);
+    button->setFocus();
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kHovered);
+    QTest::keyPress(button, Qt::Key_Space);
     EXPECT_EQ(window.Shown(), Window::Expected(186, 187, QSize(15, 15), 1));
-    QTest::keyRelease(window.button, Qt::Key_Space);
-    EXPECT_EQ(clicked.count(), 1);
-    window.button->clearFocus();
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kNormal);
+    QTest::keyRelease(button, Qt::Key_Space);
+    EXPECT_EQ(clicked.count(), 2);
+    button->clearFocus();
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
 
-    // Screen readers see a push button with its name.
-    window.button->setAccessibleName(QStringLiteral("Text colour"));
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window.button);
+    button->setAccessibleName(QStringLiteral("Text colour"));
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button);
     EXPECT_EQ(accessible->role(), QAccessible::Button);
     EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Text colour"));
-}
 
-TEST(CHoverBitmapButtonTest, SetBitmapsSwitchesThePictureAndResetHoverRepaintsRest)
-{
-    Window window(191, 192, QSize(15, 15));
-    window.button->SetHover(true);
-    window.button->SetBitmaps(195, 193);
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kNormal);
+    // Other pictures: the new strip at rest; ResetHover brings it back to rest.
+    button->SetHover(true);
+    button->SetBitmaps(195, 193);
     EXPECT_EQ(window.Shown(), Window::Expected(195, 193, QSize(15, 15), 0));
-    window.button->SetHover(true);
-    window.button->ResetHover();
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kNormal);
+    button->SetHover(true);
+    button->ResetHover();
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
     EXPECT_EQ(window.Shown(), Window::Expected(195, 193, QSize(15, 15), 0));
 }
