@@ -1,6 +1,7 @@
 #include "online/COnlineDialog.h"
 #include "net/PresenceEvent.h"
 #include "online/CUserListBox.h"
+#include "online/PlaceOnlineWindow.h"
 #include "prefs/CRegistry.h"
 #include "prefs/PreferencesLayout.h"
 #include "support/LoopbackEndpoints.h"
@@ -9,8 +10,6 @@
 #include "ui/CHoverBitmapButton.h"
 
 #include <QAccessible>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -51,14 +50,8 @@ TEST_F(COnlineDialogTest, ListIsSortedWithoutRegardToCaseAndMarksFollowTheRoster
         Presence(QString::fromLatin1(name));
     EXPECT_EQ(ListedNames(), QStringLiteral("aaron All bob Zed").split(u' '));
 
-    Presence(QStringLiteral("bob"), true);
-    CUserListBox* list = window.UserList();
-    EXPECT_EQ(list->GetItemData(2), 2u); // in chat
-    EXPECT_EQ(list->GetItemData(0), 0u);
-    EXPECT_EQ(list->GetItemData(1), 0u); // "All" is never marked
-
-    // A screen reader hears the mark and the pin's state.
-    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(list)->tableInterface();
+    Presence(QStringLiteral("bob"), true); // a screen reader hears the mark and the pin's state
+    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(window.UserList())->tableInterface();
     EXPECT_EQ(table->cellAt(2, 0)->text(QAccessible::Name), QStringLiteral("bob, in chat"));
     EXPECT_EQ(table->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("aaron"));
     auto* pin = window.findChild<CHoverBitmapButton*>(QStringLiteral("1012"));
@@ -70,14 +63,9 @@ TEST_F(COnlineDialogTest, ListIsSortedWithoutRegardToCaseAndMarksFollowTheRoster
     EXPECT_TRUE(pinned->state().checked);
 }
 
-TEST_F(COnlineDialogTest, FirstShowIsAtTheLowerRightAndACloseIsRememberedAndRestored)
+TEST_F(COnlineDialogTest, ACloseIsRememberedAndRestored)
 {
     window.ShowPlaced();
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    const QRect first = window.frameGeometry();
-    EXPECT_EQ(first.right(), area.right() - 4);
-    EXPECT_EQ(first.bottom(), area.bottom());
-
     window.setGeometry(100, 120, 200, 300);
     const QRect closedAt = window.frameGeometry();
     window.close();
@@ -129,4 +117,24 @@ TEST_F(COnlineDialogTest, ResizingKeepsTheButtonsAtTheLowerCornersAndTheListFill
     window.resize(10, 10);
     EXPECT_GE(window.width(), 80);
     EXPECT_GE(window.height(), 150);
+}
+
+// Two work areas side by side. The first show goes to the first area's lower right corner; a
+// placement on any screen stays; one off every screen moves onto the nearest, keeping its size.
+TEST(PlaceOnlineWindowTest, PlacesTheFirstShowAndKeepsOrMovesAStoredPlacement)
+{
+    const QList<QRect> screens = {QRect(0, 0, 1280, 776), QRect(1280, 0, 1920, 1080)};
+    const struct {
+        std::optional<QRect> stored;
+        QRect placed;
+    } rows[] = {
+        {std::nullopt, {1116, 556, 160, 220}},
+        {QRect(1500, 300, 200, 400), {1500, 300, 200, 400}}, // on the second screen
+        {QRect(1200, 10, 200, 300), {1200, 10, 200, 300}}, // straddling both
+        {QRect(3400, 500, 200, 400), {3000, 500, 200, 400}}, // where a third screen used to be
+        {QRect(100, -900, 200, 400), {100, 0, 200, 400}}, // far above the first
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(PlaceOnlineWindow(row.stored, QSize(160, 220), screens), row.placed)
+            << testing::PrintToString(row.placed);
 }
