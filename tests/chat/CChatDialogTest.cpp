@@ -7,6 +7,7 @@
 #include "prefs/PreferencesChat.h"
 #include "prefs/PreferencesLayout.h"
 #include "support/QtPrinters.h"
+#include "support/TypeText.h"
 #include "ui/DialogBuilder.h"
 #include "ui/PlaySoundResource.h"
 
@@ -27,26 +28,16 @@
 
 namespace {
 
-// Stands in for the Online window: keeps what it was asked to send.
+// Stands in for the Online window: keeps the chat lines it was asked to send, as "sender%text".
 class RecordingSender : public QObject, public PacketSender {
 public:
     bool SendPacket(const MessagePacket& packet) override
     {
-        packets.push_back(packet);
+        if (packet.type == PACKET_CHAT)
+            said << packet.Sender() + u'%' + packet.Text();
         return true;
     }
-
-    // The chat lines sent, by "sender%text".
-    QStringList Said() const
-    {
-        QStringList said;
-        for (const MessagePacket& packet : packets)
-            if (packet.type == PACKET_CHAT)
-                said << packet.Sender() + u'%' + packet.Text();
-        return said;
-    }
-
-    std::vector<MessagePacket> packets;
+    QStringList said;
 };
 
 class CChatDialogTest : public ::testing::Test {
@@ -73,13 +64,6 @@ protected:
         for (int i = 0; i < window.ChatList()->GetCount(); ++i)
             lines << window.ChatList()->GetText(i);
         return lines;
-    }
-
-    // One key press per character, Cyrillic too.
-    void Type(const QString& text)
-    {
-        for (QChar c : text)
-            QTest::sendKeyEvent(QTest::Click, window.Input(), Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
 
     // Picks the part in the preferences, opens the chooser of the button and answers it.
@@ -115,21 +99,21 @@ TEST_F(CChatDialogTest, EnterAndSendBroadcastTheLineAndLeaveItSelected)
 {
     Show();
     EXPECT_EQ(QApplication::focusWidget(), window.Input());
-    Type(QStringLiteral("привет"));
+    TypeText(window.Input(), QStringLiteral("привет"));
     EXPECT_EQ(Count(SOUND_KEY), 6);
     QTest::keyClick(window.Input(), Qt::Key_Return);
     QTest::keyClick(window.Input(), Qt::Key_Enter, Qt::KeypadModifier);
     QTest::mouseClick(Button(CChatDialog::IDC_SEND), Qt::LeftButton);
-    EXPECT_EQ(sender.Said(), QStringList(3, QStringLiteral("Маша%привет")));
+    EXPECT_EQ(sender.said, QStringList(3, QStringLiteral("Маша%привет")));
     EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("привет"));
     EXPECT_TRUE(Lines().isEmpty());
-    Type(QStringLiteral("x")); // typing replaces the selected line
+    TypeText(window.Input(), QStringLiteral("x")); // typing replaces the selected line
     EXPECT_EQ(window.Input()->text(), QStringLiteral("x"));
 
     window.Input()->clear();
     QTest::keyClick(window.Input(), Qt::Key_Return);
     QTest::mouseClick(Button(CChatDialog::IDC_SEND), Qt::LeftButton);
-    EXPECT_EQ(sender.Said().size(), 3);
+    EXPECT_EQ(sender.said.size(), 3);
     EXPECT_TRUE(window.isVisible());
 }
 
@@ -139,7 +123,7 @@ TEST_F(CChatDialogTest, NothingIsSentOnceTheSenderIsGone)
     window.SetPacketSender(gone.get());
     gone.reset();
     Show();
-    Type(QStringLiteral("hi"));
+    TypeText(window.Input(), QStringLiteral("hi"));
     QTest::keyClick(window.Input(), Qt::Key_Return);
     EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("hi"));
 }
@@ -156,7 +140,7 @@ TEST_F(CChatDialogTest, InputHoldsWhatAPacketCarriesAndSaysSoWhenItCuts)
     QTest::keyClick(window.Input(), Qt::Key_End);
     EXPECT_TRUE(window.IsLimitNoticeShown());
     QTest::keyClick(window.Input(), Qt::Key_Return);
-    EXPECT_EQ(sender.Said(), QStringList{QStringLiteral("Маша%") + longLine.left(CChatDialog::kMaxInputLength)});
+    EXPECT_EQ(sender.said, QStringList{QStringLiteral("Маша%") + longLine.left(CChatDialog::kMaxInputLength)});
 
     QTest::keyClick(window.Input(), Qt::Key_End);
     QTest::keyClick(window.Input(), Qt::Key_Backspace);
@@ -171,7 +155,7 @@ TEST_F(CChatDialogTest, InputHoldsWhatAPacketCarriesAndSaysSoWhenItCuts)
 TEST_F(CChatDialogTest, ArrivingLinesStayInViewAndClearKeepsTheNewest)
 {
     Show();
-    Type(QStringLiteral("abc"));
+    TypeText(window.Input(), QStringLiteral("abc"));
     window.Input()->setCursorPosition(1);
     QTest::mouseClick(Button(CChatDialog::IDC_CLEAR), Qt::LeftButton);
     EXPECT_FALSE(window.Input()->hasSelectedText()); // an empty list changes nothing
