@@ -70,18 +70,23 @@ protected:
 
 // A line is sender, time and the text as it came, markup and all. Hidden, the newest is shown;
 // in the background the oldest unseen stays and the indicator blinks until paging reaches the
-// newest; in front the line shown stays.
+// newest; in front the line shown stays. The active flag follows the window; Reply asks to
+// write to the sender of the line shown.
 TEST_F(CIncomingMessagesDialogTest, ArrivalsPagingAndHidingMoveTheCounterAndTheBlinking)
 {
+    QSignalSpy activated(&window, &CIncomingMessagesDialog::Activated);
+    QSignalSpy replies(&window, &CIncomingMessagesDialog::ReplyRequested);
     EXPECT_EQ(window.CounterText(), QStringLiteral("0 : 0"));
+    Button(1012)->click(); // nothing to reply to
     ShowInBackground();
+    EXPECT_FALSE(active.load());
     Receive(QStringLiteral("<b>100%</b> готово\r\nвторая строка"), QStringLiteral("Маша"));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^Маша%\\[\\d\\d:\\d\\d\\] <b>100%</b> готово\r\nвторая строка$"))
                     .match(window.List()->GetText(0))
                     .hasMatch())
         << window.List()->GetText(0).toStdString();
     Expect("1 : 1", 0, 1, false);
-    Receive(QStringLiteral("two"));
+    Receive(QStringLiteral("two"), QStringLiteral("boris"));
     Expect("1 : 2", 0, 2, true);
     EXPECT_TRUE(WaitFor([&] { return window.IsIndicatorShown(); }, std::chrono::milliseconds(1000)));
     EXPECT_TRUE(WaitFor([&] { return !window.IsIndicatorShown(); }, std::chrono::milliseconds(1000)));
@@ -110,9 +115,10 @@ TEST_F(CIncomingMessagesDialogTest, ArrivalsPagingAndHidingMoveTheCounterAndTheB
     window.ShowInFront();
     window.close();
     EXPECT_FALSE(window.isVisible());
-    window.ShowInFront();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ShowActive(window);
     EXPECT_EQ(window.List()->GetTopIndex(), 4);
+    EXPECT_TRUE(active.load());
+    EXPECT_GE(activated.count(), 1);
 
     Receive(QStringLiteral("six"));
     Expect("5 : 6", 4, 1, true);
@@ -120,36 +126,17 @@ TEST_F(CIncomingMessagesDialogTest, ArrivalsPagingAndHidingMoveTheCounterAndTheB
     Expect("3 : 6", 2, 3, true);
     Receive(QStringLiteral("seven"));
     Expect("3 : 7", 2, 4, true);
-}
-
-TEST_F(CIncomingMessagesDialogTest, ReplyAsksToWriteToTheSenderOfTheLineShownAndHides)
-{
-    QSignalSpy replies(&window, &CIncomingMessagesDialog::ReplyRequested);
-    window.ShowInFront();
-    Button(1012)->click();
-    EXPECT_TRUE(window.isVisible()); // an empty list: nothing happens
-    Receive(QStringLiteral("hi"));
-    Receive(QStringLiteral("hello"), QStringLiteral("boris"));
-    Page(0);
-    Button(1012)->click();
-    EXPECT_FALSE(window.isVisible());
-    QCoreApplication::processEvents();
-    ASSERT_EQ(replies.count(), 1);
-    EXPECT_EQ(replies.first().first().toString(), QStringLiteral("anna"));
-}
-
-TEST_F(CIncomingMessagesDialogTest, TheActiveFlagFollowsTheWindowAndActivationIsAnnounced)
-{
-    QSignalSpy activated(&window, &CIncomingMessagesDialog::Activated);
-    window.ShowInFront();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    EXPECT_TRUE(active.load());
-    EXPECT_GE(activated.count(), 1);
     ShowActive(other);
     EXPECT_FALSE(active.load());
+
     ShowActive(window);
-    window.hide();
+    Page(1);
+    Button(1012)->click();
+    EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(active.load());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(replies.count(), 1);
+    EXPECT_EQ(replies.first().first().toString(), QStringLiteral("boris"));
 }
 
 TEST_F(CIncomingMessagesDialogTest, TheListTakesAStoredAppearanceAtOnceAndKeepsItsPlace)
