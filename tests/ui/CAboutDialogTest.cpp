@@ -3,7 +3,6 @@
 #include "ui/DialogBuilder.h"
 
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 
@@ -29,18 +28,4 @@ TEST(CAboutDialogTest, ShowsItsPictureAndWholePlainTextsAndClosesWithOk)
     DialogBuilder::Control<QPushButton>(&dialog, 1)->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.isVisible());
-}
-
-TEST(CAboutDialogTest, AMissingPaletteBitmapDrawsNothing)
-{
-    CPaletteBitmap missing;
-    missing.SetResourceId(4242);
-    missing.Load();
-    EXPECT_TRUE(missing.IsEmpty());
-    QImage canvas(10, 10, QImage::Format_RGB32);
-    canvas.fill(Qt::green);
-    QPainter painter(&canvas);
-    missing.Paint(painter, QPoint(0, 0));
-    painter.end();
-    EXPECT_EQ(canvas.pixel(5, 5), QColor(Qt::green).rgb());
 }

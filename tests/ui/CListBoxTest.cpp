@@ -46,42 +46,6 @@ TEST(CListBoxTest, SortedInsertIgnoresCaseInLatinAndCyrillic)
     EXPECT_EQ(list.AddString(QStringLiteral("Bob")), 3);
 }
 
-TEST(CListBoxTest, UnsortedListAppendsAndInsertsWhereAsked)
-{
-    CListBox list;
-    list.AddString(QStringLiteral("b"));
-    list.AddString(QStringLiteral("A"));
-    EXPECT_EQ(list.InsertString(1, QStringLiteral("c")), 1);
-    EXPECT_EQ(list.InsertString(-1, QStringLiteral("d")), 3);
-    EXPECT_EQ(list.InsertString(9, QStringLiteral("x")), CListBox::LB_ERR);
-    EXPECT_EQ(Texts(list), QStringLiteral("b c A d").split(u' '));
-    EXPECT_EQ(list.DeleteString(0), 3);
-    EXPECT_EQ(list.DeleteString(3), CListBox::LB_ERR);
-}
-
-// Prefix and exact searches ignore case, start after the given item and wrap around.
-TEST(CListBoxTest, FindSearchesAfterTheStartAndWrapsAround)
-{
-    CListBox list;
-    for (const char* name : {"All", "anna", "Anton", "boris", "Борис"})
-        list.AddString(QString::fromUtf8(name));
-    const struct {
-        bool exact;
-        int start;
-        const char* text;
-        int found;
-    } rows[] = {
-        {false, -1, "an", 1}, {false, 1, "AN", 2},   {false, 2, "an", 1},  {false, 3, "бО", 4},   {false, 0, "x", -1},
-        {false, -1, "", 0},   {true, -1, "ANNA", 1}, {true, 1, "anna", 1}, {true, -1, "ann", -1}, {true, 0, "БОРИС", 4},
-    };
-    for (const auto& row : rows) {
-        const QString text = QString::fromUtf8(row.text);
-        const int found = row.exact ? list.FindStringExact(row.start, text) : list.FindString(row.start, text);
-        EXPECT_EQ(found, row.found < 0 ? CListBox::LB_ERR : row.found) << row.exact << ' ' << row.start << row.text;
-    }
-    EXPECT_EQ(CListBox().FindString(-1, QStringLiteral("a")), CListBox::LB_ERR);
-}
-
 // Heights are measured once, when added; inserting, deleting and scrolling by whole rows keep
 // every row directly below the one before it, and a point finds the row drawn there.
 TEST(CListBoxTest, VariableRowsAreMeasuredOnceAndStayStacked)
