@@ -14,7 +14,6 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QColorDialog>
-#include <QFontDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,7 +22,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <vector>
 
 namespace {
@@ -66,17 +64,17 @@ protected:
         return lines;
     }
 
-    // Picks the part in the preferences, opens the chooser of the button and answers it.
-    template <typename Chooser>
-    static void Choose(CMessageListPrefsDialog* prefs, int part, int button,
-                       const std::function<void(Chooser*)>& choose, bool accept = true)
+    // Picks Background in the preferences, opens Color... and answers the chooser with the colour.
+    static void ChooseBackground(CMessageListPrefsDialog* prefs, const QColor& colour, bool accept = true)
     {
         CListBox* items = DialogBuilder::Control<CListBox>(prefs, CMessageListPrefsDialog::IDC_ITEMS);
-        QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, items->visualItemRect(items->item(part)).center());
-        QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, button), Qt::LeftButton);
-        auto* chooser = prefs->findChild<Chooser*>();
+        const QRect row = items->visualItemRect(items->item(CMessageListPrefsDialog::PART_BACKGROUND));
+        QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_COLOR),
+                          Qt::LeftButton);
+        auto* chooser = prefs->findChild<QColorDialog*>();
         ASSERT_TRUE(chooser && chooser->isModal());
-        choose(chooser);
+        chooser->setCurrentColor(colour);
         accept ? chooser->accept() : chooser->reject();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -184,8 +182,7 @@ TEST_F(CChatDialogTest, ArrivingLinesStayInViewAndClearKeepsTheNewest)
 }
 
 // The preferences open on the stored scheme and show every choice in their sample at once;
-// Cancel changes nothing, OK shows the choices in the room and keeps them (of a font only its
-// face and height) for the next start.
+// Cancel changes nothing, OK shows the choices in the room and keeps them for the next start.
 TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
 {
     PreferencesChat stored;
@@ -203,22 +200,11 @@ TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
         EXPECT_EQ(sample->TitleColor(), stored.m_crTitle);
         EXPECT_EQ(sample->BackgroundColor(), stored.m_crBackground);
 
-        Choose<QFontDialog>(prefs, CMessageListPrefsDialog::PART_TITLE, CMessageListPrefsDialog::IDC_FONT,
-                            [](QFontDialog* chooser) {
-                                QFont chosen(QStringLiteral("Liberation Serif"));
-                                chosen.setPixelSize(20);
-                                chosen.setItalic(true);
-                                chooser->setCurrentFont(chosen);
-                            });
-        EXPECT_TRUE(prefs->Record().m_fontTitle.italic); // the sample shows styles too
-        Choose<QColorDialog>(prefs, CMessageListPrefsDialog::PART_BACKGROUND, CMessageListPrefsDialog::IDC_COLOR,
-                             [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::yellow); });
+        ChooseBackground(prefs, Qt::yellow);
         EXPECT_FALSE(DialogBuilder::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_FONT)->isEnabled());
         const QImage shown = sample->viewport()->grab().toImage();
         EXPECT_EQ(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(Qt::yellow));
-        Choose<QColorDialog>(
-            prefs, CMessageListPrefsDialog::PART_BACKGROUND, CMessageListPrefsDialog::IDC_COLOR,
-            [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::blue); }, false);
+        ChooseBackground(prefs, Qt::blue, false);
         EXPECT_EQ(sample->BackgroundColor(), ToColorRef(Qt::yellow)); // a cancelled chooser changes nothing
         EXPECT_NE(window.ChatList()->BackgroundColor(), ToColorRef(Qt::yellow)); // not before OK
 
@@ -227,7 +213,6 @@ TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
         EXPECT_EQ(window.ChatList()->BackgroundColor() == ToColorRef(Qt::yellow), ok);
         LoadPreferences(registry, stored);
         EXPECT_EQ(stored.m_crBackground == ToColorRef(Qt::yellow), ok);
-        EXPECT_EQ(stored.m_fontTitle == (FontRecord{.height = -20, .face = QStringLiteral("Liberation Serif")}), ok);
     }
     CChatDialog restarted(registry, [](int) {});
     EXPECT_EQ(restarted.ChatList()->BackgroundColor(), ToColorRef(Qt::yellow));

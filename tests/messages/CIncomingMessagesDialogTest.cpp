@@ -3,8 +3,6 @@
 #include "chat/CMessageListPrefsDialog.h"
 #include "net/PacketEvent.h"
 #include "prefs/CRegistry.h"
-#include "prefs/PreferencesChat.h"
-#include "prefs/PreferencesLayout.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
@@ -156,9 +154,6 @@ TEST_F(CIncomingMessagesDialogTest, TheListTakesAStoredAppearanceAtOnceAndKeepsI
     appearance->findChild<QPushButton*>(QStringLiteral("1"))->click();
 
     EXPECT_EQ(window.List()->BackgroundColor(), MakeColorRef(0x20, 0x40, 0x60));
-    PreferencesChat chat; // the Chat Room's section is not touched
-    LoadPreferences(registry, chat);
-    EXPECT_NE(chat.m_crBackground, MakeColorRef(0x20, 0x40, 0x60));
     EXPECT_EQ(window.CounterText(), QStringLiteral("3 : 3"));
     EXPECT_EQ(window.List()->GetItemHeight(0), window.List()->GetItemHeight(2));
 }

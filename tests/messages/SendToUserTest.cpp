@@ -205,8 +205,6 @@ TEST_F(SendToUserTest, TheAppearanceIsPreviewedAndOnOkStoredAndTakenByTheOpenWin
     }
     LoadPreferences(registry, stored);
     EXPECT_EQ(stored.m_crText, ToColorRef(Qt::red));
-    EXPECT_EQ(Open()->Record().m_crBackground, ToColorRef(Qt::darkBlue));
-    EXPECT_EQ(Open()->Edit()->palette().color(QPalette::Base), QColor(Qt::darkBlue));
     EXPECT_EQ(Open()->Edit()->font().family(), QStringLiteral("Liberation Serif"));
     EXPECT_EQ(Open()->Edit()->font().pixelSize(), 20);
     EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("half written"));
@@ -228,8 +226,7 @@ TEST_P(FontChooserStartTest, StartsFromTheStoredFontAndOkKeepsIt)
         const QFont offered = chooser->currentFont();
         const QFontInfo drawn(stored.m_fontText.ToQFont());
         EXPECT_EQ(offered.family(), drawn.family());
-        EXPECT_FALSE(offered.italic());
-        EXPECT_FALSE(offered.styleName().contains(QStringLiteral("Condensed"))) << offered.styleName().toStdString();
+        EXPECT_FALSE(offered.italic() || offered.styleName().contains(QStringLiteral("Condensed")));
         EXPECT_NEAR(offered.pointSizeF() * appearance.logicalDpiY() / 72.0, drawn.pixelSize(), 1.5);
     });
     Click(1, &appearance);
