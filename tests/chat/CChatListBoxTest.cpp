@@ -34,8 +34,7 @@ struct Window {
         list->SetTextStyle(ToColorRef(kText), Font(13));
         list->SetBackgroundColor(ToColorRef(kBack));
         window.show();
-        window.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
 
     // Items added to a shown list are laid out on the next turn of the event loop.

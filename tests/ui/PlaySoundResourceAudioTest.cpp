@@ -42,9 +42,8 @@ TEST(PlaySoundResourceAudioTest, ASecondCueCutsTheFirstAndPlaysWhole)
     // Warm-up: the recording runs (parec may take a while to connect) and is silent.
     ASSERT_TRUE(WaitFor([&] { return !samples.isEmpty(); }, std::chrono::seconds(20)));
     const qsizetype warmFrom = samples.size();
-    RunEvents(std::chrono::milliseconds(1000));
     PlaySoundResource(4242);
-    RunEvents(std::chrono::milliseconds(400));
+    RunEvents(std::chrono::milliseconds(1000));
     const qsizetype cuesFrom = samples.size();
 
     PlaySoundResource(SOUND_MESSAGE);
