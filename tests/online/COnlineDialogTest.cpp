@@ -3,7 +3,9 @@
 #include "online/CUserListBox.h"
 #include "online/PlaceOnlineWindow.h"
 #include "prefs/CRegistry.h"
+#include "prefs/FontRecord.h"
 #include "prefs/PreferencesLayout.h"
+#include "res/ResourceLoader.h"
 #include "support/LoopbackEndpoints.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingAlertSink.h"
@@ -17,6 +19,35 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// Leftmost and rightmost columns that hold a pixel of the colour.
+std::pair<int, int> Span(const QImage& image, QColor colour)
+{
+    int left = image.width();
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == colour.rgb()) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    return {left, right};
+}
+
+// Whether the icon's opaque pixels are drawn at (0, 3) of the item.
+bool ShowsIcon(const QImage& item, int id)
+{
+    const QImage icon = LoadIconResource(id).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    int opaque = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            if (qAlpha(icon.pixel(x, y)) == 255) {
+                ++opaque;
+                if ((item.pixel(x, y + 3) & 0xFFFFFF) != (icon.pixel(x, y) & 0xFFFFFF))
+                    return false;
+            }
+    return opaque > 50;
+}
 
 class COnlineDialogTest : public ::testing::Test {
 protected:
@@ -34,6 +65,14 @@ protected:
             &window,
             new PresenceEvent(MessagePacket::Make(chat ? PACKET_CHAT_PRESENCE : PACKET_PRESENCE, u"x", sender), chat));
         QCoreApplication::processEvents();
+    }
+
+    QImage Item(int index) const
+    {
+        CUserListBox* list = window.UserList();
+        list->viewport()->repaint();
+        const QRect rect = list->visualItemRect(list->item(index));
+        return list->viewport()->grab(rect).toImage().convertToFormat(QImage::Format_RGB32);
     }
 
     QTemporaryDir dir;
@@ -61,6 +100,38 @@ TEST_F(COnlineDialogTest, ListIsSortedWithoutRegardToCaseAndMarksFollowTheRoster
     window.show();
     pin->click();
     EXPECT_TRUE(pinned->state().checked);
+}
+
+// A user in the chat room shows its icon, selected or not. Names start at 18, icons or not, as
+// the plain text they are, in the chosen colour and font; the item grows with the font.
+TEST_F(COnlineDialogTest, NamesAreDrawnAsPlainTextInTheChosenAppearanceAfterTheirIcons)
+{
+    Presence(QStringLiteral("anna<b>!</b>"));
+    window.resize(300, 400);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    CUserListBox* list = window.UserList();
+    EXPECT_TRUE(ShowsIcon(Item(0), 130));
+    Presence(QStringLiteral("anna<b>!</b>"), true);
+    EXPECT_TRUE(ShowsIcon(Item(1), 167));
+    list->SetCurSel(1);
+    list->setFocus();
+    EXPECT_TRUE(ShowsIcon(Item(1), 167));
+    list->ShowIcons(false);
+    EXPECT_FALSE(ShowsIcon(Item(0), 130));
+
+    const QColor red(200, 0, 0);
+    list->SetCurSel(-1);
+    for (int pixels : {12, 24}) {
+        const QFont font = FontRecord{.height = -pixels, .weight = 700, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+        list->SetTextAppearance(ToColorRef(red), font);
+        const auto [left, right] = Span(Item(1), red);
+        EXPECT_GE(left, 18);
+        EXPECT_LE(left, 20);
+        EXPECT_NEAR(right - left, QFontMetrics(font).horizontalAdvance(QStringLiteral("anna<b>!</b>")), pixels / 2)
+            << pixels;
+        EXPECT_GE(list->GetItemHeight(0), 3 + QFontMetrics(font).height());
+    }
 }
 
 // Enter writes to the selected user, if any; a close is remembered and restored; Escape hides.
