@@ -153,8 +153,7 @@ protected:
 
 } // namespace
 
-// Enter, keypad Enter and Send broadcast the line and leave it selected; an empty line sends
-// nothing. Lines show only when the broadcast comes back.
+// An empty line is never sent; a line shows only when its broadcast comes back.
 TEST_F(CChatDialogTest, EnterAndSendBroadcastTheLineAndLeaveItSelected)
 {
     Show();
@@ -205,9 +204,7 @@ TEST_F(CChatDialogTest, InputHoldsWhatAPacketCarriesAndSaysSoWhenItCuts)
     EXPECT_EQ(sender.said.size(), 1);
 }
 
-// Lines arrive with a sound each, also while the room is hidden, and the newest is in view;
-// Escape, the close box and Close only hide the room; Clear keeps only the newest line; screen
-// readers hear the lines and the buttons.
+// Lines arrive with a sound, hidden or not; Escape, the close box and Close only hide the room.
 TEST_F(CChatDialogTest, ArrivingLinesStayInViewAndAreReadOutAndClearKeepsTheNewest)
 {
     Show();
@@ -251,8 +248,7 @@ TEST_F(CChatDialogTest, ArrivingLinesStayInViewAndAreReadOutAndClearKeepsTheNewe
     }
 }
 
-// The preferences open on the stored scheme and show every choice in their sample at once;
-// Cancel changes nothing, OK shows the choices in the room and keeps them for the next start.
+// The sample shows the stored scheme and every choice at once; only OK applies and keeps them.
 TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
 {
     PreferencesChat stored;
@@ -288,8 +284,7 @@ TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
     EXPECT_EQ(restarted.ChatList()->BackgroundColor(), ToColorRef(Qt::yellow));
 }
 
-// The title at the item's corner, the text ten pixels after it and one pixel lower, both drawn
-// as the plain text they are; a line without a title is all text, ten pixels from the left.
+// Title and text are drawn as the plain text they are; a line without a title is all text.
 TEST_F(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
 {
     CChatListBox* list = Styled(300, 200);
@@ -314,8 +309,7 @@ TEST_F(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
     EXPECT_NEAR(Box(shown, kText, second).left(), 10, 2);
 }
 
-// Measured items hold every wrapped line of their text, also when a long title narrows the
-// text column and after a font change; a fixed height cuts a longer text inside its item.
+// A long title narrows the text column; a fixed height cuts a longer text inside its item.
 TEST_F(CChatListBoxTest, ItemsHoldTheirWrappedTextOrCutItInsideAFixedHeight)
 {
     CChatListBox* list = Styled(160, 400);

@@ -66,10 +66,7 @@ protected:
 
 } // namespace
 
-// A line is sender, time and the text as it came, markup and all. Hidden, the newest is shown;
-// in the background the oldest unseen stays and the indicator blinks until paging reaches the
-// newest; in front the line shown stays. The active flag follows the window; Reply asks to
-// write to the sender of the line shown.
+// In the background the oldest unseen stays and the indicator blinks until the newest is read.
 TEST_F(CIncomingMessagesDialogTest, ArrivalsPagingAndHidingMoveTheCounterAndTheBlinking)
 {
     QSignalSpy activated(&window, &CIncomingMessagesDialog::Activated);
@@ -158,8 +155,7 @@ TEST_F(CIncomingMessagesDialogTest, TheListTakesAStoredAppearanceAtOnceAndKeepsI
     EXPECT_EQ(window.List()->GetItemHeight(0), window.List()->GetItemHeight(2));
 }
 
-// Every character can be read: a long or many-lined message grows the window until all of its
-// lines are inside the list; a short one brings it back.
+// Every character can be read: the window grows until the whole message is inside the list.
 TEST_F(CIncomingMessagesDialogTest, LongMessagesGrowTheWindowAndShortOnesShrinkIt)
 {
     ShowInBackground();

@@ -95,8 +95,7 @@ protected:
 
 } // namespace
 
-// A second request brings the open window forward and is dropped; a message that could not go
-// out keeps its window and text until it does.
+// A second request brings the open window forward; a message that could not go out stays.
 TEST_F(SendToUserTest, OneWindowAtATimeKeepsItsTextUntilTheMessageGoesOut)
 {
     Write(QStringLiteral("anna"), QStringLiteral("half"));
@@ -178,8 +177,7 @@ TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)
     EXPECT_EQ(sender.packets.front().Text(), CSendMessageDialog::WireText(text));
 }
 
-// The appearance shows in its preview at once; Cancel keeps the store as it was, OK stores it
-// and the Send Message window takes it at once, keeping its text.
+// The preview shows choices at once; only OK stores them, and the open window takes them.
 TEST_F(SendToUserTest, TheAppearanceIsPreviewedAndOnOkStoredAndTakenByTheOpenWindow)
 {
     PreferencesSendMessage stored;

@@ -102,8 +102,7 @@ TEST_F(COnlineDialogTest, ListIsSortedWithoutRegardToCaseAndMarksFollowTheRoster
     EXPECT_TRUE(pinned->state().checked);
 }
 
-// A user in the chat room shows its icon, selected or not. Names start at 18, icons or not, as
-// the plain text they are, in the chosen colour and font; the item grows with the font.
+// Names start at 18, icons or not, as plain text in the chosen font; chat users keep their icon.
 TEST_F(COnlineDialogTest, NamesAreDrawnAsPlainTextInTheChosenAppearanceAfterTheirIcons)
 {
     Presence(QStringLiteral("anna<b>!</b>"));
@@ -182,8 +181,7 @@ TEST_F(COnlineDialogTest, ResizingKeepsTheButtonsAtTheLowerCornersAndTheListFill
     EXPECT_GE(window.height(), 150);
 }
 
-// Two work areas side by side. The first show goes to the first area's lower right corner; a
-// placement on any screen stays; one off every screen moves onto the nearest, keeping its size.
+// The first show goes to the lower right corner; a placement off every screen moves onto the nearest.
 TEST(PlaceOnlineWindowTest, PlacesTheFirstShowAndKeepsOrMovesAStoredPlacement)
 {
     const QList<QRect> screens = {QRect(0, 0, 1280, 776), QRect(1280, 0, 1920, 1080)};

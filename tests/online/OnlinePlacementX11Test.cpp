@@ -32,8 +32,7 @@ QRect SettledFrame(const QWidget& window)
 
 } // namespace
 
-// First placement lies inside the work area; then ten rounds of pin on and off, close and a
-// new window reading the stored values leave the frame where it was, to the pixel.
+// Ten rounds of pin on and off, close and restart leave the frame where it was, to the pixel.
 TEST(OnlinePlacementX11Test, TenClosesRestartsAndPinsLeaveTheFrameWhereItWas)
 {
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))

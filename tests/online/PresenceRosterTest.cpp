@@ -56,8 +56,7 @@ protected:
 
 } // namespace
 
-// Listed and announced once; a presence before the seventh silent tick keeps the user for
-// seven more; the seventh drops it, and coming back is a new user again.
+// A presence before the seventh silent tick keeps the user for seven more; a comer-back is new.
 TEST_F(PresenceRosterTest, SilentUserIsDroppedOnTheSeventhTick)
 {
     roster.OnPresence(anna);
@@ -91,8 +90,7 @@ TEST_F(PresenceRosterTest, ChatMarkNeedsAListedUserAndGoesOnTheFifthTick)
     EXPECT_EQ(list.Listed(), anna);
 }
 
-// Names that a case-blind or prefix search would confuse; "All!" is an ordinary user. Users
-// removed next to each other in one tick still count down the ones after them.
+// Names a case-blind or prefix search would confuse; neighbours removed in one tick all count down.
 TEST_F(PresenceRosterTest, UsersAreTrackedByExactNameAndOwnTheirItems)
 {
     for (const char* name : {"aa", "aaron", "Aa", "All", "all", "All!", "All!"})

@@ -54,8 +54,7 @@ void Move(QWidget* button, QPoint to, Qt::MouseButtons held = Qt::NoButton)
 
 } // namespace
 
-// Each state shows its frame of the strip (rest 0, pressed 1, hovered 2) with the window
-// behind the mask; a strip wider than three frames (Close, 101 x 34) shows only its frames.
+// Frames: rest 0, pressed 1, hovered 2; the Close strip (101 x 34) is wider than its frames.
 TEST(CHoverBitmapButtonTest, EachStateShowsItsFrameWithTheWindowBehindTheMask)
 {
     const struct {
@@ -80,8 +79,7 @@ TEST(CHoverBitmapButtonTest, EachStateShowsItsFrameWithTheWindowBehindTheMask)
     EXPECT_EQ(missing.Shown(), behind);
 }
 
-// The mouse and the keyboard focus light the button; moving while held changes nothing; a
-// release or Space clicks. Other pictures show at rest, and ResetHover brings them to rest.
+// Moving while held changes nothing; a release or Space clicks; ResetHover brings back rest.
 TEST(CHoverBitmapButtonTest, MouseAndKeyboardLightPressAndClickTheButton)
 {
     Window window(186, 187, QSize(15, 15));

@@ -46,8 +46,7 @@ TEST(CListBoxTest, SortedInsertIgnoresCaseInLatinAndCyrillic)
     EXPECT_EQ(list.AddString(QStringLiteral("Bob")), 3);
 }
 
-// Heights are measured once, when added; inserting, deleting and scrolling by whole rows keep
-// every row directly below the one before it, and a point finds the row drawn there.
+// Inserting, deleting and scrolling keep every row right below the one before it.
 TEST(CListBoxTest, VariableRowsAreMeasuredOnceAndStayStacked)
 {
     Measured list;

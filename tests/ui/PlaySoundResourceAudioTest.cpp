@@ -22,8 +22,7 @@ void RunEvents(std::chrono::milliseconds time)
 
 } // namespace
 
-// A burst of the first cue (0.91 s), then all of the second (0.16 s): never the whole first,
-// never less than the second; an unknown cue is silence.
+// A burst of the first cue (0.91 s), then all of the second (0.16 s); an unknown cue is silence.
 TEST(PlaySoundResourceAudioTest, ASecondCueCutsTheFirstAndPlaysWhole)
 {
     if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
