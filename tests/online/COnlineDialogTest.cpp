@@ -83,39 +83,26 @@ protected:
 
 } // namespace
 
-TEST_F(COnlineDialogTest, ListIsSortedWithoutRegardToCaseAndMarksFollowTheRoster)
+// Sorted without regard to case; names start at 18, icons or not, as plain text in the chosen
+// font; users in the chat room are marked by their icon and for screen readers.
+TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
 {
-    for (const char* name : {"bob", "aaron", "Zed"})
+    for (const char* name : {"bob", "anna<b>!</b>", "Zed"})
         Presence(QString::fromLatin1(name));
-    EXPECT_EQ(ListedNames(), QStringLiteral("aaron All bob Zed").split(u' '));
-
-    Presence(QStringLiteral("bob"), true); // a screen reader hears the mark and the pin's state
-    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(window.UserList())->tableInterface();
-    EXPECT_EQ(table->cellAt(2, 0)->text(QAccessible::Name), QStringLiteral("bob, in chat"));
-    EXPECT_EQ(table->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("aaron"));
-    auto* pin = window.findChild<CHoverBitmapButton*>(QStringLiteral("1012"));
-    QAccessibleInterface* pinned = QAccessible::queryAccessibleInterface(pin);
-    EXPECT_TRUE(pinned->state().checkable);
-    EXPECT_FALSE(pinned->state().checked);
-    window.show();
-    pin->click();
-    EXPECT_TRUE(pinned->state().checked);
-}
-
-// Names start at 18, icons or not, as plain text in the chosen font; chat users keep their icon.
-TEST_F(COnlineDialogTest, NamesAreDrawnAsPlainTextInTheChosenAppearanceAfterTheirIcons)
-{
-    Presence(QStringLiteral("anna<b>!</b>"));
+    EXPECT_EQ(ListedNames(), QStringLiteral("All anna<b>!</b> bob Zed").split(u' '));
     window.resize(300, 400);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     CUserListBox* list = window.UserList();
     EXPECT_TRUE(ShowsIcon(Item(0), 130));
-    Presence(QStringLiteral("anna<b>!</b>"), true);
-    EXPECT_TRUE(ShowsIcon(Item(1), 167));
-    list->SetCurSel(1);
+    Presence(QStringLiteral("bob"), true);
+    EXPECT_TRUE(ShowsIcon(Item(2), 167));
+    list->SetCurSel(2);
     list->setFocus();
-    EXPECT_TRUE(ShowsIcon(Item(1), 167));
+    EXPECT_TRUE(ShowsIcon(Item(2), 167));
+    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(list)->tableInterface();
+    EXPECT_EQ(table->cellAt(2, 0)->text(QAccessible::Name), QStringLiteral("bob, in chat"));
+    EXPECT_EQ(table->cellAt(3, 0)->text(QAccessible::Name), QStringLiteral("Zed"));
     list->ShowIcons(false);
     EXPECT_FALSE(ShowsIcon(Item(0), 130));
 
@@ -160,12 +147,18 @@ TEST_F(COnlineDialogTest, EnterWritesToTheSelectedUserAndTheWindowComesBackWhere
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(COnlineDialogTest, ResizingKeepsTheButtonsAtTheLowerCornersAndTheListFillsTheRest)
+// A screen reader hears the pin's state; resizing keeps the buttons at the lower corners.
+TEST_F(COnlineDialogTest, ThePinIsHeardAndResizingKeepsTheButtonsAtTheLowerCorners)
 {
     auto* font = window.findChild<CHoverBitmapButton*>(QStringLiteral("1011"));
     auto* pin = window.findChild<CHoverBitmapButton*>(QStringLiteral("1012"));
     ASSERT_TRUE(font && pin);
+    QAccessibleInterface* pinned = QAccessible::queryAccessibleInterface(pin);
+    EXPECT_TRUE(pinned->state().checkable);
+    EXPECT_FALSE(pinned->state().checked);
     window.show();
+    pin->click();
+    EXPECT_TRUE(pinned->state().checked);
     const int fromRight = window.width() - font->x();
     const int fromBottom = window.height() - font->y();
     const int listBelow = window.height() - window.UserList()->geometry().bottom();
