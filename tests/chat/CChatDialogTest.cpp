@@ -153,7 +153,8 @@ protected:
 
 } // namespace
 
-// An empty line is never sent; a line shows only when its broadcast comes back.
+// An empty line is never sent, nor anything once the sender is gone; a line shows only when its
+// broadcast comes back.
 TEST_F(CChatDialogTest, EnterAndSendBroadcastTheLineAndLeaveItSelected)
 {
     Show();
@@ -174,21 +175,20 @@ TEST_F(CChatDialogTest, EnterAndSendBroadcastTheLineAndLeaveItSelected)
     QTest::mouseClick(Button(CChatDialog::IDC_SEND), Qt::LeftButton);
     EXPECT_EQ(sender.said.size(), 3);
     EXPECT_TRUE(window.isVisible());
-}
 
-TEST_F(CChatDialogTest, InputHoldsWhatAPacketCarriesAndSaysSoWhenItCuts)
-{
-    Show();
+    // The input holds what a packet carries and says so when it cuts.
+    window.Input()->setFocus(); // the empty Send left the focus on its button
     const QString longLine = QString(300, QChar(u'ж'));
     QGuiApplication::clipboard()->setText(longLine);
+    const long keys = Count(SOUND_KEY);
     window.Input()->paste();
-    EXPECT_EQ(Count(SOUND_KEY), 1);
+    EXPECT_EQ(Count(SOUND_KEY), keys + 1);
     // The notice stays through key presses until an edit makes the line shorter.
     EXPECT_TRUE(window.IsLimitNoticeShown());
     QTest::keyClick(window.Input(), Qt::Key_End);
     EXPECT_TRUE(window.IsLimitNoticeShown());
     QTest::keyClick(window.Input(), Qt::Key_Return);
-    EXPECT_EQ(sender.said, QStringList{QStringLiteral("Маша%") + longLine.left(CChatDialog::kMaxInputLength)});
+    EXPECT_EQ(sender.said.last(), QStringLiteral("Маша%") + longLine.left(CChatDialog::kMaxInputLength));
 
     QTest::keyClick(window.Input(), Qt::Key_End);
     QTest::keyClick(window.Input(), Qt::Key_Backspace);
@@ -201,7 +201,7 @@ TEST_F(CChatDialogTest, InputHoldsWhatAPacketCarriesAndSaysSoWhenItCuts)
     window.SetPacketSender(gone.get());
     gone.reset();
     QTest::keyClick(window.Input(), Qt::Key_Return);
-    EXPECT_EQ(sender.said.size(), 1);
+    EXPECT_EQ(sender.said.size(), 4);
 }
 
 // Lines arrive with a sound, hidden or not; Escape, the close box and Close only hide the room.
