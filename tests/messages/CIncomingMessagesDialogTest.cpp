@@ -134,29 +134,8 @@ TEST_F(CIncomingMessagesDialogTest, ArrivalsPagingAndHidingMoveTheCounterAndTheB
     EXPECT_EQ(replies.first().first().toString(), QStringLiteral("boris"));
 }
 
-TEST_F(CIncomingMessagesDialogTest, TheListTakesAStoredAppearanceAtOnceAndKeepsItsPlace)
-{
-    for (const char* text : {"one", "two", "three"})
-        Receive(QString::fromLatin1(text));
-    Button(1011)->click();
-    auto* appearance = window.findChild<CMessageListPrefsDialog*>();
-    ASSERT_TRUE(appearance);
-    appearance->findChild<CListBox*>(QString::number(CMessageListPrefsDialog::IDC_ITEMS))
-        ->SetCurSel(CMessageListPrefsDialog::PART_BACKGROUND);
-    appearance->findChild<QPushButton*>(QString::number(CMessageListPrefsDialog::IDC_COLOR))->click();
-    auto* picker = appearance->findChild<QColorDialog*>();
-    ASSERT_TRUE(picker);
-    picker->setCurrentColor(QColor(0x20, 0x40, 0x60));
-    picker->accept();
-    appearance->findChild<QPushButton*>(QStringLiteral("1"))->click();
-
-    EXPECT_EQ(window.List()->BackgroundColor(), MakeColorRef(0x20, 0x40, 0x60));
-    EXPECT_EQ(window.CounterText(), QStringLiteral("3 : 3"));
-    EXPECT_EQ(window.List()->GetItemHeight(0), window.List()->GetItemHeight(2));
-}
-
 // Every character can be read: the window grows until the whole message is inside the list.
-TEST_F(CIncomingMessagesDialogTest, LongMessagesGrowTheWindowAndShortOnesShrinkIt)
+TEST_F(CIncomingMessagesDialogTest, LongMessagesGrowTheWindowShortOnesShrinkItAndItTakesAnAppearance)
 {
     ShowInBackground();
     const int baseHeight = window.height();
@@ -175,4 +154,22 @@ TEST_F(CIncomingMessagesDialogTest, LongMessagesGrowTheWindowAndShortOnesShrinkI
     }
     window.List()->SetCurSel(0);
     EXPECT_EQ(window.height(), baseHeight);
+
+    // A stored appearance shows at once and the list keeps its place.
+    Button(1011)->click();
+    auto* appearance = window.findChild<CMessageListPrefsDialog*>();
+    ASSERT_TRUE(appearance);
+    appearance->findChild<CListBox*>(QString::number(CMessageListPrefsDialog::IDC_ITEMS))
+        ->SetCurSel(CMessageListPrefsDialog::PART_BACKGROUND);
+    appearance->findChild<QPushButton*>(QString::number(CMessageListPrefsDialog::IDC_COLOR))->click();
+    auto* picker = appearance->findChild<QColorDialog*>();
+    ASSERT_TRUE(picker);
+    picker->setCurrentColor(QColor(0x20, 0x40, 0x60));
+    picker->accept();
+    appearance->findChild<QPushButton*>(QStringLiteral("1"))->click();
+
+    EXPECT_EQ(window.List()->BackgroundColor(), MakeColorRef(0x20, 0x40, 0x60));
+    EXPECT_EQ(window.CounterText(), QStringLiteral("1 : 3"));
+    EXPECT_EQ(window.height(), baseHeight);
+    EXPECT_EQ(window.List()->GetItemHeight(0), window.List()->GetItemHeight(2));
 }

@@ -15,9 +15,7 @@ TEST(DialogBuilderTest, DialogUnitsBecomePixelsWithTheBaseUnits)
         QSize base;
         QRect pixels;
     } rows[] = {
-        {{0, 0, 186, 111}, {6, 13}, {0, 0, 279, 180}},
         {{136, 91, 43, 14}, {6, 13}, {204, 148, 65, 23}},
-        {{0, 0, 186, 111}, {8, 16}, {0, 0, 372, 222}},
         {{136, 91, 43, 14}, {8, 16}, {272, 182, 86, 28}},
     };
     for (const auto& row : rows)
