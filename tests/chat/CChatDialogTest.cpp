@@ -4,17 +4,17 @@
 #include "net/PacketEvent.h"
 #include "platform/OwnUserName.h"
 #include "prefs/CRegistry.h"
+#include "prefs/FontRecord.h"
 #include "prefs/PreferencesChat.h"
 #include "prefs/PreferencesLayout.h"
 #include "support/QtPrinters.h"
-#include "support/WaitFor.h"
+#include "support/TypeText.h"
 #include "ui/DialogBuilder.h"
 #include "ui/PlaySoundResource.h"
 
 #include <QAccessible>
 #include <QClipboard>
 #include <QColorDialog>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,29 +23,52 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <vector>
 
 namespace {
 
-// Stands in for the Online window: keeps what it was asked to send.
+const QColor kTitle(200, 0, 0);
+const QColor kText(0, 130, 0);
+const QColor kBack(250, 250, 235);
+
+QFont Font(int pixels, int weight = 400)
+{
+    return FontRecord{.height = -pixels, .weight = weight, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+}
+
+// Whether an antialiased pixel is nearer the ink than the background or the other ink.
+bool IsInk(QRgb pixel, QColor ink)
+{
+    const auto away = [pixel](QColor c) {
+        return std::hypot(qRed(pixel) - c.red(), qGreen(pixel) - c.green(), qBlue(pixel) - c.blue());
+    };
+    return away(ink) < away(kBack) && away(ink) <= std::min(away(kTitle), away(kText));
+}
+
+// Bounding box of the pixels drawn in one colour (null when there is none).
+QRect Box(const QImage& image, QColor colour, QRect area = {})
+{
+    const QRect within = area.isNull() ? image.rect() : area.intersected(image.rect());
+    QRect box;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            if (colour == kBack ? image.pixel(x, y) == kBack.rgb() : IsInk(image.pixel(x, y), colour))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// Stands in for the Online window: keeps the chat lines it was asked to send, as "sender%text".
 class RecordingSender : public QObject, public PacketSender {
 public:
     bool SendPacket(const MessagePacket& packet) override
     {
-        packets.push_back(packet);
+        if (packet.type == PACKET_CHAT)
+            said << packet.Sender() + u'%' + packet.Text();
         return true;
     }
-
-    std::vector<MessagePacket> Of(quint32 type) const
-    {
-        std::vector<MessagePacket> found;
-        for (const MessagePacket& packet : packets)
-            if (packet.type == type)
-                found.push_back(packet);
-        return found;
-    }
-
-    std::vector<MessagePacket> packets;
+    QStringList said;
 };
 
 class CChatDialogTest : public ::testing::Test {
@@ -74,11 +97,19 @@ protected:
         return lines;
     }
 
-    // One key press per character, Cyrillic too.
-    void Type(const QString& text)
+    // Picks Background in the preferences, opens Color... and answers the chooser with the colour.
+    static void ChooseBackground(CMessageListPrefsDialog* prefs, const QColor& colour, bool accept = true)
     {
-        for (QChar c : text)
-            QTest::sendKeyEvent(QTest::Click, window.Input(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        CListBox* items = DialogBuilder::Control<CListBox>(prefs, CMessageListPrefsDialog::IDC_ITEMS);
+        const QRect row = items->visualItemRect(items->item(CMessageListPrefsDialog::PART_BACKGROUND));
+        QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_COLOR),
+                          Qt::LeftButton);
+        auto* chooser = prefs->findChild<QColorDialog*>();
+        ASSERT_TRUE(chooser && chooser->isModal());
+        chooser->setCurrentColor(colour);
+        accept ? chooser->accept() : chooser->reject();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     long Count(int cue) const { return std::count(sounds.begin(), sounds.end(), cue); }
@@ -91,91 +122,96 @@ protected:
     CChatDialog window{registry, [this](int cue) { sounds.push_back(cue); }};
 };
 
+// The room's list, in colours and fonts of its own, drawn at the given size.
+class CChatListBoxTest : public CChatDialogTest {
+protected:
+    CChatListBox* Styled(int width, int height)
+    {
+        Show();
+        CChatListBox* list = window.ChatList();
+        list->setFrameShape(QFrame::NoFrame);
+        list->resize(width, height);
+        list->SetTitleStyle(ToColorRef(kTitle), Font(14, 700));
+        list->SetTextStyle(ToColorRef(kText), Font(13));
+        list->SetBackgroundColor(ToColorRef(kBack));
+        return list;
+    }
+
+    // Items added to a shown list are laid out on the next turn of the event loop.
+    QImage Shown() const
+    {
+        QCoreApplication::processEvents();
+        window.ChatList()->viewport()->repaint();
+        return window.ChatList()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    QRect ItemRect(int index) const
+    {
+        QCoreApplication::processEvents();
+        return window.ChatList()->visualItemRect(window.ChatList()->item(index));
+    }
+};
+
 } // namespace
 
-TEST_F(CChatDialogTest, StartsHiddenWithTheInputFirst)
-{
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Chat Room"));
-    EXPECT_TRUE(Button(CChatDialog::IDC_ENTER)->isHidden());
-    Show();
-    EXPECT_EQ(QApplication::focusWidget(), window.Input());
-}
-
+// An empty line is never sent, nor anything once the sender is gone; a line shows only when its
+// broadcast comes back.
 TEST_F(CChatDialogTest, EnterAndSendBroadcastTheLineAndLeaveItSelected)
 {
     Show();
-    Type(QStringLiteral("привет"));
+    EXPECT_EQ(QApplication::focusWidget(), window.Input());
+    TypeText(window.Input(), QStringLiteral("привет"));
     EXPECT_EQ(Count(SOUND_KEY), 6);
     QTest::keyClick(window.Input(), Qt::Key_Return);
-    ASSERT_EQ(sender.Of(PACKET_CHAT).size(), 1u);
-    EXPECT_EQ(sender.packets[0].Text(), QStringLiteral("привет"));
-    EXPECT_EQ(sender.packets[0].Sender(), QStringLiteral("Маша"));
-    EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("привет"));
-    // Shown only when the broadcast comes back.
-    EXPECT_TRUE(Lines().isEmpty());
-
     QTest::keyClick(window.Input(), Qt::Key_Enter, Qt::KeypadModifier);
     QTest::mouseClick(Button(CChatDialog::IDC_SEND), Qt::LeftButton);
-    EXPECT_EQ(sender.Of(PACKET_CHAT).size(), 3u);
+    EXPECT_EQ(sender.said, QStringList(3, QStringLiteral("Маша%привет")));
     EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("привет"));
-
-    // Typing replaces the selected line.
-    Type(QStringLiteral("x"));
+    EXPECT_TRUE(Lines().isEmpty());
+    TypeText(window.Input(), QStringLiteral("x")); // typing replaces the selected line
     EXPECT_EQ(window.Input()->text(), QStringLiteral("x"));
 
     window.Input()->clear();
     QTest::keyClick(window.Input(), Qt::Key_Return);
     QTest::mouseClick(Button(CChatDialog::IDC_SEND), Qt::LeftButton);
-    EXPECT_EQ(sender.Of(PACKET_CHAT).size(), 3u);
+    EXPECT_EQ(sender.said.size(), 3);
     EXPECT_TRUE(window.isVisible());
-}
 
-TEST_F(CChatDialogTest, InputHoldsWhatAPacketCarriesAndSaysSoWhenItCuts)
-{
-    Show();
+    // The input holds what a packet carries and says so when it cuts.
+    window.Input()->setFocus(); // the empty Send left the focus on its button
     const QString longLine = QString(300, QChar(u'ж'));
     QGuiApplication::clipboard()->setText(longLine);
-    const long clicks = Count(SOUND_KEY);
+    const long keys = Count(SOUND_KEY);
     window.Input()->paste();
-    EXPECT_EQ(window.Input()->text(), longLine.left(CChatDialog::kMaxInputLength));
-    EXPECT_EQ(Count(SOUND_KEY), clicks + 1);
-    // The notice stays through key presses and releases until an edit makes the line shorter.
+    EXPECT_EQ(Count(SOUND_KEY), keys + 1);
+    // The notice stays through key presses until an edit makes the line shorter.
     EXPECT_TRUE(window.IsLimitNoticeShown());
     QTest::keyClick(window.Input(), Qt::Key_End);
     EXPECT_TRUE(window.IsLimitNoticeShown());
-
     QTest::keyClick(window.Input(), Qt::Key_Return);
-    ASSERT_EQ(sender.packets.size(), 1u);
-    EXPECT_EQ(sender.packets[0].Text(), longLine.left(259));
+    EXPECT_EQ(sender.said.last(), QStringLiteral("Маша%") + longLine.left(CChatDialog::kMaxInputLength));
 
     QTest::keyClick(window.Input(), Qt::Key_End);
     QTest::keyClick(window.Input(), Qt::Key_Backspace);
     EXPECT_FALSE(window.IsLimitNoticeShown());
-    // Typing past the limit says so as well.
-    QTest::keyClicks(window.Input(), QStringLiteral("ab"));
+    QTest::keyClicks(window.Input(), QStringLiteral("ab")); // typing past the limit says so as well
     EXPECT_EQ(window.Input()->text().size(), CChatDialog::kMaxInputLength);
     EXPECT_TRUE(window.IsLimitNoticeShown());
+
+    auto gone = std::make_unique<RecordingSender>(); // nothing is sent once the sender is gone
+    window.SetPacketSender(gone.get());
+    gone.reset();
+    QTest::keyClick(window.Input(), Qt::Key_Return);
+    EXPECT_EQ(sender.said.size(), 4);
 }
 
-TEST_F(CChatDialogTest, ArrivingLinesArePlainTextScrolledIntoViewWithASound)
+// Lines arrive with a sound, hidden or not; Escape, the close box and Close only hide the room.
+TEST_F(CChatDialogTest, ArrivingLinesStayInViewAndAreReadOutAndClearKeepsTheNewest)
 {
     Show();
-    Arrive(QStringLiteral("anna"), QStringLiteral("<b>50%</b> done %s %n"));
-    EXPECT_EQ(Lines(), QStringList{QStringLiteral("anna%<b>50%</b> done %s %n")});
-    EXPECT_EQ(Count(SOUND_CHAT_LINE), 1);
-
-    for (int i = 0; i < 40; ++i)
-        Arrive(QStringLiteral("bob"), QStringLiteral("line %1").arg(i));
-    CChatListBox* list = window.ChatList();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(list->GetCount() - 1))));
-    EXPECT_EQ(Count(SOUND_CHAT_LINE), 41);
-}
-
-TEST_F(CChatDialogTest, HiddenRoomStillCollectsLinesAndShowsTheNewestOnReopen)
-{
-    Show();
+    TypeText(window.Input(), QStringLiteral("abc"));
+    window.Input()->setCursorPosition(1);
+    QTest::mouseClick(Button(CChatDialog::IDC_CLEAR), Qt::LeftButton);
+    EXPECT_FALSE(window.Input()->hasSelectedText()); // an empty list changes nothing
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
     for (int i = 0; i < 40; ++i)
@@ -184,124 +220,118 @@ TEST_F(CChatDialogTest, HiddenRoomStillCollectsLinesAndShowsTheNewestOnReopen)
     Show();
     QCoreApplication::processEvents();
     CChatListBox* list = window.ChatList();
-    ASSERT_EQ(list->GetCount(), 40);
     EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(39))));
+    Arrive(QStringLiteral("anna"), QStringLiteral("<b>50%</b> done %s %n"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(40))));
 
-    // The caption's close box and the Close button hide it too; nothing is lost.
     window.close();
     EXPECT_FALSE(window.isVisible());
     Show();
     QTest::mouseClick(Button(2), Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(list->GetCount(), 40);
-}
-
-TEST_F(CChatDialogTest, ClearKeepsOnlyTheNewestLine)
-{
     Show();
-    Type(QStringLiteral("abc"));
-    window.Input()->setCursorPosition(1);
     QTest::mouseClick(Button(CChatDialog::IDC_CLEAR), Qt::LeftButton);
-    EXPECT_FALSE(window.Input()->hasSelectedText()); // an empty list changes nothing
-
-    Arrive(QStringLiteral("anna"), QStringLiteral("one"));
-    Arrive(QStringLiteral("bob"), QStringLiteral("two"));
-    QTest::mouseClick(Button(CChatDialog::IDC_CLEAR), Qt::LeftButton);
-    EXPECT_EQ(Lines(), QStringList{QStringLiteral("bob%two")});
+    EXPECT_EQ(Lines(), QStringList{QStringLiteral("anna%<b>50%</b> done %s %n")});
     EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("abc"));
-    QTest::mouseClick(Button(CChatDialog::IDC_CLEAR), Qt::LeftButton);
-    EXPECT_EQ(Lines(), QStringList{QStringLiteral("bob%two")});
-}
 
-TEST_F(CChatDialogTest, AnnouncesPresenceOnceASecondOnlyWhileShown)
-{
-    WaitFor([] { return false; }, std::chrono::milliseconds(1200));
-    EXPECT_TRUE(sender.Of(PACKET_CHAT_PRESENCE).empty());
-
-    QElapsedTimer shown;
-    Show();
-    shown.start();
-    ASSERT_TRUE(WaitFor([&] { return sender.Of(PACKET_CHAT_PRESENCE).size() == 2; }, std::chrono::seconds(3)));
-    EXPECT_GE(shown.elapsed(), 1800); // not at the show itself
-    const MessagePacket announcement = sender.Of(PACKET_CHAT_PRESENCE).front();
-    EXPECT_EQ(announcement.Text(), QStringLiteral("none"));
-    EXPECT_EQ(announcement.Sender(), QStringLiteral("Маша"));
-
-    window.hide();
-    const std::size_t sent = sender.Of(PACKET_CHAT_PRESENCE).size();
-    WaitFor([] { return false; }, std::chrono::milliseconds(1300));
-    EXPECT_EQ(sender.Of(PACKET_CHAT_PRESENCE).size(), sent);
-}
-
-TEST_F(CChatDialogTest, NothingIsSentOnceTheSenderIsGone)
-{
-    auto gone = std::make_unique<RecordingSender>();
-    window.SetPacketSender(gone.get());
-    gone.reset();
-    Show();
-    Type(QStringLiteral("hi"));
-    QTest::keyClick(window.Input(), Qt::Key_Return);
-    EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("hi"));
-}
-
-TEST_F(CChatDialogTest, PreferencesOkShowsWhatTheStoreKeepsAtOnceAndAfterARestart)
-{
-    Show();
-    QTest::mouseClick(Button(CChatDialog::IDC_PREFERENCES), Qt::LeftButton);
-    auto* prefs = window.findChild<CMessageListPrefsDialog*>();
-    ASSERT_NE(prefs, nullptr);
-    EXPECT_TRUE(prefs->isModal());
-
-    // Background, then Color...: the chooser answers with dark blue.
-    CListBox* items = DialogBuilder::Control<CListBox>(prefs, CMessageListPrefsDialog::IDC_ITEMS);
-    items->SetCurSel(CMessageListPrefsDialog::PART_BACKGROUND);
-    QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_COLOR), Qt::LeftButton);
-    auto* chooser = prefs->findChild<QColorDialog*>();
-    ASSERT_NE(chooser, nullptr);
-    chooser->setCurrentColor(QColor(0, 0, 90));
-    chooser->accept();
-    EXPECT_NE(window.ChatList()->BackgroundColor(), MakeColorRef(0, 0, 90)); // not before OK
-    QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, 1), Qt::LeftButton);
-    EXPECT_EQ(window.ChatList()->BackgroundColor(), MakeColorRef(0, 0, 90));
-
-    // A new start reads the file afresh.
-    CRegistry reread(dir.filePath(QStringLiteral("registry.reg")));
-    CChatDialog restarted(reread, [](int) {});
-    EXPECT_EQ(restarted.ChatList()->BackgroundColor(), MakeColorRef(0, 0, 90));
-}
-
-TEST_F(CChatDialogTest, PreferencesCancelChangesNothing)
-{
-    Show();
-    const COLORREF before = window.ChatList()->TitleColor();
-    QTest::mouseClick(Button(CChatDialog::IDC_PREFERENCES), Qt::LeftButton);
-    auto* prefs = window.findChild<CMessageListPrefsDialog*>();
-    ASSERT_NE(prefs, nullptr);
-    prefs->reject();
-    EXPECT_EQ(window.ChatList()->TitleColor(), before);
-    PreferencesChat stored;
-    LoadPreferences(registry, stored);
-    EXPECT_EQ(stored.m_crTitle, before);
-}
-
-// What a screen reader hears: lines as name, time and words; named inputs; picture buttons
-// whose tool tip says what their accessible name says.
-TEST_F(CChatDialogTest, ScreenReadersHearLinesAndNamedControls)
-{
-    Arrive(QStringLiteral("pwa1"), QStringLiteral("50% off"));
-    window.ChatList()->AddString(QStringLiteral("pwa1%[23:55] hi"));
-    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(window.ChatList());
-    ASSERT_TRUE(list && list->tableInterface());
-    EXPECT_EQ(list->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("pwa1, 50% off"));
-    EXPECT_EQ(list->tableInterface()->cellAt(1, 0)->text(QAccessible::Name), QStringLiteral("pwa1, 23:55, hi"));
-
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(window.Input())->text(QAccessible::Name),
-              QStringLiteral("Chat line"));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(Button(CChatDialog::IDC_ENTER))->text(QAccessible::Name),
-              QStringLiteral("Send"));
+    // Screen readers hear lines as name, time and words; buttons' tool tips say their names.
+    list->AddString(QStringLiteral("pwa1%[23:55] hi"));
+    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(list)->tableInterface();
+    EXPECT_EQ(table->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("anna, <b>50%</b> done %s %n"));
+    EXPECT_EQ(table->cellAt(1, 0)->text(QAccessible::Name), QStringLiteral("pwa1, 23:55, hi"));
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(window.Input())->text(QAccessible::Name).isEmpty());
     for (int id : {2, int(CChatDialog::IDC_SEND), int(CChatDialog::IDC_CLEAR), int(CChatDialog::IDC_PREFERENCES)}) {
         const QString name = QAccessible::queryAccessibleInterface(Button(id))->text(QAccessible::Name);
         EXPECT_FALSE(name.isEmpty()) << id;
         EXPECT_EQ(Button(id)->toolTip(), name) << id;
     }
+}
+
+// The sample shows the stored scheme and every choice at once; only OK applies and keeps them.
+TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
+{
+    PreferencesChat stored;
+    stored.m_crTitle = MakeColorRef(1, 2, 3);
+    stored.m_crBackground = MakeColorRef(7, 8, 9);
+    SavePreferences(registry, stored);
+    Show();
+    for (bool ok : {false, true}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        QTest::mouseClick(Button(CChatDialog::IDC_PREFERENCES), Qt::LeftButton);
+        auto* prefs = window.findChild<CMessageListPrefsDialog*>();
+        ASSERT_NE(prefs, nullptr);
+        EXPECT_TRUE(prefs->isModal());
+        const auto* sample = DialogBuilder::Control<CChatListBox>(prefs, CMessageListPrefsDialog::IDC_PROTOTYPE);
+        EXPECT_EQ(sample->TitleColor(), stored.m_crTitle);
+        EXPECT_EQ(sample->BackgroundColor(), stored.m_crBackground);
+
+        ChooseBackground(prefs, Qt::yellow);
+        EXPECT_FALSE(DialogBuilder::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_FONT)->isEnabled());
+        const QImage shown = sample->viewport()->grab().toImage();
+        EXPECT_EQ(shown.pixelColor(shown.width() - 3, shown.height() - 3), QColor(Qt::yellow));
+        ChooseBackground(prefs, Qt::blue, false);
+        EXPECT_EQ(sample->BackgroundColor(), ToColorRef(Qt::yellow)); // a cancelled chooser changes nothing
+        EXPECT_NE(window.ChatList()->BackgroundColor(), ToColorRef(Qt::yellow)); // not before OK
+
+        QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, ok ? 1 : 2), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(window.ChatList()->BackgroundColor() == ToColorRef(Qt::yellow), ok);
+        LoadPreferences(registry, stored);
+        EXPECT_EQ(stored.m_crBackground == ToColorRef(Qt::yellow), ok);
+    }
+    CChatDialog restarted(registry, [](int) {});
+    EXPECT_EQ(restarted.ChatList()->BackgroundColor(), ToColorRef(Qt::yellow));
+}
+
+// Title and text are drawn as the plain text they are; a line without a title is all text.
+TEST_F(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
+{
+    CChatListBox* list = Styled(300, 200);
+    list->AddString(QStringLiteral("<b>Ann</b>%<b>The message</b>"));
+    list->AddString(QStringLiteral("just text"));
+    const QImage shown = Shown();
+    const QRect item = ItemRect(0);
+    const QRect title = Box(shown, kTitle, item);
+    const QRect text = Box(shown, kText, item);
+    ASSERT_FALSE(title.isNull());
+    ASSERT_FALSE(text.isNull());
+    const int titleWidth = QFontMetrics(Font(14, 700)).horizontalAdvance(QStringLiteral("<b>Ann</b>"));
+    EXPECT_LE(title.left(), 2);
+    EXPECT_NEAR(title.right(), titleWidth, 3);
+    EXPECT_NEAR(text.width(), QFontMetrics(Font(13)).horizontalAdvance(QStringLiteral("<b>The message</b>")), 3);
+    EXPECT_NEAR(text.left(), titleWidth + 10, 2);
+    EXPECT_GE(text.top(), item.top() + 1);
+    EXPECT_FALSE(Box(shown, kBack, item).isNull()); // cells are filled with the background colour
+
+    const QRect second = ItemRect(1);
+    EXPECT_TRUE(Box(shown, kTitle, second).isNull());
+    EXPECT_NEAR(Box(shown, kText, second).left(), 10, 2);
+}
+
+// A long title narrows the text column; a fixed height cuts a longer text inside its item.
+TEST_F(CChatListBoxTest, ItemsHoldTheirWrappedTextOrCutItInsideAFixedHeight)
+{
+    CChatListBox* list = Styled(160, 400);
+    list->AddString(QStringLiteral("a%b"));
+    EXPECT_NEAR(ItemRect(0).height(),
+                std::max(QFontMetricsF(Font(14, 700)).height(), QFontMetricsF(Font(13)).height() + 1) + 5, 1);
+    list->AddString(QString::fromUtf8("Пётр Иванович%") + QString::fromUtf8("слово ").repeated(12)
+                    + QString::fromUtf8("ОченьДлинноеСловоБезПробелов"));
+    for (int pass = 0; pass < 3; ++pass) {
+        SCOPED_TRACE(pass);
+        if (pass == 1) {
+            list->SetTextStyle(ToColorRef(kText), Font(24));
+            list->RemeasureItems();
+        } else if (pass == 2) {
+            list->SetFixedItemHeight(45);
+        }
+        const QRect item = ItemRect(1);
+        const QRect text = Box(Shown(), kText, QRect(item.topLeft(), QPoint(item.right(), 399)));
+        ASSERT_FALSE(text.isNull());
+        EXPECT_GT(text.height(), 2 * QFontMetrics(Font(13)).height()); // wrapped
+        EXPECT_LE(text.bottom(), item.bottom() - (pass == 2 ? 0 : 4));
+    }
+    EXPECT_EQ(ItemRect(0).height(), 45);
+    EXPECT_EQ(ItemRect(1).height(), 45);
 }

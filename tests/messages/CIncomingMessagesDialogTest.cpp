@@ -19,39 +19,25 @@ namespace {
 
 class CIncomingMessagesDialogTest : public ::testing::Test {
 protected:
-    CIncomingMessagesDialogTest()
-    {
-        QObject::connect(&window, &CIncomingMessagesDialog::ReplyRequested, &window,
-                         [this](const QString& name) { replies << name; });
-    }
-
-    void Receive(const QString& sender, const QString& text)
+    void Receive(const QString& text, const QString& sender = QStringLiteral("anna"))
     {
         QCoreApplication::postEvent(&window,
                                     new PacketEvent(MessagePacket::Make(PACKET_MESSAGE, text, sender, u"bob")));
         QCoreApplication::processEvents();
     }
 
-    void ReceiveNumbered(int count)
-    {
-        for (int i = 1; i <= count; ++i)
-            Receive(QStringLiteral("anna"), QStringLiteral("message %1").arg(i));
-    }
-
-    // The window is shown but another window is the active one.
     void ShowInBackground()
     {
         window.show();
-        other.show();
-        other.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        ShowActive(other);
         ASSERT_FALSE(window.isActiveWindow());
     }
 
-    void ShowInForeground()
+    static void ShowActive(QWidget& widget)
     {
-        window.ShowInFront();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        widget.show();
+        widget.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
     }
 
     void Page(int index)
@@ -60,165 +46,116 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    // The counter, the line shown, how many wait behind it and whether the indicator blinks.
+    void Expect(const char* counter, int shown, int unread, bool blinking)
+    {
+        EXPECT_EQ(window.CounterText(), QString::fromLatin1(counter));
+        EXPECT_EQ(window.ShownLine(), shown);
+        EXPECT_EQ(window.Unread(), unread);
+        EXPECT_EQ(window.IsBlinking(), blinking);
+    }
+
     QPushButton* Button(int id) const { return window.findChild<QPushButton*>(QString::number(id)); }
 
     QTemporaryDir dir;
     CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
     std::atomic<bool> active{false};
-    QStringList replies;
     CIncomingMessagesDialog window{registry, active};
     QWidget other;
 };
 
 } // namespace
 
-TEST_F(CIncomingMessagesDialogTest, ALineIsSenderTimeAndTheTextAsItCame)
+// In the background the oldest unseen stays and the indicator blinks until the newest is read.
+TEST_F(CIncomingMessagesDialogTest, ArrivalsPagingAndHidingMoveTheCounterAndTheBlinking)
 {
+    QSignalSpy activated(&window, &CIncomingMessagesDialog::Activated);
+    QSignalSpy replies(&window, &CIncomingMessagesDialog::ReplyRequested);
     EXPECT_EQ(window.CounterText(), QStringLiteral("0 : 0"));
-    Receive(QStringLiteral("Маша"), QStringLiteral("привет, 100% готово\r\nвторая строка"));
-    const QString line = window.List()->GetText(0);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Маша%\\[\\d\\d:\\d\\d\\] ")).match(line).hasMatch())
-        << line.toStdString();
-    QString title;
-    QString text;
-    CChatListBox::SplitLine(line, title, text);
-    EXPECT_EQ(title, QStringLiteral("Маша"));
-    EXPECT_TRUE(text.endsWith(QStringLiteral("] привет, 100% готово\r\nвторая строка"))) << text.toStdString();
-}
-
-TEST_F(CIncomingMessagesDialogTest, MessagesToAHiddenWindowShowTheNewestAndNothingBlinks)
-{
-    ReceiveNumbered(3);
-    EXPECT_EQ(window.CounterText(), QStringLiteral("3 : 3"));
-    EXPECT_EQ(window.ShownLine(), 2);
-    EXPECT_FALSE(window.IsBlinking());
-    window.ShowInFront();
-    EXPECT_EQ(window.List()->GetTopIndex(), 2);
-}
-
-TEST_F(CIncomingMessagesDialogTest, InTheBackgroundTheOldestWaitingIsShownAndTheIndicatorBlinksUntilTheNewestIsReached)
-{
+    Button(1012)->click(); // nothing to reply to
     ShowInBackground();
-    Receive(QStringLiteral("anna"), QStringLiteral("one"));
-    EXPECT_EQ(window.CounterText(), QStringLiteral("1 : 1"));
-    EXPECT_FALSE(window.IsBlinking());
-
-    Receive(QStringLiteral("anna"), QStringLiteral("two"));
-    EXPECT_EQ(window.ShownLine(), 0);
-    EXPECT_EQ(window.CounterText(), QStringLiteral("1 : 2"));
-    EXPECT_EQ(window.Unread(), 2);
-    ASSERT_TRUE(window.IsBlinking());
-    // Every 300 ms the indicator changes: shown, then hidden again.
+    EXPECT_FALSE(active.load());
+    Receive(QStringLiteral("<b>100%</b> готово\r\nвторая строка"), QStringLiteral("Маша"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Маша%\\[\\d\\d:\\d\\d\\] <b>100%</b> готово\r\nвторая строка$"))
+                    .match(window.List()->GetText(0))
+                    .hasMatch())
+        << window.List()->GetText(0).toStdString();
+    Expect("1 : 1", 0, 1, false);
+    Receive(QStringLiteral("two"), QStringLiteral("boris"));
+    Expect("1 : 2", 0, 2, true);
     EXPECT_TRUE(WaitFor([&] { return window.IsIndicatorShown(); }, std::chrono::milliseconds(1000)));
     EXPECT_TRUE(WaitFor([&] { return !window.IsIndicatorShown(); }, std::chrono::milliseconds(1000)));
-
     Page(1);
-    EXPECT_EQ(window.CounterText(), QStringLiteral("2 : 2"));
-    EXPECT_FALSE(window.IsBlinking());
+    Expect("2 : 2", 1, 0, false);
     EXPECT_FALSE(window.IsIndicatorShown());
-    EXPECT_EQ(window.Unread(), 0);
+    Page(0); // paging back after everything was read starts nothing
+    Expect("1 : 2", 0, 0, false);
 
-    // Paging back after everything was read starts nothing.
-    Page(0);
-    EXPECT_EQ(window.CounterText(), QStringLiteral("1 : 2"));
-    EXPECT_FALSE(window.IsBlinking());
-}
+    Receive(QStringLiteral("three")); // nothing waited: the new one is shown
+    Expect("3 : 3", 2, 1, false);
+    Receive(QStringLiteral("four"));
+    Expect("3 : 4", 2, 2, true);
 
-TEST_F(CIncomingMessagesDialogTest, InTheForegroundTheLineShownStaysAndTheCounterShowsIt)
-{
-    ReceiveNumbered(5);
-    ShowInForeground();
-    Page(2);
-    EXPECT_EQ(window.CounterText(), QStringLiteral("3 : 5"));
-
-    Receive(QStringLiteral("anna"), QStringLiteral("six"));
-    EXPECT_EQ(window.ShownLine(), 2);
-    EXPECT_EQ(window.CounterText(), QStringLiteral("3 : 6"));
-    EXPECT_EQ(window.Unread(), 3);
-    EXPECT_TRUE(window.IsBlinking());
-}
-
-TEST_F(CIncomingMessagesDialogTest, BroughtToTheFrontWithoutASelectionTheCounterStillShowsTheLineShown)
-{
-    ReceiveNumbered(3);
-    ShowInForeground();
-    Receive(QStringLiteral("anna"), QStringLiteral("four"));
-    EXPECT_EQ(window.ShownLine(), 2);
-    EXPECT_EQ(window.CounterText(), QStringLiteral("3 : 4"));
-    EXPECT_EQ(window.Unread(), 1);
-    EXPECT_TRUE(window.IsBlinking());
-}
-
-TEST_F(CIncomingMessagesDialogTest, AMessageWhileHiddenEndsTheBlinkingItWouldOtherwiseLeaveForEver)
-{
-    ShowInBackground();
-    ReceiveNumbered(2);
-    ASSERT_TRUE(window.IsBlinking());
-    window.hide();
-    Receive(QStringLiteral("anna"), QStringLiteral("three"));
-    EXPECT_EQ(window.CounterText(), QStringLiteral("3 : 3"));
-    EXPECT_FALSE(window.IsBlinking());
-    EXPECT_FALSE(window.IsIndicatorShown());
-    EXPECT_EQ(window.Unread(), 0);
-}
-
-TEST_F(CIncomingMessagesDialogTest, ReplyAsksToWriteToTheSenderOfTheLineShownAndHides)
-{
-    window.ShowInFront();
-    Button(1012)->click();
-    EXPECT_TRUE(window.isVisible()); // an empty list: nothing happens
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(replies.isEmpty());
-
-    Receive(QStringLiteral("anna"), QStringLiteral("hi"));
-    Receive(QStringLiteral("boris"), QStringLiteral("hello"));
-    Page(0);
-    Button(1012)->click();
+    // Escape only hides; a message to the hidden window ends the blinking it would leave.
+    QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
-    QCoreApplication::processEvents();
-    EXPECT_EQ(replies, QStringList{QStringLiteral("anna")});
-}
+    Receive(QStringLiteral("five"));
+    Expect("5 : 5", 4, 0, false);
+    EXPECT_FALSE(window.IsIndicatorShown());
 
-TEST_F(CIncomingMessagesDialogTest, CloseEscapeAndTheCloseBoxOnlyHide)
-{
-    ReceiveNumbered(2);
+    // Close and the caption's close box only hide as well; the newest is in view again.
     window.ShowInFront();
     Button(1)->click();
     EXPECT_FALSE(window.isVisible());
-
-    window.ShowInFront();
-    QTest::keyClick(&window, Qt::Key_Escape);
-    EXPECT_FALSE(window.isVisible());
-
     window.ShowInFront();
     window.close();
     EXPECT_FALSE(window.isVisible());
-
-    window.ShowInFront();
-    EXPECT_EQ(window.GetCount(), 2);
-    EXPECT_EQ(window.CounterText(), QStringLiteral("2 : 2"));
-}
-
-TEST_F(CIncomingMessagesDialogTest, TheActiveFlagFollowsTheWindowAndActivationIsAnnounced)
-{
-    QSignalSpy activated(&window, &CIncomingMessagesDialog::Activated);
-    ShowInForeground();
+    ShowActive(window);
+    EXPECT_EQ(window.List()->GetTopIndex(), 4);
     EXPECT_TRUE(active.load());
     EXPECT_GE(activated.count(), 1);
 
-    other.show();
-    other.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    Receive(QStringLiteral("six"));
+    Expect("5 : 6", 4, 1, true);
+    Page(2);
+    Expect("3 : 6", 2, 3, true);
+    Receive(QStringLiteral("seven"));
+    Expect("3 : 7", 2, 4, true);
+    ShowActive(other);
     EXPECT_FALSE(active.load());
 
-    ShowInForeground();
-    window.hide();
+    ShowActive(window);
+    Page(1);
+    Button(1012)->click();
+    EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(active.load());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(replies.count(), 1);
+    EXPECT_EQ(replies.first().first().toString(), QStringLiteral("boris"));
 }
 
-TEST_F(CIncomingMessagesDialogTest, TheListTakesAStoredAppearanceAtOnceAndKeepsItsPlace)
+// Every character can be read: the window grows until the whole message is inside the list.
+TEST_F(CIncomingMessagesDialogTest, LongMessagesGrowTheWindowShortOnesShrinkItAndItTakesAnAppearance)
 {
-    ReceiveNumbered(3);
+    ShowInBackground();
+    const int baseHeight = window.height();
+    Receive(QStringLiteral("short"));
+    EXPECT_EQ(window.height(), baseHeight);
+
+    const QString tenLines = QStringLiteral("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10");
+    const QString longText = QString(25, QLatin1Char('w')).append(QLatin1Char(' ')).repeated(10).left(259);
+    for (const QString& text : {tenLines, longText}) {
+        Receive(text);
+        window.List()->SetCurSel(window.GetCount() - 1);
+        CChatListBox* list = window.List();
+        EXPECT_GE(list->contentsRect().height(), list->NaturalHeight(window.ShownLine()));
+        EXPECT_GT(window.height(), baseHeight);
+        EXPECT_GT(Button(1)->y(), list->geometry().bottom()); // the buttons moved down with the list
+    }
+    window.List()->SetCurSel(0);
+    EXPECT_EQ(window.height(), baseHeight);
+
+    // A stored appearance shows at once and the list keeps its place.
     Button(1011)->click();
     auto* appearance = window.findChild<CMessageListPrefsDialog*>();
     ASSERT_TRUE(appearance);
@@ -232,31 +169,7 @@ TEST_F(CIncomingMessagesDialogTest, TheListTakesAStoredAppearanceAtOnceAndKeepsI
     appearance->findChild<QPushButton*>(QStringLiteral("1"))->click();
 
     EXPECT_EQ(window.List()->BackgroundColor(), MakeColorRef(0x20, 0x40, 0x60));
-    EXPECT_EQ(window.CounterText(), QStringLiteral("3 : 3"));
+    EXPECT_EQ(window.CounterText(), QStringLiteral("1 : 3"));
+    EXPECT_EQ(window.height(), baseHeight);
     EXPECT_EQ(window.List()->GetItemHeight(0), window.List()->GetItemHeight(2));
-}
-
-// Every character of a message can be read: a long or many-lined message makes the window
-// grow until all of its lines are inside the list; a short one brings it back.
-TEST_F(CIncomingMessagesDialogTest, LongMessagesGrowTheWindowAndShortOnesShrinkIt)
-{
-    ShowInBackground();
-    const int baseHeight = window.height();
-    Receive(QStringLiteral("pwa1"), QStringLiteral("short"));
-    EXPECT_EQ(window.height(), baseHeight);
-
-    const QString tenLines
-        = QStringLiteral("one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix\r\nseven\r\neight\r\nnine\r\nten");
-    const QString longText = QString(25, QLatin1Char('w')).append(QLatin1Char(' ')).repeated(10).left(259);
-    for (const QString& text : {tenLines, longText}) {
-        Receive(QStringLiteral("pwa1"), text);
-        window.List()->SetCurSel(window.GetCount() - 1);
-        CChatListBox* list = window.List();
-        EXPECT_GE(list->contentsRect().height(), list->NaturalHeight(window.ShownLine()));
-        EXPECT_GT(window.height(), baseHeight);
-        // The buttons moved down with the list's bottom.
-        EXPECT_GT(Button(1)->y(), list->geometry().bottom());
-    }
-    window.List()->SetCurSel(0);
-    EXPECT_EQ(window.height(), baseHeight);
 }

@@ -1,13 +1,19 @@
 #include "messages/SendToUser.h"
+#include "messages/CMessageAppearanceDialog.h"
 #include "messages/CSendMessageDialog.h"
 #include "net/PacketSender.h"
 #include "platform/OwnUserName.h"
 #include "prefs/CRegistry.h"
+#include "prefs/PreferencesLayout.h"
 #include "support/QtPrinters.h"
 #include "support/TypeText.h"
 #include "ui/CListBox.h"
 
 #include <QApplication>
+#include <QColorDialog>
+#include <QFile>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -39,18 +47,40 @@ protected:
         users.AddString(QStringLiteral("anna"));
     }
 
-    ~SendToUserTest() override
-    {
-        for (QMessageBox* box : mainWnd.findChildren<QMessageBox*>())
-            delete box;
-    }
+    ~SendToUserTest() override { qDeleteAll(mainWnd.findChildren<QMessageBox*>()); }
 
     static CSendMessageDialog* Open() { return CSendMessageDialog::FirstInstance(); }
 
-    static void Click(int id)
+    // Opens the window for the addressee and types the text into it.
+    void Write(const QString& addressee, const QString& text)
     {
-        Open()->findChild<QPushButton*>(QString::number(id))->click();
+        road.Open(addressee);
+        ASSERT_TRUE(Open());
+        TypeText(Open()->Edit(), text);
+    }
+
+    static void Click(int id, QWidget* dialog = Open())
+    {
+        dialog->findChild<QPushButton*>(QString::number(id))->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // Opens the chooser of the appearance button, lets it choose and accepts.
+    template <typename Chooser>
+    static void Choose(QWidget* appearance, int id, const std::function<void(Chooser*)>& choose)
+    {
+        appearance->findChild<QPushButton*>(QString::number(id))->click();
+        auto* chooser = appearance->findChild<Chooser*>();
+        ASSERT_TRUE(chooser);
+        choose(chooser);
+        chooser->accept();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QByteArray Stored() const
+    {
+        QFile file(dir.filePath(QStringLiteral("registry.reg")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     QMessageBox* Warning() const { return mainWnd.findChild<QMessageBox*>(); }
@@ -66,115 +96,53 @@ protected:
 
 } // namespace
 
-TEST_F(SendToUserTest, SendBroadcastsOnePrivateMessageFromTheOwnUser)
+// A second request brings the open window forward; a message that could not go out stays.
+TEST_F(SendToUserTest, OneWindowAtATimeKeepsItsTextUntilTheMessageGoesOut)
 {
-    road.Open(QStringLiteral("anna"));
-    ASSERT_TRUE(Open());
-    EXPECT_EQ(Open()->windowTitle(), QStringLiteral("Send message to anna"));
-    TypeText(Open()->Edit(), QStringLiteral("Привет\nbye"));
-    Click(CSendMessageDialog::IDOK);
-
-    ASSERT_EQ(sender.packets.size(), 1u);
-    const MessagePacket& packet = sender.packets.front();
-    EXPECT_EQ(packet.type, PACKET_MESSAGE);
-    EXPECT_EQ(packet.Sender(), QStringLiteral("bob"));
-    EXPECT_EQ(packet.Recipient(), QStringLiteral("anna"));
-    EXPECT_EQ(packet.Text(), QStringLiteral("Привет\r\nbye"));
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
-    EXPECT_FALSE(Warning());
-}
-
-TEST_F(SendToUserTest, AMessageThatCouldNotGoOutKeepsItsWindowAndText)
-{
-    users.AddString(QStringLiteral("carl"));
-    road.Open(QStringLiteral("carl"));
-    QTest::keyClicks(Open()->Edit(), QStringLiteral("long text"));
+    Write(QStringLiteral("anna"), QStringLiteral("half"));
+    CSendMessageDialog* first = Open();
+    road.Open(QStringLiteral("All"));
+    EXPECT_EQ(CSendMessageDialog::LiveCount(), 1);
+    EXPECT_EQ(Open(), first);
     sender.networkUp = false;
     Click(CSendMessageDialog::IDOK);
     ASSERT_EQ(CSendMessageDialog::LiveCount(), 1);
     EXPECT_TRUE(Open()->isVisible());
-    EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("long text"));
+    EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("half"));
 
     sender.networkUp = true;
     Click(CSendMessageDialog::IDOK);
     ASSERT_EQ(sender.packets.size(), 2u);
-    EXPECT_EQ(sender.packets.back().Text(), QStringLiteral("long text"));
+    EXPECT_EQ(sender.packets.back().Recipient(), QStringLiteral("anna"));
+    EXPECT_EQ(sender.packets.back().Text(), QStringLiteral("half"));
     EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
 }
 
-TEST_F(SendToUserTest, AllIsAnAddresseeLikeAnyOther)
+// An addressee must be listed by exactly that name ("ANNA" is not "anna"): else the user is warned.
+TEST_F(SendToUserTest, AnUnlistedAddresseeCloseEscapeAndAnEmptyTextSendNothingAndEndTheWindow)
 {
-    road.Open(QStringLiteral("All"));
-    EXPECT_EQ(Open()->windowTitle(), QStringLiteral("Send message to All"));
-    QTest::keyClicks(Open()->Edit(), QStringLiteral("hello everybody"));
-    Click(CSendMessageDialog::IDOK);
-    ASSERT_EQ(sender.packets.size(), 1u);
-    EXPECT_EQ(sender.packets.front().Recipient(), QStringLiteral("All"));
-}
-
-TEST_F(SendToUserTest, AnAddresseeNoLongerListedGetsNothingAndTheUserIsWarned)
-{
-    // The list finds "ANNA" without regard to case; the addressee must match exactly.
-    road.Open(QStringLiteral("ANNA"));
-    QTest::keyClicks(Open()->Edit(), QStringLiteral("hi"));
-    Click(CSendMessageDialog::IDOK);
+    const std::vector<std::tuple<QString, QString, std::function<void()>>> endings = {
+        {QStringLiteral("ANNA"), QStringLiteral("hi"), [] { Click(CSendMessageDialog::IDOK); }},
+        {QStringLiteral("anna"), QStringLiteral("typed"), [] { Click(1005); }},
+        {QStringLiteral("anna"), QStringLiteral("typed"), [] { QTest::keyClick(Open(), Qt::Key_Escape); }},
+        {QStringLiteral("anna"), QString(), [] { Click(CSendMessageDialog::IDOK); }},
+    };
+    for (const auto& [addressee, text, end] : endings) {
+        Write(addressee, text);
+        end();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(CSendMessageDialog::LiveCount(), 0) << addressee.toStdString() << ' ' << text.toStdString();
+    }
     EXPECT_TRUE(sender.packets.empty());
-    QMessageBox* box = Warning();
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->windowTitle(), QStringLiteral("Warning"));
-    EXPECT_EQ(box->text(), QStringLiteral("Машина User'a не отвечает на запрос. \nСообщение не отправлено."));
-    EXPECT_EQ(box->textFormat(), Qt::PlainText);
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
-
-    // The window can be opened again at once.
-    road.Open(QStringLiteral("anna"));
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 1);
-    Click(1005);
-}
-
-TEST_F(SendToUserTest, CloseEscapeAndAnEmptyTextSendNothingAndEndTheWindow)
-{
-    road.Open(QStringLiteral("anna"));
-    QTest::keyClicks(Open()->Edit(), QStringLiteral("typed"));
-    Click(1005);
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
-
-    road.Open(QStringLiteral("anna"));
-    QTest::keyClicks(Open()->Edit(), QStringLiteral("typed"));
-    QTest::keyClick(Open(), Qt::Key_Escape);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
-
-    road.Open(QStringLiteral("anna"));
-    Click(CSendMessageDialog::IDOK);
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
-
-    EXPECT_TRUE(sender.packets.empty());
-    EXPECT_FALSE(Warning());
-}
-
-TEST_F(SendToUserTest, ASecondRequestBringsTheOpenWindowForwardAndIsDropped)
-{
-    road.Open(QStringLiteral("anna"));
-    CSendMessageDialog* first = Open();
-    QTest::keyClicks(first->Edit(), QStringLiteral("half"));
-    road.Open(QStringLiteral("All"));
-    EXPECT_EQ(CSendMessageDialog::LiveCount(), 1);
-    EXPECT_EQ(Open(), first);
-    EXPECT_EQ(first->Recipient(), QStringLiteral("anna"));
-    EXPECT_EQ(first->Edit()->toPlainText(), QStringLiteral("half"));
-
-    Click(CSendMessageDialog::IDOK);
-    ASSERT_EQ(sender.packets.size(), 1u);
-    EXPECT_EQ(sender.packets.front().Recipient(), QStringLiteral("anna"));
+    ASSERT_EQ(mainWnd.findChildren<QMessageBox*>().size(), 1);
+    EXPECT_EQ(Warning()->textFormat(), Qt::PlainText);
 }
 
 TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)
 {
-    road.Open(QStringLiteral("anna"));
-    QPlainTextEdit* edit = Open()->Edit();
     const QString full(CSendMessageDialog::kMaxTextLength, QLatin1Char('x'));
-    QTest::keyClicks(edit, full);
+    Write(QStringLiteral("anna"), full);
+    QPlainTextEdit* edit = Open()->Edit();
     EXPECT_FALSE(Open()->IsLimitNoticeShown());
     QTest::keyClicks(edit, QStringLiteral("yz"));
     EXPECT_EQ(edit->toPlainText(), full);
@@ -197,3 +165,61 @@ TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)
     ASSERT_EQ(sender.packets.size(), 1u);
     EXPECT_EQ(sender.packets.front().Text(), CSendMessageDialog::WireText(text));
 }
+
+// The preview shows choices at once; only OK stores them, and the open window takes them.
+TEST_F(SendToUserTest, TheAppearanceIsPreviewedAndOnOkStoredAndTakenByTheOpenWindow)
+{
+    PreferencesSendMessage stored;
+    LoadPreferences(registry, stored); // the first load writes the defaults
+    Write(QStringLiteral("anna"), QStringLiteral("half written"));
+    const QByteArray before = Stored();
+    for (bool ok : {false, true}) {
+        Click(1011);
+        auto* appearance = Open()->findChild<CMessageAppearanceDialog*>();
+        ASSERT_TRUE(appearance);
+        Choose<QColorDialog>(appearance, 1010, [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::red); });
+        Choose<QColorDialog>(appearance, 1011, [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::darkBlue); });
+        Choose<QFontDialog>(appearance, 1012, [](QFontDialog* chooser) {
+            QFont font(QStringLiteral("Liberation Serif"));
+            font.setPixelSize(20);
+            chooser->setCurrentFont(font);
+        });
+        EXPECT_EQ(appearance->Preview()->palette().color(QPalette::Text), QColor(Qt::red));
+        EXPECT_EQ(appearance->Preview()->palette().color(QPalette::Base), QColor(Qt::darkBlue));
+        Click(ok ? 1 : 2, appearance);
+        EXPECT_EQ(Stored() == before, !ok);
+        EXPECT_EQ(Open()->Edit()->palette().color(QPalette::Base) == QColor(Qt::darkBlue), ok);
+    }
+    LoadPreferences(registry, stored);
+    EXPECT_EQ(stored.m_crText, ToColorRef(Qt::red));
+    EXPECT_EQ(Open()->Edit()->font().family(), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(Open()->Edit()->font().pixelSize(), 20);
+    EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("half written"));
+}
+
+// The font chooser starts from the font shown (face drawn, size, upright, regular); OK keeps it.
+class FontChooserStartTest : public SendToUserTest,
+                             public ::testing::WithParamInterface<std::pair<int, const char*>> { };
+
+TEST_P(FontChooserStartTest, StartsFromTheStoredFontAndOkKeepsIt)
+{
+    PreferencesSendMessage stored;
+    stored.m_fontText = FontRecord{.height = GetParam().first, .face = QString::fromLatin1(GetParam().second)};
+    SavePreferences(registry, stored);
+    const QByteArray before = Stored();
+
+    CMessageAppearanceDialog appearance(registry);
+    Choose<QFontDialog>(&appearance, 1012, [&](QFontDialog* chooser) {
+        const QFont offered = chooser->currentFont();
+        const QFontInfo drawn(stored.m_fontText.ToQFont());
+        EXPECT_EQ(offered.family(), drawn.family());
+        EXPECT_FALSE(offered.italic() || offered.styleName().contains(QStringLiteral("Condensed")));
+        EXPECT_NEAR(offered.pointSizeF() * appearance.logicalDpiY() / 72.0, drawn.pixelSize(), 1.5);
+    });
+    Click(1, &appearance);
+    EXPECT_EQ(Stored(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredFonts, FontChooserStartTest,
+                         ::testing::Values(std::pair{14, "Arial Cyr"}, std::pair{-15, "DejaVu Serif"},
+                                           std::pair{-13, "Liberation Mono"}));

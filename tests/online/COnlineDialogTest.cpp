@@ -1,19 +1,17 @@
 #include "online/COnlineDialog.h"
-#include "net/CLookupThread.h"
 #include "net/PresenceEvent.h"
 #include "online/CUserListBox.h"
-#include "platform/OwnUserName.h"
+#include "online/PlaceOnlineWindow.h"
 #include "prefs/CRegistry.h"
+#include "prefs/FontRecord.h"
 #include "prefs/PreferencesLayout.h"
+#include "res/ResourceLoader.h"
 #include "support/LoopbackEndpoints.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingAlertSink.h"
-#include "support/WaitFor.h"
 #include "ui/CHoverBitmapButton.h"
 
 #include <QAccessible>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +19,35 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+// Leftmost and rightmost columns that hold a pixel of the colour.
+std::pair<int, int> Span(const QImage& image, QColor colour)
+{
+    int left = image.width();
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == colour.rgb()) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    return {left, right};
+}
+
+// Whether the icon's opaque pixels are drawn at (0, 3) of the item.
+bool ShowsIcon(const QImage& item, int id)
+{
+    const QImage icon = LoadIconResource(id).pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    int opaque = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            if (qAlpha(icon.pixel(x, y)) == 255) {
+                ++opaque;
+                if ((item.pixel(x, y + 3) & 0xFFFFFF) != (icon.pixel(x, y) & 0xFFFFFF))
+                    return false;
+            }
+    return opaque > 50;
+}
 
 class COnlineDialogTest : public ::testing::Test {
 protected:
@@ -40,64 +67,71 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    QImage Item(int index) const
+    {
+        CUserListBox* list = window.UserList();
+        list->viewport()->repaint();
+        const QRect rect = list->visualItemRect(list->item(index));
+        return list->viewport()->grab(rect).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
     QTemporaryDir dir;
     CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
     RecordingAlertSink alerts;
-    QObject tray;
     COnlineDialog window{registry, alerts, LoopbackEndpoints()};
 };
 
 } // namespace
 
-TEST_F(COnlineDialogTest, OwnPresenceComesBackAndListsTheOwnUser)
+// Sorted without regard to case; names start at 18, icons or not, as plain text in the chosen
+// font; users in the chat room are marked by their icon and for screen readers.
+TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
 {
-    OwnUserNameOverride user(QStringLiteral("Маша"));
-    std::atomic<bool> incomingActive{false};
-    window.Transport().SetTargets({.mainWnd = &window, .trayWnd = &tray, .incomingActive = &incomingActive});
-    CLookupThread listener(window.Transport());
-    ASSERT_TRUE(listener.Start());
-    EXPECT_TRUE(WaitFor([&] { return ListedNames().contains(QStringLiteral("Маша")); }, std::chrono::seconds(3)));
-    listener.Stop();
-    EXPECT_EQ(ListedNames().first(), QStringLiteral("All"));
-    EXPECT_TRUE(alerts.Texts().isEmpty());
-}
-
-TEST_F(COnlineDialogTest, ListIsSortedWithoutRegardToCaseAndMarksFollowTheRoster)
-{
-    Presence(QStringLiteral("bob"));
-    Presence(QStringLiteral("aaron"));
-    Presence(QStringLiteral("Zed"));
-    EXPECT_EQ(
-        ListedNames(),
-        (QStringList{QStringLiteral("aaron"), QStringLiteral("All"), QStringLiteral("bob"), QStringLiteral("Zed")}));
-
-    Presence(QStringLiteral("bob"), true);
+    for (const char* name : {"bob", "anna<b>!</b>", "Zed"})
+        Presence(QString::fromLatin1(name));
+    EXPECT_EQ(ListedNames(), QStringLiteral("All anna<b>!</b> bob Zed").split(u' '));
+    window.resize(300, 400);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     CUserListBox* list = window.UserList();
-    EXPECT_EQ(list->GetItemData(2), 2u); // in chat
-    EXPECT_EQ(list->GetItemData(0), 0u);
-    EXPECT_EQ(list->GetItemData(1), 0u); // "All" is never marked
-
-    // A screen reader hears the mark, and the pin's state.
+    EXPECT_TRUE(ShowsIcon(Item(0), 130));
+    Presence(QStringLiteral("bob"), true);
+    EXPECT_TRUE(ShowsIcon(Item(2), 167));
+    list->SetCurSel(2);
+    list->setFocus();
+    EXPECT_TRUE(ShowsIcon(Item(2), 167));
     QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(list)->tableInterface();
     EXPECT_EQ(table->cellAt(2, 0)->text(QAccessible::Name), QStringLiteral("bob, in chat"));
-    EXPECT_EQ(table->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("aaron"));
-    auto* pin = window.findChild<CHoverBitmapButton*>(QStringLiteral("1012"));
-    QAccessibleInterface* pinned = QAccessible::queryAccessibleInterface(pin);
-    EXPECT_TRUE(pinned->state().checkable);
-    EXPECT_FALSE(pinned->state().checked);
-    window.show();
-    pin->click();
-    EXPECT_TRUE(pinned->state().checked);
-    EXPECT_EQ(pin->toolTip(), QStringLiteral("Stay on top"));
+    EXPECT_EQ(table->cellAt(3, 0)->text(QAccessible::Name), QStringLiteral("Zed"));
+    list->ShowIcons(false);
+    EXPECT_FALSE(ShowsIcon(Item(0), 130));
+
+    const QColor red(200, 0, 0);
+    list->SetCurSel(-1);
+    for (int pixels : {12, 24}) {
+        const QFont font = FontRecord{.height = -pixels, .weight = 700, .face = QStringLiteral("Arial Cyr")}.ToQFont();
+        list->SetTextAppearance(ToColorRef(red), font);
+        const auto [left, right] = Span(Item(1), red);
+        EXPECT_GE(left, 18);
+        EXPECT_LE(left, 20);
+        EXPECT_NEAR(right - left, QFontMetrics(font).horizontalAdvance(QStringLiteral("anna<b>!</b>")), pixels / 2)
+            << pixels;
+        EXPECT_GE(list->GetItemHeight(0), 3 + QFontMetrics(font).height());
+    }
 }
 
-TEST_F(COnlineDialogTest, FirstShowIsAtTheLowerRightAndACloseIsRememberedAndRestored)
+// Enter writes to the selected user, if any; a close is remembered and restored; Escape hides.
+TEST_F(COnlineDialogTest, EnterWritesToTheSelectedUserAndTheWindowComesBackWhereItWasClosed)
 {
+    QSignalSpy sendTo(&window, &COnlineDialog::SendToUserRequested);
     window.ShowPlaced();
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    const QRect first = window.frameGeometry();
-    EXPECT_EQ(first.right(), area.right() - 4);
-    EXPECT_EQ(first.bottom(), area.bottom());
+    QTest::keyClick(window.UserList(), Qt::Key_Return);
+    EXPECT_EQ(sendTo.count(), 0);
+    window.UserList()->SetCurSel(0);
+    QTest::keyClick(window.UserList(), Qt::Key_Return);
+    ASSERT_EQ(sendTo.count(), 1);
+    EXPECT_EQ(sendTo.first().first().toString(), QStringLiteral("All"));
+    EXPECT_TRUE(window.isVisible());
 
     window.setGeometry(100, 120, 200, 300);
     const QRect closedAt = window.frameGeometry();
@@ -106,37 +140,25 @@ TEST_F(COnlineDialogTest, FirstShowIsAtTheLowerRightAndACloseIsRememberedAndRest
     OnlinePlacement stored;
     ASSERT_TRUE(LoadOnlinePlacement(registry, stored));
     EXPECT_EQ(QRect(stored.left, stored.top, stored.width, stored.height), closedAt);
-
     window.setGeometry(0, 0, 90, 160);
     window.ShowPlaced();
     EXPECT_EQ(window.frameGeometry(), closedAt);
-}
-
-TEST_F(COnlineDialogTest, EnterWritesToTheSelectedUserAndEscapeHides)
-{
-    QSignalSpy sendTo(&window, &COnlineDialog::SendToUserRequested);
-    window.ShowPlaced();
-    QTest::keyClick(window.UserList(), Qt::Key_Return);
-    EXPECT_EQ(sendTo.count(), 0);
-    EXPECT_TRUE(window.isVisible());
-
-    window.UserList()->SetCurSel(0);
-    QTest::keyClick(window.UserList(), Qt::Key_Return);
-    ASSERT_EQ(sendTo.count(), 1);
-    EXPECT_EQ(sendTo.first().first().toString(), QStringLiteral("All"));
-    EXPECT_TRUE(window.isVisible());
-
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(COnlineDialogTest, ResizingKeepsTheButtonsAtTheLowerCornersAndTheListFillsTheRest)
+// A screen reader hears the pin's state; resizing keeps the buttons at the lower corners.
+TEST_F(COnlineDialogTest, ThePinIsHeardAndResizingKeepsTheButtonsAtTheLowerCorners)
 {
     auto* font = window.findChild<CHoverBitmapButton*>(QStringLiteral("1011"));
     auto* pin = window.findChild<CHoverBitmapButton*>(QStringLiteral("1012"));
     ASSERT_TRUE(font && pin);
+    QAccessibleInterface* pinned = QAccessible::queryAccessibleInterface(pin);
+    EXPECT_TRUE(pinned->state().checkable);
+    EXPECT_FALSE(pinned->state().checked);
     window.show();
-    EXPECT_EQ(font->size(), QSize(15, 15));
+    pin->click();
+    EXPECT_TRUE(pinned->state().checked);
     const int fromRight = window.width() - font->x();
     const int fromBottom = window.height() - font->y();
     const int listBelow = window.height() - window.UserList()->geometry().bottom();
@@ -146,8 +168,23 @@ TEST_F(COnlineDialogTest, ResizingKeepsTheButtonsAtTheLowerCornersAndTheListFill
     EXPECT_EQ(window.height() - font->y(), fromBottom);
     EXPECT_EQ(window.height() - pin->y(), fromBottom);
     EXPECT_EQ(window.height() - window.UserList()->geometry().bottom(), listBelow);
+}
 
-    window.resize(10, 10);
-    EXPECT_GE(window.width(), 80);
-    EXPECT_GE(window.height(), 150);
+// The first show goes to the lower right corner; a placement off every screen moves onto the nearest.
+TEST(PlaceOnlineWindowTest, PlacesTheFirstShowAndKeepsOrMovesAStoredPlacement)
+{
+    const QList<QRect> screens = {QRect(0, 0, 1280, 776), QRect(1280, 0, 1920, 1080)};
+    const struct {
+        std::optional<QRect> stored;
+        QRect placed;
+    } rows[] = {
+        {std::nullopt, {1116, 556, 160, 220}},
+        {QRect(1500, 300, 200, 400), {1500, 300, 200, 400}}, // on the second screen
+        {QRect(1200, 10, 200, 300), {1200, 10, 200, 300}}, // straddling both
+        {QRect(3400, 500, 200, 400), {3000, 500, 200, 400}}, // where a third screen used to be
+        {QRect(100, -900, 200, 400), {100, 0, 200, 400}}, // far above the first
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(PlaceOnlineWindow(row.stored, QSize(160, 220), screens), row.placed)
+            << testing::PrintToString(row.placed);
 }

@@ -30,34 +30,23 @@ QRect SettledFrame(const QWidget& window)
     return last;
 }
 
-class OnlinePlacementX11Test : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (QGuiApplication::platformName() != QStringLiteral("xcb"))
-            GTEST_SKIP() << "needs X11 with a window manager (with-xvfb.sh, WITH_WM=1)";
-    }
+} // namespace
 
-    std::unique_ptr<COnlineDialog> Start()
-    {
+// Ten rounds of pin on and off, close and restart leave the frame where it was, to the pixel.
+TEST(OnlinePlacementX11Test, TenClosesRestartsAndPinsLeaveTheFrameWhereItWas)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        GTEST_SKIP() << "needs X11 with a window manager (with-xvfb.sh, WITH_WM=1)";
+    QTemporaryDir dir;
+    CRegistry registry(dir.filePath(QStringLiteral("registry.reg")));
+    RecordingAlertSink alerts;
+    const auto start = [&] {
         auto window = std::make_unique<COnlineDialog>(registry, alerts, LoopbackEndpoints());
         window->ShowPlaced();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get(), 15000));
         return window;
-    }
-
-    QTemporaryDir dir;
-    CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
-    RecordingAlertSink alerts;
-};
-
-} // namespace
-
-// First placement lies inside the work area; then ten rounds of pin on and off, close and a
-// new window reading the stored values leave the frame where it was, to the pixel.
-TEST_F(OnlinePlacementX11Test, TenClosesRestartsAndPinsLeaveTheFrameWhereItWas)
-{
-    auto window = Start();
+    };
+    auto window = start();
     const QRect area = window->screen()->availableGeometry();
     const QRect first = SettledFrame(*window);
     EXPECT_TRUE(area.contains(first)) << testing::PrintToString(first) << " in " << testing::PrintToString(area);
@@ -72,7 +61,7 @@ TEST_F(OnlinePlacementX11Test, TenClosesRestartsAndPinsLeaveTheFrameWhereItWas)
         EXPECT_EQ(SettledFrame(*window), placed) << "unpinned, round " << round;
         QTest::keyClick(window.get(), Qt::Key_Escape);
         ASSERT_FALSE(window->isVisible());
-        window = Start();
+        window = start();
         ASSERT_EQ(SettledFrame(*window), placed) << "restart " << round;
     }
 }

@@ -1,7 +1,6 @@
 #include "ui/CHoverBitmapButton.h"
 #include "res/ResourceLoader.h"
 
-#include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -29,137 +28,94 @@ struct Window {
     }
 
     QImage Shown() { return parent.grab(button->geometry()).toImage().convertToFormat(QImage::Format_RGB32); }
+
+    // What frame i must look like: image where the mask is 0, window AND image where it is 1.
+    static QImage Expected(int imageId, int maskId, QSize frame, int i)
+    {
+        const QImage image = LoadBitmapResource(imageId).convertToFormat(QImage::Format_RGB32);
+        const QImage mask = LoadBitmapResource(maskId).convertToFormat(QImage::Format_RGB32);
+        QImage out(frame, QImage::Format_RGB32);
+        for (int y = 0; y < frame.height(); ++y) {
+            for (int x = 0; x < frame.width(); ++x) {
+                const QRgb pixel = image.pixel(i * frame.width() + x, y);
+                const bool through = qGray(mask.pixel(i * frame.width() + x, y)) > 127;
+                out.setPixel(x, y, through ? (pixel & kBehind.rgb()) : pixel);
+            }
+        }
+        return out;
+    }
 };
 
-// What frame i must look like over the window: image where the mask is 0, window AND
-// image where it is 1.
-QImage Expected(int imageId, int maskId, QSize frame, int i)
+void Move(QWidget* button, QPoint to, Qt::MouseButtons held = Qt::NoButton)
 {
-    const QImage image = LoadBitmapResource(imageId).convertToFormat(QImage::Format_RGB32);
-    const QImage mask = LoadBitmapResource(maskId).convertToFormat(QImage::Format_RGB32);
-    QImage out(frame, QImage::Format_RGB32);
-    for (int y = 0; y < frame.height(); ++y) {
-        for (int x = 0; x < frame.width(); ++x) {
-            const QRgb pixel = image.pixel(i * frame.width() + x, y);
-            const bool through = qGray(mask.pixel(i * frame.width() + x, y)) > 127;
-            out.setPixel(x, y, through ? (pixel & kBehind.rgb()) : pixel);
-        }
-    }
-    return out;
-}
-
-int CountBehind(const QImage& image)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += image.pixel(x, y) == kBehind.rgb();
-    return n;
+    QMouseEvent move(QEvent::MouseMove, to, button->mapToGlobal(to), Qt::NoButton, held, Qt::NoModifier);
+    QApplication::sendEvent(button, &move);
 }
 
 } // namespace
 
-TEST(CHoverBitmapButtonTest, RestingButtonShowsFrameZeroWithTheWindowBehindItsMask)
+// Frames: rest 0, pressed 1, hovered 2; the Close strip (101 x 34) is wider than its frames.
+TEST(CHoverBitmapButtonTest, EachStateShowsItsFrameWithTheWindowBehindTheMask)
 {
-    Window window(138, 139, QSize(31, 31));
-    EXPECT_EQ(window.button->size(), QSize(31, 31));
-    const QImage shown = window.Shown();
-    EXPECT_EQ(shown, Expected(138, 139, QSize(31, 31), 0));
-    EXPECT_GT(CountBehind(shown), 100); // the transparent corners really are transparent
+    const struct {
+        int image, mask;
+        QSize frame;
+    } strips[] = {{138, 139, {31, 31}}, {154, 152, {31, 24}}, {141, 142, {30, 30}}, {158, 159, {33, 33}}};
+    for (const auto& strip : strips) {
+        SCOPED_TRACE(strip.image);
+        Window window(strip.image, strip.mask, strip.frame);
+        window.button->resize(60, 60); // the button keeps one frame's size
+        EXPECT_EQ(window.button->size(), strip.frame);
+        EXPECT_EQ(window.Shown(), Window::Expected(strip.image, strip.mask, strip.frame, 0));
+        window.button->SetHover(true);
+        EXPECT_EQ(window.Shown(), Window::Expected(strip.image, strip.mask, strip.frame, 2));
+        QTest::mousePress(window.button, Qt::LeftButton, {}, QPoint(5, 5));
+        EXPECT_EQ(window.Shown(), Window::Expected(strip.image, strip.mask, strip.frame, 1));
+        QTest::mouseRelease(window.button, Qt::LeftButton, {}, QPoint(5, 5));
+    }
+    Window missing(4242, 4243, QSize(15, 15)); // a missing bitmap draws nothing but the window
+    QImage behind(15, 15, QImage::Format_RGB32);
+    behind.fill(kBehind);
+    EXPECT_EQ(missing.Shown(), behind);
 }
 
-TEST(CHoverBitmapButtonTest, HoverShowsTheThirdFrameAndLeavingReturnsToTheFirst)
-{
-    Window window(154, 152, QSize(31, 24));
-    QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(15, 15), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(window.button, &move);
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kHovered);
-    EXPECT_EQ(window.Shown(), Expected(154, 152, QSize(31, 24), 2));
-
-    QMouseEvent outside(QEvent::MouseMove, QPointF(40, 5), QPointF(50, 15), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(window.button, &outside);
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kNormal);
-    EXPECT_EQ(window.Shown(), Expected(154, 152, QSize(31, 24), 0));
-
-    window.button->SetHover(true);
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(window.button, &leave);
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kNormal);
-}
-
-TEST(CHoverBitmapButtonTest, PressShowsTheSecondFrameUntilReleaseAndClicks)
-{
-    Window window(141, 142, QSize(30, 30));
-    QSignalSpy clicked(window.button, &QPushButton::clicked);
-    QTest::mousePress(window.button, Qt::LeftButton, {}, QPoint(15, 15));
-    EXPECT_EQ(window.Shown(), Expected(141, 142, QSize(30, 30), 1));
-    // Moving while held changes nothing.
-    QMouseEvent move(QEvent::MouseMove, QPointF(16, 16), QPointF(26, 26), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.button, &move);
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kPressed);
-    QTest::mouseRelease(window.button, Qt::LeftButton, {}, QPoint(15, 15));
-    EXPECT_EQ(clicked.count(), 1);
-    EXPECT_NE(window.button->State(), CHoverBitmapButton::kPressed);
-}
-
-TEST(CHoverBitmapButtonTest, KeyboardFocusLightsTheButtonAndSpaceClicksIt)
+// Moving while held changes nothing; a release or Space clicks; ResetHover brings back rest.
+TEST(CHoverBitmapButtonTest, MouseAndKeyboardLightPressAndClickTheButton)
 {
     Window window(186, 187, QSize(15, 15));
+    CHoverBitmapButton* button = window.button;
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    Move(button, {5, 5});
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kHovered);
+    Move(button, {40, 5});
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
+    button->SetHover(true);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(7, 7));
+    Move(button, {8, 8}, Qt::LeftButton);
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kPressed);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(7, 7));
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_NE(button->State(), CHoverBitmapButton::kPressed);
+
     window.parent.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window.parent));
-    window.button->setFocus();
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kHovered);
-    EXPECT_EQ(window.Shown(), Expected(186, 187, QSize(15, 15), 2));
+    button->setFocus();
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kHovered);
+    QTest::keyPress(button, Qt::Key_Space);
+    EXPECT_EQ(window.Shown(), Window::Expected(186, 187, QSize(15, 15), 1));
+    QTest::keyRelease(button, Qt::Key_Space);
+    EXPECT_EQ(clicked.count(), 2);
+    button->clearFocus();
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
 
-    QSignalSpy clicked(window.button, &QPushButton::clicked);
-    QTest::keyPress(window.button, Qt::Key_Space);
-    EXPECT_EQ(window.Shown(), Expected(186, 187, QSize(15, 15), 1));
-    QTest::keyRelease(window.button, Qt::Key_Space);
-    EXPECT_EQ(clicked.count(), 1);
-
-    window.button->clearFocus();
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kNormal);
-}
-
-TEST(CHoverBitmapButtonTest, ScreenReadersSeeAPushButtonWithItsName)
-{
-    Window window(188, 189, QSize(15, 15));
-    window.button->setAccessibleName(QStringLiteral("Text colour"));
-    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window.button);
-    ASSERT_NE(accessible, nullptr);
-    EXPECT_EQ(accessible->role(), QAccessible::Button);
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Text colour"));
-}
-
-TEST(CHoverBitmapButtonTest, SetBitmapsSwitchesThePictureAndResetHoverRepaintsRest)
-{
-    Window window(191, 192, QSize(15, 15));
-    window.button->SetHover(true);
-    window.button->SetBitmaps(195, 193);
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kNormal);
-    EXPECT_EQ(window.button->size(), QSize(15, 15));
-    EXPECT_EQ(window.Shown(), Expected(195, 193, QSize(15, 15), 0));
-
-    // A button that is not hovering still goes back to frame 0.
-    window.button->ResetHover();
-    EXPECT_EQ(window.button->State(), CHoverBitmapButton::kNormal);
-    window.button->SetHover(true);
-    window.button->ResetHover();
-    EXPECT_EQ(window.Shown(), Expected(195, 193, QSize(15, 15), 0));
-}
-
-TEST(CHoverBitmapButtonTest, AStripWiderThanThreeFramesShowsOnlyItsFrames)
-{
-    // The Close strip is 101 x 34 for frames of 33 x 33.
-    Window window(158, 159, QSize(33, 33));
-    window.button->resize(60, 60); // the button keeps one frame's size
-    EXPECT_EQ(window.button->size(), QSize(33, 33));
-    window.button->SetHover(true);
-    EXPECT_EQ(window.Shown(), Expected(158, 159, QSize(33, 33), 2));
-}
-
-TEST(CHoverBitmapButtonTest, AMissingBitmapDrawsNothingButTheWindow)
-{
-    Window window(4242, 4243, QSize(15, 15));
-    EXPECT_EQ(CountBehind(window.Shown()), 15 * 15);
+    button->SetHover(true);
+    button->SetBitmaps(195, 193);
+    EXPECT_EQ(window.Shown(), Window::Expected(195, 193, QSize(15, 15), 0));
+    button->SetHover(true);
+    button->ResetHover();
+    EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
+    EXPECT_EQ(window.Shown(), Window::Expected(195, 193, QSize(15, 15), 0));
 }

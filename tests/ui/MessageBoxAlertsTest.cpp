@@ -9,7 +9,9 @@
 
 #include <thread>
 
-TEST(MessageBoxAlertsTest, AlertFromAnotherThreadOpensAPlainTextBoxOnTheGuiThread)
+// An alert from another thread opens a plain-text box on the GUI thread; WhenAllClosed waits for
+// the last box.
+TEST(MessageBoxAlertsTest, AlertsFromAnyThreadOpenPlainTextBoxesAndTheLastCloseIsAwaited)
 {
     MessageBoxAlerts alerts;
     std::thread worker([&] { alerts.ShowAlert(QStringLiteral("<b>can't read mailslot</b>")); });
@@ -19,12 +21,7 @@ TEST(MessageBoxAlertsTest, AlertFromAnotherThreadOpensAPlainTextBoxOnTheGuiThrea
     EXPECT_EQ(box->textFormat(), Qt::PlainText);
     EXPECT_EQ(box->text(), QStringLiteral("<b>can't read mailslot</b>"));
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-}
 
-TEST(MessageBoxAlertsTest, WhenAllClosedWaitsForTheLastBox)
-{
-    MessageBoxAlerts alerts;
-    alerts.ShowAlert(QStringLiteral("Невозможно создать почтовый ящик."));
     alerts.ShowAlert(QStringLiteral("Ошибка в работе сети."));
     bool done = false;
     alerts.WhenAllClosed([&] { done = true; });
