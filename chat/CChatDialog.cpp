@@ -152,11 +152,11 @@ void CChatDialog::SendToOnline(const MessagePacket& packet)
 void CChatDialog::OnSend()
 {
     const QString text = m_pInput->text();
-    if (text.isEmpty())
-        return;
-    SendToOnline(MessagePacket::Make(PACKET_CHAT, text, GetOwnUserName()));
+    if (!text.isEmpty())
+        SendToOnline(MessagePacket::Make(PACKET_CHAT, text, GetOwnUserName()));
     // The line stays, wholly selected: typing replaces it, Enter sends it again. It is shown
-    // when its broadcast comes back, like everybody else's.
+    // when its broadcast comes back, like everybody else's. A click on Send with nothing to
+    // send still hands the focus back to the line, so that typing goes on there.
     SelectInput();
 }
 
