@@ -94,25 +94,6 @@ int CListBox::AddString(const QString& text)
     return index;
 }
 
-int CListBox::InsertString(int index, const QString& text)
-{
-    if (index == -1)
-        index = count();
-    if (index < 0 || index > count())
-        return LB_ERR;
-    insertItem(index, new ListBoxItem(text));
-    Measure(index);
-    return index;
-}
-
-int CListBox::DeleteString(int index)
-{
-    if (index < 0 || index >= count())
-        return LB_ERR;
-    delete takeItem(index);
-    return count();
-}
-
 void CListBox::ResetContent()
 {
     clear();
@@ -122,30 +103,6 @@ QString CListBox::GetText(int index) const
 {
     const QListWidgetItem* entry = item(index);
     return entry ? entry->text() : QString();
-}
-
-template <typename Match> int CListBox::Find(int start, Match match) const
-{
-    const int n = count();
-    if (n == 0)
-        return LB_ERR;
-    const int first = (start < 0 || start >= n) ? 0 : start + 1;
-    for (int k = 0; k < n; ++k) {
-        const int index = (first + k) % n;
-        if (match(item(index)->text()))
-            return index;
-    }
-    return LB_ERR;
-}
-
-int CListBox::FindString(int start, const QString& prefix) const
-{
-    return Find(start, [&](const QString& text) { return text.startsWith(prefix, Qt::CaseInsensitive); });
-}
-
-int CListBox::FindStringExact(int start, const QString& text) const
-{
-    return Find(start, [&](const QString& candidate) { return candidate.compare(text, Qt::CaseInsensitive) == 0; });
 }
 
 bool CListBox::SetItemData(int index, std::uintptr_t value)

@@ -9,9 +9,7 @@
 class QPainter;
 
 // A list with the rules the windows rely on: a sorted list inserts without regard to case;
-// FindString and FindStringExact search from the item after a start index to the end and
-// then from the first item up to the start index, without regard to case; every item keeps
-// a data word; the top item can be read and set. Items are drawn by the class (plain text)
+// every item keeps a data word; the top item can be read and set. Items are drawn by the class (plain text)
 // or by a subclass (owner drawing), with one fixed height or a height measured per item
 // when it is added. QListWidgetItem pointers stay valid until their item is deleted, so
 // callers may keep them as handles.
@@ -23,8 +21,6 @@ class CListBox : public QListWidget {
     Q_OBJECT
 
 public:
-    static constexpr int LB_ERR = -1;
-
     enum class OwnerDraw { None, Fixed, Variable };
 
     // What an owner-drawn item is to look like.
@@ -45,18 +41,9 @@ public:
 
     // Appends, or inserts in order when sorted; returns the new item's index.
     int AddString(const QString& text);
-    // Inserts at index (-1: at the end), never sorting; returns the index or LB_ERR.
-    int InsertString(int index, const QString& text);
-    // Returns the number of items left, or LB_ERR for a bad index.
-    int DeleteString(int index);
     void ResetContent();
     int GetCount() const { return count(); }
     QString GetText(int index) const;
-
-    // Index of the first item at or after start + 1 (wrapping) whose text begins with
-    // prefix / equals text, without regard to case; start -1 searches from the first item.
-    int FindString(int start, const QString& prefix) const;
-    int FindStringExact(int start, const QString& text) const;
 
     bool SetItemData(int index, std::uintptr_t value);
     std::uintptr_t GetItemData(int index) const;
@@ -105,7 +92,6 @@ protected:
     QSize viewportSizeHint() const override;
 
 private:
-    template <typename Match> int Find(int start, Match match) const;
     void Measure(int index);
     void SetRowHeight(int row, int height);
     // Repaints what lies from the row's top down: nothing above it moved.

@@ -43,9 +43,10 @@ CUserListBox* UserList(COLORREF colour, const QFont& font, const QString& select
     list->SetTextAppearance(colour, font);
     for (const char* name : {"All", "anna", "Борис", "vera", "Галина", "dmitry"})
         list->AddString(QString::fromUtf8(name));
+    const auto rowOf = [list](const QString& name) { return list->row(list->findItems(name, Qt::MatchExactly)[0]); };
     for (const char* inChat : {"Борис", "dmitry"})
-        list->SetItemState(list->FindStringExact(-1, QString::fromUtf8(inChat)), CUserListBox::ITEM_IN_CHAT);
-    list->SetCurSel(list->FindStringExact(-1, selected));
+        list->SetItemState(rowOf(QString::fromUtf8(inChat)), CUserListBox::ITEM_IN_CHAT);
+    list->SetCurSel(rowOf(selected));
     list->setFixedSize(150, 150);
     return list;
 }
