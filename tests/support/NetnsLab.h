@@ -13,7 +13,7 @@
 // 10.77.0.(i+1)/24. Nothing touches the machine's own namespace, so nothing can reach a real
 // network. Programs run in a host as a given Unix user; throwaway users are made on request.
 // Everything is removed by the destructor (leftovers of a crashed run by the next lab).
-// Needs root and the ip tool.
+// Needs root, ip and setpriv.
 class NetnsLab {
 public:
     // Empty when a lab can be built here; otherwise why not (for a skip message).
@@ -26,9 +26,6 @@ public:
 
     // Empty when the lab is up; otherwise what failed.
     const QString& Error() const { return m_error; }
-
-    int HostCount() const { return m_hosts; }
-    QString Namespace(int host) const;
     static QString Address(int host);
 
     // A new Unix user, removed with the lab; empty on failure.
@@ -38,20 +35,12 @@ public:
     // is still running when it goes.
     QProcess* Start(int host, const QString& user, const QString& program, const QStringList& arguments);
 
-    // Runs program to its end (or kills it after timeoutMs); returns its exit code, -1 when it
-    // did not end by itself.
+    // Runs program to its end; returns its exit code, -1 when it did not end by itself in 10 s.
     int Run(int host, const QString& user, const QString& program, const QStringList& arguments,
-            QByteArray* output = nullptr, int timeoutMs = 10000);
+            QByteArray* output = nullptr);
 
 private:
-    bool Ip(const QStringList& arguments);
-    void RemoveLeftovers();
-    QString SwitchNamespace() const;
-
-    int m_hosts;
     QString m_prefix;
     QString m_error;
-    std::vector<QString> m_namespaces;
-    QStringList m_users;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };

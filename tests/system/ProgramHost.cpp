@@ -11,11 +11,8 @@
 //   quit             the tray menu's "Shutdown"; so does the end of standard input
 // Reports, one a line; T is the monotonic clock in microseconds, which all network
 // namespaces of the machine share:
-//   ready T                 the windows exist and commands are taken
 //   list T NAME=STATE ...   the Online list after each change (0 online, 2 in the chat room)
-//   said T TEXT             Enter is about to be pressed in the Chat Room
 //   line T ITEM             a line was added to the Chat Room
-//   sent T NAME             Send is about to be pressed in the Send Message window for NAME
 //   message T ITEM          a line was added to Incoming Messages (line breaks as \r and \n)
 //   tray T TIP              the tray stand-in's tool tip changed (it names the running flash)
 //   box T TEXT              a message box was shown; the host answers it with OK
@@ -31,7 +28,6 @@
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
 #include "platform/NamedEndpoint.h"
-#include "support/StdinCommands.h"
 #include "support/TypeText.h"
 #include "ui/DialogBuilder.h"
 
@@ -40,21 +36,25 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTest>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-void Report(const char* kind, const QString& rest = {})
+void Report(const char* kind, const QString& rest)
 {
-    const long long now
-        = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
-              .count();
-    std::printf("%s %lld%s%s\n", kind, now, rest.isEmpty() ? "" : " ", rest.toUtf8().constData());
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::printf("%s %lld %s\n", kind,
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()),
+                rest.toUtf8().constData());
     std::fflush(stdout);
 }
 
@@ -64,20 +64,6 @@ template <typename Window> Window* FindWindow()
         if (auto* window = dynamic_cast<Window*>(widget))
             return window;
     return nullptr;
-}
-
-// Reports every line added to a conversation list.
-void ReportLines(QObject* context, const char* kind, CChatListBox* lines)
-{
-    QObject::connect(lines->model(), &QAbstractItemModel::rowsInserted, context,
-                     [kind, lines](const QModelIndex&, int first, int last) {
-                         for (int row = first; row <= last; ++row) {
-                             QString line = lines->GetText(row);
-                             line.replace(QLatin1Char('\r'), QStringLiteral("\\r"))
-                                 .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-                             Report(kind, line);
-                         }
-                     });
 }
 
 class Host : public QObject {
@@ -98,7 +84,7 @@ public:
         m_pChat = FindWindow<CChatDialog>();
         m_pIncoming = FindWindow<CIncomingMessagesDialog>();
         if (!m_pOnline || !m_pChat || !m_pIncoming) {
-            Report("error", QStringLiteral("the windows are missing"));
+            Report("error", u"the windows are missing"_s);
             QCoreApplication::exit(3);
             return;
         }
@@ -106,17 +92,16 @@ public:
         const auto reportList = [users] {
             QStringList items;
             for (int i = 0; i < users->GetCount(); ++i)
-                items << users->GetText(i) + QLatin1Char('=') + QString::number(users->GetItemData(i));
-            Report("list", items.join(QLatin1Char(' ')));
+                items << users->GetText(i) + u'=' + QString::number(users->GetItemData(i));
+            Report("list", items.join(u' '));
         };
         connect(users->model(), &QAbstractItemModel::rowsInserted, this, reportList);
         connect(users->model(), &QAbstractItemModel::rowsRemoved, this, reportList);
         connect(users->model(), &QAbstractItemModel::dataChanged, this, reportList);
-        ReportLines(this, "line", m_pChat->ChatList());
-        ReportLines(this, "message", m_pIncoming->List());
-        new StdinCommands([this](const QString& command) { Carry(command); },
-                          [this] { m_app.OnTrayCommand(ID_SHUTDOWN); }, this);
-        Report("ready");
+        ReportLines("line", m_pChat->ChatList());
+        ReportLines("message", m_pIncoming->List());
+        auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+        connect(input, &QSocketNotifier::activated, this, [this, input] { ReadCommands(input); });
         reportList();
     }
 
@@ -139,27 +124,51 @@ protected:
     }
 
 private:
-    void Carry(const QString& command)
+    // Reports every line added to a conversation list.
+    void ReportLines(const char* kind, CChatListBox* lines)
     {
-        const QString verb = command.section(QLatin1Char(' '), 0, 0);
-        const QString rest = command.section(QLatin1Char(' '), 1);
-        if (verb == QStringLiteral("show-chat"))
-            m_app.OnTrayCommand(ID_SHOW_CHAT);
-        else if (verb == QStringLiteral("hide-chat"))
-            QTest::mouseClick(DialogBuilder::Control<QPushButton>(m_pChat, 2), Qt::LeftButton);
-        else if (verb == QStringLiteral("say"))
-            Say(rest);
-        else if (verb == QStringLiteral("send"))
-            SendTo(rest.section(QLatin1Char(' '), 0, 0), Text(rest.section(QLatin1Char(' '), 1)));
-        else if (verb == QStringLiteral("reply"))
-            Reply(Text(rest));
-        else if (verb == QStringLiteral("quit"))
-            m_app.OnTrayCommand(ID_SHUTDOWN);
-        else
-            Report("error", QStringLiteral("unknown command ") + verb);
+        connect(lines->model(), &QAbstractItemModel::rowsInserted, this,
+                [kind, lines](const QModelIndex&, int first, int last) {
+                    for (int row = first; row <= last; ++row)
+                        Report(kind, lines->GetText(row).replace(u'\r', u"\\r"_s).replace(u'\n', u"\\n"_s));
+                });
     }
 
-    static QString Text(QString escaped) { return escaped.replace(QStringLiteral("\\n"), QStringLiteral("\n")); }
+    void ReadCommands(QSocketNotifier* input)
+    {
+        char buffer[4096];
+        const ssize_t size = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (size <= 0) {
+            input->setEnabled(false);
+            m_app.OnTrayCommand(ID_SHUTDOWN);
+            return;
+        }
+        m_pending.append(buffer, size);
+        // A command may run the event loop, and this again: each line is taken before it runs.
+        for (qsizetype end = m_pending.indexOf('\n'); end >= 0; end = m_pending.indexOf('\n')) {
+            const QString command = QString::fromUtf8(m_pending.left(end));
+            m_pending.remove(0, end + 1);
+            Carry(command.section(u' ', 0, 0), command.section(u' ', 1).replace(u"\\n"_s, u"\n"_s));
+        }
+    }
+
+    void Carry(const QString& verb, const QString& text)
+    {
+        if (verb == u"show-chat")
+            m_app.OnTrayCommand(ID_SHOW_CHAT);
+        else if (verb == u"hide-chat")
+            QTest::mouseClick(DialogBuilder::Control<QPushButton>(m_pChat, 2), Qt::LeftButton);
+        else if (verb == u"say")
+            Say(text);
+        else if (verb == u"send")
+            SendTo(text.section(u' ', 0, 0), text.section(u' ', 1));
+        else if (verb == u"reply")
+            Reply(text);
+        else if (verb == u"quit")
+            m_app.OnTrayCommand(ID_SHUTDOWN);
+        else
+            Report("error", u"unknown command "_s + verb);
+    }
 
     void Say(const QString& text)
     {
@@ -167,7 +176,6 @@ private:
         // After a send the line is wholly selected: the first key replaces it.
         input->selectAll();
         TypeText(input, text);
-        Report("said", input->text());
         QTest::keyClick(input, Qt::Key_Return);
     }
 
@@ -175,39 +183,33 @@ private:
     {
         m_pOnline->ShowPlaced();
         if (!QTest::qWaitForWindowExposed(m_pOnline))
-            Report("error", QStringLiteral("the Online window is not shown"));
+            Report("error", u"the Online window is not shown"_s);
         CUserListBox* users = m_pOnline->UserList();
-        for (int row = 0; row < users->GetCount(); ++row) {
-            if (users->GetText(row) != name)
-                continue;
-            users->scrollToItem(users->item(row));
-            // A double click as the mouse makes it: press, release, double click, release.
-            const QPoint centre = users->visualItemRect(users->item(row)).center();
-            QTest::mouseClick(users->viewport(), Qt::LeftButton, {}, centre);
-            QTest::mouseDClick(users->viewport(), Qt::LeftButton, {}, centre);
-            QTest::mouseRelease(users->viewport(), Qt::LeftButton, {}, centre);
-            WriteAndSend(text);
-            return;
-        }
-        Report("error", QStringLiteral("not listed ") + name);
+        const QList<QListWidgetItem*> found = users->findItems(name, Qt::MatchExactly);
+        if (found.isEmpty())
+            return Report("error", u"not listed "_s + name);
+        users->scrollToItem(found.first());
+        // A double click as the mouse makes it: press, release, double click, release.
+        const QPoint centre = users->visualItemRect(found.first()).center();
+        QTest::mouseClick(users->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(users->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseRelease(users->viewport(), Qt::LeftButton, {}, centre);
+        WriteAndSend(text);
     }
 
     void Reply(const QString& text)
     {
         m_pIncoming->ShowInFront();
-        QTest::mouseClick(m_pIncoming->findChild<QPushButton*>(QStringLiteral("1012")), Qt::LeftButton);
+        QTest::mouseClick(m_pIncoming->findChild<QPushButton*>(u"1012"_s), Qt::LeftButton);
         WriteAndSend(text);
     }
 
     static void WriteAndSend(const QString& text)
     {
         CSendMessageDialog* dialog = CSendMessageDialog::FirstInstance();
-        if (!dialog) {
-            Report("error", QStringLiteral("no Send Message window"));
-            return;
-        }
+        if (!dialog)
+            return Report("error", u"no Send Message window"_s);
         TypeText(dialog->Edit(), text);
-        Report("sent", dialog->Recipient());
         QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(CSendMessageDialog::IDOK)), Qt::LeftButton);
     }
 
@@ -216,6 +218,7 @@ private:
     CChatDialog* m_pChat = nullptr;
     CIncomingMessagesDialog* m_pIncoming = nullptr;
     QString m_strTrayTip;
+    QByteArray m_pending;
 };
 
 } // namespace

@@ -2,7 +2,6 @@
 #include "support/QtPrinters.h"
 #include "system/ProgramHostsTest.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -11,8 +10,9 @@ namespace {
 
 enum Host { A = 0, B = 1, WINDOWS = 2 };
 
-const QString kPeer = QStringLiteral("Пётр");
-const QString kNotice = QStringLiteral("the Windows peers' wire is off: Pellwick may not use");
+const QString kPeer = u"Пётр"_s;
+const QString kNotice = u"the Windows peers' wire is off: Pellwick may not use"_s;
+const QString kSlot = u"\\MAILSLOT\\forall\t"_s;
 
 // Two Linux copies and, in the third host, a Windows copy's stand-in: a peer that speaks only
 // the mailslot wire, built from scapy's NetBIOS and SMB layers (mailslot_peer.py), which also
@@ -21,13 +21,9 @@ class WindowsPeersSystemTest : public ProgramHostsTest {
 protected:
     void SetUp() override
     {
-        for (const char* tool : {"/usr/bin/tshark", "/usr/bin/python3"})
-            if (!QFileInfo(QString::fromLatin1(tool)).isExecutable())
-                GTEST_SKIP() << tool << " is missing (scripts/bootstrap.sh installs it)";
-        if (QProcess::execute(QStringLiteral("/usr/bin/python3"),
-                              {QStringLiteral("-c"), QStringLiteral("import scapy")})
-            != 0)
-            GTEST_SKIP() << "python3-scapy is missing (scripts/bootstrap.sh installs it)";
+        if (!QFileInfo(u"/usr/bin/tshark"_s).isExecutable()
+            || QProcess::execute(u"/usr/bin/python3"_s, {u"-c"_s, u"import scapy"_s}) != 0)
+            GTEST_SKIP() << "tshark or python3-scapy is missing (scripts/bootstrap.sh installs them)";
         ProgramHostsTest::SetUp();
     }
 
@@ -38,30 +34,35 @@ protected:
     QProcess* StartHost(int host) override
     {
         if (host == WINDOWS) {
-            m_pcap = m_dir.filePath(QStringLiteral("heard.pcap"));
-            const QString script
-                = qEnvironmentVariable("PELLWICK_SOURCE_DIR") + QStringLiteral("/tests/system/mailslot_peer.py");
-            return m_lab->Start(host, {}, QStringLiteral("/usr/bin/python3"),
-                                {script, NetnsLab::Address(host), QStringLiteral("10.77.0.255"), kPeer, m_pcap});
+            const QString script = qEnvironmentVariable("PELLWICK_SOURCE_DIR") + u"/tests/system/mailslot_peer.py"_s;
+            return m_lab->Start(host, {}, u"/usr/bin/python3"_s,
+                                {script, NetnsLab::Address(host), u"10.77.0.255"_s, kPeer, Pcap()});
         }
         if (GrantsPort()) {
-            EXPECT_EQ(m_lab->Run(host, {}, QStringLiteral("sysctl"),
-                                 {QStringLiteral("-qw"), QStringLiteral("net.ipv4.ip_unprivileged_port_start=138")}),
-                      0);
+            EXPECT_EQ(m_lab->Run(host, {}, u"sysctl"_s, {u"-qw"_s, u"net.ipv4.ip_unprivileged_port_start=138"_s}), 0);
         }
-        QStringList arguments = Arguments(host);
-        arguments.insert(arguments.size() - 1, QStringLiteral("QT_LOGGING_RULES=pellwick.net.info=true"));
-        return m_lab->Start(host, m_users[host], QStringLiteral("/usr/bin/env"), arguments);
+        QStringList arguments = Environment(host);
+        arguments.insert(arguments.size() - 1, u"QT_LOGGING_RULES=pellwick.net.info=true"_s);
+        return m_lab->Start(host, m_users[host], u"/usr/bin/env"_s, arguments);
     }
 
+    QString Pcap() const { return m_dir.filePath(u"heard.pcap"_s); }
+
+    // What the Windows peer heard: "TYPE SENDER\tRECIPIENT\tTEXT", sorted.
     QStringList Heard(const QString& pattern) const
     {
-        QStringList heard = m_copies[WINDOWS].Texts(QStringLiteral("heard")).filter(QRegularExpression(pattern));
+        QStringList heard = m_copies[WINDOWS].Texts(u"heard"_s).filter(QRegularExpression(pattern));
         heard.sort();
         return heard;
     }
 
-    QString m_pcap;
+    // The copies' log lines so far (the notice goes there).
+    QString Errors(int host)
+    {
+        return m_errors[host] += QString::fromUtf8(m_copies[host].Process()->readAllStandardError());
+    }
+
+    QString m_errors[2];
 };
 
 class WithoutPortTest : public WindowsPeersSystemTest {
@@ -69,98 +70,83 @@ protected:
     bool GrantsPort() const override { return false; }
 };
 
-QString Hex(const MessagePacket& packet)
-{
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(&packet), sizeof packet).toHex());
-}
-
 } // namespace
 
 TEST_F(WindowsPeersSystemTest, LinuxAndWindowsCopiesSeeEachOtherAndEveryLineArrivesOnce)
 {
-    m_copies[WINDOWS].Command(QStringLiteral("presence"));
-    m_copies[A].Command(QStringLiteral("show-chat"));
-    // Presence of all three is complete everywhere.
-    const QString presence = QStringLiteral("2 %1\t\tПодтверждение...");
+    m_copies[WINDOWS].Command(u"presence"_s);
+    m_copies[A].Command(u"show-chat"_s);
+    const QString presence = u"^2 %1\t\tПодтверждение...$"_s;
     ASSERT_TRUE(Until(
         [&] {
             return m_copies[A].State(kPeer) >= 0 && m_copies[A].State(m_users[B]) >= 0 && m_copies[B].State(kPeer) >= 0
-                && m_copies[B].State(m_users[A]) >= 0
-                && !Heard(QStringLiteral("^") + presence.arg(m_users[A])).isEmpty()
-                && !Heard(QStringLiteral("^") + presence.arg(m_users[B])).isEmpty();
+                && m_copies[B].State(m_users[A]) >= 0 && !Heard(presence.arg(m_users[A])).isEmpty()
+                && !Heard(presence.arg(m_users[B])).isEmpty();
         },
-        std::chrono::seconds(15)));
+        15s));
 
-    m_copies[WINDOWS].Command(QStringLiteral("chat привет из Windows"));
-    m_copies[WINDOWS].Command(QStringLiteral("message %1 лично тебе").arg(m_users[B]));
-    m_copies[A].Command(QStringLiteral("say ответ с Linux"));
-    m_copies[B].Command(QStringLiteral("send %1 письмо Петру").arg(kPeer));
+    m_copies[WINDOWS].Command(u"chat привет из Windows"_s);
+    m_copies[WINDOWS].Command(u"message %1 лично тебе"_s.arg(m_users[B]));
+    m_copies[A].Command(u"say ответ с Linux"_s);
+    m_copies[B].Command(u"send %1 письмо Петру"_s.arg(kPeer));
     ASSERT_TRUE(Until(
         [&] {
-            return m_copies[A].Of(QStringLiteral("line")).size() >= 2
-                && !m_copies[B].Of(QStringLiteral("message")).empty() && Heard(QStringLiteral("^[01] ")).size() >= 2;
+            return m_copies[A].Of(u"line"_s).size() >= 2 && !m_copies[B].Of(u"message"_s).empty()
+                && Heard(u"^[01] "_s).size() >= 2;
         },
-        std::chrono::seconds(10)));
-    Settle(std::chrono::seconds(1)); // nothing arrives twice
+        10s));
+    Settle(1s); // nothing arrives twice
 
     // The two lines were said at the same time: their order is the network's.
-    QStringList lines = m_copies[A].Texts(QStringLiteral("line"));
+    QStringList lines = m_copies[A].Texts(u"line"_s);
     lines.sort();
-    EXPECT_EQ(
-        lines,
-        (QStringList{m_users[A] + QStringLiteral("%ответ с Linux"), kPeer + QStringLiteral("%привет из Windows")}));
-    const QStringList messages = m_copies[B].Texts(QStringLiteral("message"));
+    EXPECT_EQ(lines, (QStringList{m_users[A] + u"%ответ с Linux"_s, kPeer + u"%привет из Windows"_s}));
+    const QStringList messages = m_copies[B].Texts(u"message"_s);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith(kPeer + QStringLiteral("%["))
-                && messages[0].endsWith(QStringLiteral("] лично тебе")))
+    EXPECT_TRUE(QRegularExpression(u"^Пётр%\\[\\d\\d:\\d\\d\\] лично тебе$"_s).match(messages[0]).hasMatch())
         << messages[0].toStdString();
-    EXPECT_EQ(Heard(QStringLiteral("^[01] ")),
-              (QStringList{QStringLiteral("0 %1\t\tответ с Linux").arg(m_users[A]),
-                           QStringLiteral("1 %1\t%2\tписьмо Петру").arg(m_users[B], kPeer)}));
+    EXPECT_EQ(
+        Heard(u"^[01] "_s),
+        (QStringList{u"0 %1\t\tответ с Linux"_s.arg(m_users[A]), u"1 %1\t%2\tписьмо Петру"_s.arg(m_users[B], kPeer)}));
 
     // tshark, from the datagrams the peer heard: every one a mailslot write to
     // \MAILSLOT\forall whose 364 data bytes are the record.
-    m_copies[WINDOWS].Command(QStringLiteral("quit"));
+    m_copies[WINDOWS].Command(u"quit"_s);
     ASSERT_TRUE(m_copies[WINDOWS].Process()->waitForFinished(10000));
     QProcess tshark;
-    tshark.start(QStringLiteral("/usr/bin/tshark"),
-                 {QStringLiteral("-r"), m_pcap, QStringLiteral("-T"), QStringLiteral("fields"), QStringLiteral("-e"),
-                  QStringLiteral("mailslot.name"), QStringLiteral("-e"), QStringLiteral("data.data")});
+    tshark.start(u"/usr/bin/tshark"_s,
+                 {u"-r"_s, Pcap(), u"-T"_s, u"fields"_s, u"-e"_s, u"mailslot.name"_s, u"-e"_s, u"data.data"_s});
     ASSERT_TRUE(tshark.waitForFinished(60000));
-    const QStringList decoded
-        = QString::fromLatin1(tshark.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList decoded = QString::fromLatin1(tshark.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_FALSE(decoded.isEmpty());
     for (const QString& row : decoded)
-        EXPECT_TRUE(row.startsWith(QStringLiteral("\\MAILSLOT\\forall\t")) && row.size() == 17 + 728)
-            << row.toStdString();
+        EXPECT_TRUE(row.startsWith(kSlot) && row.size() == kSlot.size() + 2 * 364) << row.toStdString();
     for (const MessagePacket& expected : {MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", m_users[A]),
                                           MessagePacket::Make(PACKET_CHAT, u"ответ с Linux", m_users[A]),
-                                          MessagePacket::Make(PACKET_MESSAGE, u"письмо Петру", m_users[B], kPeer)})
-        EXPECT_TRUE(decoded.contains(QStringLiteral("\\MAILSLOT\\forall\t") + Hex(expected)))
+                                          MessagePacket::Make(PACKET_MESSAGE, u"письмо Петру", m_users[B], kPeer)}) {
+        const QByteArray bytes(reinterpret_cast<const char*>(&expected), sizeof expected);
+        EXPECT_TRUE(decoded.contains(kSlot + QString::fromLatin1(bytes.toHex())))
             << "not seen: " << expected.Text().toStdString();
+    }
 
     // Both copies had the port, so neither told its user it could not reach Windows computers.
     for (const Host host : {A, B})
-        EXPECT_FALSE(QString::fromUtf8(m_copies[host].Process()->readAllStandardError()).contains(kNotice)) << host;
+        EXPECT_FALSE(Errors(host).contains(kNotice)) << host;
 }
 
 TEST_F(WithoutPortTest, ACopyRunsOnItsOwnWireAndSaysSoOnce)
 {
-    m_copies[WINDOWS].Command(QStringLiteral("presence"));
-    QString errors[2];
+    m_copies[WINDOWS].Command(u"presence"_s);
     ASSERT_TRUE(Until(
         [&] {
-            for (const Host host : {A, B})
-                errors[host] += QString::fromUtf8(m_copies[host].Process()->readAllStandardError());
             return m_copies[A].State(m_users[B]) >= 0 && m_copies[B].State(m_users[A]) >= 0
-                && errors[A].contains(kNotice) && errors[B].contains(kNotice);
+                && Errors(A).contains(kNotice) && Errors(B).contains(kNotice);
         },
-        std::chrono::seconds(15)));
-    Settle(std::chrono::seconds(2));
+        15s));
+    Settle(2s);
     for (const Host host : {A, B}) {
-        errors[host] += QString::fromUtf8(m_copies[host].Process()->readAllStandardError());
-        EXPECT_EQ(errors[host].count(kNotice), 1) << errors[host].toStdString();
-        EXPECT_TRUE(errors[host].contains(QStringLiteral("setcap cap_net_bind_service=+ep")));
+        EXPECT_EQ(Errors(host).count(kNotice), 1) << Errors(host).toStdString();
+        EXPECT_TRUE(Errors(host).contains(u"setcap cap_net_bind_service=+ep"_s));
         EXPECT_EQ(m_copies[host].State(kPeer), -1); // the Windows copy is out of reach
     }
 }

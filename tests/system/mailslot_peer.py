@@ -3,15 +3,10 @@
 and SMB layers: it never uses the program's code, so it checks our codec from outside.
 
 Usage: mailslot_peer.py ADDRESS BROADCAST NAME PCAP
-Commands on stdin, one a line:
-  presence           announce NAME once a second from now on
-  message TO TEXT    a private message to TO
-  chat TEXT          a line in the chat room
-  quit               write every datagram heard to PCAP and end
-Reports on stdout, one a line, as the program's test host writes them (T: the monotonic
-clock in microseconds):
-  heard T TYPE SENDER RECIPIENT TEXT   (the last four tab-separated) a record read from a
-                                       mailslot write
+Commands on stdin, one a line: "presence" (announce NAME once a second from now on),
+"message TO TEXT", "chat TEXT", "quit" (write every datagram heard to PCAP and end).
+Reports on stdout, as the program's test host writes them (T: the monotonic clock in
+microseconds): "heard T TYPE SENDER\\tRECIPIENT\\tTEXT" for each record read from a mailslot write.
 """
 import os
 import select
@@ -66,13 +61,11 @@ def parse(payload):
         slot = SMBMailSlot(bytes(words.payload))
     except (IndexError, struct.error):
         return None
-    if packet.Type not in (0x10, 0x11, 0x12) or smb.Command != 0x25:
-        return None
     name = slot.getfieldval("name")  # "name" alone is the layer's title
-    if slot.opcode != 1 or name.rstrip(b"\0").lower() != b"\\mailslot\\forall":
-        return None
     start = len(payload) - len(smb_bytes) + words.DataOffset
-    if words.DataCount != RECORD or len(payload) < start + RECORD:
+    if (packet.Type not in (0x10, 0x11, 0x12) or smb.Command != 0x25 or slot.opcode != 1
+            or name.rstrip(b"\0").lower() != b"\\mailslot\\forall"
+            or words.DataCount != RECORD or len(payload) < start + RECORD):
         return None
     return payload[start:start + RECORD]
 
@@ -83,17 +76,12 @@ def main():
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
     sock.bind(("0.0.0.0", PORT))
-    ident = 0
-    announcing = False
-    next_presence = 0.0
-    heard = []
-    pending = b""
-    ended = False
+    sent, announcing, next_presence, heard, pending = 0, False, 0.0, [], b""
 
     def send(data):
-        nonlocal ident
-        ident += 1
-        sock.sendto(datagram(address, ident, data), (broadcast, PORT))
+        nonlocal sent
+        sent += 1
+        sock.sendto(datagram(address, sent, data), (broadcast, PORT))
 
     while True:
         if announcing and time.monotonic() >= next_presence:
@@ -102,32 +90,31 @@ def main():
         ready, _, _ = select.select([sys.stdin, sock], [], [], 0.1)
         if sock in ready:
             payload, source = sock.recvfrom(65536)
+            data = parse(payload) if source[0] != address else None
             if source[0] != address:
                 heard.append((source[0], payload))
-                data = parse(payload)
-                if data is not None:
-                    def text(at, width):
-                        return data[at:at + width].split(b"\0")[0].decode("cp1251")
-                    kind = struct.unpack("<I", data[360:364])[0]
-                    print("heard", time.monotonic_ns() // 1000, kind, "\t".join([text(260, 50), text(310, 50), text(0, 260)]), flush=True)
+            if data is not None:
+                texts = [data[at:at + width].split(b"\0")[0].decode("cp1251")
+                         for at, width in ((260, 50), (310, 50), (0, 260))]
+                kind = struct.unpack("<I", data[360:364])[0]
+                print("heard", time.monotonic_ns() // 1000, kind, "\t".join(texts), flush=True)
         if sys.stdin in ready:
             # Whole lines only, read past Python's own buffering so none waits unseen.
             chunk = os.read(sys.stdin.fileno(), 4096)
-            ended = not chunk
             pending += chunk
-            while b"\n" in pending:
-                raw, pending = pending.split(b"\n", 1)
-                line = raw.decode("utf-8")
+            lines = pending.split(b"\n")
+            pending = lines.pop()
+            for line in (raw.decode("utf-8") for raw in lines):
                 words = line.split(" ", 2)
                 if words[0] == "quit":
-                    ended = True
+                    chunk = b""
                 elif words[0] == "presence":
                     announcing = True
                 elif words[0] == "message" and len(words) == 3:
                     send(record(1, words[2], name, words[1]))
                 elif words[0] == "chat":
                     send(record(0, line[5:], name))
-            if ended:
+            if not chunk:
                 break
     wrpcap(pcap, [Ether(src="02:00:00:00:00:02", dst="ff:ff:ff:ff:ff:ff")
                   / IP(src=source, dst=broadcast) / UDP(sport=PORT, dport=PORT) / Raw(payload)
