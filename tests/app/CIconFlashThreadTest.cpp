@@ -60,4 +60,3 @@ TEST(CIconFlashThreadTest, EndlessFlashStopsAtOnceInTheMiddleOfAStep)
     QCoreApplication::processEvents();
     EXPECT_EQ(tray.icons, std::vector<int>{165});
 }
-

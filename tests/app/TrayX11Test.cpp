@@ -13,70 +13,60 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
+
 namespace {
 
 bool HasTrayHost()
 {
-    return qEnvironmentVariable("WITH_TRAY") == QStringLiteral("1");
+    return qEnvironmentVariable("WITH_TRAY") == u"1";
 }
 
-QByteArray Xdotool(const QStringList& arguments)
+QByteArray Xdotool(const QString& arguments)
 {
     QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
+    process.start(u"xdotool"_s, arguments.split(u' '));
     process.waitForFinished(5000);
-    return process.readAllStandardOutput();
+    return process.readAllStandardOutput().trimmed();
 }
 
-// The tray host's panel: its whole area is the docked icons.
-QRect TrayHostGeometry()
+// The first visible window with this name (the tray host's panel is "panel"); empty if none.
+QString Window(const QString& name)
 {
-    const QByteArray id
-        = Xdotool({QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^panel$")}).split('\n').value(0);
-    if (id.isEmpty())
-        return {};
-    const QString text = QString::fromUtf8(Xdotool({QStringLiteral("getwindowgeometry"), QString::fromUtf8(id)}));
-    const auto position = QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+)")).match(text);
-    const auto size = QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(text);
-    if (!position.hasMatch() || !size.hasMatch())
-        return {};
-    return QRect(position.captured(1).toInt(), position.captured(2).toInt(), size.captured(1).toInt(),
-                 size.captured(2).toInt());
+    return QString::fromUtf8(Xdotool(u"search --onlyvisible --name ^%1$"_s.arg(name)).split('\n').value(0));
 }
 
-void Click(QPoint where, int button)
+QRect Geometry(const QString& window)
 {
-    Xdotool({QStringLiteral("mousemove"), QString::number(where.x()), QString::number(where.y()),
-             QStringLiteral("click"), QString::number(button)});
+    const QString text = QString::fromUtf8(Xdotool(u"getwindowgeometry "_s + window));
+    const auto match = QRegularExpression(u"Position: (\\d+),(\\d+).*Geometry: (\\d+)x(\\d+)"_s,
+                                          QRegularExpression::DotMatchesEverythingOption)
+                           .match(text);
+    return match.hasMatch() ? QRect(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt(),
+                                    match.captured(4).toInt())
+                            : QRect();
 }
 
-// The visible windows of the program under test (its tray icon, its windows, its menu).
-QByteArrayList VisibleWindows()
+// The tray host's panel once an icon is docked in it: its whole area is the docked icons.
+QPoint DockedIcon()
 {
-    return Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
-                    QStringLiteral("pellwick")})
-        .trimmed()
-        .split('\n');
+    QRect panel;
+    WaitFor([&] { return (panel = Geometry(Window(u"panel"_s))).width() >= 16; });
+    return panel.center();
 }
 
-// Right-clicks until a new window, the menu, shows. While the icon flashes (for the copy's own
-// arrival, a few seconds after it starts) a right click is refused by design, so it is repeated.
-bool OpenMenu(QPoint icon)
+// Clicks until what the click should bring about happens: a click that comes while the tray
+// host is still embedding the icon is lost, and a right click while the icon flashes (for a
+// copy's own arrival) is refused, so each is repeated, slower than a double click.
+template <typename Condition> bool ClickUntil(QPoint where, int button, Condition happened)
 {
-    const QByteArrayList before = VisibleWindows();
     return WaitFor(
         [&] {
-            Click(icon, 3);
-            return WaitFor(
-                [&] {
-                    for (const QByteArray& window : VisibleWindows())
-                        if (!window.isEmpty() && !before.contains(window))
-                            return true;
-                    return false;
-                },
-                std::chrono::milliseconds(700));
+            Xdotool(u"mousemove %1 %2 click %3"_s.arg(where.x()).arg(where.y()).arg(button));
+            return WaitFor(happened, 700ms);
         },
-        std::chrono::seconds(15));
+        15s);
 }
 
 class RecordingCommands : public TrayCommands {
@@ -86,48 +76,39 @@ public:
     std::vector<int> commands;
 };
 
+class TrayX11Test : public ::testing::Test {
+protected:
+    RecordingCommands commands;
+    RecordingAlertSink alerts;
+    CTaskBarIcon tray{commands, alerts};
+};
+
 } // namespace
 
-TEST(TrayX11Test, IconDocksInTheTrayAndTakesClicks)
+TEST_F(TrayX11Test, IconDocksInTheTrayAndTakesClicks)
 {
     if (!HasTrayHost())
         GTEST_SKIP() << "needs the tray host";
-    RecordingCommands commands;
-    RecordingAlertSink alerts;
-    CTaskBarIcon tray(commands, alerts);
     ASSERT_TRUE(tray.ShowNormalIcon());
-    ASSERT_TRUE(WaitFor([&] { return tray.IsInTray() && TrayHostGeometry().width() >= 16; }));
+    ASSERT_TRUE(WaitFor([&] { return tray.IsInTray(); }));
+    const QPoint icon = DockedIcon();
     EXPECT_FALSE(tray.StandIn()->isVisible());
-
-    // A click that comes while the tray host is still embedding the icon is lost: click again,
-    // slower than a double click, until one arrives.
-    const QPoint icon = TrayHostGeometry().center();
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            Click(icon, 1);
-            return WaitFor([&] { return !commands.commands.empty(); }, std::chrono::milliseconds(700));
-        },
-        std::chrono::seconds(15)));
+    EXPECT_TRUE(ClickUntil(icon, 1, [&] { return !commands.commands.empty(); }));
     EXPECT_EQ(commands.commands, std::vector<int>{ID_SHOW_ONLINE});
-
-    Click(icon, 3);
-    EXPECT_TRUE(WaitFor([&] { return tray.Menu()->isVisible(); }));
+    EXPECT_TRUE(ClickUntil(icon, 3, [&] { return tray.Menu()->isVisible(); }));
     tray.Menu()->hide();
 }
 
-TEST(TrayX11Test, WithoutATrayHostTheStandInWindowShows)
+TEST_F(TrayX11Test, WithoutATrayHostTheStandInWindowShows)
 {
     if (HasTrayHost())
         GTEST_SKIP() << "needs a desktop without a tray host";
-    RecordingCommands commands;
-    RecordingAlertSink alerts;
-    CTaskBarIcon tray(commands, alerts);
     ASSERT_TRUE(tray.ShowNormalIcon());
     EXPECT_TRUE(WaitFor([&] { return tray.StandIn()->isVisible(); }));
     EXPECT_FALSE(tray.IsInTray());
 }
 
-TEST(TrayX11Test, TheProgramShowsItsOnlineWindowAndEndsWithShutdown)
+TEST(TrayX11ProgramTest, TheProgramShowsItsOnlineWindowAndEndsWithShutdown)
 {
     if (!HasTrayHost())
         GTEST_SKIP() << "needs the tray host";
@@ -137,38 +118,26 @@ TEST(TrayX11Test, TheProgramShowsItsOnlineWindowAndEndsWithShutdown)
     QTemporaryDir config;
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    environment.insert(u"XDG_CONFIG_HOME"_s, config.path());
     program.setProcessEnvironment(environment);
     program.start(qEnvironmentVariable("PELLWICK_PROGRAM"), {});
     ASSERT_TRUE(program.waitForStarted());
-    ASSERT_TRUE(WaitFor([&] { return TrayHostGeometry().width() >= 16; }));
-    const QPoint icon = TrayHostGeometry().center();
+    const QPoint icon = DockedIcon();
 
-    // A left click shows the Online window in the lower right corner of the screen.
-    Click(icon, 1);
-    QByteArray online;
-    ASSERT_TRUE(WaitFor([&] {
-        online = Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                          QStringLiteral("^Online$")})
-                     .trimmed();
-        return !online.isEmpty();
-    }));
-    const QString geometry
-        = QString::fromUtf8(Xdotool({QStringLiteral("getwindowgeometry"), QString::fromUtf8(online)}));
-    const auto position = QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+)")).match(geometry);
-    ASSERT_TRUE(position.hasMatch()) << geometry.toStdString();
-    EXPECT_GT(position.captured(1).toInt(), 1280 / 2);
-    EXPECT_GT(position.captured(2).toInt(), 800 / 2);
-    Xdotool({QStringLiteral("key"), QStringLiteral("--window"), QString::fromUtf8(online), QStringLiteral("Escape")});
-    ASSERT_TRUE(WaitFor([&] {
-        return Xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                        QStringLiteral("^Online$")})
-            .isEmpty();
-    }));
+    // A left click shows the Online window in the lower right corner of the screen; Escape
+    // hides it.
+    QString online;
+    ASSERT_TRUE(ClickUntil(icon, 1, [&] { return !(online = Window(u"Online"_s)).isEmpty(); }));
+    EXPECT_GT(Geometry(online).x(), 1280 / 2);
+    EXPECT_GT(Geometry(online).y(), 800 / 2);
+    Xdotool(u"key --window %1 Escape"_s.arg(online));
+    ASSERT_TRUE(WaitFor([&] { return Window(u"Online"_s).isEmpty(); }));
 
     // The menu's last item, "Shutdown", ends the program with 0.
-    ASSERT_TRUE(OpenMenu(icon));
-    Xdotool({QStringLiteral("key"), QStringLiteral("Up"), QStringLiteral("Return")});
+    const QByteArray before = Xdotool(u"search --onlyvisible --class pellwick"_s);
+    ASSERT_TRUE(ClickUntil(
+        icon, 3, [&] { return Xdotool(u"search --onlyvisible --class pellwick"_s).count('\n') > before.count('\n'); }));
+    Xdotool(u"key Up Return"_s);
     ASSERT_TRUE(program.waitForFinished(5000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
