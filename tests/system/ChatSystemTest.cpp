@@ -34,11 +34,11 @@ TEST_F(ChatSystemTest, LinesReachEveryRoomOnceInOrderAndMembersAreMarked)
     for (int i = 0; i < 70; ++i)
         for (int host = 0; host < kHosts; ++host)
             say(host, u"burst %1 "_s.arg(i, 3, 10, QLatin1Char('0')) + QString(i % 40, u'x'));
-    const std::size_t total = 2 + kHosts * 70;
-    EXPECT_TRUE(Everywhere([&](const HostCopy& copy) { return copy.Of(u"line"_s).size() >= total; }, 30s));
+    const qsizetype total = 2 + kHosts * 70;
+    EXPECT_TRUE(Everywhere([&](const HostCopy& copy) { return copy.Texts(u"line"_s).size() >= total; }, 30s));
     Settle();
     for (const HostCopy& copy : m_copies) {
-        EXPECT_EQ(copy.Of(u"line"_s).size(), total);
+        EXPECT_EQ(copy.Texts(u"line"_s).size(), total);
         for (const QString& user : std::as_const(m_users))
             EXPECT_EQ(copy.Texts(u"line"_s).filter(QRegularExpression(u'^' + user + u'%')), said[user]);
     }

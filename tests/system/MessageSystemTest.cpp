@@ -38,5 +38,5 @@ TEST_F(MessageSystemTest, AMessageReachesItsAddresseeOnlyAllReachesTheOthersAndR
         (QStringList{m_users[A] + u"%[time] Привет, это A!\\r\\nВторая строка"_s, m_users[A] + u"%[time] всем"_s}));
     EXPECT_EQ(received(C), QStringList{m_users[A] + u"%[time] всем"_s});
     for (const HostCopy& copy : m_copies)
-        EXPECT_TRUE(copy.Of(u"error"_s).empty() && copy.Of(u"box"_s).empty());
+        EXPECT_TRUE(copy.Texts(u"error"_s).isEmpty() && copy.Texts(u"box"_s).isEmpty());
 }

@@ -13,7 +13,7 @@ class OutageSystemTest : public ProgramHostsTest {
 protected:
     bool Ip(const QString& arguments) { return m_lab->Run(A, {}, u"ip"_s, arguments.split(u' ')) == 0; }
 
-    int Boxes() const { return static_cast<int>(m_copies[A].Of(u"box"_s).size()); }
+    qsizetype Boxes() const { return m_copies[A].Texts(u"box"_s).size(); }
 };
 
 } // namespace
@@ -35,7 +35,7 @@ TEST_F(OutageSystemTest, WhatDidNotGoOutIsShownEachTimeNeverShownAsSaidAndSendin
         {u"link set eth0 down"_s, u"link set eth0 up"_s},
         {u"addr del %1 dev eth0"_s.arg(address), u"addr add %1 brd + dev eth0"_s.arg(address)},
     };
-    int boxes = 0;
+    qsizetype boxes = 0;
     for (int i = 1; const auto& [cut, mend] : outages) {
         const QString tag = QString::number(i++);
         SCOPED_TRACE(cut.toStdString());

@@ -1,22 +1,16 @@
-// A real copy of the program for the system tests and screenshot scripts. It runs the
-// application object as main.cpp does, carries out commands from standard input on the real
-// windows as a user would, and reports what the windows show, read from inside the process.
-//
-// Commands, one a line (TEXT is typed key by key; "\n" in it is a line break):
-//   show-chat        the tray menu's "Chat..."
-//   hide-chat        the Chat Room's Close button
-//   say TEXT         TEXT into the Chat Room's input line, then Enter
-//   send NAME TEXT   double-click NAME in the Online list, type TEXT, press Send
-//   reply TEXT       Reply in Incoming Messages, TEXT into the window it opens, press Send
-//   quit             the tray menu's "Shutdown"; so does the end of standard input
-// Reports, one a line; T is the monotonic clock in microseconds, which all network
-// namespaces of the machine share:
-//   list T NAME=STATE ...   the Online list after each change (0 online, 2 in the chat room)
-//   line T ITEM             a line was added to the Chat Room
-//   message T ITEM          a line was added to Incoming Messages (line breaks as \r and \n)
-//   tray T TIP              the tray stand-in's tool tip changed (it names the running flash)
-//   box T TEXT              a message box was shown; the host answers it with OK
-//   error T WHAT            a command could not be carried out
+// A real copy of the program for the system tests and screenshot scripts: the application
+// object as main.cpp runs it, driven through standard input as a user would drive its windows,
+// reporting what the windows show, read from inside the process.
+// Commands, one a line (TEXT is typed key by key; "\n" in it is a line break): show-chat (the
+// tray menu's "Chat..."), hide-chat (the Chat Room's Close button), say TEXT (into the Chat
+// Room, then Enter), send NAME TEXT (double-click NAME in the Online list, type, press Send),
+// reply TEXT (Reply in Incoming Messages, type, press Send), quit (the tray menu's "Shutdown";
+// so does the end of standard input).
+// Reports, "KIND T TEXT" one a line, T the monotonic clock in microseconds that all network
+// namespaces share: list (the Online list after each change, NAME=STATE ..., 0 online, 2 in
+// the chat room), line (a Chat Room line), message (an Incoming Messages line, line breaks as
+// \r and \n), tray (the stand-in's new tool tip: it names the running flash), box (a message
+// box, answered with OK), error (a command that could not be carried out).
 // With --no-lock the host skips the one-copy lock, so that a second copy meets the
 // transport's own refusal.
 #include "app/CPellwickApp.h"
@@ -108,9 +102,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        // The receiver is looked at first: the events other threads post to the windows pass
-        // through here too, handed over inside Qt where ThreadSanitizer cannot see it, and are
-        // left unread.
+        // The receiver first: events other threads post pass here too, handed over where
+        // ThreadSanitizer cannot see it, and are left unread.
         if (auto* box = qobject_cast<QMessageBox*>(watched)) {
             if (event->type() == QEvent::Show) {
                 Report("box", box->text());

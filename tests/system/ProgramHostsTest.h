@@ -6,38 +6,22 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <iostream>
-#include <memory>
 #include <sys/stat.h>
 
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 
-// The monotonic clock in microseconds, as the test host stamps its reports.
-inline long long SteadyMicros()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // One copy of the program under the test host (ProgramHost.cpp): commands go to its standard
 // input, its reports ("KIND TIME TEXT", one a line) are collected as they come.
 class HostCopy {
 public:
-    struct Report {
-        QString kind;
-        long long time = 0;
-        QString text;
-    };
-
     explicit HostCopy(QProcess* process)
         : m_process(process)
     {
@@ -47,26 +31,17 @@ public:
 
     void Read()
     {
-        while (m_process->canReadLine()) {
-            const QString line = QString::fromUtf8(m_process->readLine()).chopped(1);
-            m_reports.push_back(
-                {line.section(u' ', 0, 0), line.section(u' ', 1, 1).toLongLong(), line.section(u' ', 2)});
-        }
+        while (m_process->canReadLine())
+            m_reports << QString::fromUtf8(m_process->readLine()).chopped(1);
     }
 
-    std::vector<Report> Of(const QString& kind) const
-    {
-        std::vector<Report> found;
-        std::copy_if(m_reports.begin(), m_reports.end(), std::back_inserter(found),
-                     [&](const Report& report) { return report.kind == kind; });
-        return found;
-    }
-
+    // The texts of every report of a kind, in order.
     QStringList Texts(const QString& kind) const
     {
         QStringList texts;
-        for (const Report& report : Of(kind))
-            texts << report.text;
+        for (const QString& report : m_reports)
+            if (report.section(u' ', 0, 0) == kind)
+                texts << report.section(u' ', 2);
         return texts;
     }
 
@@ -74,43 +49,46 @@ public:
     // 2 in the chat room).
     QMap<QString, int> List() const
     {
-        const std::vector<Report> lists = Of(u"list"_s);
-        return lists.empty() ? QMap<QString, int>() : Users(lists.back());
+        const QStringList lists = Texts(u"list"_s);
+        return Users(lists.value(lists.size() - 1));
     }
 
     int State(const QString& user) const { return List().value(user, -1); }
 
-    // When the list first showed the user in the state at or after a time; -1 never.
+    // When the list first showed the user in the state at or after a time (the monotonic clock
+    // in microseconds); -1 never.
     long long When(const QString& user, int state, long long after) const
     {
-        for (const Report& list : Of(u"list"_s))
-            if (list.time >= after && Users(list).value(user, -1) == state)
-                return list.time;
+        for (const QString& report : m_reports) {
+            const long long time = report.section(u' ', 1, 1).toLongLong();
+            if (report.startsWith(u"list "_s) && time >= after
+                && Users(report.section(u' ', 2)).value(user, -1) == state)
+                return time;
+        }
         return -1;
     }
 
     QProcess* Process() const { return m_process; }
-
-    std::string Log() const
-    {
-        std::string log;
-        for (const Report& report : m_reports)
-            log += QStringLiteral("%1 %2 %3\n").arg(report.kind).arg(report.time).arg(report.text).toStdString();
-        return log;
-    }
+    QString Log() const { return m_reports.join(u'\n'); }
 
 private:
-    static QMap<QString, int> Users(const Report& list)
+    static QMap<QString, int> Users(const QString& list)
     {
         QMap<QString, int> users;
-        for (const QString& item : list.text.split(u' ', Qt::SkipEmptyParts))
+        for (const QString& item : list.split(u' ', Qt::SkipEmptyParts))
             users.insert(item.section(u'=', 0, -2), item.section(u'=', -1).toInt());
         return users;
     }
 
     QProcess* m_process;
-    std::vector<Report> m_reports;
+    QStringList m_reports;
 };
+
+inline long long SteadyMicros()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 // Three hosts, each running a copy of the program offscreen under the test host, as its own
 // user with its own configuration folder (HostDir/config). PELLWICK_HOST names the test host,
@@ -125,7 +103,7 @@ protected:
         if (const QString why = NetnsLab::Unavailable(); !why.isEmpty())
             GTEST_SKIP() << why.toStdString();
         ASSERT_TRUE(QFileInfo(qEnvironmentVariable("PELLWICK_HOST")).isExecutable())
-            << "PELLWICK_HOST must name the test host";
+            << "PELLWICK_HOST names no program";
         m_lab = std::make_unique<NetnsLab>(kHosts);
         ASSERT_TRUE(m_lab->Error().isEmpty()) << m_lab->Error().toStdString();
         chmod(m_dir.path().toLocal8Bit().constData(), 0755);
@@ -133,9 +111,8 @@ protected:
             m_users << m_lab->AddUser();
             ASSERT_FALSE(m_users.back().isEmpty()) << m_lab->Error().toStdString();
             ASSERT_TRUE(QDir().mkpath(HostDir(i) + u"/config"_s));
-            // Its user writes there.
             for (const QString& path : {HostDir(i), HostDir(i) + u"/config"_s})
-                chmod(path.toLocal8Bit().constData(), 0777);
+                chmod(path.toLocal8Bit().constData(), 0777); // its user writes there
         }
         for (int i = 0; i < kHosts; ++i)
             m_copies.emplace_back(StartHost(i));
@@ -158,7 +135,8 @@ protected:
             copy.Read();
             if (HasFailure())
                 std::cout << "host reported:\n"
-                          << copy.Log() << copy.Process()->readAllStandardError().toStdString() << std::endl;
+                          << copy.Log().toStdString() << '\n'
+                          << copy.Process()->readAllStandardError().toStdString() << std::endl;
         }
     }
 
@@ -172,7 +150,7 @@ protected:
     }
 
     // Runs the event loop, collecting every copy's reports, until the condition holds or the
-    // time is up.
+    // time is up. Settle only lets the copies run on: a report that came twice or late shows.
     template <typename Condition> bool Until(Condition condition, std::chrono::milliseconds timeout)
     {
         return WaitFor(
@@ -183,8 +161,6 @@ protected:
             },
             timeout);
     }
-
-    // Lets the copies run on a little: a report that came twice or late would show now.
     void Settle(std::chrono::milliseconds time = 400ms)
     {
         Until([] { return false; }, time);
@@ -199,12 +175,11 @@ protected:
     // Waits until every copy lists every user.
     bool AllListed()
     {
-        return Everywhere(
-            [&](const HostCopy& copy) {
-                return std::all_of(m_users.begin(), m_users.end(),
-                                   [&](const QString& user) { return copy.State(user) >= 0; });
-            },
-            10s);
+        const auto listsAll = [&](const HostCopy& copy) {
+            return std::all_of(m_users.begin(), m_users.end(),
+                               [&](const QString& user) { return copy.State(user) >= 0; });
+        };
+        return Everywhere(listsAll, 10s);
     }
 
     QTemporaryDir m_dir;

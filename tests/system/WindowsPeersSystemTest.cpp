@@ -91,7 +91,7 @@ TEST_F(WindowsPeersSystemTest, LinuxAndWindowsCopiesSeeEachOtherAndEveryLineArri
     m_copies[B].Command(u"send %1 письмо Петру"_s.arg(kPeer));
     ASSERT_TRUE(Until(
         [&] {
-            return m_copies[A].Of(u"line"_s).size() >= 2 && !m_copies[B].Of(u"message"_s).empty()
+            return m_copies[A].Texts(u"line"_s).size() >= 2 && !m_copies[B].Texts(u"message"_s).isEmpty()
                 && Heard(u"^[01] "_s).size() >= 2;
         },
         10s));
