@@ -5,7 +5,7 @@ and SMB layers: it never uses the program's code, so it checks our codec from ou
 Usage: mailslot_peer.py ADDRESS BROADCAST NAME PCAP
 Commands on stdin, one a line: "presence" (announce NAME once a second from now on),
 "message TO TEXT", "chat TEXT", "quit" (write every datagram heard to PCAP and end).
-Reports on stdout, as the program's test host writes them (T: the monotonic clock in
+Reports on stdout as the program's test host writes them (T: the monotonic clock in
 microseconds): "heard T TYPE SENDER\\tRECIPIENT\\tTEXT" for each record read from a mailslot write.
 """
 import os
@@ -24,29 +24,23 @@ from scapy.utils import wrpcap
 
 PORT = 138
 RECORD = 364
+FIELDS = ((260, 50), (310, 50), (0, 260))  # sender, recipient, text: offset and width
 
 
 def record(kind, text, sender, recipient=""):
-    def field(value, width):
-        data = value.encode("cp1251")[: width - 1]
-        return data + b"\0" * (width - len(data))
-
-    return field(text, 260) + field(sender, 50) + field(recipient, 50) + struct.pack("<I", kind)
+    fields = [value.encode("cp1251")[: width - 1].ljust(width, b"\0")
+              for value, (_, width) in zip((sender, recipient, text), FIELDS)]
+    return fields[2] + fields[0] + fields[1] + struct.pack("<I", kind)
 
 
 def datagram(address, ident, data):
-    smb = (
-        SMB_Header(Command=0x25, Flags=0, PIDLow=0)
-        / SMBNetlogon_Protocol_Response_Header(
-            TotalDataCount=RECORD, DataCount=RECORD, DataOffset=86, TimeOut1=0, TimeOut2=0
-        )
-        / SMBMailSlot(opcode=1, priority=0, class_=2, size=17 + RECORD, name=b"\\MAILSLOT\\forall")
-        / Raw(data)
-    )
-    header = NBTDatagram(
-        Type=0x11, Flags=0x02, ID=ident, SourceIP=address, SourcePort=PORT,
-        SourceName="WINPEER", DestinationName="WORKGROUP", SUFFIX1=0x4141, SUFFIX2=0x4141,
-    )
+    smb = (SMB_Header(Command=0x25, Flags=0, PIDLow=0)
+           / SMBNetlogon_Protocol_Response_Header(TotalDataCount=RECORD, DataCount=RECORD, DataOffset=86,
+                                                  TimeOut1=0, TimeOut2=0)
+           / SMBMailSlot(opcode=1, priority=0, class_=2, size=17 + RECORD, name=b"\\MAILSLOT\\forall")
+           / Raw(data))
+    header = NBTDatagram(Type=0x11, Flags=0x02, ID=ident, SourceIP=address, SourcePort=PORT,
+                         SourceName="WINPEER", DestinationName="WORKGROUP", SUFFIX1=0x4141, SUFFIX2=0x4141)
     header.Length = len(bytes(header / smb)) - 14
     return bytes(header / smb)
 
@@ -55,19 +49,16 @@ def parse(payload):
     """The record a mailslot write to \\MAILSLOT\\forall carries, or None."""
     try:
         packet = NBTDatagram(payload)
-        smb_bytes = bytes(packet.payload)
-        smb = SMB_Header(smb_bytes)
+        smb = SMB_Header(bytes(packet.payload))
         words = smb[SMBNetlogon_Protocol_Response_Header]
         slot = SMBMailSlot(bytes(words.payload))
     except (IndexError, struct.error):
         return None
+    start = len(payload) - len(bytes(packet.payload)) + words.DataOffset
     name = slot.getfieldval("name")  # "name" alone is the layer's title
-    start = len(payload) - len(smb_bytes) + words.DataOffset
-    if (packet.Type not in (0x10, 0x11, 0x12) or smb.Command != 0x25 or slot.opcode != 1
-            or name.rstrip(b"\0").lower() != b"\\mailslot\\forall"
-            or words.DataCount != RECORD or len(payload) < start + RECORD):
-        return None
-    return payload[start:start + RECORD]
+    ok = (packet.Type in (0x10, 0x11, 0x12) and smb.Command == 0x25 and slot.opcode == 1
+          and name.rstrip(b"\0").lower() == b"\\mailslot\\forall" and words.DataCount == RECORD)
+    return payload[start:start + RECORD] if ok and len(payload) >= start + RECORD else None
 
 
 def main():
@@ -76,14 +67,14 @@ def main():
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
     sock.bind(("0.0.0.0", PORT))
-    sent, announcing, next_presence, heard, pending = 0, False, 0.0, [], b""
+    sent, announcing, next_presence, heard, pending, chunk = 0, False, 0.0, [], b"", b"-"
 
     def send(data):
         nonlocal sent
         sent += 1
         sock.sendto(datagram(address, sent, data), (broadcast, PORT))
 
-    while True:
+    while chunk:
         if announcing and time.monotonic() >= next_presence:
             send(record(2, "Подтверждение...", name))
             next_presence = time.monotonic() + 1.0
@@ -94,18 +85,14 @@ def main():
             if source[0] != address:
                 heard.append((source[0], payload))
             if data is not None:
-                texts = [data[at:at + width].split(b"\0")[0].decode("cp1251")
-                         for at, width in ((260, 50), (310, 50), (0, 260))]
+                texts = [data[at:at + width].split(b"\0")[0].decode("cp1251") for at, width in FIELDS]
                 kind = struct.unpack("<I", data[360:364])[0]
                 print("heard", time.monotonic_ns() // 1000, kind, "\t".join(texts), flush=True)
         if sys.stdin in ready:
             # Whole lines only, read past Python's own buffering so none waits unseen.
             chunk = os.read(sys.stdin.fileno(), 4096)
-            pending += chunk
-            lines = pending.split(b"\n")
-            pending = lines.pop()
-            for line in (raw.decode("utf-8") for raw in lines):
-                words = line.split(" ", 2)
+            *lines, pending = (pending + chunk).split(b"\n")
+            for words in (line.decode("utf-8").split(" ", 2) for line in lines):
                 if words[0] == "quit":
                     chunk = b""
                 elif words[0] == "presence":
@@ -113,9 +100,7 @@ def main():
                 elif words[0] == "message" and len(words) == 3:
                     send(record(1, words[2], name, words[1]))
                 elif words[0] == "chat":
-                    send(record(0, line[5:], name))
-            if not chunk:
-                break
+                    send(record(0, " ".join(words[1:]), name))
     wrpcap(pcap, [Ether(src="02:00:00:00:00:02", dst="ff:ff:ff:ff:ff:ff")
                   / IP(src=source, dst=broadcast) / UDP(sport=PORT, dport=PORT) / Raw(payload)
                   for source, payload in heard])
