@@ -80,8 +80,7 @@ QString NetnsLab::Address(int host)
 
 QString NetnsLab::AddUser()
 {
-    static int count = 0;
-    const QString name = m_prefix + QStringLiteral("u%1").arg(count++);
+    const QString name = m_prefix + QStringLiteral("u%1").arg(m_userCount++);
     m_error = Shell(QStringLiteral("useradd --no-create-home --shell /usr/sbin/nologin ") + name);
     return m_error.isEmpty() ? name : QString();
 }

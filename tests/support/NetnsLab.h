@@ -28,7 +28,7 @@ public:
     const QString& Error() const { return m_error; }
     static QString Address(int host);
 
-    // A new Unix user, removed with the lab; empty on failure.
+    // A new Unix user (numbered in the order made), removed with the lab; empty on failure.
     QString AddUser();
 
     // Starts program in host as user (empty: root). The lab owns the process and kills what
@@ -42,5 +42,6 @@ public:
 private:
     QString m_prefix;
     QString m_error;
+    int m_userCount = 0;
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };

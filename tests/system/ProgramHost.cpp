@@ -26,6 +26,7 @@
 #include "ui/DialogBuilder.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -94,8 +95,9 @@ public:
         connect(users->model(), &QAbstractItemModel::dataChanged, this, reportList);
         ReportLines("line", m_pChat->ChatList());
         ReportLines("message", m_pIncoming->List());
+        m_stdin.open(STDIN_FILENO, QIODevice::ReadOnly | QIODevice::Unbuffered);
         auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
-        connect(input, &QSocketNotifier::activated, this, [this, input] { ReadCommands(input); });
+        connect(input, &QSocketNotifier::activated, this, [this, input] { ReadCommand(input); });
         reportList();
     }
 
@@ -127,74 +129,53 @@ private:
                 });
     }
 
-    void ReadCommands(QSocketNotifier* input)
+    void ReadCommand(QSocketNotifier* input)
     {
-        char buffer[4096];
-        const ssize_t size = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (size <= 0) {
+        QString line = QString::fromUtf8(m_stdin.readLine()); // the test writes whole lines
+        if (line.isEmpty()) {
             input->setEnabled(false);
-            m_app.OnTrayCommand(ID_SHUTDOWN);
-            return;
+            return m_app.OnTrayCommand(ID_SHUTDOWN);
         }
-        m_pending.append(buffer, size);
-        // A command may run the event loop, and this again: each line is taken before it runs.
-        for (qsizetype end = m_pending.indexOf('\n'); end >= 0; end = m_pending.indexOf('\n')) {
-            const QString command = QString::fromUtf8(m_pending.left(end));
-            m_pending.remove(0, end + 1);
-            Carry(command.section(u' ', 0, 0), command.section(u' ', 1).replace(u"\\n"_s, u"\n"_s));
-        }
-    }
-
-    void Carry(const QString& verb, const QString& text)
-    {
-        if (verb == u"show-chat")
-            m_app.OnTrayCommand(ID_SHOW_CHAT);
-        else if (verb == u"hide-chat")
+        line.chop(1);
+        const QString verb = line.section(u' ', 0, 0);
+        const QString text = line.section(u' ', 1).replace(u"\\n"_s, u"\n"_s);
+        if (verb == u"show-chat" || verb == u"quit") {
+            m_app.OnTrayCommand(verb == u"quit" ? ID_SHUTDOWN : ID_SHOW_CHAT);
+        } else if (verb == u"hide-chat") {
             QTest::mouseClick(DialogBuilder::Control<QPushButton>(m_pChat, 2), Qt::LeftButton);
-        else if (verb == u"say")
-            Say(text);
-        else if (verb == u"send")
-            SendTo(text.section(u' ', 0, 0), text.section(u' ', 1));
-        else if (verb == u"reply")
-            Reply(text);
-        else if (verb == u"quit")
-            m_app.OnTrayCommand(ID_SHUTDOWN);
-        else
+        } else if (verb == u"say") {
+            m_pChat->Input()->selectAll(); // after a send the line is wholly selected: the first key replaces it
+            TypeText(m_pChat->Input(), text + u'\n');
+        } else if (verb == u"send" && DoubleClick(text.section(u' ', 0, 0))) {
+            WriteAndSend(text.section(u' ', 1));
+        } else if (verb == u"reply") {
+            m_pIncoming->ShowInFront();
+            QTest::mouseClick(m_pIncoming->findChild<QPushButton*>(u"1012"_s), Qt::LeftButton);
+            WriteAndSend(text);
+        } else if (verb != u"send") {
             Report("error", u"unknown command "_s + verb);
+        }
     }
 
-    void Say(const QString& text)
-    {
-        QLineEdit* input = m_pChat->Input();
-        // After a send the line is wholly selected: the first key replaces it.
-        input->selectAll();
-        TypeText(input, text);
-        QTest::keyClick(input, Qt::Key_Return);
-    }
-
-    void SendTo(const QString& name, const QString& text)
+    // Double-clicks a name in the Online list as the mouse does it: press, release, double
+    // click, release.
+    bool DoubleClick(const QString& name)
     {
         m_pOnline->ShowPlaced();
         if (!QTest::qWaitForWindowExposed(m_pOnline))
             Report("error", u"the Online window is not shown"_s);
         CUserListBox* users = m_pOnline->UserList();
         const QList<QListWidgetItem*> found = users->findItems(name, Qt::MatchExactly);
-        if (found.isEmpty())
-            return Report("error", u"not listed "_s + name);
+        if (found.isEmpty()) {
+            Report("error", u"not listed "_s + name);
+            return false;
+        }
         users->scrollToItem(found.first());
-        // A double click as the mouse makes it: press, release, double click, release.
         const QPoint centre = users->visualItemRect(found.first()).center();
         QTest::mouseClick(users->viewport(), Qt::LeftButton, {}, centre);
         QTest::mouseDClick(users->viewport(), Qt::LeftButton, {}, centre);
         QTest::mouseRelease(users->viewport(), Qt::LeftButton, {}, centre);
-        WriteAndSend(text);
-    }
-
-    void Reply(const QString& text)
-    {
-        m_pIncoming->ShowInFront();
-        QTest::mouseClick(m_pIncoming->findChild<QPushButton*>(u"1012"_s), Qt::LeftButton);
-        WriteAndSend(text);
+        return true;
     }
 
     static void WriteAndSend(const QString& text)
@@ -211,7 +192,7 @@ private:
     CChatDialog* m_pChat = nullptr;
     CIncomingMessagesDialog* m_pIncoming = nullptr;
     QString m_strTrayTip;
-    QByteArray m_pending;
+    QFile m_stdin;
 };
 
 } // namespace

@@ -19,27 +19,24 @@ using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 
 // One copy of the program under the test host (ProgramHost.cpp): commands go to its standard
-// input, its reports ("KIND TIME TEXT", one a line) are collected as they come.
-class HostCopy {
-public:
-    explicit HostCopy(QProcess* process)
-        : m_process(process)
-    {
-    }
+// input; its reports, "KIND TIME TEXT" one a line, are kept as they come.
+struct HostCopy {
+    QProcess* process;
+    QStringList reports;
 
-    void Command(const QString& command) { m_process->write(command.toUtf8() + '\n'); }
+    void Command(const QString& command) { process->write(command.toUtf8() + '\n'); }
 
     void Read()
     {
-        while (m_process->canReadLine())
-            m_reports << QString::fromUtf8(m_process->readLine()).chopped(1);
+        while (process->canReadLine())
+            reports << QString::fromUtf8(process->readLine()).chopped(1);
     }
 
     // The texts of every report of a kind, in order.
     QStringList Texts(const QString& kind) const
     {
         QStringList texts;
-        for (const QString& report : m_reports)
+        for (const QString& report : reports)
             if (report.section(u' ', 0, 0) == kind)
                 texts << report.section(u' ', 2);
         return texts;
@@ -59,7 +56,7 @@ public:
     // in microseconds); -1 never.
     long long When(const QString& user, int state, long long after) const
     {
-        for (const QString& report : m_reports) {
+        for (const QString& report : reports) {
             const long long time = report.section(u' ', 1, 1).toLongLong();
             if (report.startsWith(u"list "_s) && time >= after
                 && Users(report.section(u' ', 2)).value(user, -1) == state)
@@ -68,10 +65,6 @@ public:
         return -1;
     }
 
-    QProcess* Process() const { return m_process; }
-    QString Log() const { return m_reports.join(u'\n'); }
-
-private:
     static QMap<QString, int> Users(const QString& list)
     {
         QMap<QString, int> users;
@@ -79,9 +72,6 @@ private:
             users.insert(item.section(u'=', 0, -2), item.section(u'=', -1).toInt());
         return users;
     }
-
-    QProcess* m_process;
-    QStringList m_reports;
 };
 
 inline long long SteadyMicros()
@@ -115,7 +105,7 @@ protected:
                 chmod(path.toLocal8Bit().constData(), 0777); // its user writes there
         }
         for (int i = 0; i < kHosts; ++i)
-            m_copies.emplace_back(StartHost(i));
+            m_copies.push_back({StartHost(i), {}});
     }
 
     // What runs in a host: by default the test host as the host's user.
@@ -127,16 +117,16 @@ protected:
     void TearDown() override
     {
         for (HostCopy& copy : m_copies) {
-            if (copy.Process()->state() == QProcess::Running) {
-                copy.Process()->closeWriteChannel();
-                EXPECT_TRUE(copy.Process()->waitForFinished(5000));
-                EXPECT_EQ(copy.Process()->exitCode(), 0);
+            if (copy.process->state() == QProcess::Running) {
+                copy.process->closeWriteChannel();
+                EXPECT_TRUE(copy.process->waitForFinished(5000));
+                EXPECT_EQ(copy.process->exitCode(), 0);
             }
             copy.Read();
             if (HasFailure())
                 std::cout << "host reported:\n"
-                          << copy.Log().toStdString() << '\n'
-                          << copy.Process()->readAllStandardError().toStdString() << std::endl;
+                          << copy.reports.join(u'\n').toStdString() << '\n'
+                          << copy.process->readAllStandardError().toStdString() << std::endl;
         }
     }
 

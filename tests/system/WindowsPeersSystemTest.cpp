@@ -57,7 +57,7 @@ protected:
     // A copy's log so far (the notice goes there).
     QString Errors(int host)
     {
-        return m_errors[host] += QString::fromUtf8(m_copies[host].Process()->readAllStandardError());
+        return m_errors[host] += QString::fromUtf8(m_copies[host].process->readAllStandardError());
     }
 
     QString m_errors[2];
@@ -111,7 +111,7 @@ TEST_F(WindowsPeersSystemTest, CopiesWithThePortTalkWithWindowsPeersAndOneWithou
     // tshark, from the datagrams the peer heard: every one a mailslot write to
     // \MAILSLOT\forall whose 364 data bytes are the record.
     m_copies[WINDOWS].Command(u"quit"_s);
-    ASSERT_TRUE(m_copies[WINDOWS].Process()->waitForFinished(10000));
+    ASSERT_TRUE(m_copies[WINDOWS].process->waitForFinished(10000));
     QProcess tshark;
     tshark.start(u"/usr/bin/tshark"_s,
                  {u"-r"_s, Pcap(), u"-T"_s, u"fields"_s, u"-e"_s, u"mailslot.name"_s, u"-e"_s, u"data.data"_s});
