@@ -52,19 +52,6 @@ struct HostCopy {
 
     int State(const QString& user) const { return List().value(user, -1); }
 
-    // When the list first showed the user in the state at or after a time (the monotonic clock
-    // in microseconds); -1 never.
-    long long When(const QString& user, int state, long long after) const
-    {
-        for (const QString& report : reports) {
-            const long long time = report.section(u' ', 1, 1).toLongLong();
-            if (report.startsWith(u"list "_s) && time >= after
-                && Users(report.section(u' ', 2)).value(user, -1) == state)
-                return time;
-        }
-        return -1;
-    }
-
     static QMap<QString, int> Users(const QString& list)
     {
         QMap<QString, int> users;
@@ -73,12 +60,6 @@ struct HostCopy {
         return users;
     }
 };
-
-inline long long SteadyMicros()
-{
-    using namespace std::chrono;
-    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // Three hosts, each running a copy of the program offscreen under the test host, as its own
 // user with its own configuration folder (HostDir/config). PELLWICK_HOST names the test host,
