@@ -5,13 +5,10 @@
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
-#include <QGuiApplication>
 #include <QMenu>
-#include <QScreen>
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -52,19 +49,11 @@ protected:
 
 } // namespace
 
-TEST_F(CTaskBarIconTest, WithoutANotificationAreaTheStandInWindowCarriesTheIcon)
+TEST_F(CTaskBarIconTest, AMissingIconChangesOnlyTheToolTip)
 {
-    // The offscreen platform has no notification area.
-    EXPECT_FALSE(tray.IsInTray());
-    QWidget* standIn = tray.StandIn();
-    EXPECT_TRUE(standIn->isVisible());
-    EXPECT_EQ(standIn->toolTip(), tray.ToolTip());
-    // An ordinary window of the task bar, titled, in the lower right corner of the work area.
-    EXPECT_EQ(standIn->windowTitle(), u"Pellwick"_s);
-    EXPECT_EQ(standIn->windowType(), Qt::Window);
-    EXPECT_FALSE(standIn->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(standIn->frameGeometry().bottomRight(),
-              QGuiApplication::primaryScreen()->availableGeometry().bottomRight());
+    tray.SetIcon(9999, u"tip"_s);
+    EXPECT_EQ(tray.CurrentIconId(), 128);
+    EXPECT_EQ(tray.ToolTip(), u"tip"_s);
 }
 
 TEST_F(CTaskBarIconTest, NewUserFlashEndsByItselfWithTheNormalIcon)
@@ -74,20 +63,6 @@ TEST_F(CTaskBarIconTest, NewUserFlashEndsByItselfWithTheNormalIcon)
     EXPECT_TRUE(WaitFor([&] { return !tray.IsFlashing(); }));
     EXPECT_EQ(tray.CurrentIconId(), 128);
     EXPECT_EQ(tray.ToolTip(), u"Pellwick"_s);
-}
-
-TEST_F(CTaskBarIconTest, AMessageFlashGoesOnBetweenItsTwoIconsUntilStopped)
-{
-    Request(MESSAGE);
-    ASSERT_TRUE(WaitFor([&] { return tray.ToolTip() == u"Incoming Message"_s; }));
-    std::set<int> seen;
-    EXPECT_FALSE(WaitFor(
-        [&] {
-            seen.insert(tray.CurrentIconId());
-            return !tray.IsFlashing();
-        },
-        std::chrono::milliseconds(200)));
-    EXPECT_EQ(seen, (std::set<int>{161, 162}));
 }
 
 namespace {
@@ -120,6 +95,9 @@ TEST_P(FlashSequenceTest, EndsWithTheFlashThatWinsAndOpensWhatAClickWasAbout)
     EXPECT_TRUE(WaitFor([&] { return tray.ToolTip() == c.tip; })) << tray.ToolTip().toStdString();
     if (c.tip == u"Pellwick"_s) {
         EXPECT_EQ(tray.CurrentIconId(), 128);
+    } else if (c.tip == u"Incoming Message"_s) {
+        EXPECT_FALSE(
+            WaitFor([&] { return !tray.IsFlashing(); }, std::chrono::milliseconds(100))); // never ends by itself
     }
     EXPECT_EQ(commands.commands, c.opened);
 }

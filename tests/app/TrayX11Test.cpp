@@ -74,13 +74,14 @@ TEST(TrayX11Test, TheProgramIsReachedThroughItsIconAndEndsWithShutdown)
     ASSERT_TRUE(
         WaitFor([&] { return (icon = Geometry(Window(withTray ? u"panel"_s : u"Pellwick"_s))).width() >= 16; }));
     EXPECT_EQ(Window(u"Pellwick"_s).isEmpty(), withTray);
+    // The stand-in shows in the lower right corner of the screen, as the Online window does.
+    const auto lowerRight = [](QRect window) { return window.x() > 1280 / 2 && window.y() > 800 / 2; };
+    EXPECT_TRUE(withTray || lowerRight(icon));
 
-    // A left click shows the Online window in the lower right corner of the screen; Escape
-    // hides it.
+    // A left click shows the Online window; Escape hides it.
     QString online;
     ASSERT_TRUE(ClickUntil(icon.center(), 1, [&] { return !(online = Window(u"Online"_s)).isEmpty(); }));
-    EXPECT_GT(Geometry(online).x(), 1280 / 2);
-    EXPECT_GT(Geometry(online).y(), 800 / 2);
+    EXPECT_TRUE(lowerRight(Geometry(online)));
     Xdotool(u"key --window %1 Escape"_s.arg(online));
     ASSERT_TRUE(WaitFor([&] { return Window(u"Online"_s).isEmpty(); }));
 
