@@ -11,8 +11,8 @@ struct PrivateNetwork {
     static std::string Run(const std::function<std::string()>& body);
     static const std::string& Unavailable();
 
-    // Empty when this process runs in a network namespace of its own (unshare -n, a NetnsLab
-    // host); otherwise why not. Helpers that start the program refuse to start it then.
+    // Empty when this process runs in a network namespace of its own (unshare -n, a system
+    // test's host); otherwise why not. Helpers that start the program refuse to start it then.
     static std::string WhyNotPrivate();
 
     // Inside body: brings the loopback interface up, or takes it down with its address (a

@@ -11,7 +11,7 @@ enum Host { A = 0, B = 1, C = 2 };
 // down, then, with the link back, its only address goes.
 class OutageSystemTest : public ProgramHostsTest {
 protected:
-    bool Ip(const QString& arguments) { return m_lab->Run(A, {}, u"ip"_s, arguments.split(u' ')) == 0; }
+    bool Ip(const QString& arguments) { return Run(A, {}, u"ip"_s, arguments.split(u' ')) == 0; }
 
     qsizetype Boxes() const { return m_copies[A].Texts(u"box"_s).size(); }
 };
@@ -30,7 +30,7 @@ TEST_F(OutageSystemTest, WhatDidNotGoOutIsShownEachTimeNeverShownAsSaidAndSendin
     };
     ASSERT_TRUE(sayEverywhere(u"before"_s));
 
-    const QString address = NetnsLab::Address(A) + u"/24"_s;
+    const QString address = Address(A) + u"/24"_s;
     const std::pair<QString, QString> outages[] = {
         {u"link set eth0 down"_s, u"link set eth0 up"_s},
         {u"addr del %1 dev eth0"_s.arg(address), u"addr add %1 brd + dev eth0"_s.arg(address)},

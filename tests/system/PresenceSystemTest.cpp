@@ -18,22 +18,20 @@ TEST_F(PresenceSystemTest, CopiesSeeEachOtherAndSeeLeaversGo)
     // whoever starts it.
     const auto configFiles = [&] {
         QByteArray digests;
-        m_lab->Run(0, {}, u"/bin/sh"_s, {u"-c"_s, u"find \"$0\" -type f | sort | xargs -r sha256sum"_s, HostDir(0)},
-                   &digests);
+        Run(0, {}, u"/bin/sh"_s, {u"-c"_s, u"find \"$0\" -type f | sort | xargs -r sha256sum"_s, HostDir(0)}, &digests);
         return digests;
     };
     const QByteArray before = configFiles();
     ASSERT_FALSE(before.isEmpty());
     for (int user : {0, 1})
-        EXPECT_EQ(
-            m_lab->Run(0, m_users[user], u"/usr/bin/env"_s, Environment(0, qEnvironmentVariable("PELLWICK_PROGRAM"))),
-            10)
+        EXPECT_EQ(Run(0, m_users[user], u"/usr/bin/env"_s, Environment(0, qEnvironmentVariable("PELLWICK_PROGRAM"))),
+                  10)
             << user;
     EXPECT_EQ(configFiles(), before);
     // Past the lock, the read side itself cannot be opened twice: the copy says so and ends
     // with 10.
     QByteArray output;
-    EXPECT_EQ(m_lab->Run(0, m_users[1], u"/usr/bin/env"_s, Environment(0) << u"--no-lock"_s, &output), 10);
+    EXPECT_EQ(Run(0, m_users[1], u"/usr/bin/env"_s, Environment(0) << u"--no-lock"_s, &output), 10);
     EXPECT_TRUE(output.contains("\nbox ") || output.startsWith("box ")) << output.toStdString();
 
     // A copy killed outright is dropped by the others within 8 s.

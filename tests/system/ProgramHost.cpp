@@ -6,9 +6,8 @@
 // Room, then Enter), send NAME TEXT (double-click NAME in the Online list, type, press Send),
 // reply TEXT (Reply in Incoming Messages, type, press Send), quit (the tray menu's "Shutdown";
 // so does the end of standard input).
-// Reports, "KIND T TEXT" one a line, T the monotonic clock in microseconds that all network
-// namespaces share: list (the Online list after each change, NAME=STATE ..., 0 online, 2 in
-// the chat room), line (a Chat Room line), message (an Incoming Messages line, line breaks as
+// Reports, "KIND TEXT" one a line: list (the Online list after each change, NAME=STATE ...,
+// 0 online, 2 in the chat room), line (a Chat Room line), message (an Incoming Messages line, line breaks as
 // \r and \n), tray (the stand-in's new tool tip: it names the running flash), box (a message
 // box, answered with OK), error (a command that could not be carried out).
 // With --no-lock the host skips the one-copy lock, so that a second copy meets the
@@ -35,7 +34,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -44,12 +42,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void Report(const char* kind, const QString& rest)
+void Report(const char* kind, const QString& text)
 {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    std::printf("%s %lld %s\n", kind,
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()),
-                rest.toUtf8().constData());
+    std::printf("%s %s\n", kind, text.toUtf8().constData());
     std::fflush(stdout);
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "support/NetnsLab.h"
 #include "support/WaitFor.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -13,13 +14,14 @@
 #include <chrono>
 #include <deque>
 #include <iostream>
-#include <sys/stat.h>
+#include <memory>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 
 // One copy of the program under the test host (ProgramHost.cpp): commands go to its standard
-// input; its reports, "KIND TIME TEXT" one a line, are kept as they come.
+// input; its reports, "KIND TEXT" one a line, are kept as they come.
 struct HostCopy {
     QProcess* process;
     QStringList reports;
@@ -38,7 +40,7 @@ struct HostCopy {
         QStringList texts;
         for (const QString& report : reports)
             if (report.section(u' ', 0, 0) == kind)
-                texts << report.section(u' ', 2);
+                texts << report.section(u' ', 1);
         return texts;
     }
 
@@ -47,52 +49,61 @@ struct HostCopy {
     QMap<QString, int> List() const
     {
         const QStringList lists = Texts(u"list"_s);
-        return Users(lists.value(lists.size() - 1));
-    }
-
-    int State(const QString& user) const { return List().value(user, -1); }
-
-    static QMap<QString, int> Users(const QString& list)
-    {
         QMap<QString, int> users;
-        for (const QString& item : list.split(u' ', Qt::SkipEmptyParts))
+        for (const QString& item : lists.value(lists.size() - 1).split(u' ', Qt::SkipEmptyParts))
             users.insert(item.section(u'=', 0, -2), item.section(u'=', -1).toInt());
         return users;
     }
+
+    int State(const QString& user) const { return List().value(user, -1); }
 };
 
-// Three hosts, each running a copy of the program offscreen under the test host, as its own
-// user with its own configuration folder (HostDir/config). PELLWICK_HOST names the test host,
-// PELLWICK_PROGRAM the program itself. Every copy still running at the end must end with 0
-// when its standard input closes.
+// A small network of three hosts on one machine, each running a copy of the program offscreen
+// under the test host (PELLWICK_HOST), as a throwaway user of its own with its own
+// configuration folder (HostDir/config). A switch namespace holds a bridge; each host is a
+// namespace with lo up and a port "eth0" on the bridge, address 10.77.0.(i+1)/24. Nothing
+// touches the machine's own namespace, so nothing reaches a real network. Everything goes at
+// the end (leftovers of a crashed run at the next start), and every copy still running must
+// then end with 0 when its standard input closes.
 class ProgramHostsTest : public ::testing::Test {
 protected:
     static constexpr int kHosts = 3;
 
     void SetUp() override
     {
-        if (const QString why = NetnsLab::Unavailable(); !why.isEmpty())
-            GTEST_SKIP() << why.toStdString();
+        if (geteuid() != 0)
+            GTEST_SKIP() << "network namespaces need root";
+        for (const char* tool : {"ip", "setpriv", "useradd", "userdel"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                GTEST_SKIP() << tool << " is not installed";
         ASSERT_TRUE(QFileInfo(qEnvironmentVariable("PELLWICK_HOST")).isExecutable())
             << "PELLWICK_HOST names no program";
-        m_lab = std::make_unique<NetnsLab>(kHosts);
-        ASSERT_TRUE(m_lab->Error().isEmpty()) << m_lab->Error().toStdString();
-        chmod(m_dir.path().toLocal8Bit().constData(), 0755);
-        for (int i = 0; i < kHosts; ++i) {
-            m_users << m_lab->AddUser();
-            ASSERT_FALSE(m_users.back().isEmpty()) << m_lab->Error().toStdString();
-            ASSERT_TRUE(QDir().mkpath(HostDir(i) + u"/config"_s));
-            for (const QString& path : {HostDir(i), HostDir(i) + u"/config"_s})
-                chmod(path.toLocal8Bit().constData(), 0777); // its user writes there
-        }
+        const QString failure = Shell(
+            u"for name in $(ip netns list | cut -d' ' -f1; cut -d: -f1 /etc/passwd); do\n"
+            "  pid=$(expr \"$name\" : 'pwlab\\([0-9]*\\)[-u]') || continue\n"
+            "  kill -0 $pid 2>/dev/null || ip netns delete $name 2>/dev/null || userdel $name 2>/dev/null || true\n"
+            "done\n"
+            "chmod 755 %3\n"
+            "ip netns add %1-switch\n"
+            "ip -n %1-switch link add br0 type bridge\n"
+            "ip -n %1-switch link set br0 up\n"
+            "for i in $(seq 0 %2); do\n"
+            "  ip netns add %1-host$i\n"
+            "  ip -n %1-host$i link set lo up\n"
+            "  ip -n %1-switch link add p$i type veth peer name eth0 netns %1-host$i\n"
+            "  ip -n %1-switch link set p$i master br0 up\n"
+            "  ip -n %1-host$i addr add 10.77.0.$((i + 1))/24 brd + dev eth0\n"
+            "  ip -n %1-host$i link set eth0 up\n"
+            "  useradd --no-create-home --shell /usr/sbin/nologin %1u$i\n"
+            "  mkdir -p %3/host$i/config && chmod 777 %3/host$i/config\n"
+            "done"_s.arg(m_prefix)
+                .arg(kHosts - 1)
+                .arg(m_dir.path()));
+        ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
+        for (int i = 0; i < kHosts; ++i)
+            m_users << m_prefix + u"u%1"_s.arg(i);
         for (int i = 0; i < kHosts; ++i)
             m_copies.push_back({StartHost(i), {}});
-    }
-
-    // What runs in a host: by default the test host as the host's user.
-    virtual QProcess* StartHost(int host)
-    {
-        return m_lab->Start(host, m_users[host], u"/usr/bin/env"_s, Environment(host));
     }
 
     void TearDown() override
@@ -109,9 +120,57 @@ protected:
                           << copy.reports.join(u'\n').toStdString() << '\n'
                           << copy.process->readAllStandardError().toStdString() << std::endl;
         }
+        for (const auto& process : m_processes) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+        Shell(u"for ns in $(ip netns list | cut -d' ' -f1 | grep '^%1-'); do ip netns delete $ns; done\n"
+              "for user in $(cut -d: -f1 /etc/passwd | grep '^%1u'); do userdel $user; done"_s.arg(m_prefix));
     }
 
+    // Runs a shell script that stops at the first failure; returns an empty string when it went
+    // through, otherwise what it printed.
+    static QString Shell(const QString& script)
+    {
+        QProcess shell;
+        shell.setProcessChannelMode(QProcess::MergedChannels);
+        shell.start(u"/bin/sh"_s, {u"-ec"_s, script});
+        const bool ended = shell.waitForFinished(30000);
+        const QString output = QString::fromLocal8Bit(shell.readAll()).trimmed();
+        return ended && shell.exitStatus() == QProcess::NormalExit && shell.exitCode() == 0
+            ? QString()
+            : u"set-up failed: "_s + output;
+    }
+
+    static QString Address(int host) { return u"10.77.0.%1"_s.arg(host + 1); }
     QString HostDir(int host) const { return m_dir.filePath(u"host%1"_s.arg(host)); }
+
+    // Starts a program in a host as a user (empty: root); what still runs at the end is killed.
+    QProcess* Start(int host, const QString& user, const QString& program, const QStringList& arguments)
+    {
+        QStringList command{u"netns"_s, u"exec"_s, u"%1-host%2"_s.arg(m_prefix).arg(host)};
+        if (!user.isEmpty())
+            command << u"setpriv"_s << u"--reuid="_s + user << u"--regid="_s + user << u"--init-groups"_s << u"--"_s;
+        auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
+        process->setWorkingDirectory(QDir::rootPath());
+        process->start(u"ip"_s, command << program << arguments);
+        process->waitForStarted();
+        return process.get();
+    }
+
+    // Runs a program to its end; its exit code, or -1 when it did not end by itself in 10 s.
+    int Run(int host, const QString& user, const QString& program, const QStringList& arguments,
+            QByteArray* output = nullptr)
+    {
+        QProcess* process = Start(host, user, program, arguments);
+        const bool ended = process->waitForFinished(10000);
+        if (output)
+            *output = process->readAllStandardOutput();
+        return ended && process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+    }
+
+    // What runs in a host: by default the test host as the host's user.
+    virtual QProcess* StartHost(int host) { return Start(host, m_users[host], u"/usr/bin/env"_s, Environment(host)); }
 
     // /usr/bin/env's arguments that run a program (by default the test host) in a host's
     // environment.
@@ -153,8 +212,9 @@ protected:
         return Everywhere(listsAll, 10s);
     }
 
+    const QString m_prefix = u"pwlab%1"_s.arg(getpid());
     QTemporaryDir m_dir;
-    std::unique_ptr<NetnsLab> m_lab;
     QStringList m_users;
     std::deque<HostCopy> m_copies;
+    std::vector<std::unique_ptr<QProcess>> m_processes; // the lab's, killed at the end
 };

@@ -16,7 +16,7 @@ const QString kSlot = u"\\MAILSLOT\\forall\t"_s;
 
 // Two Linux copies and, in the third host, a Windows copy's stand-in: a peer that speaks only
 // the mailslot wire, built from scapy's NetBIOS and SMB layers (mailslot_peer.py), which also
-// keeps what it heard for tshark. Its reports read like the test host's ("heard T ...").
+// keeps what it heard for tshark. Its reports read like the test host's ("heard ...").
 // The port of the Windows peers is below 1024: A runs as though the program had been granted
 // the capability, B without it.
 class WindowsPeersSystemTest : public ProgramHostsTest {
@@ -33,15 +33,14 @@ protected:
     {
         if (host == WINDOWS) {
             const QString script = qEnvironmentVariable("PELLWICK_SOURCE_DIR") + u"/tests/system/mailslot_peer.py"_s;
-            return m_lab->Start(host, {}, u"/usr/bin/python3"_s,
-                                {script, NetnsLab::Address(host), u"10.77.0.255"_s, kPeer, Pcap()});
+            return Start(host, {}, u"/usr/bin/python3"_s, {script, Address(host), u"10.77.0.255"_s, kPeer, Pcap()});
         }
         if (host == A) {
-            EXPECT_EQ(m_lab->Run(host, {}, u"sysctl"_s, {u"-qw"_s, u"net.ipv4.ip_unprivileged_port_start=138"_s}), 0);
+            EXPECT_EQ(Run(host, {}, u"sysctl"_s, {u"-qw"_s, u"net.ipv4.ip_unprivileged_port_start=138"_s}), 0);
         }
         QStringList arguments = Environment(host);
         arguments.insert(arguments.size() - 1, u"QT_LOGGING_RULES=pellwick.net.info=true"_s);
-        return m_lab->Start(host, m_users[host], u"/usr/bin/env"_s, arguments);
+        return Start(host, m_users[host], u"/usr/bin/env"_s, arguments);
     }
 
     QString Pcap() const { return m_dir.filePath(u"heard.pcap"_s); }

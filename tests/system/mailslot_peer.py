@@ -5,8 +5,8 @@ and SMB layers: it never uses the program's code, so it checks our codec from ou
 Usage: mailslot_peer.py ADDRESS BROADCAST NAME PCAP
 Commands on stdin, one a line: "presence" (announce NAME once a second from now on),
 "message TO TEXT", "chat TEXT", "quit" (write every datagram heard to PCAP and end).
-Reports on stdout as the program's test host writes them (T: the monotonic clock in
-microseconds): "heard T TYPE SENDER\\tRECIPIENT\\tTEXT" for each record read from a mailslot write.
+Reports on stdout as the program's test host writes them: "heard TYPE SENDER\\tRECIPIENT\\tTEXT"
+for each record read from a mailslot write.
 """
 import os
 import select
@@ -87,7 +87,7 @@ def main():
             if data is not None:
                 texts = [data[at:at + width].split(b"\0")[0].decode("cp1251") for at, width in FIELDS]
                 kind = struct.unpack("<I", data[360:364])[0]
-                print("heard", time.monotonic_ns() // 1000, kind, "\t".join(texts), flush=True)
+                print("heard", kind, "\t".join(texts), flush=True)
         if sys.stdin in ready:
             # Whole lines only, read past Python's own buffering so none waits unseen.
             chunk = os.read(sys.stdin.fileno(), 4096)
