@@ -4,9 +4,8 @@ and SMB layers: it never uses the program's code, so it checks our codec from ou
 
 Usage: mailslot_peer.py ADDRESS BROADCAST NAME PCAP
 Commands on stdin, one a line: "presence" (announce NAME once a second from now on),
-"message TO TEXT", "chat TEXT", "quit" (write every datagram heard to PCAP and end).
-Reports on stdout as the program's test host writes them: "heard TYPE SENDER\\tRECIPIENT\\tTEXT"
-for each record read from a mailslot write.
+"message TO TEXT", "chat TEXT", "quit" (write every datagram heard from others to PCAP, for
+tshark to decode, and end).
 """
 import os
 import select
@@ -24,13 +23,12 @@ from scapy.utils import wrpcap
 
 PORT = 138
 RECORD = 364
-FIELDS = ((260, 50), (310, 50), (0, 260))  # sender, recipient, text: offset and width
 
 
 def record(kind, text, sender, recipient=""):
     fields = [value.encode("cp1251")[: width - 1].ljust(width, b"\0")
-              for value, (_, width) in zip((sender, recipient, text), FIELDS)]
-    return fields[2] + fields[0] + fields[1] + struct.pack("<I", kind)
+              for value, width in ((text, 260), (sender, 50), (recipient, 50))]
+    return b"".join(fields) + struct.pack("<I", kind)
 
 
 def datagram(address, ident, data):
@@ -43,22 +41,6 @@ def datagram(address, ident, data):
                          SourceName="WINPEER", DestinationName="WORKGROUP", SUFFIX1=0x4141, SUFFIX2=0x4141)
     header.Length = len(bytes(header / smb)) - 14
     return bytes(header / smb)
-
-
-def parse(payload):
-    """The record a mailslot write to \\MAILSLOT\\forall carries, or None."""
-    try:
-        packet = NBTDatagram(payload)
-        smb = SMB_Header(bytes(packet.payload))
-        words = smb[SMBNetlogon_Protocol_Response_Header]
-        slot = SMBMailSlot(bytes(words.payload))
-    except (IndexError, struct.error):
-        return None
-    start = len(payload) - len(bytes(packet.payload)) + words.DataOffset
-    name = slot.getfieldval("name")  # "name" alone is the layer's title
-    ok = (packet.Type in (0x10, 0x11, 0x12) and smb.Command == 0x25 and slot.opcode == 1
-          and name.rstrip(b"\0").lower() == b"\\mailslot\\forall" and words.DataCount == RECORD)
-    return payload[start:start + RECORD] if ok and len(payload) >= start + RECORD else None
 
 
 def main():
@@ -81,13 +63,8 @@ def main():
         ready, _, _ = select.select([sys.stdin, sock], [], [], 0.1)
         if sock in ready:
             payload, source = sock.recvfrom(65536)
-            data = parse(payload) if source[0] != address else None
             if source[0] != address:
                 heard.append((source[0], payload))
-            if data is not None:
-                texts = [data[at:at + width].split(b"\0")[0].decode("cp1251") for at, width in FIELDS]
-                kind = struct.unpack("<I", data[360:364])[0]
-                print("heard", kind, "\t".join(texts), flush=True)
         if sys.stdin in ready:
             # Whole lines only, read past Python's own buffering so none waits unseen.
             chunk = os.read(sys.stdin.fileno(), 4096)
