@@ -43,22 +43,9 @@ protected:
         // Never the desktop's own bus, where a real server answers.
         if (qEnvironmentVariable("PELLWICK_PRIVATE_BUS") != u"1")
             GTEST_SKIP() << "runs under dbus-run-session with notification-bus.conf (see CMakeLists.txt)";
-        serverBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s);
-        clientBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"client"_s);
-        ASSERT_TRUE(serverBus.isConnected() && clientBus.isConnected());
+        ASSERT_TRUE(serverBus.isConnected() && QDBusConnection::sessionBus().isConnected());
     }
-    void TearDown() override
-    {
-        QDBusConnection::disconnectFromBus(u"server"_s);
-        QDBusConnection::disconnectFromBus(u"client"_s);
-    }
-
-    void StartServer()
-    {
-        ASSERT_TRUE(
-            serverBus.registerObject(u"/org/freedesktop/Notifications"_s, &server, QDBusConnection::ExportAllSlots));
-        ASSERT_TRUE(serverBus.registerService(u"org.freedesktop.Notifications"_s));
-    }
+    void TearDown() override { QDBusConnection::disconnectFromBus(u"server"_s); }
 
     void Receive(const QString& sender, const QString& text)
     {
@@ -67,8 +54,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    QDBusConnection serverBus{QString()};
-    QDBusConnection clientBus{QString()};
+    QDBusConnection serverBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"server"_s);
     NotificationServer server;
     QTemporaryDir dir;
     CRegistry registry{dir.filePath(u"registry.reg"_s)};
@@ -78,8 +64,10 @@ protected:
 
 TEST_F(MessageNotificationsTest, OnlyAMessageInTheBackgroundIsNotifiedAndItsActionShowsThatMessage)
 {
-    StartServer();
-    FreedesktopNotifier notifier(clientBus);
+    ASSERT_TRUE(
+        serverBus.registerObject(u"/org/freedesktop/Notifications"_s, &server, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(serverBus.registerService(u"org.freedesktop.Notifications"_s));
+    FreedesktopNotifier notifier;
     MessageNotifications notifications(window, registry, notifier);
     const auto setNotify = [&](int on) {
         registry.WriteNumber(u"Ravelstone", u"Pellwick", u"Preferences\\Incoming Message Dialog\\Notify", on);
@@ -102,11 +90,10 @@ TEST_F(MessageNotificationsTest, OnlyAMessageInTheBackgroundIsNotifiedAndItsActi
     // Calls reach the server in order: once these two are there, no earlier one is coming.
     ASSERT_TRUE(WaitFor([&] { return server.calls.size() >= 2; }));
     ASSERT_EQ(server.calls.size(), 2);
-    const QVariantMap hints{{u"desktop-entry"_s, DesktopId()}};
     EXPECT_EQ(server.calls[0].mid(0, 4),
               (QVariantList{u"Pellwick"_s, DesktopId(), u"anna"_s, u"&lt;b&gt;first&lt;/b&gt; &amp; more"_s}));
     EXPECT_TRUE(server.calls[0][4].toStringList().contains(u"default"_s));
-    EXPECT_EQ(server.calls[0][5].toMap(), hints);
+    EXPECT_EQ(server.calls[0][5].toMap(), (QVariantMap{{u"desktop-entry"_s, DesktopId()}}));
     EXPECT_EQ(server.calls[1][2], u"carl"_s);
 
     // The click on the first one brings the window to the front on that message.
@@ -124,7 +111,7 @@ TEST_F(MessageNotificationsTest, WithoutAServerTheMessageIsShownAndNothingWaits)
 {
     for (const bool withBus : {true, false}) {
         SCOPED_TRACE(withBus ? "bus without a server" : "no bus");
-        FreedesktopNotifier notifier(withBus ? clientBus : QDBusConnection(QString()));
+        FreedesktopNotifier notifier(withBus ? QDBusConnection::sessionBus() : QDBusConnection(QString()));
         MessageNotifications notifications(window, registry, notifier);
         const int before = window.GetCount();
         QElapsedTimer timer;

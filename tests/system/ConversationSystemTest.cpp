@@ -1,18 +1,9 @@
-#include "support/QtPrinters.h"
 #include "system/ProgramHostsTest.h"
 
 #include <QRegularExpression>
 
-#include <gtest/gtest.h>
-
-namespace {
-
-enum Host { A = 0, B = 1, C = 2 };
-
 using ChatSystemTest = ProgramHostsTest;
 using MessageSystemTest = ProgramHostsTest;
-
-} // namespace
 
 TEST_F(ChatSystemTest, LinesReachEveryRoomOnceInOrderAndMembersAreMarked)
 {

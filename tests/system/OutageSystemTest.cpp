@@ -1,11 +1,6 @@
-#include "support/QtPrinters.h"
 #include "system/ProgramHostsTest.h"
 
-#include <gtest/gtest.h>
-
 namespace {
-
-enum Host { A = 0, B = 1, C = 2 };
 
 // Host A loses its network while its user is in the Chat Room and writes: first its link goes
 // down, then, with the link back, its only address goes.

@@ -1,7 +1,4 @@
-#include "support/QtPrinters.h"
 #include "system/ProgramHostsTest.h"
-
-#include <gtest/gtest.h>
 
 using PresenceSystemTest = ProgramHostsTest;
 

@@ -1,15 +1,12 @@
 // A real copy of the program for the system tests and screenshot scripts: the application
-// object as main.cpp runs it, driven through standard input as a user would drive its windows,
-// reporting what the windows show, read from inside the process.
-// Commands, one a line (TEXT is typed key by key; "\n" in it is a line break): show-chat (the
-// tray menu's "Chat..."), hide-chat (the Chat Room's Close button), say TEXT (into the Chat
-// Room, then Enter), send NAME TEXT (double-click NAME in the Online list, type, press Send),
-// reply TEXT (Reply in Incoming Messages, type, press Send), quit (the tray menu's "Shutdown";
-// so does the end of standard input).
-// Reports, "KIND TEXT" one a line: list (the Online list after each change, NAME=STATE ...,
-// 0 online, 2 in the chat room), line (a Chat Room line), message (an Incoming Messages line, line breaks as
-// \r and \n), tray (the stand-in's new tool tip: it names the running flash), box (a message
-// box, answered with OK), error (a command that could not be carried out).
+// object as main.cpp runs it, driven through standard input as a user drives its windows.
+// Commands (TEXT is typed key by key, "\n" in it as a line break): show-chat, hide-chat,
+// say TEXT, send NAME TEXT (by a double click in the Online list), reply TEXT (in Incoming
+// Messages), quit (also at the end of standard input).
+// Reports, "KIND TEXT", read from inside the windows: list (the Online list after each
+// change, NAME=STATE ..., 0 online, 2 in the chat room), line (a Chat Room line), message (an
+// Incoming Messages line, line breaks as \r and \n), tray (the stand-in's new tool tip, which
+// names the running flash), box (a message box, answered with OK), error (a failed command).
 // With --no-lock the host skips the one-copy lock, so that a second copy meets the
 // transport's own refusal.
 #include "app/CPellwickApp.h"
@@ -73,11 +70,6 @@ public:
             return;
         m_pChat = FindWindow<CChatDialog>();
         m_pIncoming = FindWindow<CIncomingMessagesDialog>();
-        if (!m_pOnline || !m_pChat || !m_pIncoming) {
-            Report("error", u"the windows are missing"_s);
-            QCoreApplication::exit(3);
-            return;
-        }
         CUserListBox* users = m_pOnline->UserList();
         const auto reportList = [users] {
             QStringList items;

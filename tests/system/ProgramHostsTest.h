@@ -1,12 +1,12 @@
 #pragma once
 
+#include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -68,14 +68,12 @@ struct HostCopy {
 class ProgramHostsTest : public ::testing::Test {
 protected:
     static constexpr int kHosts = 3;
+    enum Host { A = 0, B = 1, C = 2 };
 
     void SetUp() override
     {
         if (geteuid() != 0)
             GTEST_SKIP() << "network namespaces need root";
-        for (const char* tool : {"ip", "setpriv", "useradd", "userdel"})
-            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
-                GTEST_SKIP() << tool << " is not installed";
         ASSERT_TRUE(QFileInfo(qEnvironmentVariable("PELLWICK_HOST")).isExecutable())
             << "PELLWICK_HOST names no program";
         const QString failure = Shell(
@@ -128,44 +126,44 @@ protected:
               "for user in $(cut -d: -f1 /etc/passwd | grep '^%1u'); do userdel $user; done"_s.arg(m_prefix));
     }
 
-    // Runs a shell script that stops at the first failure; returns an empty string when it went
-    // through, otherwise what it printed.
-    static QString Shell(const QString& script)
+    // Runs a shell script in the machine's own namespace, stopping at the first failure: empty
+    // when it went through, otherwise what it printed.
+    QString Shell(const QString& script)
     {
-        QProcess shell;
-        shell.setProcessChannelMode(QProcess::MergedChannels);
-        shell.start(u"/bin/sh"_s, {u"-ec"_s, script});
-        const bool ended = shell.waitForFinished(30000);
-        const QString output = QString::fromLocal8Bit(shell.readAll()).trimmed();
-        return ended && shell.exitStatus() == QProcess::NormalExit && shell.exitCode() == 0
-            ? QString()
-            : u"set-up failed: "_s + output;
+        QByteArray output;
+        return Run(-1, {}, u"/bin/sh"_s, {u"-ec"_s, script}, &output) == 0 ? QString() : QString::fromLocal8Bit(output);
     }
 
     static QString Address(int host) { return u"10.77.0.%1"_s.arg(host + 1); }
     QString HostDir(int host) const { return m_dir.filePath(u"host%1"_s.arg(host)); }
 
-    // Starts a program in a host as a user (empty: root); what still runs at the end is killed.
+    // Starts a program in a host (-1: the machine's own namespace) as a user (empty: root);
+    // what still runs at the end is killed.
     QProcess* Start(int host, const QString& user, const QString& program, const QStringList& arguments)
     {
-        QStringList command{u"netns"_s, u"exec"_s, u"%1-host%2"_s.arg(m_prefix).arg(host)};
+        QStringList command{program};
         if (!user.isEmpty())
-            command << u"setpriv"_s << u"--reuid="_s + user << u"--regid="_s + user << u"--init-groups"_s << u"--"_s;
+            command = QStringList{u"setpriv"_s, u"--reuid="_s + user, u"--regid="_s + user, u"--init-groups"_s, u"--"_s}
+                + command;
+        if (host >= 0)
+            command = QStringList{u"ip"_s, u"netns"_s, u"exec"_s, u"%1-host%2"_s.arg(m_prefix).arg(host)} + command;
         auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
         process->setWorkingDirectory(QDir::rootPath());
-        process->start(u"ip"_s, command << program << arguments);
+        const QString first = command.takeFirst();
+        process->start(first, command + arguments);
         process->waitForStarted();
         return process.get();
     }
 
-    // Runs a program to its end; its exit code, or -1 when it did not end by itself in 10 s.
+    // Runs a program to its end; its exit code, or -1 when it did not end by itself in 30 s.
+    // Its output is what it wrote on both channels.
     int Run(int host, const QString& user, const QString& program, const QStringList& arguments,
             QByteArray* output = nullptr)
     {
         QProcess* process = Start(host, user, program, arguments);
-        const bool ended = process->waitForFinished(10000);
+        const bool ended = process->waitForFinished(30000);
         if (output)
-            *output = process->readAllStandardOutput();
+            *output = process->readAllStandardOutput() + process->readAllStandardError();
         return ended && process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
     }
 

@@ -1,14 +1,9 @@
 #include "net/MessagePacket.h"
-#include "support/QtPrinters.h"
 #include "system/ProgramHostsTest.h"
 
 #include <QRegularExpression>
 
-#include <gtest/gtest.h>
-
 namespace {
-
-enum Host { A = 0, B = 1, WINDOWS = 2 };
 
 const QString kPeer = u"Пётр"_s;
 const QString kNotice = u"the Windows peers' wire is off: Pellwick may not use"_s;
@@ -21,6 +16,8 @@ const QString kSlot = u"\\MAILSLOT\\forall\t"_s;
 // the capability, B without it.
 class WindowsPeersSystemTest : public ProgramHostsTest {
 protected:
+    static constexpr int WINDOWS = C;
+
     void SetUp() override
     {
         if (!QFileInfo(u"/usr/bin/tshark"_s).isExecutable()
