@@ -55,7 +55,6 @@ protected:
 
 TEST_F(WindowsPeersSystemTest, CopiesWithThePortTalkWithWindowsPeersAndOneWithoutSaysSoOnce)
 {
-    m_copies[WINDOWS].Command(u"presence"_s);
     m_copies[A].Command(u"show-chat"_s);
     ASSERT_TRUE(Until(
         [&] {

@@ -3,9 +3,8 @@
 and SMB layers: it never uses the program's code, so it checks our codec from outside.
 
 Usage: mailslot_peer.py ADDRESS BROADCAST NAME PCAP
-Commands on stdin, one a line: "presence" (announce NAME once a second from now on),
-"message TO TEXT", "chat TEXT", "quit" (write every datagram heard from others to PCAP, for
-tshark to decode, and end).
+It announces NAME once a second. Commands on stdin, one a line: "message TO TEXT", "chat TEXT",
+"quit" (write every datagram heard from others to PCAP, for tshark to decode, and end).
 """
 import os
 import select
@@ -49,7 +48,7 @@ def main():
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
     sock.bind(("0.0.0.0", PORT))
-    sent, announcing, next_presence, heard, pending, chunk = 0, False, 0.0, [], b"", b"-"
+    sent, next_presence, heard, pending, chunk = 0, 0.0, [], b"", b"-"
 
     def send(data):
         nonlocal sent
@@ -57,7 +56,7 @@ def main():
         sock.sendto(datagram(address, sent, data), (broadcast, PORT))
 
     while chunk:
-        if announcing and time.monotonic() >= next_presence:
+        if time.monotonic() >= next_presence:
             send(record(2, "Подтверждение...", name))
             next_presence = time.monotonic() + 1.0
         ready, _, _ = select.select([sys.stdin, sock], [], [], 0.1)
@@ -72,8 +71,6 @@ def main():
             for words in (line.decode("utf-8").split(" ", 2) for line in lines):
                 if words[0] == "quit":
                     chunk = b""
-                elif words[0] == "presence":
-                    announcing = True
                 elif words[0] == "message" and len(words) == 3:
                     send(record(1, words[2], name, words[1]))
                 elif words[0] == "chat":
