@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -117,12 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CTaskBarIconTest, RightClickShowsTheMenuOnlyWhileNothingFlashes)
 {
-    const auto history = [&] {
-        for (QAction* action : tray.Menu()->actions())
-            if (action->data().toInt() == ID_SHOW_HISTORY)
-                return action;
-        return static_cast<QAction*>(nullptr);
-    };
+    const QList<QAction*> actions = tray.Menu()->actions();
+    QAction* history
+        = *std::find_if(actions.begin(), actions.end(), [](QAction* item) { return item->data() == ID_SHOW_HISTORY; });
     Request(MESSAGE);
     tray.OnRButtonDown(QPoint(10, 10));
     EXPECT_FALSE(tray.Menu()->isVisible());
@@ -130,12 +128,12 @@ TEST_F(CTaskBarIconTest, RightClickShowsTheMenuOnlyWhileNothingFlashes)
 
     tray.OnRButtonDown(QPoint(10, 10));
     EXPECT_TRUE(tray.Menu()->isVisible());
-    EXPECT_FALSE(history()->isEnabled());
+    EXPECT_FALSE(history->isEnabled());
     tray.Menu()->hide();
 
     commands.hasMessages = true;
     tray.OnRButtonDown(QPoint(10, 10));
-    EXPECT_TRUE(history()->isEnabled());
-    history()->trigger();
+    EXPECT_TRUE(history->isEnabled());
+    history->trigger();
     EXPECT_EQ(commands.commands.back(), ID_SHOW_HISTORY);
 }

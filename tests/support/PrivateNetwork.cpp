@@ -1,7 +1,6 @@
 #include "support/PrivateNetwork.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <cstring>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -86,13 +85,6 @@ bool PrivateNetwork::SetLoopbackUp(bool up)
     bool ok = fd >= 0 && ioctl(fd, SIOCGIFFLAGS, &request) == 0;
     request.ifr_flags = static_cast<short>(up ? (request.ifr_flags | IFF_UP) : (request.ifr_flags & ~IFF_UP));
     ok = ok && ioctl(fd, SIOCSIFFLAGS, &request) == 0;
-    if (ok && !up) {
-        // A down loopback keeps its local routes; only dropping its address (0.0.0.0 deletes
-        // it) makes 127.0.0.0/8 unreachable. Bringing it up adds 127.0.0.1 back.
-        request.ifr_addr = {};
-        request.ifr_addr.sa_family = AF_INET;
-        ok = ioctl(fd, SIOCSIFADDR, &request) == 0 || errno == EADDRNOTAVAIL;
-    }
     if (fd >= 0)
         close(fd);
     return ok;

@@ -15,7 +15,6 @@ struct PrivateNetwork {
     // test's host); otherwise why not. Helpers that start the program refuse to start it then.
     static std::string WhyNotPrivate();
 
-    // Inside body: brings the loopback interface up, or takes it down with its address (a
-    // network outage on demand).
+    // Inside body: brings the loopback interface up (or down).
     static bool SetLoopbackUp(bool up);
 };
