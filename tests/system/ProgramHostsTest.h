@@ -137,8 +137,9 @@ protected:
     static QString Address(int host) { return u"10.77.0.%1"_s.arg(host + 1); }
     QString HostDir(int host) const { return m_dir.filePath(u"host%1"_s.arg(host)); }
 
-    // Starts a program in a host (-1: the machine's own namespace) as a user (empty: root);
-    // what still runs at the end is killed.
+    // Starts a program in a host (-1: the machine's own namespace) as a user (empty: root),
+    // with the host's configuration folder and the network log on; what still runs at the end
+    // is killed.
     QProcess* Start(int host, const QString& user, const QString& program, const QStringList& arguments)
     {
         QStringList command{program};
@@ -148,6 +149,10 @@ protected:
         if (host >= 0)
             command = QStringList{u"ip"_s, u"netns"_s, u"exec"_s, u"%1-host%2"_s.arg(m_prefix).arg(host)} + command;
         auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_CONFIG_HOME"_s, HostDir(host) + u"/config"_s);
+        environment.insert(u"QT_LOGGING_RULES"_s, u"pellwick.net.info=true"_s);
+        process->setProcessEnvironment(environment);
         process->setWorkingDirectory(QDir::rootPath());
         const QString first = command.takeFirst();
         process->start(first, command + arguments);
@@ -167,14 +172,10 @@ protected:
         return ended && process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
     }
 
-    // What runs in a host: by default the test host as the host's user.
-    virtual QProcess* StartHost(int host) { return Start(host, m_users[host], u"/usr/bin/env"_s, Environment(host)); }
-
-    // /usr/bin/env's arguments that run a program (by default the test host) in a host's
-    // environment.
-    QStringList Environment(int host, const QString& program = qEnvironmentVariable("PELLWICK_HOST")) const
+    // What runs in a host: by default the test host (PELLWICK_HOST) as the host's user.
+    virtual QProcess* StartHost(int host)
     {
-        return {u"XDG_CONFIG_HOME="_s + HostDir(host) + u"/config"_s, u"QT_QPA_PLATFORM=offscreen"_s, program};
+        return Start(host, m_users[host], qEnvironmentVariable("PELLWICK_HOST"), {});
     }
 
     // Runs the event loop, collecting every copy's reports, until the condition holds or the

@@ -35,9 +35,7 @@ protected:
         if (host == A) {
             EXPECT_EQ(Run(host, {}, u"sysctl"_s, {u"-qw"_s, u"net.ipv4.ip_unprivileged_port_start=138"_s}), 0);
         }
-        QStringList arguments = Environment(host);
-        arguments.insert(arguments.size() - 1, u"QT_LOGGING_RULES=pellwick.net.info=true"_s);
-        return Start(host, m_users[host], u"/usr/bin/env"_s, arguments);
+        return ProgramHostsTest::StartHost(host);
     }
 
     QString Pcap() const { return m_dir.filePath(u"heard.pcap"_s); }
