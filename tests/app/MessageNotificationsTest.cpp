@@ -105,8 +105,6 @@ TEST_F(MessageNotificationsTest, OnlyAMessageInTheBackgroundIsNotifiedAndItsActi
     EXPECT_EQ(window.CounterText(), u"3 : 4");
 }
 
-// With no notification server on the bus, or no bus at all, the message is still shown and
-// nothing waits for an answer.
 TEST_F(MessageNotificationsTest, WithoutAServerTheMessageIsShownAndNothingWaits)
 {
     for (const bool withBus : {true, false}) {

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The command line and a start without a display, as a user meets them: each gives its one
-# line and its exit code, and nothing aborts. The program runs in a private network namespace.
-# Usage: start-options.sh <pellwick executable>
+# Usage: start-options.sh <pellwick>. The command line and a start without a display each give
+# one line and their exit code, in a private network namespace.
 set -uo pipefail
 program=$1
 isolate=$(for flags in -rn -n; do unshare $flags true 2>/dev/null && echo "unshare $flags" && break; done)
@@ -10,8 +9,7 @@ isolate=$(for flags in -rn -n; do unshare $flags true 2>/dev/null && echo "unsha
 failures=0
 errors=$(mktemp)
 trap 'rm -f "$errors"' EXIT
-# check <name> <exit code> <stdout> <stderr> <env and arguments...>: each stream, whole, must
-# match its extended regular expression (at most one line on stderr).
+# check <name> <code> <stdout> <stderr> <command...>: each stream must match its regex.
 check() {
     local out err rc
     out=$($isolate env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${@:5}" 2>"$errors")

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The program under a private Xvfb (with-xvfb.sh), with the trayer tray host (WITH_TRAY=1) or
-# without any: its icon docks in the tray, with no stand-in beside it, or else its stand-in
-# window shows in the lower right corner. Either takes the clicks: a left one shows the Online
-# window in the lower right corner, a right one the menu, whose last item, "Shutdown", ends the
-# program with 0. Usage: tray-x11.sh <pellwick executable>
+# Usage: tray-x11.sh <pellwick>, under with-xvfb.sh, with a tray host (WITH_TRAY=1) or none.
+# The icon docks in the tray (no stand-in beside it) or the stand-in shows lower right; a left
+# click on it shows the Online window lower right, a right one the menu, whose "Shutdown" ends
+# the program with 0.
 set -u
 # The program announces itself on its port: never on the machine's own network.
 [ "${PELLWICK_PRIVATE_NETWORK:-}" = inside ] || { echo "SKIP: no private network namespace"; exit 77; }
@@ -21,9 +20,8 @@ shown() {
     [ -n "$window" ] && eval "$(xdotool getwindowgeometry --shell "$window")"
 }
 lower_right() { [ "$X" -gt 640 ] && [ "$Y" -gt 400 ]; }
-# A click that comes while the tray host still embeds the icon is lost, and a right click
-# while the icon flashes (for the program's own arrival) is refused: each is repeated, slower
-# than a double click, until what it brings about shows.
+# click <button> <check...>: clicks the icon until the check holds (a click while the tray host
+# still embeds the icon is lost, a right click while it flashes is refused).
 click() { xdotool mousemove "$icon_x" "$icon_y" click "$1"; retry 7 "${@:2}"; }
 windows() { xdotool search --onlyvisible --class pellwick 2>/dev/null | wc -l; }
 more_windows() { [ "$(windows)" -gt "$before" ]; }

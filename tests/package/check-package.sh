@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Debian package with scripts/package.sh and checks it as a user and the archive
-# tools meet it: its files, its dependencies and maintainer script, lintian, the desktop entry,
-# the AppStream metainfo, and a start of the unpacked program, offscreen, by a user with a fresh
-# home, in a private network namespace: its autostart entry names the unpacked program.
+# Builds the Debian package (scripts/package.sh) and checks its files, dependencies, maintainer
+# script, lintian, desktop entry and metainfo, and a first start of the unpacked program in a
+# private network namespace, whose autostart entry must name the unpacked program.
 set -euo pipefail
 src=${PELLWICK_SOURCE_DIR:?}
 id=org.pellwick.Pellwick

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Runs a test under a private Xvfb server, with the trayer tray host when WITH_TRAY=1 and the
-# openbox window manager when WITH_WM=1 (frames, placement and activation are real only under
-# a window manager), inside a network namespace of its own with only loopback up (see
-# private-network.sh). Exits 77 (skipped) when Xvfb, or openbox when asked for, is missing.
+# Runs a test under a private Xvfb, with the trayer tray host if WITH_TRAY=1 and the openbox
+# window manager if WITH_WM=1, in a network namespace of its own (private-network.sh).
+# Exits 77 (skipped) when Xvfb, or openbox when asked for, is missing.
 set -u
 command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed" >&2; exit 77; }
 [ "${WITH_WM:-0}" = 1 ] && ! command -v openbox >/dev/null 2>&1 && { echo "SKIP: openbox is not installed" >&2; exit 77; }

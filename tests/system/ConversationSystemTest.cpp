@@ -11,14 +11,12 @@ TEST_F(ChatSystemTest, LinesReachEveryRoomOnceInOrderAndMembersAreMarked)
     // How a copy lists A: 0 online, 2 in the chat room.
     const auto stateOfA = [&](int host) { return m_copies[host].State(m_users[A]); };
 
-    // A opens the Chat Room: every list marks A, the others within 2 s. A marks itself when
-    // its own announcement comes back, a moment after or before the others.
+    // A opens the Chat Room: the others mark A within 2 s, A itself about then.
     m_copies[A].Command(u"show-chat"_s);
     ASSERT_TRUE(Until([&] { return stateOfA(B) == 2 && stateOfA(C) == 2; }, 2s));
     ASSERT_TRUE(Until([&] { return stateOfA(A) == 2; }, 1s));
 
-    // Every copy says 70 distinct lines (Cyrillic, markup and format signs in each) as fast as
-    // it can, all at once: every room shows each line once, and each sender's lines in the order said.
+    // All copies say 70 lines each at once: every room shows each line once, in each sender's order.
     QMap<QString, QStringList> said;
     for (int i = 0; i < 70; ++i) {
         for (int host = 0; host < kHosts; ++host) {
@@ -37,8 +35,7 @@ TEST_F(ChatSystemTest, LinesReachEveryRoomOnceInOrderAndMembersAreMarked)
             EXPECT_EQ(copy.Texts(u"line"_s).filter(QRegularExpression(u'^' + user + u'%')), said[user]);
     }
 
-    // A hides the room: the mark goes on the fifth tick after its last announcement, not
-    // before 3 s and within 6 s.
+    // A hides the room: the mark goes on the fifth tick after its last announcement (3 to 6 s).
     m_copies[A].Command(u"hide-chat"_s);
     EXPECT_FALSE(Until([&] { return stateOfA(B) != 2 || stateOfA(C) != 2; }, 3s));
     EXPECT_TRUE(Until([&] { return stateOfA(B) == 0 && stateOfA(C) == 0; }, 3s));

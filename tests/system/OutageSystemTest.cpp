@@ -2,8 +2,7 @@
 
 namespace {
 
-// Host A loses its network while its user is in the Chat Room and writes: first its link goes
-// down, then, with the link back, its only address goes.
+// A loses its network while its user chats and writes: first its link, then its only address.
 class OutageSystemTest : public ProgramHostsTest {
 protected:
     bool Ip(const QString& arguments) { return Run(A, {}, u"ip"_s, arguments.split(u' ')) == 0; }

@@ -11,8 +11,7 @@ TEST_F(PresenceSystemTest, CopiesSeeEachOtherAndSeeLeaversGo)
     // Each newcomer made the tray flash (its first step follows the listing).
     EXPECT_TRUE(Everywhere([](const HostCopy& copy) { return copy.Texts(u"tray"_s).contains(u"New User"_s); }, 3s));
 
-    // A second start of the program on a host ends at once with 10 and changes no file,
-    // whoever starts it.
+    // A second start on a host ends at once with 10 and changes no file, whoever starts it.
     const auto configFiles = [&] {
         QByteArray digests;
         Run(0, {}, u"/bin/sh"_s, {u"-c"_s, u"find \"$0\" -type f | sort | xargs -r sha256sum"_s, HostDir(0)}, &digests);
@@ -23,8 +22,7 @@ TEST_F(PresenceSystemTest, CopiesSeeEachOtherAndSeeLeaversGo)
     for (int user : {0, 1})
         EXPECT_EQ(Run(0, m_users[user], qEnvironmentVariable("PELLWICK_PROGRAM"), {}), 10) << user;
     EXPECT_EQ(configFiles(), before);
-    // Past the lock, the read side itself cannot be opened twice: the copy says so and ends
-    // with 10.
+    // Past the lock, the transport refuses a second reader: a box, then 10.
     QByteArray output;
     EXPECT_EQ(Run(0, m_users[1], qEnvironmentVariable("PELLWICK_HOST"), {u"--no-lock"_s}, &output), 10);
     EXPECT_TRUE(output.contains("\nbox ") || output.startsWith("box ")) << output.toStdString();

@@ -91,8 +91,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        // The receiver first: events other threads post pass here too, handed over where
-        // ThreadSanitizer cannot see it, and are left unread.
+        // The receiver first: events posted by other threads pass here unread (TSan).
         if (auto* box = qobject_cast<QMessageBox*>(watched)) {
             if (event->type() == QEvent::Show) {
                 Report("box", box->text());
@@ -144,8 +143,7 @@ private:
         }
     }
 
-    // Double-clicks a name in the Online list as the mouse does it: press, release, double
-    // click, release.
+    // Double-clicks a name in the Online list as a mouse does: click, double click, release.
     bool DoubleClick(const QString& name)
     {
         m_pOnline->ShowPlaced();

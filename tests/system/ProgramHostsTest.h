@@ -20,8 +20,7 @@
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 
-// One copy of the program under the test host (ProgramHost.cpp): commands go to its standard
-// input; its reports, "KIND TEXT" one a line, are kept as they come.
+// A copy under the test host (ProgramHost.cpp): commands in, reports ("KIND TEXT") kept.
 struct HostCopy {
     QProcess* process;
     QStringList reports;
@@ -44,8 +43,7 @@ struct HostCopy {
         return texts;
     }
 
-    // The Online list as last reported, "All" included: each name with its state (0 online,
-    // 2 in the chat room).
+    // The last Online list reported: each name ("All" too) with its state, 0 online, 2 in chat.
     QMap<QString, int> List() const
     {
         const QStringList lists = Texts(u"list"_s);
@@ -58,13 +56,9 @@ struct HostCopy {
     int State(const QString& user) const { return List().value(user, -1); }
 };
 
-// A small network of three hosts on one machine, each running a copy of the program offscreen
-// under the test host (PELLWICK_HOST), as a throwaway user of its own with its own
-// configuration folder (HostDir/config). A switch namespace holds a bridge; each host is a
-// namespace with lo up and a port "eth0" on the bridge, address 10.77.0.(i+1)/24. Nothing
-// touches the machine's own namespace, so nothing reaches a real network. Everything goes at
-// the end (leftovers of a crashed run at the next start), and every copy still running must
-// then end with 0 when its standard input closes.
+// Three network namespaces bridged by a fourth, 10.77.0.(i+1)/24, none reaching a real network;
+// each runs a copy as a throwaway user with its own HostDir/config. Copies still running at the
+// end must end with 0; leftovers of a crashed run go at the next start.
 class ProgramHostsTest : public ::testing::Test {
 protected:
     static constexpr int kHosts = 3;
@@ -126,8 +120,7 @@ protected:
               "for user in $(cut -d: -f1 /etc/passwd | grep '^%1u'); do userdel $user; done"_s.arg(m_prefix));
     }
 
-    // Runs a shell script in the machine's own namespace, stopping at the first failure: empty
-    // when it went through, otherwise what it printed.
+    // Runs a script that stops at its first failure: empty when it went through, else its output.
     QString Shell(const QString& script)
     {
         QByteArray output;
@@ -137,9 +130,7 @@ protected:
     static QString Address(int host) { return u"10.77.0.%1"_s.arg(host + 1); }
     QString HostDir(int host) const { return m_dir.filePath(u"host%1"_s.arg(host)); }
 
-    // Starts a program in a host (-1: the machine's own namespace) as a user (empty: root),
-    // with the host's configuration folder and the network log on; what still runs at the end
-    // is killed.
+    // Starts a program in a host (-1: none) as a user (empty: root), killed at the end if need be.
     QProcess* Start(int host, const QString& user, const QString& program, const QStringList& arguments)
     {
         QStringList command{program};
@@ -160,8 +151,7 @@ protected:
         return process.get();
     }
 
-    // Runs a program to its end; its exit code, or -1 when it did not end by itself in 30 s.
-    // Its output is what it wrote on both channels.
+    // Runs a program to its end: its exit code (-1 if it did not end in 30 s) and its output.
     int Run(int host, const QString& user, const QString& program, const QStringList& arguments,
             QByteArray* output = nullptr)
     {
@@ -178,8 +168,7 @@ protected:
         return Start(host, m_users[host], qEnvironmentVariable("PELLWICK_HOST"), {});
     }
 
-    // Runs the event loop, collecting every copy's reports, until the condition holds or the
-    // time is up. Settle only lets the copies run on: a report that came twice or late shows.
+    // Collects reports until the condition holds; Settle lets a late or repeated report show.
     template <typename Condition> bool Until(Condition condition, std::chrono::milliseconds timeout)
     {
         return WaitFor(

@@ -9,11 +9,8 @@ const QString kPeer = u"Пётр"_s;
 const QString kNotice = u"the Windows peers' wire is off: Pellwick may not use"_s;
 const QString kSlot = u"\\MAILSLOT\\forall\t"_s;
 
-// Two Linux copies and, in the third host, a Windows copy's stand-in: a peer that speaks only
-// the mailslot wire, built from scapy's NetBIOS and SMB layers (mailslot_peer.py), which also
-// keeps what it heard for tshark to decode.
-// The port of the Windows peers is below 1024: A runs as though the program had been granted
-// the capability, B without it.
+// Two Linux copies and a Windows peer built from scapy's NetBIOS and SMB layers
+// (mailslot_peer.py). A may bind the Windows port (below 1024) as with the capability, B not.
 class WindowsPeersSystemTest : public ProgramHostsTest {
 protected:
     static constexpr int WINDOWS = C;
@@ -77,17 +74,15 @@ TEST_F(WindowsPeersSystemTest, CopiesWithThePortTalkWithWindowsPeersAndOneWithou
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(QRegularExpression(u"^Пётр%\\[\\d\\d:\\d\\d\\] лично тебе$"_s).match(messages[0]).hasMatch())
         << messages[0].toStdString();
-    // B, without the port, runs on its own wire only, told its user so once, and never sees
-    // the Windows copy.
+    // B, without the port, says so once and stays on its own wire, out of the peer's reach.
     EXPECT_EQ(m_copies[B].Texts(u"line"_s), QStringList{m_users[A] + u"%ответ с Linux"_s});
     EXPECT_EQ(m_copies[B].State(kPeer), -1);
     EXPECT_EQ(Errors(B).count(kNotice), 1) << Errors(B).toStdString();
     EXPECT_TRUE(Errors(B).contains(u"setcap cap_net_bind_service=+ep"_s));
     EXPECT_FALSE(Errors(A).contains(kNotice));
 
-    // tshark, from the datagrams the peer heard: every one a mailslot write to
-    // \MAILSLOT\forall whose 364 data bytes are the record; A's presence among them, and its
-    // line and message once each.
+    // tshark: every datagram the peer heard is a 364-byte write to \MAILSLOT\forall; A's
+    // presence among them, its line and message once each.
     m_copies[WINDOWS].Command(u"quit"_s);
     ASSERT_TRUE(m_copies[WINDOWS].process->waitForFinished(10000));
     QProcess tshark;
