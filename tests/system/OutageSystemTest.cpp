@@ -1,19 +1,12 @@
 #include "system/ProgramHostsTest.h"
 
-namespace {
-
 // A loses its network while its user chats and writes: first its link, then its only address.
-class OutageSystemTest : public ProgramHostsTest {
-protected:
-    bool Ip(const QString& arguments) { return Run(A, {}, u"ip"_s, arguments.split(u' ')) == 0; }
-
-    qsizetype Boxes() const { return m_copies[A].Texts(u"box"_s).size(); }
-};
-
-} // namespace
+using OutageSystemTest = ProgramHostsTest;
 
 TEST_F(OutageSystemTest, WhatDidNotGoOutIsShownEachTimeNeverShownAsSaidAndSendingResumes)
 {
+    const auto ip = [&](const QString& arguments) { return Run(A, {}, u"ip"_s, arguments.split(u' ')) == 0; };
+    const auto boxes = [&] { return m_copies[A].Texts(u"box"_s).size(); };
     for (HostCopy& copy : m_copies)
         copy.Command(u"show-chat"_s);
     ASSERT_TRUE(AllListed());
@@ -29,22 +22,22 @@ TEST_F(OutageSystemTest, WhatDidNotGoOutIsShownEachTimeNeverShownAsSaidAndSendin
         {u"link set eth0 down"_s, u"link set eth0 up"_s},
         {u"addr del %1 dev eth0"_s.arg(address), u"addr add %1 brd + dev eth0"_s.arg(address)},
     };
-    qsizetype boxes = 0;
+    qsizetype shown = 0;
     for (int i = 1; const auto& [cut, mend] : outages) {
         const QString tag = QString::number(i++);
         SCOPED_TRACE(cut.toStdString());
-        ASSERT_TRUE(Ip(cut));
+        ASSERT_TRUE(ip(cut));
         // The presence announcement finds the network gone: one box for the outage.
-        ASSERT_TRUE(Until([&] { return Boxes() == boxes + 1; }, 3s));
+        ASSERT_TRUE(Until([&] { return boxes() == shown + 1; }, 3s));
         // A chat line and a message to B (still listed): neither goes out, each says so.
         m_copies[A].Command(u"say lost line "_s + tag);
         m_copies[A].Command(u"send %1 lost message %2"_s.arg(m_users[B], tag));
-        boxes += 3;
-        EXPECT_TRUE(Until([&] { return Boxes() >= boxes; }, 5s));
+        shown += 3;
+        EXPECT_TRUE(Until([&] { return boxes() >= shown; }, 5s));
         Settle(2s); // the announcements go on failing without a word
-        EXPECT_EQ(Boxes(), boxes);
+        EXPECT_EQ(boxes(), shown);
 
-        ASSERT_TRUE(Ip(mend));
+        ASSERT_TRUE(ip(mend));
         EXPECT_TRUE(sayEverywhere(u"back "_s + tag));
         // Presence resumes: a copy silent for seven seconds would be dropped from the lists.
         Settle(8s);
