@@ -16,26 +16,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class RecordingCommands : public TrayCommands {
-public:
-    void OnTrayCommand(int commandId) override { commands.push_back(commandId); }
-    bool HasIncomingMessages() const override { return hasMessages; }
-
-    std::vector<int> commands;
-    bool hasMessages = false;
-};
-
-class NoAlerts : public AlertSink {
-public:
-    void ShowAlert(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
-};
-
 constexpr auto NEW_USER = FlashTrayEvent::FLASH_NEW_USER;
 constexpr auto MESSAGE = FlashTrayEvent::FLASH_INCOMING_MESSAGE;
 
-class CTaskBarIconTest : public ::testing::Test {
+// The tray's commands are recorded; no alert may come.
+class CTaskBarIconTest : public ::testing::Test, public TrayCommands, public AlertSink {
 protected:
     CTaskBarIconTest() { tray.ShowNormalIcon(); }
+
+    void OnTrayCommand(int commandId) override { commands.push_back(commandId); }
+    bool HasIncomingMessages() const override { return hasMessages; }
+    void ShowAlert(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
 
     void Request(FlashTrayEvent::Kind kind)
     {
@@ -43,9 +34,9 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    RecordingCommands commands;
-    NoAlerts alerts;
-    CTaskBarIcon tray{commands, alerts, std::chrono::milliseconds(5)};
+    std::vector<int> commands;
+    bool hasMessages = false;
+    CTaskBarIcon tray{*this, *this, std::chrono::milliseconds(5)};
 };
 
 } // namespace
@@ -100,7 +91,7 @@ TEST_P(FlashSequenceTest, EndsWithTheFlashThatWinsAndOpensWhatAClickWasAbout)
         EXPECT_FALSE(
             WaitFor([&] { return !tray.IsFlashing(); }, std::chrono::milliseconds(100))); // never ends by itself
     }
-    EXPECT_EQ(commands.commands, c.opened);
+    EXPECT_EQ(commands, c.opened);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -131,9 +122,9 @@ TEST_F(CTaskBarIconTest, RightClickShowsTheMenuOnlyWhileNothingFlashes)
     EXPECT_FALSE(history->isEnabled());
     tray.Menu()->hide();
 
-    commands.hasMessages = true;
+    hasMessages = true;
     tray.OnRButtonDown(QPoint(10, 10));
     EXPECT_TRUE(history->isEnabled());
     history->trigger();
-    EXPECT_EQ(commands.commands.back(), ID_SHOW_HISTORY);
+    EXPECT_EQ(commands.back(), ID_SHOW_HISTORY);
 }
