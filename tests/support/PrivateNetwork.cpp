@@ -10,11 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace {
-
-constexpr int kUnavailableCode = 77;
-
-} // namespace
+constexpr int kUnavailableCode = 77; // the child's exit code when unshare fails
 
 const std::string& PrivateNetwork::Unavailable()
 {
