@@ -41,7 +41,5 @@ before=$(windows)
 retry 20 click 3 more_windows || fail "no menu"
 xdotool key Up Return
 retry 50 eval '! kill -0 $program 2>/dev/null' || fail "Shutdown did not end the program"
-wait $program
-rc=$?
-[ $rc -eq 0 ] || fail "the program ended with $rc"
+wait $program || fail "the program ended with $?"
 echo "ok   reached through the $icon window, ended with Shutdown"

@@ -2,10 +2,9 @@
 
 #include <QRegularExpression>
 
-using ChatSystemTest = ProgramHostsTest;
-using MessageSystemTest = ProgramHostsTest;
+using ConversationSystemTest = ProgramHostsTest;
 
-TEST_F(ChatSystemTest, LinesReachEveryRoomOnceInOrderAndMembersAreMarked)
+TEST_F(ConversationSystemTest, ChatLinesAndMessagesReachTheirReadersOnceAndChatMembersAreMarked)
 {
     ASSERT_TRUE(AllListed());
     // How a copy lists A: 0 online, 2 in the chat room.
@@ -39,16 +38,13 @@ TEST_F(ChatSystemTest, LinesReachEveryRoomOnceInOrderAndMembersAreMarked)
     m_copies[A].Command(u"hide-chat"_s);
     EXPECT_FALSE(Until([&] { return stateOfA(B) != 2 || stateOfA(C) != 2; }, 3s));
     EXPECT_TRUE(Until([&] { return stateOfA(B) == 0 && stateOfA(C) == 0; }, 3s));
-}
 
-TEST_F(MessageSystemTest, AMessageReachesItsAddresseeOnlyAllReachesTheOthersAndReplyAnswers)
-{
-    // Incoming Messages' lines, "sender%[HH:MM] text", with the time left out.
+    // A message reaches its addressee only, one to All every other copy, and Reply answers.
+    // Incoming Messages' lines are "sender%[HH:MM] text"; the time is left out.
     const auto received = [&](int host) {
         QStringList lines = m_copies[host].Texts(u"message"_s);
         return lines.replaceInStrings(QRegularExpression(u"%\\[\\d\\d:\\d\\d\\] "_s), u"%[time] "_s);
     };
-    ASSERT_TRUE(AllListed());
 
     m_copies[A].Command(u"send %1 Привет, это A!\\nВторая строка"_s.arg(m_users[B]));
     ASSERT_TRUE(Until([&] { return received(B).size() == 1; }, 5s));

@@ -92,10 +92,10 @@ protected:
                 .arg(kHosts - 1)
                 .arg(m_dir.path()));
         ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
-        for (int i = 0; i < kHosts; ++i)
+        for (int i = 0; i < kHosts; ++i) {
             m_users << m_prefix + u"u%1"_s.arg(i);
-        for (int i = 0; i < kHosts; ++i)
             m_copies.push_back({StartHost(i), {}});
+        }
     }
 
     void TearDown() override

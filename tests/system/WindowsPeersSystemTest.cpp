@@ -27,15 +27,14 @@ protected:
     {
         if (host == WINDOWS) {
             const QString script = qEnvironmentVariable("PELLWICK_SOURCE_DIR") + u"/tests/system/mailslot_peer.py"_s;
-            return Start(host, {}, u"/usr/bin/python3"_s, {script, Address(host), u"10.77.0.255"_s, kPeer, Pcap()});
+            return Start(host, {}, u"/usr/bin/python3"_s,
+                         {script, Address(host), u"10.77.0.255"_s, kPeer, m_dir.filePath(u"heard.pcap"_s)});
         }
         if (host == A) {
             EXPECT_EQ(Run(host, {}, u"sysctl"_s, {u"-qw"_s, u"net.ipv4.ip_unprivileged_port_start=138"_s}), 0);
         }
         return ProgramHostsTest::StartHost(host);
     }
-
-    QString Pcap() const { return m_dir.filePath(u"heard.pcap"_s); }
 
     // A copy's log so far (the notice goes there).
     QString Errors(int host)
@@ -87,7 +86,8 @@ TEST_F(WindowsPeersSystemTest, CopiesWithThePortTalkWithWindowsPeersAndOneWithou
     ASSERT_TRUE(m_copies[WINDOWS].process->waitForFinished(10000));
     QProcess tshark;
     tshark.start(u"/usr/bin/tshark"_s,
-                 {u"-r"_s, Pcap(), u"-T"_s, u"fields"_s, u"-e"_s, u"mailslot.name"_s, u"-e"_s, u"data.data"_s});
+                 {u"-r"_s, m_dir.filePath(u"heard.pcap"_s), u"-T"_s, u"fields"_s, u"-e"_s, u"mailslot.name"_s, u"-e"_s,
+                  u"data.data"_s});
     ASSERT_TRUE(tshark.waitForFinished(60000));
     const QStringList decoded = QString::fromLatin1(tshark.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_FALSE(decoded.isEmpty());

@@ -1,11 +1,7 @@
 #!/usr/bin/python3
-"""A peer that speaks only the Windows mailslot wire, built from scapy's own NetBIOS-datagram
-and SMB layers: it never uses the program's code, so it checks our codec from outside.
-
-Usage: mailslot_peer.py ADDRESS BROADCAST NAME PCAP
-It announces NAME once a second. Commands on stdin, one a line: "message TO TEXT", "chat TEXT",
-"quit" (write every datagram heard from others to PCAP, for tshark to decode, and end).
-"""
+"""Usage: mailslot_peer.py ADDRESS BROADCAST NAME PCAP. A Windows peer built from scapy's own
+NetBIOS and SMB layers, not the program's code: it announces NAME once a second and takes
+"message TO TEXT", "chat TEXT" and "quit" (saving what others sent to PCAP) on stdin."""
 import os
 import select
 import socket
