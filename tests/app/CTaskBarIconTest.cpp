@@ -41,13 +41,6 @@ protected:
 
 } // namespace
 
-TEST_F(CTaskBarIconTest, AMissingIconChangesOnlyTheToolTip)
-{
-    tray.SetIcon(9999, u"tip"_s);
-    EXPECT_EQ(tray.CurrentIconId(), 128);
-    EXPECT_EQ(tray.ToolTip(), u"tip"_s);
-}
-
 TEST_F(CTaskBarIconTest, NewUserFlashEndsByItselfWithTheNormalIcon)
 {
     Request(NEW_USER);

@@ -1,6 +1,7 @@
 #include "net/MessagePacket.h"
 #include "system/ProgramHostsTest.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace {
