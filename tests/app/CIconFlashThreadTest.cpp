@@ -3,7 +3,6 @@
 #include "support/WaitFor.h"
 
 #include <QElapsedTimer>
-#include <QObject>
 
 #include <gtest/gtest.h>
 

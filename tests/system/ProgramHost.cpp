@@ -147,12 +147,10 @@ private:
     bool DoubleClick(const QString& name)
     {
         m_pOnline->ShowPlaced();
-        if (!QTest::qWaitForWindowExposed(m_pOnline))
-            Report("error", u"the Online window is not shown"_s);
         CUserListBox* users = m_pOnline->UserList();
         const QList<QListWidgetItem*> found = users->findItems(name, Qt::MatchExactly);
-        if (found.isEmpty()) {
-            Report("error", u"not listed "_s + name);
+        if (!QTest::qWaitForWindowExposed(m_pOnline) || found.isEmpty()) {
+            Report("error", u"cannot double-click "_s + name);
             return false;
         }
         users->scrollToItem(found.first());

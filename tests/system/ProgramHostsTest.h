@@ -32,7 +32,6 @@ struct HostCopy {
             reports << QString::fromUtf8(process->readLine()).chopped(1);
     }
 
-    // The texts of every report of a kind, in order.
     QStringList Texts(const QString& kind) const
     {
         QStringList texts;
