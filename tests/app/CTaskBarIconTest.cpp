@@ -5,34 +5,28 @@
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
-#include <QGuiApplication>
 #include <QMenu>
-#include <QScreen>
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <algorithm>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-class RecordingCommands : public TrayCommands {
-public:
-    void OnTrayCommand(int commandId) override { commands.push_back(commandId); }
-    bool HasIncomingMessages() const override { return hasMessages; }
+constexpr auto NEW_USER = FlashTrayEvent::FLASH_NEW_USER;
+constexpr auto MESSAGE = FlashTrayEvent::FLASH_INCOMING_MESSAGE;
 
-    std::vector<int> commands;
-    bool hasMessages = false;
-};
-
-class NoAlerts : public AlertSink {
-public:
-    void ShowAlert(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
-};
-
-class CTaskBarIconTest : public ::testing::Test {
+// The tray's commands are recorded; no alert may come.
+class CTaskBarIconTest : public ::testing::Test, public TrayCommands, public AlertSink {
 protected:
     CTaskBarIconTest() { tray.ShowNormalIcon(); }
+
+    void OnTrayCommand(int commandId) override { commands.push_back(commandId); }
+    bool HasIncomingMessages() const override { return hasMessages; }
+    void ShowAlert(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
 
     void Request(FlashTrayEvent::Kind kind)
     {
@@ -40,132 +34,90 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    RecordingCommands commands;
-    NoAlerts alerts;
-    CTaskBarIcon tray{commands, alerts, std::chrono::milliseconds(5)};
+    std::vector<int> commands;
+    bool hasMessages = false;
+    CTaskBarIcon tray{*this, *this, std::chrono::milliseconds(5)};
 };
-
-QAction* History(QMenu* menu)
-{
-    for (QAction* action : menu->actions())
-        if (action->data().toInt() == ID_SHOW_HISTORY)
-            return action;
-    return nullptr;
-}
 
 } // namespace
 
-TEST_F(CTaskBarIconTest, WithoutANotificationAreaTheStandInWindowCarriesTheIcon)
-{
-    // The offscreen platform has no notification area.
-    EXPECT_FALSE(tray.IsInTray());
-    EXPECT_TRUE(tray.StandIn()->isVisible());
-    EXPECT_EQ(tray.CurrentIconId(), 128);
-    EXPECT_EQ(tray.ToolTip(), QStringLiteral("Pellwick"));
-    EXPECT_EQ(tray.StandIn()->toolTip(), QStringLiteral("Pellwick"));
-
-    // An ordinary window of the task bar, titled, in the lower right corner of the work area.
-    QWidget* standIn = tray.StandIn();
-    EXPECT_EQ(standIn->windowTitle(), QStringLiteral("Pellwick"));
-    EXPECT_EQ(standIn->windowType(), Qt::Window);
-    EXPECT_FALSE(standIn->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_EQ(standIn->frameGeometry().bottomRight(), area.bottomRight());
-}
-
-TEST_F(CTaskBarIconTest, MenuHoldsTheCommandsInOrder)
-{
-    QStringList texts;
-    for (QAction* action : tray.Menu()->actions())
-        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    EXPECT_EQ(texts.join(QLatin1Char('|')),
-              QStringLiteral("Online...|Chat...|History...|-|About...|Preferences...|-|Shutdown"));
-}
-
 TEST_F(CTaskBarIconTest, NewUserFlashEndsByItselfWithTheNormalIcon)
 {
-    Request(FlashTrayEvent::FLASH_NEW_USER);
+    Request(NEW_USER);
     EXPECT_TRUE(tray.IsFlashing());
     EXPECT_TRUE(WaitFor([&] { return !tray.IsFlashing(); }));
     EXPECT_EQ(tray.CurrentIconId(), 128);
-    EXPECT_EQ(tray.ToolTip(), QStringLiteral("Pellwick"));
+    EXPECT_EQ(tray.ToolTip(), u"Pellwick"_s);
 }
 
-TEST_F(CTaskBarIconTest, MessageReplacesANewUserFlashButNothingReplacesAMessageFlash)
+namespace {
+
+// A flash follows requests and clicks: what runs after the steps, and which window a click opened.
+struct FlashCase {
+    const char* name;
+    std::vector<FlashTrayEvent::Kind> requests;
+    enum { NOTHING, CLICK, INCOMING_IN_FRONT } then;
+    QString tip; // the running flash, or "Pellwick" when none runs
+    std::vector<int> opened;
+};
+
+class FlashSequenceTest : public CTaskBarIconTest, public ::testing::WithParamInterface<FlashCase> { };
+
+} // namespace
+
+TEST_P(FlashSequenceTest, EndsWithTheFlashThatWinsAndOpensWhatAClickWasAbout)
 {
-    Request(FlashTrayEvent::FLASH_NEW_USER);
-    Request(FlashTrayEvent::FLASH_INCOMING_MESSAGE);
-    ASSERT_TRUE(WaitFor([&] { return tray.ToolTip() == QStringLiteral("Incoming Message"); }));
-
-    Request(FlashTrayEvent::FLASH_NEW_USER);
-    Request(FlashTrayEvent::FLASH_INCOMING_MESSAGE);
-    // The message flash goes on switching between its two icons and never ends by itself.
-    std::set<int> seen;
-    EXPECT_FALSE(WaitFor(
-        [&] {
-            seen.insert(tray.CurrentIconId());
-            return !tray.IsFlashing();
-        },
-        std::chrono::milliseconds(200)));
-    EXPECT_EQ(seen, (std::set<int>{161, 162}));
-    EXPECT_EQ(tray.ToolTip(), QStringLiteral("Incoming Message"));
-}
-
-TEST_F(CTaskBarIconTest, ClickStopsAFlashAndOpensTheWindowItWasAbout)
-{
-    tray.OnLButtonDown();
-    Request(FlashTrayEvent::FLASH_INCOMING_MESSAGE);
-    tray.OnLButtonDown();
-    EXPECT_FALSE(tray.IsFlashing());
-    EXPECT_EQ(tray.CurrentIconId(), 128);
-    Request(FlashTrayEvent::FLASH_NEW_USER);
-    tray.OnLButtonDown();
-    EXPECT_EQ(commands.commands, (std::vector<int>{ID_SHOW_ONLINE, ID_SHOW_HISTORY, ID_SHOW_ONLINE}));
-
-    // Requests still queued from the stopped flashes change nothing.
+    const FlashCase& c = GetParam();
+    for (const FlashTrayEvent::Kind kind : c.requests)
+        Request(kind);
+    if (c.then == FlashCase::CLICK)
+        tray.OnLButtonDown();
+    else if (c.then == FlashCase::INCOMING_IN_FRONT)
+        tray.StopIncomingFlash();
+    EXPECT_EQ(tray.IsFlashing(), c.tip != u"Pellwick"_s);
+    // Requests still queued from a stopped flash change nothing.
     QCoreApplication::processEvents();
-    EXPECT_EQ(tray.CurrentIconId(), 128);
-    EXPECT_EQ(tray.ToolTip(), QStringLiteral("Pellwick"));
+    EXPECT_TRUE(WaitFor([&] { return tray.ToolTip() == c.tip; })) << tray.ToolTip().toStdString();
+    if (c.tip == u"Pellwick"_s) {
+        EXPECT_EQ(tray.CurrentIconId(), 128);
+    } else if (c.tip == u"Incoming Message"_s) {
+        EXPECT_FALSE(
+            WaitFor([&] { return !tray.IsFlashing(); }, std::chrono::milliseconds(100))); // never ends by itself
+    }
+    EXPECT_EQ(commands, c.opened);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FlashSequenceTest,
+    ::testing::Values(
+        FlashCase{"MessageReplacesNewUser", {NEW_USER, MESSAGE}, FlashCase::NOTHING, u"Incoming Message"_s, {}},
+        FlashCase{
+            "NothingReplacesMessage", {MESSAGE, NEW_USER, MESSAGE}, FlashCase::NOTHING, u"Incoming Message"_s, {}},
+        FlashCase{"ClickWithoutFlash", {}, FlashCase::CLICK, u"Pellwick"_s, {ID_SHOW_ONLINE}},
+        FlashCase{"ClickOnMessage", {MESSAGE}, FlashCase::CLICK, u"Pellwick"_s, {ID_SHOW_HISTORY}},
+        FlashCase{"ClickOnNewUser", {NEW_USER}, FlashCase::CLICK, u"Pellwick"_s, {ID_SHOW_ONLINE}},
+        FlashCase{"InFrontStopsMessage", {MESSAGE}, FlashCase::INCOMING_IN_FRONT, u"Pellwick"_s, {}},
+        FlashCase{"InFrontLeavesNewUser", {NEW_USER}, FlashCase::INCOMING_IN_FRONT, u"New User"_s, {}}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(CTaskBarIconTest, RightClickShowsTheMenuOnlyWhileNothingFlashes)
 {
-    Request(FlashTrayEvent::FLASH_INCOMING_MESSAGE);
+    const QList<QAction*> actions = tray.Menu()->actions();
+    QAction* history
+        = *std::find_if(actions.begin(), actions.end(), [](QAction* item) { return item->data() == ID_SHOW_HISTORY; });
+    Request(MESSAGE);
     tray.OnRButtonDown(QPoint(10, 10));
     EXPECT_FALSE(tray.Menu()->isVisible());
     tray.OnLButtonDown();
 
     tray.OnRButtonDown(QPoint(10, 10));
     EXPECT_TRUE(tray.Menu()->isVisible());
-    EXPECT_FALSE(History(tray.Menu())->isEnabled());
+    EXPECT_FALSE(history->isEnabled());
     tray.Menu()->hide();
 
-    commands.hasMessages = true;
+    hasMessages = true;
     tray.OnRButtonDown(QPoint(10, 10));
-    EXPECT_TRUE(History(tray.Menu())->isEnabled());
-    History(tray.Menu())->trigger();
-    EXPECT_EQ(commands.commands.back(), ID_SHOW_HISTORY);
-}
-
-TEST_F(CTaskBarIconTest, ToolTipIsCutTo63CharactersAndAMissingIconKeepsTheShownOne)
-{
-    tray.SetIcon(9999, QString(70, QLatin1Char('x')));
-    EXPECT_EQ(tray.ToolTip(), QString(63, QLatin1Char('x')));
-    EXPECT_EQ(tray.CurrentIconId(), 128);
-}
-
-TEST_F(CTaskBarIconTest, TheIncomingWindowInFrontStopsOnlyAnIncomingMessageFlash)
-{
-    Request(FlashTrayEvent::FLASH_NEW_USER);
-    tray.StopIncomingFlash();
-    EXPECT_TRUE(tray.IsFlashing());
-
-    Request(FlashTrayEvent::FLASH_INCOMING_MESSAGE);
-    ASSERT_TRUE(tray.IsFlashing());
-    tray.StopIncomingFlash();
-    EXPECT_FALSE(tray.IsFlashing());
-    EXPECT_EQ(tray.CurrentIconId(), 128);
-    EXPECT_EQ(tray.ToolTip(), QStringLiteral("Pellwick"));
-    // Nothing is opened: the window is in front already.
-    EXPECT_TRUE(commands.commands.empty());
+    EXPECT_TRUE(history->isEnabled());
+    history->trigger();
+    EXPECT_EQ(commands.back(), ID_SHOW_HISTORY);
 }

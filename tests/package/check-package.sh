@@ -1,23 +1,15 @@
 #!/usr/bin/env bash
-# Builds the Debian package with scripts/package.sh and checks it as a user and the archive
-# tools meet it: its files, its dependencies and maintainer script, lintian, the desktop entry,
-# the AppStream metainfo, and a start of the unpacked program, offscreen, by a user with a fresh
-# home, in a private network namespace: its autostart entry names the unpacked program.
+# Builds the Debian package (scripts/package.sh) and checks its files, dependencies, maintainer
+# script, lintian, desktop entry and metainfo, and a first start of the unpacked program in a
+# private network namespace, whose autostart entry must name the unpacked program.
 set -euo pipefail
 src=${PELLWICK_SOURCE_DIR:?}
 id=org.pellwick.Pellwick
-
 for tool in dpkg-deb lintian desktop-file-validate appstreamcli fakeroot; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/bootstrap.sh installs it)"; exit 77; }
 done
-if unshare -rn true 2>/dev/null; then
-    isolate=(unshare -rn)
-elif unshare -n true 2>/dev/null; then
-    isolate=(unshare -n)
-else
-    echo "SKIP: no private network namespace can be made here (unshare -rn / -n)"
-    exit 77
-fi
+isolate=$(for flags in -rn -n; do unshare $flags true 2>/dev/null && echo "unshare $flags" && break; done)
+[ -n "$isolate" ] || { echo "SKIP: no private network namespace can be made here (unshare -rn / -n)"; exit 77; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -27,24 +19,18 @@ fail() { echo "FAIL: $*"; exit 1; }
 debs=("$work"/pellwick_*.deb)
 [ ${#debs[@]} -eq 1 ] || fail "expected one package, found: ${debs[*]}"
 deb=${debs[0]}
-version=$(dpkg-deb -f "$deb" Version)
-arch=$(dpkg-deb -f "$deb" Architecture)
-[ "$(basename "$deb")" = "pellwick_${version}_${arch}.deb" ] || fail "package named $(basename "$deb")"
-echo "ok   $(basename "$deb")"
+[ "$(basename "$deb")" = "pellwick_$(dpkg-deb -f "$deb" Version)_$(dpkg-deb -f "$deb" Architecture).deb" ] ||
+    fail "package named $(basename "$deb")"
 
 # Contents: the files a desktop needs, nothing from /usr/local or the build tree.
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents"
-expected=(./usr/bin/pellwick "./usr/share/applications/$id.desktop" "./usr/share/metainfo/$id.metainfo.xml"
-          ./usr/share/man/man1/pellwick.1.gz ./usr/share/doc/pellwick/copyright
-          ./usr/share/doc/pellwick/changelog.gz "./usr/share/icons/hicolor/scalable/apps/$id.svg")
-for size in 16 22 24 32 48 64 128 256; do
-    expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
-done
-for file in "${expected[@]}"; do
+for file in ./usr/bin/pellwick "./usr/share/applications/$id.desktop" "./usr/share/metainfo/$id.metainfo.xml" \
+    ./usr/share/man/man1/pellwick.1.gz ./usr/share/doc/pellwick/copyright ./usr/share/doc/pellwick/changelog.gz \
+    "./usr/share/icons/hicolor/scalable/apps/$id.svg" \
+    $(for size in 16 22 24 32 48 64 128 256; do echo "./usr/share/icons/hicolor/${size}x${size}/apps/$id.png"; done); do
     grep -qxF "$file" "$work/contents" || fail "$file is not in the package"
 done
 ! grep -E '^\./usr/local/|/build/|/work/|/tmp/' "$work/contents" || fail "files outside the installed tree"
-echo "ok   contents"
 
 # Run-time needs that a library scan does not see; the capability, and nothing else, in postinst.
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -56,32 +42,26 @@ grep -q 'setcap cap_net_bind_service=+ep /usr/bin/pellwick' "$work/control/posti
 ! grep -v '^ *#' "$work/control/postinst" | grep -Eq 'ufw|iptables|nft|firewall|update-desktop-database|icon-cache' ||
     fail "postinst opens the firewall or updates caches"
 [ ! -e "$work/control/postrm" ] || fail "postrm would touch what the user keeps"
-echo "ok   control: $depends"
 
 lintian --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 || true
 sed 's/^/     /' "$work/lintian"
 ! grep -q '^E:' "$work/lintian" || fail "lintian reports errors"
-echo "ok   lintian"
-
-root=$work/root
-dpkg-deb -x "$deb" "$root"
-desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
-appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
-echo "ok   desktop entry and metainfo"
+dpkg-deb -x "$deb" "$work/root"
+desktop-file-validate "$work/root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
+appstreamcli validate --no-net "$work/root/usr/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
 
 # A first start of the unpacked program by a user with nothing in the home directory.
-home=$work/home
+home=$work/home entry=$work/home/.config/autostart/$id.desktop
 mkdir -p "$home"
-exe=$(realpath "$root/usr/bin/pellwick")
-"${isolate[@]}" env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
+exe=$(realpath "$work/root/usr/bin/pellwick")
+$isolate env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 QT_QPA_PLATFORM=offscreen \
     bash -c 'ip link set lo up 2>/dev/null; "$1" & pid=$!
              for _ in $(seq 200); do [ -s "$2" ] && break; sleep 0.1; done
              sleep 3   # the rest of the start-up, up to the SIGTERM handler
-             kill -TERM "$pid"; wait "$pid"' _ "$exe" "$home/.config/autostart/$id.desktop" \
+             kill -TERM "$pid"; wait "$pid"' _ "$exe" "$entry" \
     >"$work/run.log" 2>&1 || { cat "$work/run.log"; fail "the unpacked program did not start and end cleanly"; }
-entry=$home/.config/autostart/$id.desktop
 [ -s "$entry" ] || fail "no autostart entry $entry"
 grep -qxF "Exec=\"$exe\"" "$entry" || { cat "$entry"; fail "the autostart entry does not name $exe"; }
 grep -qxF "Icon=$id" "$entry" || fail "the autostart entry does not name $id"
 desktop-file-validate "$entry" || fail "desktop-file-validate on the autostart entry"
-echo "ok   autostart entry names $exe"
+echo "ok   $(basename "$deb"): contents, control ($depends), lintian, desktop entry, metainfo, first start"

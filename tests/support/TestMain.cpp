@@ -13,8 +13,6 @@ using TestApplication = QGuiApplication;
 using TestApplication = QCoreApplication;
 #endif
 
-#include <QtGlobal>
-
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

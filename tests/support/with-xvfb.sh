@@ -1,47 +1,34 @@
 #!/usr/bin/env bash
-# Runs a test under a private Xvfb server, with the trayer tray host when WITH_TRAY=1 and the
-# openbox window manager when WITH_WM=1 (frames, placement and activation are real only under
-# a window manager), inside a network namespace of its own with only loopback up, so that no
-# copy of the program a test starts can reach a real network. Where no namespace can be made
-# the test runs without one, and tests that start the program skip, saying why.
-# Exits 77 (ctest's skip code for these tests) when Xvfb, or openbox when asked for, is not
-# installed.
+# Runs a test under a private Xvfb, with the trayer tray host if WITH_TRAY=1 and the openbox
+# window manager if WITH_WM=1, in a network namespace of its own (private-network.sh).
+# Exits 77 (skipped) when Xvfb, or openbox when asked for, is missing.
 set -u
 command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed" >&2; exit 77; }
+[ "${WITH_WM:-0}" = 1 ] && ! command -v openbox >/dev/null 2>&1 && { echo "SKIP: openbox is not installed" >&2; exit 77; }
 
 source "$(dirname "$0")/private-network.sh"
 
 dir=$(mktemp -d)
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$dir"' EXIT
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
-xvfb=$!
+pids+=($!)
 for _ in $(seq 1 100); do [ -s "$dir/display" ] && break; sleep 0.05; done
-if [ ! -s "$dir/display" ]; then kill "$xvfb" 2>/dev/null; rm -rf "$dir"; echo "Xvfb did not start" >&2; exit 1; fi
-export DISPLAY=":$(cat "$dir/display")"
-export QT_QPA_PLATFORM=xcb
+[ -s "$dir/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(cat "$dir/display")" QT_QPA_PLATFORM=xcb
 
-wm=""
 if [ "${WITH_WM:-0}" = 1 ]; then
-    command -v openbox >/dev/null 2>&1 || { kill "$xvfb" 2>/dev/null; rm -rf "$dir"; echo "SKIP: openbox is not installed" >&2; exit 77; }
     openbox --sm-disable >/dev/null 2>&1 &
-    wm=$!
+    pids+=($!)
     # Ready once it has announced itself on the root window.
     for _ in $(seq 1 100); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
         sleep 0.05
     done
 fi
-
-tray=""
 if [ "${WITH_TRAY:-0}" = 1 ] && command -v trayer >/dev/null 2>&1; then
     trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
-    tray=$!
+    pids+=($!)
 fi
 
 "$@"
-rc=$?
-[ -n "$tray" ] && kill "$tray" 2>/dev/null
-[ -n "$wm" ] && kill "$wm" 2>/dev/null
-kill "$xvfb" 2>/dev/null
-wait 2>/dev/null
-rm -rf "$dir"
-exit $rc

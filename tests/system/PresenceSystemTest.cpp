@@ -1,85 +1,40 @@
-#include "support/QtPrinters.h"
 #include "system/ProgramHostsTest.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
-#include <QFile>
-#include <QMap>
-
-#include <gtest/gtest.h>
-
-namespace {
-
-class PresenceSystemTest : public ProgramHostsTest {
-protected:
-    QStringList Expected(std::initializer_list<int> hosts) const
-    {
-        QStringList names{QStringLiteral("All")};
-        for (int host : hosts)
-            names << m_users[host];
-        names.sort();
-        return names;
-    }
-
-    // Every file in a host's configuration folder with a digest of its content.
-    QMap<QString, QByteArray> ConfigFiles(int host) const
-    {
-        QMap<QString, QByteArray> files;
-        QDirIterator it(HostDir(host) + QStringLiteral("/config"), QDir::Files | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            QFile file(it.next());
-            if (file.open(QIODevice::ReadOnly))
-                files.insert(file.fileName(), QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
-        }
-        return files;
-    }
-};
-
-} // namespace
+using PresenceSystemTest = ProgramHostsTest;
 
 TEST_F(PresenceSystemTest, CopiesSeeEachOtherAndSeeLeaversGo)
 {
-    const auto listed = [&](int host) { return m_copies[host].Listed(); };
-    const QStringList everybody = Expected({0, 1, 2});
-    ASSERT_TRUE(Until([&] { return listed(0) == everybody && listed(1) == everybody && listed(2) == everybody; },
-                      std::chrono::seconds(3)));
+    // The Online list of a copy that sees the first n hosts' users ("All" sorts first).
+    const auto listing = [&](int n) { return QStringList{u"All"_s} + m_users.mid(0, n); };
+    const auto listed = [&](int host) { return m_copies[host].List().keys(); };
+    ASSERT_TRUE(Everywhere([&](const HostCopy& copy) { return copy.List().keys() == listing(3); }, 3s));
     // Each newcomer made the tray flash (its first step follows the listing).
-    EXPECT_TRUE(Until(
-        [&] {
-            return Everywhere([](const HostCopy& copy) {
-                return copy.Texts(QStringLiteral("tray")).contains(QStringLiteral("New User"));
-            });
-        },
-        std::chrono::seconds(3)));
+    EXPECT_TRUE(Everywhere([](const HostCopy& copy) { return copy.Texts(u"tray"_s).contains(u"New User"_s); }, 3s));
 
-    // A second start of the program on a host ends at once with 10 and changes no file,
-    // whoever starts it.
-    const QStringList program = Arguments(0, qEnvironmentVariable("PELLWICK_PROGRAM"));
-    const QMap<QString, QByteArray> before = ConfigFiles(0);
-    EXPECT_EQ(m_lab->Run(0, m_users[0], QStringLiteral("/usr/bin/env"), program), 10);
-    EXPECT_EQ(m_lab->Run(0, m_users[1], QStringLiteral("/usr/bin/env"), program), 10);
-    EXPECT_EQ(ConfigFiles(0), before);
-    // Past the lock, the read side itself cannot be opened twice: the copy says so and ends
-    // with 10.
+    // A second start on a host ends at once with 10 and changes no file, whoever starts it.
+    const auto configFiles = [&] {
+        QByteArray digests;
+        Run(0, {}, u"/bin/sh"_s, {u"-c"_s, u"find \"$0\" -type f | sort | xargs -r sha256sum"_s, HostDir(0)}, &digests);
+        return digests;
+    };
+    const QByteArray before = configFiles();
+    ASSERT_FALSE(before.isEmpty());
+    for (int user : {0, 1})
+        EXPECT_EQ(Run(0, m_users[user], qEnvironmentVariable("PELLWICK_PROGRAM"), {}), 10) << user;
+    EXPECT_EQ(configFiles(), before);
+    // Past the lock, the transport refuses a second reader: a box, then 10.
     QByteArray output;
-    EXPECT_EQ(
-        m_lab->Run(0, m_users[1], QStringLiteral("/usr/bin/env"), Arguments(0) << QStringLiteral("--no-lock"), &output),
-        10);
+    EXPECT_EQ(Run(0, m_users[1], qEnvironmentVariable("PELLWICK_HOST"), {u"--no-lock"_s}, &output), 10);
     EXPECT_TRUE(output.contains("\nbox ") || output.startsWith("box ")) << output.toStdString();
 
     // A copy killed outright is dropped by the others within 8 s.
-    m_copies[2].Process()->kill();
-    EXPECT_TRUE(Until(
-        [&] {
-            return listed(0) == Expected({0, 1}) && listed(1) == Expected({0, 1});
-        },
-        std::chrono::seconds(8)));
+    m_copies[2].process->kill();
+    EXPECT_TRUE(Until([&] { return listed(0) == listing(2) && listed(1) == listing(2); }, 8s));
 
     // A copy that is asked to end ends with 0 and is dropped likewise.
-    m_copies[1].Process()->terminate();
-    EXPECT_TRUE(m_copies[1].Process()->waitForFinished(5000));
-    EXPECT_EQ(m_copies[1].Process()->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(m_copies[1].Process()->exitCode(), 0);
-    EXPECT_TRUE(Until([&] { return listed(0) == Expected({0}); }, std::chrono::seconds(8)));
+    m_copies[1].process->terminate();
+    EXPECT_TRUE(m_copies[1].process->waitForFinished(5000));
+    EXPECT_EQ(m_copies[1].process->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_copies[1].process->exitCode(), 0);
+    EXPECT_TRUE(Until([&] { return listed(0) == listing(1); }, 8s));
 }

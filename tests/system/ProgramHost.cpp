@@ -1,25 +1,12 @@
-// A real copy of the program for the system tests and screenshot scripts. It runs the
-// application object as main.cpp does, carries out commands from standard input on the real
-// windows as a user would, and reports what the windows show, read from inside the process.
-//
-// Commands, one a line (TEXT is typed key by key; "\n" in it is a line break):
-//   show-chat        the tray menu's "Chat..."
-//   hide-chat        the Chat Room's Close button
-//   say TEXT         TEXT into the Chat Room's input line, then Enter
-//   send NAME TEXT   double-click NAME in the Online list, type TEXT, press Send
-//   reply TEXT       Reply in Incoming Messages, TEXT into the window it opens, press Send
-//   quit             the tray menu's "Shutdown"; so does the end of standard input
-// Reports, one a line; T is the monotonic clock in microseconds, which all network
-// namespaces of the machine share:
-//   ready T                 the windows exist and commands are taken
-//   list T NAME=STATE ...   the Online list after each change (0 online, 2 in the chat room)
-//   said T TEXT             Enter is about to be pressed in the Chat Room
-//   line T ITEM             a line was added to the Chat Room
-//   sent T NAME             Send is about to be pressed in the Send Message window for NAME
-//   message T ITEM          a line was added to Incoming Messages (line breaks as \r and \n)
-//   tray T TIP              the tray stand-in's tool tip changed (it names the running flash)
-//   box T TEXT              a message box was shown; the host answers it with OK
-//   error T WHAT            a command could not be carried out
+// A real copy of the program for the system tests and screenshot scripts: the application
+// object as main.cpp runs it, driven through standard input as a user drives its windows.
+// Commands (TEXT is typed key by key, "\n" in it as a line break): show-chat, hide-chat,
+// say TEXT, send NAME TEXT (by a double click in the Online list), reply TEXT (in Incoming
+// Messages), quit (also at the end of standard input).
+// Reports, "KIND TEXT", read from inside the windows: list (the Online list after each
+// change, NAME=STATE ..., 0 online, 2 in the chat room), line (a Chat Room line), message (an
+// Incoming Messages line, line breaks as \r and \n), tray (the stand-in's new tool tip, which
+// names the running flash), box (a message box, answered with OK), error (a failed command).
 // With --no-lock the host skips the one-copy lock, so that a second copy meets the
 // transport's own refusal.
 #include "app/CPellwickApp.h"
@@ -31,30 +18,30 @@
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
 #include "platform/NamedEndpoint.h"
-#include "support/StdinCommands.h"
 #include "support/TypeText.h"
 #include "ui/DialogBuilder.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTest>
 #include <QTimer>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-void Report(const char* kind, const QString& rest = {})
+void Report(const char* kind, const QString& text)
 {
-    const long long now
-        = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
-              .count();
-    std::printf("%s %lld%s%s\n", kind, now, rest.isEmpty() ? "" : " ", rest.toUtf8().constData());
+    std::printf("%s %s\n", kind, text.toUtf8().constData());
     std::fflush(stdout);
 }
 
@@ -64,20 +51,6 @@ template <typename Window> Window* FindWindow()
         if (auto* window = dynamic_cast<Window*>(widget))
             return window;
     return nullptr;
-}
-
-// Reports every line added to a conversation list.
-void ReportLines(QObject* context, const char* kind, CChatListBox* lines)
-{
-    QObject::connect(lines->model(), &QAbstractItemModel::rowsInserted, context,
-                     [kind, lines](const QModelIndex&, int first, int last) {
-                         for (int row = first; row <= last; ++row) {
-                             QString line = lines->GetText(row);
-                             line.replace(QLatin1Char('\r'), QStringLiteral("\\r"))
-                                 .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-                             Report(kind, line);
-                         }
-                     });
 }
 
 class Host : public QObject {
@@ -97,35 +70,28 @@ public:
             return;
         m_pChat = FindWindow<CChatDialog>();
         m_pIncoming = FindWindow<CIncomingMessagesDialog>();
-        if (!m_pOnline || !m_pChat || !m_pIncoming) {
-            Report("error", QStringLiteral("the windows are missing"));
-            QCoreApplication::exit(3);
-            return;
-        }
         CUserListBox* users = m_pOnline->UserList();
         const auto reportList = [users] {
             QStringList items;
             for (int i = 0; i < users->GetCount(); ++i)
-                items << users->GetText(i) + QLatin1Char('=') + QString::number(users->GetItemData(i));
-            Report("list", items.join(QLatin1Char(' ')));
+                items << users->GetText(i) + u'=' + QString::number(users->GetItemData(i));
+            Report("list", items.join(u' '));
         };
         connect(users->model(), &QAbstractItemModel::rowsInserted, this, reportList);
         connect(users->model(), &QAbstractItemModel::rowsRemoved, this, reportList);
         connect(users->model(), &QAbstractItemModel::dataChanged, this, reportList);
-        ReportLines(this, "line", m_pChat->ChatList());
-        ReportLines(this, "message", m_pIncoming->List());
-        new StdinCommands([this](const QString& command) { Carry(command); },
-                          [this] { m_app.OnTrayCommand(ID_SHUTDOWN); }, this);
-        Report("ready");
+        ReportLines("line", m_pChat->ChatList());
+        ReportLines("message", m_pIncoming->List());
+        m_stdin.open(STDIN_FILENO, QIODevice::ReadOnly | QIODevice::Unbuffered);
+        auto* input = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+        connect(input, &QSocketNotifier::activated, this, [this, input] { ReadCommand(input); });
         reportList();
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        // The receiver is looked at first: the events other threads post to the windows pass
-        // through here too, handed over inside Qt where ThreadSanitizer cannot see it, and are
-        // left unread.
+        // The receiver first: events posted by other threads pass here unread (TSan).
         if (auto* box = qobject_cast<QMessageBox*>(watched)) {
             if (event->type() == QEvent::Show) {
                 Report("box", box->text());
@@ -139,75 +105,68 @@ protected:
     }
 
 private:
-    void Carry(const QString& command)
+    // Reports every line added to a conversation list.
+    void ReportLines(const char* kind, CChatListBox* lines)
     {
-        const QString verb = command.section(QLatin1Char(' '), 0, 0);
-        const QString rest = command.section(QLatin1Char(' '), 1);
-        if (verb == QStringLiteral("show-chat"))
-            m_app.OnTrayCommand(ID_SHOW_CHAT);
-        else if (verb == QStringLiteral("hide-chat"))
+        connect(lines->model(), &QAbstractItemModel::rowsInserted, this,
+                [kind, lines](const QModelIndex&, int first, int last) {
+                    for (int row = first; row <= last; ++row)
+                        Report(kind, lines->GetText(row).replace(u'\r', u"\\r"_s).replace(u'\n', u"\\n"_s));
+                });
+    }
+
+    void ReadCommand(QSocketNotifier* input)
+    {
+        QString line = QString::fromUtf8(m_stdin.readLine()); // the test writes whole lines
+        if (line.isEmpty()) {
+            input->setEnabled(false);
+            return m_app.OnTrayCommand(ID_SHUTDOWN);
+        }
+        line.chop(1);
+        const QString verb = line.section(u' ', 0, 0);
+        const QString text = line.section(u' ', 1).replace(u"\\n"_s, u"\n"_s);
+        if (verb == u"show-chat" || verb == u"quit") {
+            m_app.OnTrayCommand(verb == u"quit" ? ID_SHUTDOWN : ID_SHOW_CHAT);
+        } else if (verb == u"hide-chat") {
             QTest::mouseClick(DialogBuilder::Control<QPushButton>(m_pChat, 2), Qt::LeftButton);
-        else if (verb == QStringLiteral("say"))
-            Say(rest);
-        else if (verb == QStringLiteral("send"))
-            SendTo(rest.section(QLatin1Char(' '), 0, 0), Text(rest.section(QLatin1Char(' '), 1)));
-        else if (verb == QStringLiteral("reply"))
-            Reply(Text(rest));
-        else if (verb == QStringLiteral("quit"))
-            m_app.OnTrayCommand(ID_SHUTDOWN);
-        else
-            Report("error", QStringLiteral("unknown command ") + verb);
+        } else if (verb == u"say") {
+            m_pChat->Input()->selectAll(); // after a send the line is wholly selected: the first key replaces it
+            TypeText(m_pChat->Input(), text + u'\n');
+        } else if (verb == u"send" && DoubleClick(text.section(u' ', 0, 0))) {
+            WriteAndSend(text.section(u' ', 1));
+        } else if (verb == u"reply") {
+            m_pIncoming->ShowInFront();
+            QTest::mouseClick(m_pIncoming->findChild<QPushButton*>(u"1012"_s), Qt::LeftButton);
+            WriteAndSend(text);
+        } else if (verb != u"send") {
+            Report("error", u"unknown command "_s + verb);
+        }
     }
 
-    static QString Text(QString escaped) { return escaped.replace(QStringLiteral("\\n"), QStringLiteral("\n")); }
-
-    void Say(const QString& text)
-    {
-        QLineEdit* input = m_pChat->Input();
-        // After a send the line is wholly selected: the first key replaces it.
-        input->selectAll();
-        TypeText(input, text);
-        Report("said", input->text());
-        QTest::keyClick(input, Qt::Key_Return);
-    }
-
-    void SendTo(const QString& name, const QString& text)
+    // Double-clicks a name in the Online list as a mouse does: click, double click, release.
+    bool DoubleClick(const QString& name)
     {
         m_pOnline->ShowPlaced();
-        if (!QTest::qWaitForWindowExposed(m_pOnline))
-            Report("error", QStringLiteral("the Online window is not shown"));
         CUserListBox* users = m_pOnline->UserList();
-        for (int row = 0; row < users->GetCount(); ++row) {
-            if (users->GetText(row) != name)
-                continue;
-            users->scrollToItem(users->item(row));
-            // A double click as the mouse makes it: press, release, double click, release.
-            const QPoint centre = users->visualItemRect(users->item(row)).center();
-            QTest::mouseClick(users->viewport(), Qt::LeftButton, {}, centre);
-            QTest::mouseDClick(users->viewport(), Qt::LeftButton, {}, centre);
-            QTest::mouseRelease(users->viewport(), Qt::LeftButton, {}, centre);
-            WriteAndSend(text);
-            return;
+        const QList<QListWidgetItem*> found = users->findItems(name, Qt::MatchExactly);
+        if (!QTest::qWaitForWindowExposed(m_pOnline) || found.isEmpty()) {
+            Report("error", u"cannot double-click "_s + name);
+            return false;
         }
-        Report("error", QStringLiteral("not listed ") + name);
-    }
-
-    void Reply(const QString& text)
-    {
-        m_pIncoming->ShowInFront();
-        QTest::mouseClick(m_pIncoming->findChild<QPushButton*>(QStringLiteral("1012")), Qt::LeftButton);
-        WriteAndSend(text);
+        users->scrollToItem(found.first());
+        const QPoint centre = users->visualItemRect(found.first()).center();
+        QTest::mouseClick(users->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(users->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseRelease(users->viewport(), Qt::LeftButton, {}, centre);
+        return true;
     }
 
     static void WriteAndSend(const QString& text)
     {
         CSendMessageDialog* dialog = CSendMessageDialog::FirstInstance();
-        if (!dialog) {
-            Report("error", QStringLiteral("no Send Message window"));
-            return;
-        }
+        if (!dialog)
+            return Report("error", u"no Send Message window"_s);
         TypeText(dialog->Edit(), text);
-        Report("sent", dialog->Recipient());
         QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(CSendMessageDialog::IDOK)), Qt::LeftButton);
     }
 
@@ -216,6 +175,7 @@ private:
     CChatDialog* m_pChat = nullptr;
     CIncomingMessagesDialog* m_pIncoming = nullptr;
     QString m_strTrayTip;
+    QFile m_stdin;
 };
 
 } // namespace

@@ -1,193 +1,168 @@
 #pragma once
 
-#include "support/NetnsLab.h"
+#include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <iostream>
 #include <memory>
-#include <pwd.h>
 #include <unistd.h>
 
-// ThreadSanitizer slows the copies several times over: limits on how fast they answer stretch
-// with it (limits set by the program's own timers do not).
-#if defined(__SANITIZE_THREAD__)
-inline constexpr int kSlowdown = 10;
-#else
-inline constexpr int kSlowdown = 1;
-#endif
+using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 
-// The monotonic clock in microseconds, as the test host stamps its reports.
-inline long long SteadyMicros()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+// A copy under the test host (ProgramHost.cpp): commands in, reports ("KIND TEXT") kept.
+struct HostCopy {
+    QProcess* process;
+    QStringList reports;
 
-// One copy of the program under the test host (ProgramHost.cpp): commands go to its standard
-// input, its reports are collected as they come.
-class HostCopy {
-public:
-    struct Report {
-        QString kind;
-        long long time = 0;
-        QString text;
-    };
-
-    explicit HostCopy(QProcess* process)
-        : m_process(process)
-    {
-    }
-
-    void Command(const QString& command) { m_process->write(command.toUtf8() + '\n'); }
+    void Command(const QString& command) { process->write(command.toUtf8() + '\n'); }
 
     void Read()
     {
-        m_buffer += m_process->readAllStandardOutput();
-        for (qsizetype end = m_buffer.indexOf('\n'); end >= 0; end = m_buffer.indexOf('\n')) {
-            const QString line = QString::fromUtf8(m_buffer.left(end));
-            m_buffer.remove(0, end + 1);
-            m_log << line;
-            m_reports.push_back({line.section(QLatin1Char(' '), 0, 0),
-                                 line.section(QLatin1Char(' '), 1, 1).toLongLong(), line.section(QLatin1Char(' '), 2)});
-        }
-    }
-
-    std::vector<Report> Of(const QString& kind) const
-    {
-        std::vector<Report> found;
-        std::copy_if(m_reports.begin(), m_reports.end(), std::back_inserter(found),
-                     [&](const Report& report) { return report.kind == kind; });
-        return found;
+        while (process->canReadLine())
+            reports << QString::fromUtf8(process->readLine()).chopped(1);
     }
 
     QStringList Texts(const QString& kind) const
     {
         QStringList texts;
-        for (const Report& report : Of(kind))
-            texts << report.text;
+        for (const QString& report : reports)
+            if (report.section(u' ', 0, 0) == kind)
+                texts << report.section(u' ', 1);
         return texts;
     }
 
-    // The user's state in the Online list as last reported: 0 online, 2 in chat, -1 not listed.
-    int State(const QString& user) const
+    // The last Online list reported: each name ("All" too) with its state, 0 online, 2 in chat.
+    QMap<QString, int> List() const
     {
-        const std::vector<Report> lists = Of(QStringLiteral("list"));
-        return lists.empty() ? -1 : StateIn(lists.back(), user);
+        const QStringList lists = Texts(u"list"_s);
+        QMap<QString, int> users;
+        for (const QString& item : lists.value(lists.size() - 1).split(u' ', Qt::SkipEmptyParts))
+            users.insert(item.section(u'=', 0, -2), item.section(u'=', -1).toInt());
+        return users;
     }
 
-    // When the list first showed the user in the state at or after a time; -1 never.
-    long long When(const QString& user, int state, long long after) const
-    {
-        for (const Report& list : Of(QStringLiteral("list")))
-            if (list.time >= after && StateIn(list, user) == state)
-                return list.time;
-        return -1;
-    }
-
-    // The names in the Online list as last reported, "All" included, sorted.
-    QStringList Listed() const
-    {
-        const std::vector<Report> lists = Of(QStringLiteral("list"));
-        QStringList names;
-        if (!lists.empty())
-            for (const QString& item : lists.back().text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-                names << item.left(item.lastIndexOf(QLatin1Char('=')));
-        names.sort();
-        return names;
-    }
-
-    QProcess* Process() const { return m_process; }
-    QString Log() const { return m_log.join(QLatin1Char('\n')); }
-
-private:
-    static int StateIn(const Report& list, const QString& user)
-    {
-        for (const QString& item : list.text.split(QLatin1Char(' ')))
-            if (item.left(item.lastIndexOf(QLatin1Char('='))) == user)
-                return item.mid(item.lastIndexOf(QLatin1Char('=')) + 1).toInt();
-        return -1;
-    }
-
-    QProcess* m_process;
-    QByteArray m_buffer;
-    QStringList m_log;
-    std::vector<Report> m_reports;
+    int State(const QString& user) const { return List().value(user, -1); }
 };
 
-// Three hosts, each to run a copy of the program as its own user with its own configuration
-// folder (HostDir/config), offscreen. PELLWICK_HOST names the test host, PELLWICK_PROGRAM the
-// program itself.
+// Three network namespaces bridged by a fourth, 10.77.0.(i+1)/24, none reaching a real network;
+// each runs a copy as a throwaway user with its own HostDir/config. Copies still running at the
+// end must end with 0; leftovers of a crashed run go at the next start.
 class ProgramHostsTest : public ::testing::Test {
 protected:
     static constexpr int kHosts = 3;
+    enum Host { A = 0, B = 1, C = 2 };
 
     void SetUp() override
     {
-        if (const QString why = NetnsLab::Unavailable(); !why.isEmpty())
-            GTEST_SKIP() << why.toStdString();
-        ASSERT_TRUE(QFileInfo(HostProgram()).isExecutable()) << "PELLWICK_HOST must name the test host";
-        ASSERT_TRUE(m_dir.isValid());
-        m_lab = std::make_unique<NetnsLab>(kHosts);
-        ASSERT_TRUE(m_lab->Error().isEmpty()) << m_lab->Error().toStdString();
-        chmod(m_dir.path().toLocal8Bit().constData(), 0755);
+        if (geteuid() != 0)
+            GTEST_SKIP() << "network namespaces need root";
+        const QString failure = Shell(
+            u"for name in $(ip netns list | cut -d' ' -f1; cut -d: -f1 /etc/passwd); do\n"
+            "  pid=$(expr \"$name\" : 'pwlab\\([0-9]*\\)[-u]') || continue\n"
+            "  kill -0 $pid 2>/dev/null || ip netns delete $name 2>/dev/null || userdel $name 2>/dev/null || true\n"
+            "done\n"
+            "chmod 755 %3\n"
+            "ip netns add %1-switch\n"
+            "ip -n %1-switch link add br0 type bridge\n"
+            "ip -n %1-switch link set br0 up\n"
+            "for i in $(seq 0 %2); do\n"
+            "  ip netns add %1-host$i\n"
+            "  ip -n %1-host$i link set lo up\n"
+            "  ip -n %1-switch link add p$i type veth peer name eth0 netns %1-host$i\n"
+            "  ip -n %1-switch link set p$i master br0 up\n"
+            "  ip -n %1-host$i addr add 10.77.0.$((i + 1))/24 brd + dev eth0\n"
+            "  ip -n %1-host$i link set eth0 up\n"
+            "  useradd --no-create-home --shell /usr/sbin/nologin %1u$i\n"
+            "  mkdir -p %3/host$i/config && chmod 777 %3/host$i/config\n"
+            "done"_s.arg(m_prefix, QString::number(kHosts - 1), m_dir.path()));
+        ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
         for (int i = 0; i < kHosts; ++i) {
-            m_users.append(m_lab->AddUser());
-            ASSERT_FALSE(m_users.back().isEmpty()) << m_lab->Error().toStdString();
-            const QString home = HostDir(i);
-            ASSERT_TRUE(QDir().mkpath(home + QStringLiteral("/config")));
-            const passwd* account = getpwnam(m_users.back().toLocal8Bit().constData());
-            ASSERT_NE(account, nullptr);
-            for (const QString& path : {home, home + QStringLiteral("/config")})
-                ASSERT_EQ(chown(path.toLocal8Bit().constData(), account->pw_uid, account->pw_gid), 0);
+            m_users << m_prefix + u"u%1"_s.arg(i);
+            m_copies.push_back({StartHost(i), {}});
         }
-        for (int i = 0; i < kHosts; ++i)
-            m_copies.emplace_back(StartHost(i));
-    }
-
-    // What runs in a host: by default the test host as the host's user.
-    virtual QProcess* StartHost(int host)
-    {
-        return m_lab->Start(host, m_users[host], QStringLiteral("/usr/bin/env"), Arguments(host));
     }
 
     void TearDown() override
     {
-        for (std::size_t i = 0; i < m_copies.size(); ++i) {
-            HostCopy& copy = m_copies[i];
-            copy.Process()->closeWriteChannel();
-            copy.Process()->waitForFinished(5000);
+        for (HostCopy& copy : m_copies) {
+            if (copy.process->state() == QProcess::Running) {
+                copy.process->closeWriteChannel();
+                EXPECT_TRUE(copy.process->waitForFinished(5000));
+                EXPECT_EQ(copy.process->exitCode(), 0);
+            }
             copy.Read();
             if (HasFailure())
-                std::cout << "host " << i << " reported:\n"
-                          << copy.Log().toStdString() << '\n'
-                          << copy.Process()->readAllStandardError().toStdString() << std::endl;
+                std::cout << "host reported:\n"
+                          << copy.reports.join(u'\n').toStdString() << '\n'
+                          << copy.process->readAllStandardError().toStdString() << std::endl;
         }
+        for (const auto& process : m_processes) {
+            process->kill();
+            process->waitForFinished(5000);
+        }
+        Shell(u"for ns in $(ip netns list | cut -d' ' -f1 | grep '^%1-'); do ip netns delete $ns; done\n"
+              "for user in $(cut -d: -f1 /etc/passwd | grep '^%1u'); do userdel $user; done"_s.arg(m_prefix));
     }
 
-    static QString HostProgram() { return qEnvironmentVariable("PELLWICK_HOST"); }
-
-    QString HostDir(int host) const { return m_dir.filePath(QStringLiteral("host%1").arg(host)); }
-
-    // /usr/bin/env's arguments that run a program (by default the test host) in a host's
-    // environment.
-    QStringList Arguments(int host, const QString& program = HostProgram()) const
+    // Runs a script that stops at its first failure: empty when it went through, else its output.
+    QString Shell(const QString& script)
     {
-        return {QStringLiteral("XDG_CONFIG_HOME=") + HostDir(host) + QStringLiteral("/config"),
-                QStringLiteral("QT_QPA_PLATFORM=offscreen"), program};
+        QByteArray output;
+        return Run(-1, {}, u"/bin/sh"_s, {u"-ec"_s, script}, &output) == 0 ? QString() : QString::fromLocal8Bit(output);
     }
 
-    // Runs the event loop, collecting every copy's reports, until the condition holds or the
-    // time is up.
+    static QString Address(int host) { return u"10.77.0.%1"_s.arg(host + 1); }
+    QString HostDir(int host) const { return m_dir.filePath(u"host%1"_s.arg(host)); }
+
+    // Starts a program in a host (-1: none) as a user (empty: root), killed at the end if need be.
+    QProcess* Start(int host, const QString& user, const QString& program, const QStringList& arguments)
+    {
+        QStringList command{program};
+        if (!user.isEmpty())
+            command = QStringList{u"setpriv"_s, u"--reuid="_s + user, u"--regid="_s + user, u"--init-groups"_s, u"--"_s}
+                + command;
+        if (host >= 0)
+            command = QStringList{u"ip"_s, u"netns"_s, u"exec"_s, u"%1-host%2"_s.arg(m_prefix).arg(host)} + command;
+        auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"XDG_CONFIG_HOME"_s, HostDir(host) + u"/config"_s);
+        environment.insert(u"QT_LOGGING_RULES"_s, u"pellwick.net.info=true"_s);
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(QDir::rootPath());
+        const QString first = command.takeFirst();
+        process->start(first, command + arguments);
+        process->waitForStarted();
+        return process.get();
+    }
+
+    // Runs a program to its end: its exit code (-1 if it did not end in 30 s) and its output.
+    int Run(int host, const QString& user, const QString& program, const QStringList& arguments,
+            QByteArray* output = nullptr)
+    {
+        QProcess* process = Start(host, user, program, arguments);
+        const bool ended = process->waitForFinished(30000);
+        if (output)
+            *output = process->readAllStandardOutput() + process->readAllStandardError();
+        return ended && process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+    }
+
+    // What runs in a host: by default the test host (PELLWICK_HOST) as the host's user.
+    virtual QProcess* StartHost(int host)
+    {
+        return Start(host, m_users[host], qEnvironmentVariable("PELLWICK_HOST"), {});
+    }
+
+    // Collects reports until the condition holds; Settle lets a late or repeated report show.
     template <typename Condition> bool Until(Condition condition, std::chrono::milliseconds timeout)
     {
         return WaitFor(
@@ -198,33 +173,30 @@ protected:
             },
             timeout);
     }
-
-    // Lets the copies run on a little: a report that came twice or late would show now.
-    void Settle(std::chrono::milliseconds time = std::chrono::milliseconds(400))
+    void Settle(std::chrono::milliseconds time = 400ms)
     {
         Until([] { return false; }, time);
     }
 
-    template <typename Predicate> bool Everywhere(Predicate predicate) const
+    // Waits until every copy shows what the predicate asks for.
+    template <typename Predicate> bool Everywhere(Predicate predicate, std::chrono::milliseconds timeout = 5s)
     {
-        return std::all_of(m_copies.begin(), m_copies.end(), predicate);
+        return Until([&] { return std::all_of(m_copies.begin(), m_copies.end(), predicate); }, timeout);
     }
 
     // Waits until every copy lists every user.
-    bool AllListedEverywhere(std::chrono::milliseconds timeout = std::chrono::seconds(10))
+    bool AllListed()
     {
-        return Until(
-            [&] {
-                return Everywhere([&](const HostCopy& copy) {
-                    return std::all_of(m_users.begin(), m_users.end(),
-                                       [&](const QString& user) { return copy.State(user) >= 0; });
-                });
-            },
-            timeout);
+        const auto listsAll = [&](const HostCopy& copy) {
+            return std::all_of(m_users.begin(), m_users.end(),
+                               [&](const QString& user) { return copy.State(user) >= 0; });
+        };
+        return Everywhere(listsAll, 10s);
     }
 
+    const QString m_prefix = u"pwlab%1"_s.arg(getpid());
     QTemporaryDir m_dir;
-    std::unique_ptr<NetnsLab> m_lab;
     QStringList m_users;
     std::deque<HostCopy> m_copies;
+    std::vector<std::unique_ptr<QProcess>> m_processes; // the lab's, killed at the end
 };

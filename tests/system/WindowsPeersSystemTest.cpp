@@ -1,166 +1,104 @@
 #include "net/MessagePacket.h"
-#include "support/QtPrinters.h"
 #include "system/ProgramHostsTest.h"
 
-#include <QProcess>
+#include <QFileInfo>
 #include <QRegularExpression>
-
-#include <gtest/gtest.h>
 
 namespace {
 
-enum Host { A = 0, B = 1, WINDOWS = 2 };
+const QString kPeer = u"Пётр"_s;
+const QString kNotice = u"the Windows peers' wire is off: Pellwick may not use"_s;
+const QString kSlot = u"\\MAILSLOT\\forall\t"_s;
 
-const QString kPeer = QStringLiteral("Пётр");
-const QString kNotice = QStringLiteral("the Windows peers' wire is off: Pellwick may not use");
-
-// Two Linux copies and, in the third host, a Windows copy's stand-in: a peer that speaks only
-// the mailslot wire, built from scapy's NetBIOS and SMB layers (mailslot_peer.py), which also
-// keeps what it heard for tshark. Its reports read like the test host's ("heard T ...").
+// Two Linux copies and a Windows peer built from scapy's NetBIOS and SMB layers
+// (mailslot_peer.py). A may bind the Windows port (below 1024) as with the capability, B not.
 class WindowsPeersSystemTest : public ProgramHostsTest {
 protected:
+    static constexpr int WINDOWS = C;
+
     void SetUp() override
     {
-        for (const char* tool : {"/usr/bin/tshark", "/usr/bin/python3"})
-            if (!QFileInfo(QString::fromLatin1(tool)).isExecutable())
-                GTEST_SKIP() << tool << " is missing (scripts/bootstrap.sh installs it)";
-        if (QProcess::execute(QStringLiteral("/usr/bin/python3"),
-                              {QStringLiteral("-c"), QStringLiteral("import scapy")})
-            != 0)
-            GTEST_SKIP() << "python3-scapy is missing (scripts/bootstrap.sh installs it)";
+        if (!QFileInfo(u"/usr/bin/tshark"_s).isExecutable()
+            || QProcess::execute(u"/usr/bin/python3"_s, {u"-c"_s, u"import scapy"_s}) != 0)
+            GTEST_SKIP() << "tshark or python3-scapy is missing (scripts/bootstrap.sh installs them)";
         ProgramHostsTest::SetUp();
     }
-
-    // The port of the Windows peers is below 1024: where users may bind it, a copy runs as
-    // though the program had been granted the capability.
-    virtual bool GrantsPort() const { return true; }
 
     QProcess* StartHost(int host) override
     {
         if (host == WINDOWS) {
-            m_pcap = m_dir.filePath(QStringLiteral("heard.pcap"));
-            const QString script
-                = qEnvironmentVariable("PELLWICK_SOURCE_DIR") + QStringLiteral("/tests/system/mailslot_peer.py");
-            return m_lab->Start(host, {}, QStringLiteral("/usr/bin/python3"),
-                                {script, NetnsLab::Address(host), QStringLiteral("10.77.0.255"), kPeer, m_pcap});
+            const QString script = qEnvironmentVariable("PELLWICK_SOURCE_DIR") + u"/tests/system/mailslot_peer.py"_s;
+            return Start(host, {}, u"/usr/bin/python3"_s,
+                         {script, Address(host), u"10.77.0.255"_s, kPeer, m_dir.filePath(u"heard.pcap"_s)});
         }
-        if (GrantsPort()) {
-            EXPECT_EQ(m_lab->Run(host, {}, QStringLiteral("sysctl"),
-                                 {QStringLiteral("-qw"), QStringLiteral("net.ipv4.ip_unprivileged_port_start=138")}),
-                      0);
+        if (host == A) {
+            EXPECT_EQ(Run(host, {}, u"sysctl"_s, {u"-qw"_s, u"net.ipv4.ip_unprivileged_port_start=138"_s}), 0);
         }
-        QStringList arguments = Arguments(host);
-        arguments.insert(arguments.size() - 1, QStringLiteral("QT_LOGGING_RULES=pellwick.net.info=true"));
-        return m_lab->Start(host, m_users[host], QStringLiteral("/usr/bin/env"), arguments);
+        return ProgramHostsTest::StartHost(host);
     }
 
-    QStringList Heard(const QString& pattern) const
+    // A copy's log so far (the notice goes there).
+    QString Errors(int host)
     {
-        QStringList heard = m_copies[WINDOWS].Texts(QStringLiteral("heard")).filter(QRegularExpression(pattern));
-        heard.sort();
-        return heard;
+        return m_errors[host] += QString::fromUtf8(m_copies[host].process->readAllStandardError());
     }
 
-    QString m_pcap;
+    QString m_errors[2];
 };
-
-class WithoutPortTest : public WindowsPeersSystemTest {
-protected:
-    bool GrantsPort() const override { return false; }
-};
-
-QString Hex(const MessagePacket& packet)
-{
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(&packet), sizeof packet).toHex());
-}
 
 } // namespace
 
-TEST_F(WindowsPeersSystemTest, LinuxAndWindowsCopiesSeeEachOtherAndEveryLineArrivesOnce)
+TEST_F(WindowsPeersSystemTest, CopiesWithThePortTalkWithWindowsPeersAndOneWithoutSaysSoOnce)
 {
-    m_copies[WINDOWS].Command(QStringLiteral("presence"));
-    m_copies[A].Command(QStringLiteral("show-chat"));
-    // Presence of all three is complete everywhere.
-    const QString presence = QStringLiteral("2 %1\t\tПодтверждение...");
+    m_copies[A].Command(u"show-chat"_s);
     ASSERT_TRUE(Until(
         [&] {
-            return m_copies[A].State(kPeer) >= 0 && m_copies[A].State(m_users[B]) >= 0 && m_copies[B].State(kPeer) >= 0
-                && m_copies[B].State(m_users[A]) >= 0
-                && !Heard(QStringLiteral("^") + presence.arg(m_users[A])).isEmpty()
-                && !Heard(QStringLiteral("^") + presence.arg(m_users[B])).isEmpty();
+            return m_copies[A].State(kPeer) >= 0 && m_copies[A].State(m_users[B]) >= 0
+                && m_copies[B].State(m_users[A]) >= 0 && Errors(B).contains(kNotice);
         },
-        std::chrono::seconds(15)));
+        15s));
 
-    m_copies[WINDOWS].Command(QStringLiteral("chat привет из Windows"));
-    m_copies[WINDOWS].Command(QStringLiteral("message %1 лично тебе").arg(m_users[B]));
-    m_copies[A].Command(QStringLiteral("say ответ с Linux"));
-    m_copies[B].Command(QStringLiteral("send %1 письмо Петру").arg(kPeer));
+    m_copies[WINDOWS].Command(u"chat привет из Windows"_s);
+    m_copies[WINDOWS].Command(u"message %1 лично тебе"_s.arg(m_users[A]));
+    m_copies[A].Command(u"say ответ с Linux"_s);
+    m_copies[A].Command(u"send %1 письмо Петру"_s.arg(kPeer));
     ASSERT_TRUE(Until(
-        [&] {
-            return m_copies[A].Of(QStringLiteral("line")).size() >= 2
-                && !m_copies[B].Of(QStringLiteral("message")).empty() && Heard(QStringLiteral("^[01] ")).size() >= 2;
-        },
-        std::chrono::seconds(10)));
-    Settle(std::chrono::seconds(1)); // nothing arrives twice
+        [&] { return m_copies[A].Texts(u"line"_s).size() >= 2 && !m_copies[A].Texts(u"message"_s).isEmpty(); }, 10s));
+    Settle(2s); // nothing arrives twice, the notice is not said again, the peer hears all
 
     // The two lines were said at the same time: their order is the network's.
-    QStringList lines = m_copies[A].Texts(QStringLiteral("line"));
+    QStringList lines = m_copies[A].Texts(u"line"_s);
     lines.sort();
-    EXPECT_EQ(
-        lines,
-        (QStringList{m_users[A] + QStringLiteral("%ответ с Linux"), kPeer + QStringLiteral("%привет из Windows")}));
-    const QStringList messages = m_copies[B].Texts(QStringLiteral("message"));
+    EXPECT_EQ(lines, (QStringList{m_users[A] + u"%ответ с Linux"_s, kPeer + u"%привет из Windows"_s}));
+    const QStringList messages = m_copies[A].Texts(u"message"_s);
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith(kPeer + QStringLiteral("%["))
-                && messages[0].endsWith(QStringLiteral("] лично тебе")))
+    EXPECT_TRUE(QRegularExpression(u"^Пётр%\\[\\d\\d:\\d\\d\\] лично тебе$"_s).match(messages[0]).hasMatch())
         << messages[0].toStdString();
-    EXPECT_EQ(Heard(QStringLiteral("^[01] ")),
-              (QStringList{QStringLiteral("0 %1\t\tответ с Linux").arg(m_users[A]),
-                           QStringLiteral("1 %1\t%2\tписьмо Петру").arg(m_users[B], kPeer)}));
+    // B, without the port, says so once and stays on its own wire, out of the peer's reach.
+    EXPECT_EQ(m_copies[B].Texts(u"line"_s), QStringList{m_users[A] + u"%ответ с Linux"_s});
+    EXPECT_EQ(m_copies[B].State(kPeer), -1);
+    EXPECT_EQ(Errors(B).count(kNotice), 1) << Errors(B).toStdString();
+    EXPECT_TRUE(Errors(B).contains(u"setcap cap_net_bind_service=+ep"_s));
+    EXPECT_FALSE(Errors(A).contains(kNotice));
 
-    // tshark, from the datagrams the peer heard: every one a mailslot write to
-    // \MAILSLOT\forall whose 364 data bytes are the record.
-    m_copies[WINDOWS].Command(QStringLiteral("quit"));
-    ASSERT_TRUE(m_copies[WINDOWS].Process()->waitForFinished(10000));
+    // tshark: every datagram the peer heard is a 364-byte write to \MAILSLOT\forall; A's
+    // presence among them, its line and message once each.
+    m_copies[WINDOWS].Command(u"quit"_s);
+    ASSERT_TRUE(m_copies[WINDOWS].process->waitForFinished(10000));
     QProcess tshark;
-    tshark.start(QStringLiteral("/usr/bin/tshark"),
-                 {QStringLiteral("-r"), m_pcap, QStringLiteral("-T"), QStringLiteral("fields"), QStringLiteral("-e"),
-                  QStringLiteral("mailslot.name"), QStringLiteral("-e"), QStringLiteral("data.data")});
+    tshark.start(u"/usr/bin/tshark"_s,
+                 {u"-r"_s, m_dir.filePath(u"heard.pcap"_s), u"-T"_s, u"fields"_s, u"-e"_s, u"mailslot.name"_s, u"-e"_s,
+                  u"data.data"_s});
     ASSERT_TRUE(tshark.waitForFinished(60000));
-    const QStringList decoded
-        = QString::fromLatin1(tshark.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList decoded = QString::fromLatin1(tshark.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_FALSE(decoded.isEmpty());
     for (const QString& row : decoded)
-        EXPECT_TRUE(row.startsWith(QStringLiteral("\\MAILSLOT\\forall\t")) && row.size() == 17 + 728)
-            << row.toStdString();
-    for (const MessagePacket& expected : {MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", m_users[A]),
-                                          MessagePacket::Make(PACKET_CHAT, u"ответ с Linux", m_users[A]),
-                                          MessagePacket::Make(PACKET_MESSAGE, u"письмо Петру", m_users[B], kPeer)})
-        EXPECT_TRUE(decoded.contains(QStringLiteral("\\MAILSLOT\\forall\t") + Hex(expected)))
-            << "not seen: " << expected.Text().toStdString();
-
-    // Both copies had the port, so neither told its user it could not reach Windows computers.
-    for (const Host host : {A, B})
-        EXPECT_FALSE(QString::fromUtf8(m_copies[host].Process()->readAllStandardError()).contains(kNotice)) << host;
-}
-
-TEST_F(WithoutPortTest, ACopyRunsOnItsOwnWireAndSaysSoOnce)
-{
-    m_copies[WINDOWS].Command(QStringLiteral("presence"));
-    QString errors[2];
-    ASSERT_TRUE(Until(
-        [&] {
-            for (const Host host : {A, B})
-                errors[host] += QString::fromUtf8(m_copies[host].Process()->readAllStandardError());
-            return m_copies[A].State(m_users[B]) >= 0 && m_copies[B].State(m_users[A]) >= 0
-                && errors[A].contains(kNotice) && errors[B].contains(kNotice);
-        },
-        std::chrono::seconds(15)));
-    Settle(std::chrono::seconds(2));
-    for (const Host host : {A, B}) {
-        errors[host] += QString::fromUtf8(m_copies[host].Process()->readAllStandardError());
-        EXPECT_EQ(errors[host].count(kNotice), 1) << errors[host].toStdString();
-        EXPECT_TRUE(errors[host].contains(QStringLiteral("setcap cap_net_bind_service=+ep")));
-        EXPECT_EQ(m_copies[host].State(kPeer), -1); // the Windows copy is out of reach
-    }
+        EXPECT_TRUE(row.startsWith(kSlot) && row.size() == kSlot.size() + 2 * 364) << row.toStdString();
+    const auto heard = [&](const MessagePacket& packet) {
+        const QByteArray bytes(reinterpret_cast<const char*>(&packet), sizeof packet);
+        return decoded.count(kSlot + QString::fromLatin1(bytes.toHex()));
+    };
+    EXPECT_GE(heard(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", m_users[A])), 1);
+    EXPECT_EQ(heard(MessagePacket::Make(PACKET_CHAT, u"ответ с Linux", m_users[A])), 1);
+    EXPECT_EQ(heard(MessagePacket::Make(PACKET_MESSAGE, u"письмо Петру", m_users[A], kPeer)), 1);
 }

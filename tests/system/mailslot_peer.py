@@ -1,18 +1,7 @@
 #!/usr/bin/python3
-"""A peer that speaks only the Windows mailslot wire, built from scapy's own NetBIOS-datagram
-and SMB layers: it never uses the program's code, so it checks our codec from outside.
-
-Usage: mailslot_peer.py ADDRESS BROADCAST NAME PCAP
-Commands on stdin, one a line:
-  presence           announce NAME once a second from now on
-  message TO TEXT    a private message to TO
-  chat TEXT          a line in the chat room
-  quit               write every datagram heard to PCAP and end
-Reports on stdout, one a line, as the program's test host writes them (T: the monotonic
-clock in microseconds):
-  heard T TYPE SENDER RECIPIENT TEXT   (the last four tab-separated) a record read from a
-                                       mailslot write
-"""
+"""Usage: mailslot_peer.py ADDRESS BROADCAST NAME PCAP. A Windows peer built from scapy's own
+NetBIOS and SMB layers, not the program's code: it announces NAME once a second and takes
+"message TO TEXT", "chat TEXT" and "quit" (saving what others sent to PCAP) on stdin."""
 import os
 import select
 import socket
@@ -32,49 +21,21 @@ RECORD = 364
 
 
 def record(kind, text, sender, recipient=""):
-    def field(value, width):
-        data = value.encode("cp1251")[: width - 1]
-        return data + b"\0" * (width - len(data))
-
-    return field(text, 260) + field(sender, 50) + field(recipient, 50) + struct.pack("<I", kind)
+    fields = [value.encode("cp1251")[: width - 1].ljust(width, b"\0")
+              for value, width in ((text, 260), (sender, 50), (recipient, 50))]
+    return b"".join(fields) + struct.pack("<I", kind)
 
 
 def datagram(address, ident, data):
-    smb = (
-        SMB_Header(Command=0x25, Flags=0, PIDLow=0)
-        / SMBNetlogon_Protocol_Response_Header(
-            TotalDataCount=RECORD, DataCount=RECORD, DataOffset=86, TimeOut1=0, TimeOut2=0
-        )
-        / SMBMailSlot(opcode=1, priority=0, class_=2, size=17 + RECORD, name=b"\\MAILSLOT\\forall")
-        / Raw(data)
-    )
-    header = NBTDatagram(
-        Type=0x11, Flags=0x02, ID=ident, SourceIP=address, SourcePort=PORT,
-        SourceName="WINPEER", DestinationName="WORKGROUP", SUFFIX1=0x4141, SUFFIX2=0x4141,
-    )
+    smb = (SMB_Header(Command=0x25, Flags=0, PIDLow=0)
+           / SMBNetlogon_Protocol_Response_Header(TotalDataCount=RECORD, DataCount=RECORD, DataOffset=86,
+                                                  TimeOut1=0, TimeOut2=0)
+           / SMBMailSlot(opcode=1, priority=0, class_=2, size=17 + RECORD, name=b"\\MAILSLOT\\forall")
+           / Raw(data))
+    header = NBTDatagram(Type=0x11, Flags=0x02, ID=ident, SourceIP=address, SourcePort=PORT,
+                         SourceName="WINPEER", DestinationName="WORKGROUP", SUFFIX1=0x4141, SUFFIX2=0x4141)
     header.Length = len(bytes(header / smb)) - 14
     return bytes(header / smb)
-
-
-def parse(payload):
-    """The record a mailslot write to \\MAILSLOT\\forall carries, or None."""
-    try:
-        packet = NBTDatagram(payload)
-        smb_bytes = bytes(packet.payload)
-        smb = SMB_Header(smb_bytes)
-        words = smb[SMBNetlogon_Protocol_Response_Header]
-        slot = SMBMailSlot(bytes(words.payload))
-    except (IndexError, struct.error):
-        return None
-    if packet.Type not in (0x10, 0x11, 0x12) or smb.Command != 0x25:
-        return None
-    name = slot.getfieldval("name")  # "name" alone is the layer's title
-    if slot.opcode != 1 or name.rstrip(b"\0").lower() != b"\\mailslot\\forall":
-        return None
-    start = len(payload) - len(smb_bytes) + words.DataOffset
-    if words.DataCount != RECORD or len(payload) < start + RECORD:
-        return None
-    return payload[start:start + RECORD]
 
 
 def main():
@@ -83,20 +44,15 @@ def main():
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
     sock.bind(("0.0.0.0", PORT))
-    ident = 0
-    announcing = False
-    next_presence = 0.0
-    heard = []
-    pending = b""
-    ended = False
+    sent, next_presence, heard, pending, chunk = 0, 0.0, [], b"", b"-"
 
     def send(data):
-        nonlocal ident
-        ident += 1
-        sock.sendto(datagram(address, ident, data), (broadcast, PORT))
+        nonlocal sent
+        sent += 1
+        sock.sendto(datagram(address, sent, data), (broadcast, PORT))
 
-    while True:
-        if announcing and time.monotonic() >= next_presence:
+    while chunk:
+        if time.monotonic() >= next_presence:
             send(record(2, "Подтверждение...", name))
             next_presence = time.monotonic() + 1.0
         ready, _, _ = select.select([sys.stdin, sock], [], [], 0.1)
@@ -104,31 +60,17 @@ def main():
             payload, source = sock.recvfrom(65536)
             if source[0] != address:
                 heard.append((source[0], payload))
-                data = parse(payload)
-                if data is not None:
-                    def text(at, width):
-                        return data[at:at + width].split(b"\0")[0].decode("cp1251")
-                    kind = struct.unpack("<I", data[360:364])[0]
-                    print("heard", time.monotonic_ns() // 1000, kind, "\t".join([text(260, 50), text(310, 50), text(0, 260)]), flush=True)
         if sys.stdin in ready:
             # Whole lines only, read past Python's own buffering so none waits unseen.
             chunk = os.read(sys.stdin.fileno(), 4096)
-            ended = not chunk
-            pending += chunk
-            while b"\n" in pending:
-                raw, pending = pending.split(b"\n", 1)
-                line = raw.decode("utf-8")
-                words = line.split(" ", 2)
+            *lines, pending = (pending + chunk).split(b"\n")
+            for words in (line.decode("utf-8").split(" ", 2) for line in lines):
                 if words[0] == "quit":
-                    ended = True
-                elif words[0] == "presence":
-                    announcing = True
+                    chunk = b""
                 elif words[0] == "message" and len(words) == 3:
                     send(record(1, words[2], name, words[1]))
                 elif words[0] == "chat":
-                    send(record(0, line[5:], name))
-            if ended:
-                break
+                    send(record(0, " ".join(words[1:]), name))
     wrpcap(pcap, [Ether(src="02:00:00:00:00:02", dst="ff:ff:ff:ff:ff:ff")
                   / IP(src=source, dst=broadcast) / UDP(sport=PORT, dport=PORT) / Raw(payload)
                   for source, payload in heard])
