@@ -1,5 +1,5 @@
 // The windows of the program with made-up content, one per mode, for tests/screenshots/take.sh:
-// "kit" (every picture button in its three states, two user lists, a conversation list),
+// "kit" (every picture button in its three states and a user list),
 // "about", "chat" (the Chat Room; "chat-prefs" with its appearance dialog, "chat-notice" after a
 // paste of 300 characters), "incoming" (three messages; "incoming-limits" adds a 259-character
 // message from a 49-character sender), "send" ("too-long" with a text cut to what a message
@@ -77,25 +77,9 @@ int Kit(QApplication& app)
         }
         ++row;
     }
-    grid->addWidget(UserList(MakeColorRef(0, 0, 0), Face("Arial Cyr", 16, 700), QStringLiteral("anna")), 0, 4, 5, 1);
-    grid->addWidget(UserList(MakeColorRef(20, 90, 170), Face("Times New Roman Cyr", 15), QStringLiteral("vera")), 5, 4,
-                    5, 1);
-    auto* chat = new CChatListBox;
-    chat->setFixedSize(300, 300);
-    chat->SetTitleStyle(MakeColorRef(160, 30, 30), Face("Arial Cyr", 14, 700));
-    chat->SetTextStyle(MakeColorRef(20, 20, 60), Face("Arial Cyr", 13));
-    chat->SetBackgroundColor(MakeColorRef(250, 248, 238));
-    grid->addWidget(chat, 0, 5, 10, 1);
+    grid->addWidget(UserList(MakeColorRef(20, 90, 170), Face("Arial Cyr", 16, 700), QStringLiteral("anna")), 0, 4, 9,
+                    1);
     window.show();
-    for (const char* line : {
-             "anna%Привет всем! Кто идёт обедать?",
-             "Борис%Я иду, но чуть позже: сначала нужно дописать длинный отчёт о квартальных продажах.",
-             "vera%ok",
-             "Галина%Очень длинная строка без единого переноса, чтобы проверить, как список переносит слова по ширине "
-             "и обрезает текст у нижнего края элемента, если высоты не хватило.",
-             "dmitry%50% готово, остальное после обеда",
-         })
-        chat->AddString(QString::fromUtf8(line));
     return app.exec();
 }
 
