@@ -15,8 +15,9 @@ TEST(ResourceLoaderTest, EachButtonStripIsWhiteWhereItsMaskLetsTheBackgroundThro
         ASSERT_EQ(image.size(), mask.size()) << imageId;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
-                if ((mask.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF)
+                if ((mask.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) {
                     ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu) << imageId << " at " << x << "," << y;
+                }
     }
 }
 
