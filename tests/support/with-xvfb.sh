@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Runs a test under a private Xvfb, with the trayer tray host if WITH_TRAY=1 and the openbox
-# window manager if WITH_WM=1, in a network namespace of its own (private-network.sh).
-# Exits 77 (skipped) when Xvfb, or openbox when asked for, is missing.
+# Runs a test under a private Xvfb in a network namespace of its own, with the trayer tray host
+# if WITH_TRAY=1 and the openbox window manager if WITH_WM=1; skips (77) when one is missing.
 set -u
 command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed" >&2; exit 77; }
 [ "${WITH_WM:-0}" = 1 ] && ! command -v openbox >/dev/null 2>&1 && { echo "SKIP: openbox is not installed" >&2; exit 77; }

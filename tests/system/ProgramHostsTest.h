@@ -56,9 +56,8 @@ struct HostCopy {
     int State(const QString& user) const { return List().value(user, -1); }
 };
 
-// Three network namespaces bridged by a fourth, 10.77.0.(i+1)/24, none reaching a real network;
-// each runs a copy as a throwaway user with its own HostDir/config. Copies still running at the
-// end must end with 0; leftovers of a crashed run go at the next start.
+// Three network namespaces bridged by a fourth (10.77.0.0/24, no real network), each running a
+// copy as a throwaway user; copies still running at the end must end with 0.
 class ProgramHostsTest : public ::testing::Test {
 protected:
     static constexpr int kHosts = 3;
@@ -117,9 +116,8 @@ protected:
     QString Shell(const QString& script)
     {
         QByteArray output;
-        return Run(-1, {}, u"/bin/sh"_s, {u"-ec"_s, u"exec 2>&1\n"_s + script}, &output) == 0
-            ? QString()
-            : QString::fromLocal8Bit(output);
+        const int code = Run(-1, {}, u"/bin/sh"_s, {u"-ec"_s, u"exec 2>&1\n"_s + script}, &output);
+        return code == 0 ? QString() : QString::fromLocal8Bit(output);
     }
 
     static QString Address(int host) { return u"10.77.0.%1"_s.arg(host + 1); }

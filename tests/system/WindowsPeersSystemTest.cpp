@@ -10,8 +10,7 @@ const QString kPeer = u"Пётр"_s;
 const QString kNotice = u"the Windows peers' wire is off: Pellwick may not use"_s;
 const QString kSlot = u"\\MAILSLOT\\forall\t"_s;
 
-// Two Linux copies and a Windows peer built from scapy's NetBIOS and SMB layers
-// (mailslot_peer.py). A may bind the Windows port (below 1024) as with the capability, B not.
+// Two Linux copies and a Windows peer (mailslot_peer.py); A may bind the Windows port 138, B not.
 class WindowsPeersSystemTest : public ProgramHostsTest {
 protected:
     static constexpr int WINDOWS = C;
@@ -73,8 +72,7 @@ TEST_F(WindowsPeersSystemTest, CopiesWithThePortTalkWithWindowsPeersAndOneWithou
     EXPECT_TRUE(m_copies[B].log.contains(u"setcap cap_net_bind_service=+ep"_s));
     EXPECT_FALSE(m_copies[A].log.contains(kNotice));
 
-    // tshark: every datagram the peer heard is a 364-byte write to \MAILSLOT\forall; A's
-    // presence among them, its line and message once each.
+    // tshark: the peer heard only 364-byte writes to \MAILSLOT\forall, A's line and message once.
     m_copies[WINDOWS].Command(u"quit"_s);
     ASSERT_TRUE(m_copies[WINDOWS].process->waitForFinished(10000));
     QByteArray fields;
