@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Usage: tray-x11.sh <pellwick>, under with-xvfb.sh, with a tray host (WITH_TRAY=1) or none.
-# The icon docks in the tray (no stand-in beside it) or the stand-in shows lower right; a left
-# click on it shows the Online window lower right, a right one the menu, whose "Shutdown" ends
-# the program with 0.
+# Usage: tray-x11.sh <pellwick>, under with-xvfb.sh, with a tray host (WITH_TRAY=1) or none. The icon
+# docks (no stand-in beside it) or the stand-in shows lower right; a left click shows the Online
+# window lower right, a right one the menu, whose Shutdown ends the program with 0.
 set -u
 # The program announces itself on its port: never on the machine's own network.
 [ "${PELLWICK_PRIVATE_NETWORK:-}" = inside ] || { echo "SKIP: no private network namespace"; exit 77; }

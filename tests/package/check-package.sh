@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian package (scripts/package.sh) and checks its files, dependencies, maintainer
-# script, lintian, desktop entry and metainfo, and a first start of the unpacked program in a
-# private network namespace, whose autostart entry must name the unpacked program.
+# Builds the Debian package and checks its files, dependencies, maintainer script, lintian,
+# desktop entry, metainfo, and the autostart entry of a first start in a private network.
 set -euo pipefail
 src=${PELLWICK_SOURCE_DIR:?}
 id=org.pellwick.Pellwick

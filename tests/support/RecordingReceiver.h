@@ -24,13 +24,12 @@ public:
 
     bool event(QEvent* event) override
     {
-        if (event->type() == WM_PACKET)
-            m_events.push_back({WM_PACKET, static_cast<PacketEvent*>(event)->Packet(), 0});
-        else if (event->type() == WM_PRESENCE) {
-            const auto* presence = static_cast<PresenceEvent*>(event);
+        if (const auto* packet = dynamic_cast<PacketEvent*>(event))
+            m_events.push_back({WM_PACKET, packet->Packet(), 0});
+        else if (const auto* presence = dynamic_cast<PresenceEvent*>(event))
             m_events.push_back({WM_PRESENCE, presence->Packet(), presence->LParam()});
-        } else if (event->type() == WM_FLASH_TRAY)
-            m_events.push_back({WM_FLASH_TRAY, {}, static_cast<FlashTrayEvent*>(event)->FlashKind()});
+        else if (const auto* flash = dynamic_cast<FlashTrayEvent*>(event))
+            m_events.push_back({WM_FLASH_TRAY, {}, flash->FlashKind()});
         else
             return QObject::event(event);
         return true;

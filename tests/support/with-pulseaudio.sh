@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Runs a test against a private PulseAudio server whose one output is a null sink named
-# pellwick_null (record it from pellwick_null.monitor). Exits 77 (skipped) when PulseAudio or
-# its tools are not installed.
+# Runs a test against a private PulseAudio whose one output is the null sink pellwick_null
+# (recorded from pellwick_null.monitor); skips (77) without PulseAudio or its tools.
 set -u
 for tool in pulseaudio pactl parec; do
     command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed" >&2; exit 77; }

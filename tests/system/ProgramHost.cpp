@@ -1,14 +1,10 @@
-// A real copy of the program for the system tests and screenshot scripts: the application
-// object as main.cpp runs it, driven through standard input as a user drives its windows.
-// Commands (TEXT is typed key by key, "\n" in it as a line break): show-chat, hide-chat,
-// say TEXT, send NAME TEXT (by a double click in the Online list), reply TEXT (in Incoming
-// Messages), quit (also at the end of standard input).
-// Reports, "KIND TEXT", read from inside the windows: list (the Online list after each
-// change, NAME=STATE ..., 0 online, 2 in the chat room), line (a Chat Room line), message (an
-// Incoming Messages line, line breaks as \r and \n), tray (the stand-in's new tool tip, which
-// names the running flash), box (a message box, answered with OK), error (a failed command).
-// With --no-lock the host skips the one-copy lock, so that a second copy meets the
-// transport's own refusal.
+// A real copy of the program for the system tests and screenshot scripts, driven through
+// standard input as a user drives its windows. Commands (TEXT typed key by key, "\n" a line
+// break): show-chat, hide-chat, say TEXT, send NAME TEXT (a double click in the Online list),
+// reply TEXT, quit (also at the end of input). Reports "KIND TEXT": list (NAME=STATE ..., 0
+// online, 2 in the chat room), line (Chat Room), message (Incoming Messages, line breaks as \r
+// \n), tray (the stand-in's tool tip), box (answered with OK), error (a failed command).
+// --no-lock skips the one-copy lock, so that a second copy meets the transport's refusal.
 #include "app/CPellwickApp.h"
 #include "app/TrayStandIn.h"
 #include "chat/CChatDialog.h"

@@ -3,13 +3,13 @@
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
-#include <QDir>
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <iostream>
@@ -19,10 +19,11 @@
 using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 
-// A copy under the test host (ProgramHost.cpp): commands in, reports ("KIND TEXT") kept.
+// A copy under the test host (ProgramHost.cpp): commands in, reports ("KIND TEXT") and log kept.
 struct HostCopy {
     QProcess* process;
     QStringList reports;
+    QString log;
 
     void Command(const QString& command) { process->write(command.toUtf8() + '\n'); }
 
@@ -30,6 +31,7 @@ struct HostCopy {
     {
         while (process->canReadLine())
             reports << QString::fromUtf8(process->readLine()).chopped(1);
+        log += QString::fromUtf8(process->readAllStandardError());
     }
 
     QStringList Texts(const QString& kind) const
@@ -54,9 +56,8 @@ struct HostCopy {
     int State(const QString& user) const { return List().value(user, -1); }
 };
 
-// Three network namespaces bridged by a fourth, 10.77.0.(i+1)/24, none reaching a real network;
-// each runs a copy as a throwaway user with its own HostDir/config. Copies still running at the
-// end must end with 0; leftovers of a crashed run go at the next start.
+// Three network namespaces bridged by a fourth (10.77.0.0/24, no real network), each running a
+// copy as a throwaway user; copies still running at the end must end with 0.
 class ProgramHostsTest : public ::testing::Test {
 protected:
     static constexpr int kHosts = 3;
@@ -73,13 +74,11 @@ protected:
             "done\n"
             "chmod 755 %3\n"
             "ip netns add %1-switch\n"
-            "ip -n %1-switch link add br0 type bridge\n"
-            "ip -n %1-switch link set br0 up\n"
+            "ip -n %1-switch link add br0 up type bridge\n"
             "for i in $(seq 0 %2); do\n"
             "  ip netns add %1-host$i\n"
             "  ip -n %1-host$i link set lo up\n"
-            "  ip -n %1-switch link add p$i type veth peer name eth0 netns %1-host$i\n"
-            "  ip -n %1-switch link set p$i master br0 up\n"
+            "  ip -n %1-switch link add p$i master br0 up type veth peer name eth0 netns %1-host$i\n"
             "  ip -n %1-host$i addr add 10.77.0.$((i + 1))/24 brd + dev eth0\n"
             "  ip -n %1-host$i link set eth0 up\n"
             "  useradd --no-create-home --shell /usr/sbin/nologin %1u$i\n"
@@ -88,7 +87,7 @@ protected:
         ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
         for (int i = 0; i < kHosts; ++i) {
             m_users << m_prefix + u"u%1"_s.arg(i);
-            m_copies.push_back({StartHost(i), {}});
+            m_copies.push_back({StartHost(i), {}, {}});
         }
     }
 
@@ -104,12 +103,9 @@ protected:
             if (HasFailure())
                 std::cout << "host reported:\n"
                           << copy.reports.join(u'\n').toStdString() << '\n'
-                          << copy.process->readAllStandardError().toStdString() << std::endl;
+                          << copy.log.toStdString() << std::endl;
         }
-        for (const auto& process : m_processes) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
+        m_processes.clear(); // kills what still runs: a user with processes cannot be deleted
         Shell(u"for ns in $(ip netns list | cut -d' ' -f1 | grep '^%1-'); do ip netns delete $ns; done\n"
               "for user in $(cut -d: -f1 /etc/passwd | grep '^%1u'); do userdel $user; done"_s.arg(m_prefix));
     }
@@ -118,7 +114,8 @@ protected:
     QString Shell(const QString& script)
     {
         QByteArray output;
-        return Run(-1, {}, u"/bin/sh"_s, {u"-ec"_s, script}, &output) == 0 ? QString() : QString::fromLocal8Bit(output);
+        const int code = Run(-1, {}, u"/bin/sh"_s, {u"-ec"_s, u"exec 2>&1\n"_s + script}, &output);
+        return code == 0 ? QString() : QString::fromLocal8Bit(output);
     }
 
     static QString Address(int host) { return u"10.77.0.%1"_s.arg(host + 1); }
@@ -127,32 +124,31 @@ protected:
     // Starts a program in a host (-1: none) as a user (empty: root), killed at the end if need be.
     QProcess* Start(int host, const QString& user, const QString& program, const QStringList& arguments)
     {
-        QStringList command{program};
-        if (!user.isEmpty())
-            command = QStringList{u"setpriv"_s, u"--reuid="_s + user, u"--regid="_s + user, u"--init-groups"_s, u"--"_s}
-                + command;
+        QStringList command;
         if (host >= 0)
-            command = QStringList{u"ip"_s, u"netns"_s, u"exec"_s, u"%1-host%2"_s.arg(m_prefix).arg(host)} + command;
+            command << u"ip"_s << u"netns"_s << u"exec"_s << u"%1-host%2"_s.arg(m_prefix).arg(host);
+        if (!user.isEmpty())
+            command << u"setpriv"_s << u"--reuid="_s + user << u"--regid="_s + user << u"--init-groups"_s << u"--"_s;
+        command << program << arguments;
         auto& process = m_processes.emplace_back(std::make_unique<QProcess>());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"XDG_CONFIG_HOME"_s, HostDir(host) + u"/config"_s);
         environment.insert(u"QT_LOGGING_RULES"_s, u"pellwick.net.info=true"_s);
         process->setProcessEnvironment(environment);
-        process->setWorkingDirectory(QDir::rootPath());
-        const QString first = command.takeFirst();
-        process->start(first, command + arguments);
+        process->setWorkingDirectory(u"/"_s);
+        process->start(command.takeFirst(), command);
         process->waitForStarted();
         return process.get();
     }
 
-    // Runs a program to its end: its exit code (-1 if it did not end in 30 s) and its output.
+    // Runs a program to its end: its exit code (-1 if it did not end in 30 s) and its standard output.
     int Run(int host, const QString& user, const QString& program, const QStringList& arguments,
             QByteArray* output = nullptr)
     {
         QProcess* process = Start(host, user, program, arguments);
         const bool ended = process->waitForFinished(30000);
         if (output)
-            *output = process->readAllStandardOutput() + process->readAllStandardError();
+            *output = process->readAllStandardOutput();
         return ended && process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
     }
 
@@ -178,20 +174,18 @@ protected:
         Until([] { return false; }, time);
     }
 
-    // Waits until every copy shows what the predicate asks for.
+    // Waits until every copy shows what the predicate asks for; AllListed: every copy lists every user.
     template <typename Predicate> bool Everywhere(Predicate predicate, std::chrono::milliseconds timeout = 5s)
     {
-        return Until([&] { return std::all_of(m_copies.begin(), m_copies.end(), predicate); }, timeout);
+        return Until([&] { return std::ranges::all_of(m_copies, predicate); }, timeout);
     }
-
-    // Waits until every copy lists every user.
     bool AllListed()
     {
-        const auto listsAll = [&](const HostCopy& copy) {
-            return std::all_of(m_users.begin(), m_users.end(),
-                               [&](const QString& user) { return copy.State(user) >= 0; });
-        };
-        return Everywhere(listsAll, 10s);
+        return Everywhere(
+            [&](const HostCopy& copy) {
+                return std::ranges::all_of(m_users, [&](const QString& user) { return copy.State(user) >= 0; });
+            },
+            10s);
     }
 
     const QString m_prefix = u"pwlab%1"_s.arg(getpid());

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-"""Usage: mailslot_peer.py ADDRESS BROADCAST NAME PCAP. A Windows peer built from scapy's own
-NetBIOS and SMB layers, not the program's code: it announces NAME once a second and takes
-"message TO TEXT", "chat TEXT" and "quit" (saving what others sent to PCAP) on stdin."""
+"""Usage: mailslot_peer.py ADDRESS BROADCAST NAME PCAP. A Windows peer from scapy's NetBIOS and SMB
+layers: announces NAME each second; stdin: "message TO TEXT", "chat TEXT", "quit" (writes PCAP)."""
+import itertools
 import os
 import select
 import socket
@@ -41,15 +41,12 @@ def datagram(address, ident, data):
 def main():
     address, broadcast, name, pcap = sys.argv[1:5]
     sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_BROADCAST, 1)
     sock.bind(("0.0.0.0", PORT))
-    sent, next_presence, heard, pending, chunk = 0, 0.0, [], b"", b"-"
+    ids, next_presence, heard, pending, chunk = itertools.count(1), 0.0, [], b"", b"-"
 
     def send(data):
-        nonlocal sent
-        sent += 1
-        sock.sendto(datagram(address, sent, data), (broadcast, PORT))
+        sock.sendto(datagram(address, next(ids), data), (broadcast, PORT))
 
     while chunk:
         if time.monotonic() >= next_presence:
