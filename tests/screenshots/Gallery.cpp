@@ -3,20 +3,16 @@
 // "about", "chat" (the Chat Room; "chat-prefs" with its appearance dialog, "chat-notice" after a
 // paste of 300 characters), "incoming" (three messages; "incoming-limits" adds a 259-character
 // message from a 49-character sender), "send" ("too-long" with a text cut to what a message
-// holds) and "font" (the font picker opened on a stored DejaVu Serif). Settings live in a
-// throwaway registry file, so the shots show the defaults.
+// holds). Settings live in a throwaway registry file, so the shots show the defaults.
 #include "chat/CChatDialog.h"
 #include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
 #include "messages/CIncomingMessagesDialog.h"
-#include "messages/CMessageAppearanceDialog.h"
 #include "messages/CSendMessageDialog.h"
 #include "net/PacketEvent.h"
 #include "online/CUserListBox.h"
 #include "prefs/CRegistry.h"
 #include "prefs/PreferencesChat.h"
-#include "prefs/PreferencesLayout.h"
-#include "prefs/PreferencesSendMessage.h"
 #include "ui/CAboutDialog.h"
 #include "ui/CHoverBitmapButton.h"
 
@@ -25,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -149,15 +144,6 @@ int main(int argc, char** argv)
         send.Edit()->setPlainText(mode == "send" ? text : text.repeated(5));
         send.Edit()->moveCursor(QTextCursor::End);
         return send.exec() == CSendMessageDialog::IDOK ? 0 : 1;
-    }
-    if (mode == "font") {
-        PreferencesSendMessage stored;
-        stored.m_fontText = FontRecord{.height = -15, .face = QStringLiteral("DejaVu Serif")};
-        SavePreferences(registry, stored);
-        CMessageAppearanceDialog appearance(registry);
-        appearance.show();
-        appearance.findChild<QPushButton*>(QStringLiteral("1012"))->click();
-        return app.exec();
     }
     return Kit(app);
 }

@@ -29,7 +29,6 @@ WITH_WM=1 tests/support/with-xvfb.sh bash -c '
     for mode in kit about chat chat-prefs chat-notice incoming incoming-limits send too-long; do
         shoot "$mode" 1 "$GALLERY" "$mode"
     done
-    shoot font-picker 2 "$GALLERY" font
     shoot stand-in 2 "$PROGRAM"   # no notification area here: the program shows its stand-in window
 '
 ls -l shots/*.png
