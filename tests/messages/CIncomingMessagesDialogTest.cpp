@@ -3,10 +3,10 @@
 #include "chat/CMessageListPrefsDialog.h"
 #include "net/PacketEvent.h"
 #include "prefs/CRegistry.h"
+#include "support/ChooseBackground.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
-#include <QColorDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -159,13 +159,7 @@ TEST_F(CIncomingMessagesDialogTest, LongMessagesGrowTheWindowShortOnesShrinkItAn
     Button(1011)->click();
     auto* appearance = window.findChild<CMessageListPrefsDialog*>();
     ASSERT_TRUE(appearance);
-    appearance->findChild<CListBox*>(QString::number(CMessageListPrefsDialog::IDC_ITEMS))
-        ->SetCurSel(CMessageListPrefsDialog::PART_BACKGROUND);
-    appearance->findChild<QPushButton*>(QString::number(CMessageListPrefsDialog::IDC_COLOR))->click();
-    auto* picker = appearance->findChild<QColorDialog*>();
-    ASSERT_TRUE(picker);
-    picker->setCurrentColor(QColor(0x20, 0x40, 0x60));
-    picker->accept();
+    ChooseBackground(appearance, QColor(0x20, 0x40, 0x60));
     appearance->findChild<QPushButton*>(QStringLiteral("1"))->click();
 
     EXPECT_EQ(window.List()->BackgroundColor(), MakeColorRef(0x20, 0x40, 0x60));

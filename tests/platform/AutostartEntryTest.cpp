@@ -1,7 +1,7 @@
 #include "platform/AutostartEntry.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -20,9 +20,7 @@ TEST(AutostartEntryTest, DesktopFileValidateAcceptsTheEntryForAnyPath)
                                    QStringLiteral("/home/u/it's \"quoted\" $HOME `x` \\ 100%/Почта\tпрогр/pellwick")}) {
         SCOPED_TRACE(exePath.toStdString());
         ASSERT_TRUE(AutostartEntry::Write(exePath, entryPath));
-        QFile file(entryPath);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(file.readAll().contains("\nX-GNOME-Autostart-enabled=true\n"));
+        EXPECT_TRUE(FileBytes(entryPath).contains("\nX-GNOME-Autostart-enabled=true\n"));
 
         QProcess validate;
         validate.start(validator, {entryPath});

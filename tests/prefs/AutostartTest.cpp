@@ -1,8 +1,8 @@
 #include "prefs/Autostart.h"
 #include "prefs/CRegistry.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -18,9 +18,7 @@ TEST(AutostartTest, EveryStartRewritesTheRunValueAndTheAutostartEntry)
         QString stored;
         EXPECT_TRUE(registry.ReadString(u"Microsoft", u"Windows", u"CurrentVersion\\Run\\Pellwick", stored));
         EXPECT_EQ(stored, exePath);
-        QFile entry(entryPath);
-        ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(entry.readAll().contains("\nExec=\"" + exePath.toUtf8() + "\"\n"));
+        EXPECT_TRUE(FileBytes(entryPath).contains("\nExec=\"" + exePath.toUtf8() + "\"\n"));
     }
     EXPECT_FALSE(registry.KeyExists(u"Ravelstone", u"Pellwick", u"Preferences\\X"));
 }
