@@ -245,8 +245,7 @@ TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
         SCOPED_TRACE(ok ? "OK" : "Cancel");
         QTest::mouseClick(Button(CChatDialog::IDC_PREFERENCES), Qt::LeftButton);
         auto* prefs = window.findChild<CMessageListPrefsDialog*>();
-        ASSERT_NE(prefs, nullptr);
-        EXPECT_TRUE(prefs->isModal());
+        ASSERT_TRUE(prefs && prefs->isModal());
         const auto* sample = DialogBuilder::Control<CChatListBox>(prefs, CMessageListPrefsDialog::IDC_PROTOTYPE);
         EXPECT_EQ(sample->TitleColor(), stored.m_crTitle);
         EXPECT_EQ(sample->BackgroundColor(), stored.m_crBackground);

@@ -74,12 +74,7 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachS
 
     sendMessage.m_crText = MakeColorRef(255, 0, 0);
     sendMessage.m_crBackground = 0x00FFFFFF;
-    sendMessage.m_fontText = FontRecord{.height = -13,
-                                        .weight = 700,
-                                        .italic = true,
-                                        .underline = true,
-                                        .strikeOut = true,
-                                        .face = QStringLiteral("Liberation Serif")};
+    sendMessage.m_fontText = FontRecord{.height = -13, .italic = true, .face = QStringLiteral("Liberation Serif")};
     SavePreferences(m_registry, sendMessage);
     EXPECT_EQ(Section(u"Preferences\\Send Message Dialog"),
               QStringLiteral("Text=255; Background=16777215; TextFontHeight=-13; TextFontName=Liberation Serif"));
