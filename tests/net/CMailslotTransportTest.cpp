@@ -104,10 +104,9 @@ TEST_F(TransportTest, EachRecordFromEitherWireGoesWholeAndOnceToItsWindowAndWron
 
     const MessagePacket own = MessagePacket::Make(PACKET_CHAT, u"строка чата", u"ivan");
     ASSERT_TRUE(m_transport.Send(own)); // on both wires, heard on both
-    MailslotDatagram::Origin windows; // a Windows copy writes the mailslot only
-    windows.sourceAddress = 0x7F000001;
-    windows.sourceName = "WINPC";
-    windows.groupName = "WORKGROUP";
+    // A Windows copy writes the mailslot only.
+    const MailslotDatagram::Origin windows{
+        .sourceAddress = 0x7F000001, .sourceName = "WINPC", .groupName = "WORKGROUP"};
     const MessagePacket theirs = MessagePacket::Make(PACKET_CHAT, u"from Windows", u"petr");
     ASSERT_TRUE(m_raw.Send(m_transport.MailslotPort(), MailslotDatagram::Encode(windows, &theirs)));
     for (const int size : {0, 1, 363, 365, 65507})

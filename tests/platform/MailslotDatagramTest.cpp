@@ -60,11 +60,8 @@ bool Decodes(const QByteArray& datagram, std::vector<char>* record = nullptr)
 
 TEST(MailslotDatagramTest, TheEncoderLaysOutTheDatagramByteForByteAndBothFormsDecode)
 {
-    MailslotDatagram::Origin origin;
-    origin.sourceAddress = 0x0A4D0002;
-    origin.datagramId = 7;
-    origin.sourceName = "lnx1";
-    origin.groupName = "WorkGroup";
+    const MailslotDatagram::Origin origin{
+        .sourceAddress = 0x0A4D0002, .datagramId = 7, .sourceName = "lnx1", .groupName = "WorkGroup"};
     const std::vector<char> record = SampleRecord();
     EXPECT_EQ(MailslotDatagram::Encode(origin, record.data()).toHex(' '), HandLaid(false).toHex(' '));
 
