@@ -55,7 +55,6 @@ TEST_F(RegistryStoreTest, TheFirstWriteCreatesEveryKeyAboveAndEachReadTakesChang
     RegistryStore store(m_path);
     EXPECT_FALSE(store.KeyExists(u"SOFTWARE"));
     ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
-    EXPECT_TRUE(RegistryFile::Parse(FileBytes(m_path)).IsWhole());
     EXPECT_TRUE(store.KeyExists(u"Software\\Ravelstone\\Pellwick\\Preferences"));
     EXPECT_EQ(QFileInfo(m_path).permissions() & (QFile::ReadOther | QFile::WriteOther), 0);
 
