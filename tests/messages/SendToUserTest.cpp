@@ -10,7 +10,6 @@
 #include "support/TypeText.h"
 #include "ui/CListBox.h"
 
-#include <QApplication>
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QFontInfo>

@@ -20,9 +20,8 @@ std::vector<char> SampleRecord()
     return record;
 }
 
-// The datagram a Windows machine "LNX1" at 10.77.0.2 sends when it writes the record to
-// \\*\mailslot\forall in WORKGROUP, laid out field by field from RFC 1002 4.4, MS-CIFS
-// 2.2.4.33.1 and MS-MAIL 2.2.1. padded: the data start at offset 88 (a multiple of 4).
+// What a Windows machine "LNX1" at 10.77.0.2 sends writing the record to \\*\mailslot\forall in
+// WORKGROUP, field by field from RFC 1002 4.4, MS-CIFS 2.2.4.33.1 and MS-MAIL 2.2.1; padded: data at 88.
 QByteArray HandLaid(bool padded)
 {
     // NetBIOS datagram header: DIRECT_GROUP, first fragment, id 7, 10.77.0.2:138, length, offset 0.
