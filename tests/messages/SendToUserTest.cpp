@@ -5,13 +5,12 @@
 #include "platform/OwnUserName.h"
 #include "prefs/CRegistry.h"
 #include "prefs/PreferencesLayout.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 #include "support/TypeText.h"
 #include "ui/CListBox.h"
 
-#include <QApplication>
 #include <QColorDialog>
-#include <QFile>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QMessageBox>
@@ -77,13 +76,7 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    QByteArray Stored() const
-    {
-        QFile file(dir.filePath(QStringLiteral("registry.reg")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    QMessageBox* Warning() const { return mainWnd.findChild<QMessageBox*>(); }
+    QByteArray Stored() const { return FileBytes(dir.filePath(QStringLiteral("registry.reg"))); }
 
     OwnUserNameOverride user{QStringLiteral("bob")};
     QTemporaryDir dir;
@@ -135,7 +128,7 @@ TEST_F(SendToUserTest, AnUnlistedAddresseeCloseEscapeAndAnEmptyTextSendNothingAn
     }
     EXPECT_TRUE(sender.packets.empty());
     ASSERT_EQ(mainWnd.findChildren<QMessageBox*>().size(), 1);
-    EXPECT_EQ(Warning()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(mainWnd.findChild<QMessageBox*>()->textFormat(), Qt::PlainText);
 }
 
 TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)

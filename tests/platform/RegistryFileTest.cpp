@@ -1,8 +1,7 @@
 #include "platform/RegistryFile.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 #include "support/RegistryPrinters.h"
-
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -10,9 +9,7 @@ namespace {
 
 QByteArray GoldenFile()
 {
-    QFile file(qEnvironmentVariable("PELLWICK_SOURCE_DIR") + QStringLiteral("/tests/platform/data/golden.reg"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-    return file.readAll();
+    return FileBytes(qEnvironmentVariable("PELLWICK_SOURCE_DIR") + QStringLiteral("/tests/platform/data/golden.reg"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/RegistryStore.h"
 #include "platform/RegistryFile.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 #include "support/RegistryPrinters.h"
 #include "support/WaitFor.h"
@@ -28,12 +29,6 @@ namespace {
 const QString kKey = QStringLiteral("SOFTWARE\\Ravelstone\\Pellwick\\Preferences\\Chat Dialog");
 const QByteArray kHeader = "Windows Registry Editor Version 5.00\n";
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void WriteAll(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -60,14 +55,13 @@ TEST_F(RegistryStoreTest, TheFirstWriteCreatesEveryKeyAboveAndEachReadTakesChang
     RegistryStore store(m_path);
     EXPECT_FALSE(store.KeyExists(u"SOFTWARE"));
     ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
-    EXPECT_TRUE(RegistryFile::Parse(ReadAll(m_path)).IsWhole());
     EXPECT_TRUE(store.KeyExists(u"Software\\Ravelstone\\Pellwick\\Preferences"));
     EXPECT_EQ(QFileInfo(m_path).permissions() & (QFile::ReadOther | QFile::WriteOther), 0);
 
     RegistryStore other(m_path);
     ASSERT_TRUE(other.SetValue(kKey, u"Text", RegistryValue::FromText(u"2")));
     EXPECT_EQ(store.Value(kKey, u"Text"), RegistryValue::FromText(u"2"));
-    QByteArray edited = ReadAll(m_path);
+    QByteArray edited = FileBytes(m_path);
     edited.replace("\"Title\"=\"1\"", "\"Title\"=\"16777215\"");
     WriteAll(m_path, edited);
     EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"16777215"));
@@ -98,11 +92,11 @@ TEST_F(RegistryStoreTest, ADamagedOrHugeFileIsSetAsideAndWrittenAfreshWithWhatCo
         const bool huge = damaged.size() > RegistryStore::kMaxFileSize;
         const bool keptLines = damaged.startsWith(kHeader) && !huge;
         EXPECT_EQ(store.Value(u"A", u"Kept").has_value(), keptLines);
-        EXPECT_TRUE(ReadAll(m_path + QStringLiteral(".bad")) == damaged); // replacing the older one
+        EXPECT_TRUE(FileBytes(m_path + QStringLiteral(".bad")) == damaged); // replacing the older one
         // Written afresh at once with what could be read; after a huge one, at the next write.
-        EXPECT_EQ(RegistryFile::Parse(ReadAll(m_path)).IsWhole(), !huge);
+        EXPECT_EQ(RegistryFile::Parse(FileBytes(m_path)).IsWhole(), !huge);
         ASSERT_TRUE(store.SetValue(u"B", u"New", RegistryValue::FromText(u"2")));
-        const RegistryFile::Parsed fresh = RegistryFile::Parse(ReadAll(m_path));
+        const RegistryFile::Parsed fresh = RegistryFile::Parse(FileBytes(m_path));
         EXPECT_TRUE(fresh.IsWhole());
         EXPECT_EQ(fresh.hive.KeyExists(u"A"), keptLines);
         EXPECT_EQ(*fresh.hive.Value(u"B", u"New"), RegistryValue::FromText(u"2"));
@@ -113,11 +107,11 @@ TEST_F(RegistryStoreTest, AFailedWriteChangesNeitherTheFileNorTheStore)
 {
     RegistryStore store(m_path);
     ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
-    const QByteArray before = ReadAll(m_path);
+    const QByteArray before = FileBytes(m_path);
     const auto unchanged = [&] {
         EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"1"));
         EXPECT_FALSE(store.Value(kKey, u"Text"));
-        EXPECT_EQ(ReadAll(m_path), before);
+        EXPECT_EQ(FileBytes(m_path), before);
     };
     const QList<RegistryStore::Write> two = {{kKey, QStringLiteral("Title"), RegistryValue::FromText(u"2")},
                                              {kKey, QStringLiteral("Text"), RegistryValue::FromText(u"3")}};
@@ -168,14 +162,13 @@ TEST_F(RegistryStoreTest, ThreadsWritingThroughOneStoreOrTwoLoseNoValue)
             EXPECT_TRUE(
                 store->SetValue(key, QString::number(i), RegistryValue::FromDword(static_cast<std::uint32_t>(i))));
     };
-    std::thread first(writer, &shared, keys[0]);
-    std::thread second(writer, &shared, keys[1]);
-    std::thread third(writer, &own, keys[2]);
-    first.join();
-    second.join();
-    third.join();
+    {
+        const std::jthread first(writer, &shared, keys[0]);
+        const std::jthread second(writer, &shared, keys[1]);
+        const std::jthread third(writer, &own, keys[2]);
+    }
 
-    const RegistryFile::Parsed parsed = RegistryFile::Parse(ReadAll(m_path));
+    const RegistryFile::Parsed parsed = RegistryFile::Parse(FileBytes(m_path));
     ASSERT_TRUE(parsed.IsWhole());
     for (const QString& key : keys) {
         for (int i = 0; i < kWrites; ++i) {
@@ -193,7 +186,7 @@ const QString kBurstKey = QStringLiteral("SOFTWARE\\Burst");
 
 std::uint32_t Counter(const QString& path)
 {
-    const RegistryFile::Parsed parsed = RegistryFile::Parse(ReadAll(path));
+    const RegistryFile::Parsed parsed = RegistryFile::Parse(FileBytes(path));
     const RegistryValue* value = parsed.hive.Value(kBurstKey, u"Counter");
     return value ? qFromLittleEndian<quint32>(value->data.constData()) : 0;
 }
@@ -218,12 +211,10 @@ TEST(RegistryStoreBurst, DISABLED_WritesUntilKilled)
 
 TEST_F(RegistryStoreTest, KillingAWriterNeverLeavesAFileThatCannotBeRead)
 {
+    qputenv(kBurstFileVariable, QFile::encodeName(m_path));
     std::uint32_t before = 0;
     for (int round = 0; round < 8; ++round) {
         QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QString::fromLatin1(kBurstFileVariable), m_path);
-        child.setProcessEnvironment(environment);
         child.start(QCoreApplication::applicationFilePath(),
                     {QStringLiteral("--gtest_also_run_disabled_tests"),
                      QStringLiteral("--gtest_filter=RegistryStoreBurst.DISABLED_WritesUntilKilled")});
@@ -233,7 +224,7 @@ TEST_F(RegistryStoreTest, KillingAWriterNeverLeavesAFileThatCannotBeRead)
         child.kill();
         ASSERT_TRUE(child.waitForFinished());
 
-        ASSERT_TRUE(RegistryFile::Parse(ReadAll(m_path)).IsWhole()) << "round " << round;
+        ASSERT_TRUE(RegistryFile::Parse(FileBytes(m_path)).IsWhole()) << "round " << round;
         EXPECT_GE(Counter(m_path), before);
         before = Counter(m_path);
     }

@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-TEST(FontRecordTest, ANegativeHeightIsTheCharacterHeightAndAPositiveOneTheCellHeight)
+// A negative height is the character height, a positive one the cell height; a long face is cut.
+TEST(FontRecordTest, HeightStyleAndAWindowsFaceNameGoToAQFontAndBack)
 {
     const QFont character = FontRecord{.height = -13, .face = QStringLiteral("Arial Cyr")}.ToQFont();
     EXPECT_EQ(character.pixelSize(), 13);
@@ -16,10 +17,7 @@ TEST(FontRecordTest, ANegativeHeightIsTheCharacterHeightAndAPositiveOneTheCellHe
     const QFontMetrics metrics(cell);
     EXPECT_NEAR(metrics.ascent() + metrics.descent(), 14, 1);
     EXPECT_LT(cell.pixelSize(), 14);
-}
 
-TEST(FontRecordTest, StyleAndAWindowsFaceNameSurviveTheRoundTripAndALongFaceIsCut)
-{
     const FontRecord record{.height = -20,
                             .weight = 700,
                             .italic = true,
