@@ -1,16 +1,13 @@
-// The windows of the program with made-up content, one per mode, for tests/screenshots/take.sh:
-// "kit" (every picture button in its three states and a user list),
-// "about", "chat" (the Chat Room; "chat-prefs" with its appearance dialog, "chat-notice" after a
-// paste of 300 characters), "incoming" (three messages; "incoming-limits" adds a 259-character
-// message from a 49-character sender), "send" ("too-long" with a text cut to what a message
-// holds). Settings live in a throwaway registry file, so the shots show the defaults.
+// The program's windows with made-up content, one per mode, for tests/screenshots/take.sh: "kit"
+// (every picture button in its three states), "about", "chat" (the Chat Room; "chat-prefs" with
+// its appearance dialog, "chat-notice" after a paste of 300 characters), "incoming" (three
+// messages), "send". Settings live in a throwaway registry file: the shots show the defaults.
 #include "chat/CChatDialog.h"
 #include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
 #include "messages/CIncomingMessagesDialog.h"
 #include "messages/CSendMessageDialog.h"
 #include "net/PacketEvent.h"
-#include "online/CUserListBox.h"
 #include "prefs/CRegistry.h"
 #include "prefs/PreferencesChat.h"
 #include "ui/CAboutDialog.h"
@@ -25,26 +22,6 @@
 #include <QTimer>
 
 namespace {
-
-QFont Face(const char* face, int pixels, int weight = 400)
-{
-    return FontRecord{.height = -pixels, .weight = weight, .face = QString::fromUtf8(face)}.ToQFont();
-}
-
-CUserListBox* UserList(COLORREF colour, const QFont& font, const QString& selected)
-{
-    auto* list = new CUserListBox;
-    list->ShowIcons(true);
-    list->SetTextAppearance(colour, font);
-    for (const char* name : {"All", "anna", "Борис", "vera", "Галина", "dmitry"})
-        list->AddString(QString::fromUtf8(name));
-    const auto rowOf = [list](const QString& name) { return list->row(list->findItems(name, Qt::MatchExactly)[0]); };
-    for (const char* inChat : {"Борис", "dmitry"})
-        list->SetItemState(rowOf(QString::fromUtf8(inChat)), CUserListBox::ITEM_IN_CHAT);
-    list->SetCurSel(rowOf(selected));
-    list->setFixedSize(150, 150);
-    return list;
-}
 
 int Kit(QApplication& app)
 {
@@ -72,8 +49,6 @@ int Kit(QApplication& app)
         }
         ++row;
     }
-    grid->addWidget(UserList(MakeColorRef(20, 90, 170), Face("Arial Cyr", 16, 700), QStringLiteral("anna")), 0, 4, 9,
-                    1);
     window.show();
     return app.exec();
 }
@@ -111,11 +86,6 @@ int Incoming(QApplication& app, CRegistry& registry, const QByteArray& mode)
         {QString::fromUtf8("Борис"), QString::fromUtf8("Обед в 13:00?\nВстречаемся у лифта.")},
         {QStringLiteral("vera"), QStringLiteral("Printer on the 3rd floor is out of paper (100% sure).")},
     };
-    if (mode == "incoming-limits")
-        messages << std::pair{
-            QStringLiteral("a-very-long-sender-name-of-forty-nine-characters!"),
-            QStringLiteral("Lorem ipsum dolor sit amet, consectetur adipiscing elit. ").repeated(5).left(255)
-                + QStringLiteral("END.")};
     for (const auto& [sender, text] : messages)
         QCoreApplication::postEvent(&incoming,
                                     new PacketEvent(MessagePacket::Make(PACKET_MESSAGE, text, sender, u"me")));
@@ -138,10 +108,10 @@ int main(int argc, char** argv)
         return Chat(app, registry, mode);
     if (mode.startsWith("incoming"))
         return Incoming(app, registry, mode);
-    if (mode == "send" || mode == "too-long") {
+    if (mode == "send") {
         CSendMessageDialog send(registry, QStringLiteral("Борис"));
         const QString text = QStringLiteral("Привет! Совещание переносится на 15:00.\nЗахвати, пожалуйста, отчёт.");
-        send.Edit()->setPlainText(mode == "send" ? text : text.repeated(5));
+        send.Edit()->setPlainText(text);
         send.Edit()->moveCursor(QTextCursor::End);
         return send.exec() == CSendMessageDialog::IDOK ? 0 : 1;
     }

@@ -26,7 +26,7 @@ WITH_WM=1 tests/support/with-xvfb.sh bash -c '
         kill "$app"
         wait "$app" 2>/dev/null || true
     }
-    for mode in kit about chat chat-prefs chat-notice incoming incoming-limits send too-long; do
+    for mode in kit about chat chat-prefs chat-notice incoming send; do
         shoot "$mode" 1 "$GALLERY" "$mode"
     done
     shoot stand-in 2 "$PROGRAM"   # no notification area here: the program shows its stand-in window
