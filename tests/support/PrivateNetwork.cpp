@@ -4,7 +4,6 @@
 #include <net/if.h>
 #include <sched.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,16 +45,6 @@ std::string PrivateNetwork::Run(const std::function<std::string()>& body)
     if (WEXITSTATUS(status) == kUnavailableCode)
         return Unavailable();
     return WEXITSTATUS(status) == 0 ? std::string() : output;
-}
-
-std::string PrivateNetwork::WhyNotPrivate()
-{
-    // Where the first process's namespace cannot be looked at, nothing proves this one private.
-    struct stat own = {}, machine = {};
-    if (stat("/proc/self/ns/net", &own) != 0 || stat("/proc/1/ns/net", &machine) != 0)
-        return "cannot tell this network namespace from the machine's";
-    return own.st_dev == machine.st_dev && own.st_ino == machine.st_ino ? "runs in the machine's own network namespace"
-                                                                        : "";
 }
 
 bool PrivateNetwork::SetLoopbackUp(bool up)

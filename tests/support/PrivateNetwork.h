@@ -10,9 +10,6 @@ struct PrivateNetwork {
     static std::string Run(const std::function<std::string()>& body);
     static const std::string& Unavailable();
 
-    // Empty when this process has a network namespace of its own (unshare -n); else why not.
-    static std::string WhyNotPrivate();
-
     // Inside body: brings the loopback interface up (or down).
     static bool SetLoopbackUp(bool up);
 };

@@ -20,6 +20,7 @@ public:
 
     const std::vector<Received>& Events() const { return m_events; }
     std::size_t Count() const { return m_events.size(); }
+    void Clear() { m_events.clear(); }
 
     bool event(QEvent* event) override
     {
