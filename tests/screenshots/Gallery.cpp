@@ -67,10 +67,7 @@ int Chat(QApplication& app, CRegistry& registry, const QByteArray& mode)
     for (const auto& [sender, text] : conversation)
         QCoreApplication::postEvent(&chat, new PacketEvent(MessagePacket::Make(PACKET_CHAT, text, sender)));
     chat.ShowInFront();
-    if (mode == "chat-notice")
-        chat.Input()->insert(QString(300, QChar(u'ж')));
-    else
-        chat.Input()->setText(QStringLiteral("Сейчас приду"));
+    chat.Input()->insert(mode == "chat-notice" ? QString(300, QChar(u'ж')) : QStringLiteral("Сейчас приду"));
     if (mode == "chat-prefs")
         (new CMessageListPrefsDialog(registry, std::make_unique<PreferencesChat>(), &chat))->open();
     return app.exec();
