@@ -12,25 +12,25 @@ Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$dir/display" >/dev/nul
 xvfb=$!
 for _ in $(seq 1 100); do [ -s "$dir/display" ] && break; sleep 0.05; done
 if [ ! -s "$dir/display" ]; then kill "$xvfb" 2>/dev/null; rm -rf "$dir"; echo "Xvfb did not start" >&2; exit 1; fi
-export DISPLAY=":$(cat "$dir/display")"
-export QT_QPA_PLATFORM=xcb
+export DISPLAY=":$(cat "$dir/display")" QT_QPA_PLATFORM=xcb
 
-wm=""
+wm="" tray=""
 if [ "${WITH_WM:-0}" = 1 ]; then
     command -v openbox >/dev/null 2>&1 || { kill "$xvfb" 2>/dev/null; rm -rf "$dir"; echo "SKIP: openbox is not installed" >&2; exit 77; }
     openbox --sm-disable >/dev/null 2>&1 &
     wm=$!
     # Ready once it has announced itself on the root window.
-    for _ in $(seq 1 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-        sleep 0.05
-    done
+    for _ in $(seq 1 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
 fi
 
-tray=""
 if [ "${WITH_TRAY:-0}" = 1 ] && command -v trayer >/dev/null 2>&1; then
-    trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
-    tray=$!
+    # On a busy machine trayer now and then cannot open the display it was given: start it again.
+    for _ in 1 2 3; do
+        kill $tray 2>/dev/null
+        trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
+        tray=$!
+        for _ in $(seq 1 50); do xdotool search --name '^panel$' >/dev/null 2>&1 && break 2; sleep 0.1; done
+    done
 fi
 
 "$@"
