@@ -73,9 +73,7 @@ void CChatListBox::ApplyPreferences(const PreferencesMessageList& record)
 
 void CChatListBox::RemeasureItems()
 {
-    QStringList lines;
-    for (int i = 0; i < GetCount(); ++i)
-        lines << GetText(i);
+    const QStringList lines = GetTexts();
     const int top = GetTopIndex();
     ResetContent();
     for (const QString& line : std::as_const(lines))

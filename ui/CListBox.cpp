@@ -105,6 +105,14 @@ QString CListBox::GetText(int index) const
     return entry ? entry->text() : QString();
 }
 
+QStringList CListBox::GetTexts() const
+{
+    QStringList texts;
+    for (int i = 0; i < count(); ++i)
+        texts << item(i)->text();
+    return texts;
+}
+
 bool CListBox::SetItemData(int index, std::uintptr_t value)
 {
     QListWidgetItem* entry = item(index);

@@ -44,6 +44,8 @@ public:
     void ResetContent();
     int GetCount() const { return count(); }
     QString GetText(int index) const;
+    // Every item's text, top to bottom.
+    QStringList GetTexts() const;
 
     bool SetItemData(int index, std::uintptr_t value);
     std::uintptr_t GetItemData(int index) const;

@@ -89,14 +89,6 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    QStringList Lines() const
-    {
-        QStringList lines;
-        for (int i = 0; i < window.ChatList()->GetCount(); ++i)
-            lines << window.ChatList()->GetText(i);
-        return lines;
-    }
-
     long Count(int cue) const { return std::count(sounds.begin(), sounds.end(), cue); }
 
     OwnUserNameOverride user{QStringLiteral("Маша")};
@@ -151,7 +143,7 @@ TEST_F(CChatDialogTest, EnterAndSendBroadcastTheLineAndLeaveItSelected)
     QTest::mouseClick(Button(CChatDialog::IDC_SEND), Qt::LeftButton);
     EXPECT_EQ(sender.said, QStringList(3, QStringLiteral("Маша%привет")));
     EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("привет"));
-    EXPECT_TRUE(Lines().isEmpty());
+    EXPECT_TRUE(window.ChatList()->GetTexts().isEmpty());
 
     window.Input()->clear();
     QTest::keyClick(window.Input(), Qt::Key_Return);
@@ -215,7 +207,7 @@ TEST_F(CChatDialogTest, ArrivingLinesStayInViewAndAreReadOutAndClearKeepsTheNewe
     EXPECT_FALSE(window.isVisible());
     Show();
     QTest::mouseClick(Button(CChatDialog::IDC_CLEAR), Qt::LeftButton);
-    EXPECT_EQ(Lines(), QStringList{QStringLiteral("anna%<b>50%</b> done %s %n")});
+    EXPECT_EQ(window.ChatList()->GetTexts(), QStringList{QStringLiteral("anna%<b>50%</b> done %s %n")});
     EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("abc"));
 
     // Screen readers hear lines as name, time and words; buttons' tool tips say their names.

@@ -7,14 +7,6 @@
 
 namespace {
 
-QStringList Texts(const CListBox& list)
-{
-    QStringList out;
-    for (int i = 0; i < list.GetCount(); ++i)
-        out << list.GetText(i);
-    return out;
-}
-
 // Variable heights from the text's length; counts the measurements.
 struct Measured : CListBox {
     Measured() { SetOwnerDraw(CListBox::OwnerDraw::Variable); }
@@ -37,7 +29,7 @@ TEST(CListBoxTest, SortedInsertIgnoresCaseInLatinAndCyrillic)
     QListWidgetItem* boris = list.item(0);
     for (const char* name : {"All", "Вера", "анна", "ANNA", "Борис", "zed", "all"})
         list.AddString(QString::fromUtf8(name));
-    EXPECT_EQ(Texts(list), QString::fromUtf8("All all ANNA boris zed анна Борис Вера").split(u' '));
+    EXPECT_EQ(list.GetTexts(), QString::fromUtf8("All all ANNA boris zed анна Борис Вера").split(u' '));
     EXPECT_EQ(list.row(boris), 3);
     EXPECT_EQ(list.GetItemData(3), 2u);
     EXPECT_EQ(list.GetItemData(0), 0u);
