@@ -5,10 +5,7 @@
 #include "chat/CChatDialog.h"
 #include "messages/CIncomingMessagesDialog.h"
 #include "messages/SendToUser.h"
-#include "net/CLookupThread.h"
-#include "net/FlashTrayEvent.h"
 #include "online/COnlineDialog.h"
-#include "online/CUserListBox.h"
 #include "platform/FreedesktopNotifier.h"
 #include "platform/Logging.h"
 #include "platform/OwnUserName.h"
@@ -16,6 +13,7 @@
 #include "prefs/Autostart.h"
 #include "prefs/CRegistry.h"
 #include "prefs/NetworkSettings.h"
+#include "session/MessengerSession.h"
 #include "ui/CAboutDialog.h"
 #include "ui/MessageBoxAlerts.h"
 #include "ui/PlaySoundResource.h"
@@ -38,7 +36,7 @@ CPellwickApp::~CPellwickApp()
 
 void CPellwickApp::TakeDown()
 {
-    // The listener reads the windows' addresses: it goes before any of them.
+    // Nothing arrives once the listener is gone: the windows go after it.
     StopListener();
     m_pTrayIcon.reset();
     m_pMainWnd.reset();
@@ -76,16 +74,14 @@ int CPellwickApp::StartUp()
     if (stopping())
         return EXIT_OK;
 
-    m_pTrayIcon = std::make_unique<CTaskBarIcon>(*this, *m_alerts);
+    m_pTrayIcon = std::make_unique<CTaskBarIcon>(*this);
     if (!m_pTrayIcon->ShowNormalIcon())
         return EXIT_NO_TRAY_ICON;
 
     m_pChatWnd = std::make_unique<CChatDialog>(*m_registry);
     if (stopping())
         return EXIT_OK;
-    m_pIncomingWnd = std::make_unique<CIncomingMessagesDialog>(*m_registry, m_bIncomingActive);
-    connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::Activated, m_pTrayIcon.get(),
-            &CTaskBarIcon::StopIncomingFlash);
+    m_pIncomingWnd = std::make_unique<CIncomingMessagesDialog>(*m_registry);
     m_pNotifier = std::make_unique<FreedesktopNotifier>();
     m_pNotifications = std::make_unique<MessageNotifications>(*m_pIncomingWnd, *m_registry, *m_pNotifier);
     if (stopping())
@@ -98,33 +94,50 @@ int CPellwickApp::StartUp()
     endpoints.workgroup = network.workgroup.toLocal8Bit();
     if (!network.windowsPeers)
         endpoints.mailslotPort.reset();
-    m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry, *m_alerts, std::move(endpoints));
-    if (!m_pMainWnd->IsTransportOpen())
+    m_pSession = std::make_unique<MessengerSession>(*m_alerts, std::move(endpoints));
+    if (!m_pSession->IsOpen())
         return EndAfterAlerts(EXIT_ALREADY_RUNNING);
+    m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry);
+    WireWindows();
     // Once the desktop has placed the tray icon, so that the balloon points at it.
     QTimer::singleShot(kNoticeDelay, this, &CPellwickApp::TellIfWindowsPeersUnreachable);
-    // Every window lives on this thread: the windows' requests are direct calls.
-    auto* sendToUser = new SendToUser(*m_registry, *m_pMainWnd, *m_pMainWnd->UserList(), m_pMainWnd.get());
-    connect(m_pMainWnd.get(), &COnlineDialog::SendToUserRequested, sendToUser, &SendToUser::Open);
-    connect(m_pIncomingWnd.get(), &CIncomingMessagesDialog::ReplyRequested, sendToUser, &SendToUser::Open);
-    connect(m_pMainWnd.get(), &COnlineDialog::NewUserListed, m_pTrayIcon.get(),
-            [tray = m_pTrayIcon.get()] { tray->Flash(FlashTrayEvent::FLASH_NEW_USER); });
-
-    m_pMainWnd->Transport().SetTargets({
-        .chatWnd = m_pChatWnd.get(),
-        .incomingWnd = m_pIncomingWnd.get(),
-        .mainWnd = m_pMainWnd.get(),
-        .trayWnd = m_pTrayIcon.get(),
-        .incomingActive = &m_bIncomingActive,
-    });
-    m_pChatWnd->SetPacketSender(m_pMainWnd.get());
-    m_pLookupThread = std::make_unique<CLookupThread>(m_pMainWnd->Transport());
-    if (!m_pLookupThread->Start()) {
-        m_pLookupThread.reset();
+    if (!m_pSession->Start()) {
         m_alerts->ShowAlert(QStringLiteral("Невозможно создать поток."));
         return EndAfterAlerts(EXIT_OK);
     }
     return stopping() ? EXIT_OK : kStarted;
+}
+
+void CPellwickApp::WireWindows()
+{
+    MessengerSession* session = m_pSession.get();
+    COnlineDialog* online = m_pMainWnd.get();
+    CChatDialog* chat = m_pChatWnd.get();
+    CIncomingMessagesDialog* incoming = m_pIncomingWnd.get();
+    CTaskBarIcon* tray = m_pTrayIcon.get();
+
+    connect(session, &MessengerSession::UserListed, online, &COnlineDialog::AddUser);
+    connect(session, &MessengerSession::UserListed, tray, [tray] { tray->Flash(CTaskBarIcon::FLASH_NEW_USER); });
+    connect(session, &MessengerSession::UserDropped, online, &COnlineDialog::RemoveUser);
+    connect(session, &MessengerSession::UserChatChanged, online, &COnlineDialog::SetUserInChat);
+
+    connect(session, &MessengerSession::ChatLineReceived, chat, &CChatDialog::AddLine);
+    connect(chat, &CChatDialog::LineWritten, session, &MessengerSession::SendChatLine);
+    connect(chat, &CChatDialog::InRoomChanged, session, &MessengerSession::SetInChatRoom);
+
+    // The tray flashes before the window takes the message, as the user is to notice it.
+    connect(session, &MessengerSession::MessageReceived, incoming,
+            [tray, incoming](const QString& sender, const QString& text, bool unnoticed) {
+                if (unnoticed)
+                    tray->Flash(CTaskBarIcon::FLASH_INCOMING_MESSAGE);
+                incoming->AddMessage(sender, text);
+            });
+    connect(incoming, &CIncomingMessagesDialog::InFrontChanged, session, &MessengerSession::SetIncomingInFront);
+    connect(incoming, &CIncomingMessagesDialog::Activated, tray, &CTaskBarIcon::StopIncomingFlash);
+
+    auto* sendToUser = new SendToUser(*m_registry, *session, online);
+    connect(online, &COnlineDialog::SendToUserRequested, sendToUser, &SendToUser::Open);
+    connect(incoming, &CIncomingMessagesDialog::ReplyRequested, sendToUser, &SendToUser::Open);
 }
 
 int CPellwickApp::EndAfterAlerts(int exitCode)
@@ -192,7 +205,7 @@ void CPellwickApp::OnShutdown()
 void CPellwickApp::TellIfWindowsPeersUnreachable()
 {
     QString why;
-    switch (m_pMainWnd->Transport().MailslotState()) {
+    switch (m_pSession->WindowsWireState()) {
     case MailslotWire::State::NoPermission:
         why = QStringLiteral("Pellwick may not use the port that Windows computers talk on (UDP 138). "
                              "An administrator can allow it once with:\n"
@@ -213,8 +226,6 @@ void CPellwickApp::TellIfWindowsPeersUnreachable()
 
 void CPellwickApp::StopListener()
 {
-    if (m_pLookupThread) {
-        m_pLookupThread->Stop();
-        m_pLookupThread.reset();
-    }
+    if (m_pSession)
+        m_pSession->Stop();
 }

@@ -7,22 +7,22 @@
 #include <QObject>
 #include <QPointer>
 
-#include <atomic>
 #include <memory>
 
 class CChatDialog;
 class CIncomingMessagesDialog;
-class CLookupThread;
 class COnlineDialog;
 class CRegistry;
 class CTaskBarIcon;
 class DesktopNotifier;
 class MessageNotifications;
 class MessageBoxAlerts;
+class MessengerSession;
 
-// The application: starts every part in order, carries out the tray menu's commands and
-// takes everything down again in order. Every way of ending the program (the tray's
-// "Shutdown", SIGTERM or SIGINT, the end of the session) stops the listener first.
+// The application: starts every part in order (the session first, then the windows that show
+// it, wired to it by signals), carries out the tray menu's commands and takes everything down
+// again in order. Every way of ending the program (the tray's "Shutdown", SIGTERM or SIGINT,
+// the end of the desktop session) stops the listener first.
 class CPellwickApp : public QObject, public TrayCommands {
     Q_OBJECT
 
@@ -57,6 +57,8 @@ private:
     void OnAbout();
     void OnShutdown();
     void StopListener();
+    // Connects the windows and the tray to the session and to each other.
+    void WireWindows();
     // Says once, at the icon, that the Windows computers are out of reach and what to do.
     void TellIfWindowsPeersUnreachable();
     // Ends everything in shutdown order; safe to call twice.
@@ -64,15 +66,13 @@ private:
 
     std::unique_ptr<CRegistry> m_registry;
     std::unique_ptr<MessageBoxAlerts> m_alerts;
+    std::unique_ptr<MessengerSession> m_pSession;
     std::unique_ptr<CTaskBarIcon> m_pTrayIcon;
     std::unique_ptr<CIncomingMessagesDialog> m_pIncomingWnd;
     std::unique_ptr<DesktopNotifier> m_pNotifier;
     std::unique_ptr<MessageNotifications> m_pNotifications;
-    // Made before the Online window and gone after it: it then sends nothing.
     std::unique_ptr<CChatDialog> m_pChatWnd;
     std::unique_ptr<COnlineDialog> m_pMainWnd;
-    std::unique_ptr<CLookupThread> m_pLookupThread;
     std::unique_ptr<TerminationSignals> m_pTermination;
     QPointer<CAboutDialog> m_pAbout;
-    std::atomic<bool> m_bIncomingActive{false};
 };

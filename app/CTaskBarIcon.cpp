@@ -2,7 +2,6 @@
 
 #include "app/TrayCommands.h"
 #include "app/TrayStandIn.h"
-#include "net/FlashTrayEvent.h"
 #include "platform/AlertSink.h"
 #include "platform/Logging.h"
 #include "platform/ThreadCheck.h"
@@ -35,10 +34,9 @@ constexpr int kNoticeMs = 20000;
 
 } // namespace
 
-CTaskBarIcon::CTaskBarIcon(TrayCommands& commands, AlertSink& alerts, std::chrono::milliseconds flashStep)
+CTaskBarIcon::CTaskBarIcon(TrayCommands& commands, std::chrono::milliseconds flashStep)
     : m_commands(commands)
-    , m_alerts(alerts)
-    , m_flashStep(flashStep)
+    , m_flash(flashStep)
     , m_pMenu(std::make_unique<QMenu>())
     , m_pStandIn(std::make_unique<TrayStandIn>(*this))
 {
@@ -53,15 +51,19 @@ CTaskBarIcon::CTaskBarIcon(TrayCommands& commands, AlertSink& alerts, std::chron
         connect(action, &QAction::triggered, this, [this, id] { m_commands.OnTrayCommand(id); });
     }
     connect(&m_trayIcon, &QSystemTrayIcon::activated, this, &CTaskBarIcon::OnActivated);
-    // Flash threads and the listener post to the tray.
-    m_postOrder.Watch(this);
+    connect(&m_flash, &TrayIconFlash::ShowIcon, this, [this](int iconId) {
+        SetIcon(iconId,
+                m_nFlashKind == FLASH_INCOMING_MESSAGE ? QStringLiteral("Incoming Message")
+                                                       : QStringLiteral("New User"));
+    });
+    connect(&m_flash, &TrayIconFlash::RanOut, this, &CTaskBarIcon::ResetFlash);
     m_trayHostCheck.setInterval(kTrayHostPoll);
     connect(&m_trayHostCheck, &QTimer::timeout, this, &CTaskBarIcon::FollowTrayHost);
 }
 
 CTaskBarIcon::~CTaskBarIcon()
 {
-    StopFlash();
+    m_flash.Stop();
     m_trayIcon.hide();
 }
 
@@ -126,74 +128,34 @@ void CTaskBarIcon::ShowNotice(const QString& title, const QString& text)
                            kNoticeMs);
 }
 
-void CTaskBarIcon::Flash(FlashTrayEvent::Kind kind)
+void CTaskBarIcon::Flash(FlashKind kind)
 {
     ASSERT_GUI_THREAD();
-    if (m_bFlashing || m_pFlashThread) {
+    if (m_bFlashing) {
         // A private message always replaces a new-user flash; anything else waits its turn.
-        if (!(m_nFlashKind == FlashTrayEvent::FLASH_NEW_USER && kind == FlashTrayEvent::FLASH_INCOMING_MESSAGE))
+        if (!(m_nFlashKind == FLASH_NEW_USER && kind == FLASH_INCOMING_MESSAGE))
             return;
-        StopFlash();
         ResetFlash();
     }
     m_nFlashKind = kind;
-    if (kind == FlashTrayEvent::FLASH_INCOMING_MESSAGE) {
-        m_pFlashThread = std::make_unique<CIconFlashThread>(this, ICON_MESSAGE, ICON_MESSAGE_ALT, -1,
-                                                            QStringLiteral("Incoming Message"), m_flashStep);
-    } else if (kind == FlashTrayEvent::FLASH_NEW_USER) {
-        m_pFlashThread = std::make_unique<CIconFlashThread>(this, ICON_NEW_USER, ICON_NORMAL, 6,
-                                                            QStringLiteral("New User"), m_flashStep);
-    } else {
-        return;
-    }
-    if (!m_pFlashThread->Start()) {
-        m_pFlashThread.reset();
-        m_alerts.ShowAlert(QStringLiteral("Невозможно создать поток."));
-        return;
-    }
     m_bFlashing = true;
-}
-
-void CTaskBarIcon::StopFlash()
-{
-    if (auto thread = std::move(m_pFlashThread))
-        thread->Stop();
+    if (kind == FLASH_INCOMING_MESSAGE)
+        m_flash.Start(ICON_MESSAGE, ICON_MESSAGE_ALT, -1);
+    else
+        m_flash.Start(ICON_NEW_USER, ICON_NORMAL, 6);
 }
 
 void CTaskBarIcon::ResetFlash()
 {
-    m_pFlashThread.reset();
+    m_flash.Stop();
     ShowNormalIcon();
     m_bFlashing = false;
 }
 
 void CTaskBarIcon::StopIncomingFlash()
 {
-    if (!m_bFlashing || m_nFlashKind != FlashTrayEvent::FLASH_INCOMING_MESSAGE)
-        return;
-    StopFlash();
-    ResetFlash();
-}
-
-void CTaskBarIcon::customEvent(QEvent* event)
-{
-    ASSERT_GUI_THREAD();
-    if (event->type() == WM_FLASH_TRAY) {
-        Flash(static_cast<FlashTrayEvent*>(event)->FlashKind());
-        return;
-    }
-    if (event->type() != CIconFlashThread::IconEvent::EventType())
-        return;
-    const auto* request = static_cast<CIconFlashThread::IconEvent*>(event);
-    // Requests of a flash that was stopped or replaced meanwhile are stale.
-    if (!m_pFlashThread || request->m_nSerial != m_pFlashThread->Serial())
-        return;
-    if (request->m_nIconId == 0) {
-        StopFlash(); // it has run out: joining it is immediate
+    if (m_bFlashing && m_nFlashKind == FLASH_INCOMING_MESSAGE)
         ResetFlash();
-        return;
-    }
-    SetIcon(request->m_nIconId, request->m_strTip);
 }
 
 void CTaskBarIcon::OnActivated(QSystemTrayIcon::ActivationReason reason)
@@ -211,9 +173,8 @@ void CTaskBarIcon::OnLButtonDown()
         return;
     }
     const int kind = m_nFlashKind;
-    StopFlash();
     ResetFlash();
-    m_commands.OnTrayCommand(kind == FlashTrayEvent::FLASH_INCOMING_MESSAGE ? ID_SHOW_HISTORY : ID_SHOW_ONLINE);
+    m_commands.OnTrayCommand(kind == FLASH_INCOMING_MESSAGE ? ID_SHOW_HISTORY : ID_SHOW_ONLINE);
 }
 
 void CTaskBarIcon::OnRButtonDown(const QPoint& globalPos)

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "app/CIconFlashThread.h"
-#include "net/FlashTrayEvent.h"
-#include "platform/PostedEventOrder.h"
+#include "app/TrayIconFlash.h"
 
 #include <QIcon>
 #include <QObject>
@@ -13,7 +11,6 @@
 #include <chrono>
 #include <memory>
 
-class AlertSink;
 class TrayStandIn;
 class QMenu;
 class TrayCommands;
@@ -26,9 +23,9 @@ class CTaskBarIcon : public QObject {
 
 public:
     static constexpr int kMaxTipLength = 63;
+    enum FlashKind { FLASH_INCOMING_MESSAGE = 1, FLASH_NEW_USER = 2 };
 
-    CTaskBarIcon(TrayCommands& commands, AlertSink& alerts,
-                 std::chrono::milliseconds flashStep = CIconFlashThread::kStep);
+    explicit CTaskBarIcon(TrayCommands& commands, std::chrono::milliseconds flashStep = TrayIconFlash::kStep);
     ~CTaskBarIcon() override;
 
     // False, changing nothing, when the normal icon is missing from the resources.
@@ -36,7 +33,7 @@ public:
     // A missing icon changes only the tool tip.
     bool SetIcon(int iconId, const QString& tip);
 
-    void Flash(FlashTrayEvent::Kind kind);
+    void Flash(FlashKind kind);
     void ResetFlash();
     // The Incoming Messages window came to the front: an incoming-message flash has done its
     // job. Any other flash goes on.
@@ -58,20 +55,13 @@ public:
     bool IsInTray() const { return m_trayIcon.isVisible(); }
     QWidget* StandIn() const;
 
-protected:
-    void customEvent(QEvent* event) override;
-
 private:
-    void StopFlash();
     void FollowTrayHost();
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
 
     TrayCommands& m_commands;
-    AlertSink& m_alerts;
-    const std::chrono::milliseconds m_flashStep;
-
+    TrayIconFlash m_flash;
     bool m_bFlashing = false;
-    std::unique_ptr<CIconFlashThread> m_pFlashThread;
     int m_nFlashKind = 0;
 
     int m_nIconId = 0;
@@ -81,5 +71,4 @@ private:
     std::unique_ptr<QMenu> m_pMenu;
     std::unique_ptr<TrayStandIn> m_pStandIn;
     QTimer m_trayHostCheck;
-    PostedEventOrder m_postOrder;
 };

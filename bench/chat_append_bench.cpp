@@ -6,7 +6,6 @@
 // Usage: chat_append_bench [lines], 100000 by default.
 #include "chat/CChatDialog.h"
 #include "chat/CChatListBox.h"
-#include "net/PacketEvent.h"
 #include "prefs/CRegistry.h"
 
 #include <QApplication>
@@ -70,7 +69,7 @@ int main(int argc, char** argv)
         QString text = QStringLiteral("line %1 ").arg(i) + QString(i % 3 * 40, QLatin1Char('x'));
         const double cpu = ThreadCpuMs();
         timer.start();
-        QCoreApplication::postEvent(&window, new PacketEvent(MessagePacket::Make(PACKET_CHAT, text, u"pwa1")));
+        window.AddLine(QStringLiteral("pwa1"), text);
         // The line, then the paint it asked for.
         QApplication::processEvents();
         QApplication::processEvents();

@@ -12,10 +12,10 @@
 #include "RequirePrivateNetwork.h"
 #include "chat/CChatDialog.h"
 #include "chat/CChatListBox.h"
-#include "net/CLookupThread.h"
 #include "online/COnlineDialog.h"
 #include "platform/OwnUserName.h"
 #include "prefs/CRegistry.h"
+#include "session/MessengerSession.h"
 #include "support/LoopbackEndpoints.h"
 #include "support/RawDatagram.h"
 #include "support/RecordingAlertSink.h"
@@ -135,24 +135,28 @@ struct Copy {
     QTemporaryDir dir;
     CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
     RecordingAlertSink alerts;
-    COnlineDialog online{registry, alerts, LoopbackEndpoints()};
+    MessengerSession session{alerts, LoopbackEndpoints()};
+    COnlineDialog online{registry};
     CChatDialog chat{registry, [](int) {}};
-    CLookupThread listener{online.Transport()};
 
+    // Wired as the application wires them.
     Copy()
     {
-        chat.SetPacketSender(&online);
-        online.Transport().SetTargets({&chat, nullptr, &online, nullptr, nullptr});
+        QObject::connect(&session, &MessengerSession::UserListed, &online, &COnlineDialog::AddUser);
+        QObject::connect(&session, &MessengerSession::UserDropped, &online, &COnlineDialog::RemoveUser);
+        QObject::connect(&session, &MessengerSession::UserChatChanged, &online, &COnlineDialog::SetUserInChat);
+        QObject::connect(&session, &MessengerSession::ChatLineReceived, &chat, &CChatDialog::AddLine);
+        QObject::connect(&chat, &CChatDialog::LineWritten, &session, &MessengerSession::SendChatLine);
         online.show();
         online.resize(200, 600);
-        listener.Start();
+        session.Start();
     }
 };
 
 int Storm(int users)
 {
     Copy copy;
-    const quint16 port = copy.online.Transport().Port();
+    const quint16 port = copy.session.Transport().Port();
     LatenessProbe probe;
     const auto name = [](int i) { return QStringLiteral("peer%1").arg(i, 5, 10, QLatin1Char('0')); };
     std::vector<QString> names;
@@ -173,13 +177,13 @@ int Storm(int users)
             SendEvenly(port, users, std::chrono::seconds(1), make, stop);
         peerCpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - own;
     });
-    const auto listed = [&] { return copy.online.Roster().Users().size() >= static_cast<std::size_t>(users); };
+    const auto listed = [&] { return copy.session.Roster().Users().size() >= static_cast<std::size_t>(users); };
     const bool allListed = RunUntil(listed, std::chrono::seconds(20));
     const double listedAfter = std::chrono::duration<double>(Clock::now() - start).count();
-    std::size_t fewest = copy.online.Roster().Users().size();
+    std::size_t fewest = copy.session.Roster().Users().size();
     RunUntil(
         [&] {
-            fewest = std::min(fewest, copy.online.Roster().Users().size());
+            fewest = std::min(fewest, copy.session.Roster().Users().size());
             return false;
         },
         std::chrono::milliseconds(12'200)
@@ -188,7 +192,7 @@ int Storm(int users)
     const auto stopped = Clock::now();
     const double cpu = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart - peerCpu;
     const std::string worstDuringStorm = probe.Worst();
-    const bool gone = RunUntil([&] { return copy.online.Roster().Users().size() <= 1; }, std::chrono::seconds(15));
+    const bool gone = RunUntil([&] { return copy.session.Roster().Users().size() <= 1; }, std::chrono::seconds(15));
     const double goneAfter = std::chrono::duration<double>(Clock::now() - stopped).count();
 
     std::printf("storm of %d users, %d presence records: %.2f CPU-s in the program's threads (peer thread "
@@ -268,7 +272,7 @@ int Flood(int linesPerSecond, int seconds)
 {
     Copy copy;
     copy.chat.show();
-    const quint16 port = copy.online.Transport().Port();
+    const quint16 port = copy.session.Transport().Port();
     WireWatch wire(port);
     if (!wire.IsOpen()) {
         std::fprintf(stderr, "needs a packet socket (root)\n");

@@ -7,7 +7,6 @@
 #include "RequirePrivateNetwork.h"
 #include "net/CLookupThread.h"
 #include "net/CMailslotTransport.h"
-#include "net/PacketEvent.h"
 #include "platform/MailslotDatagram.h"
 #include "support/LoopbackEndpoints.h"
 #include "support/RawDatagram.h"
@@ -33,18 +32,17 @@ qint64 Now()
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
 }
 
-class LatencyReceiver : public QObject {
+class LatencyReceiver : public ReceiveQueue::Handler {
 public:
     std::vector<qint64> latencies;
 
-    bool event(QEvent* event) override
+    void OnChatLine(const MessagePacket& packet) override
     {
-        if (event->type() != WM_PACKET)
-            return QObject::event(event);
         const qint64 delivered = Now();
-        latencies.push_back(delivered - static_cast<PacketEvent*>(event)->Packet().Text().toLongLong());
-        return true;
+        latencies.push_back(delivered - packet.Text().toLongLong());
     }
+    void OnPresence(const MessagePacket&, bool) override { }
+    void OnMessage(const MessagePacket&, bool) override { }
 };
 
 // Sends count records from another thread, paced at perSecond (0: as fast as possible); with
@@ -123,7 +121,7 @@ int main(int argc, char** argv)
             return 1;
         LatencyReceiver receiver;
         receiver.latencies.reserve(300000);
-        transport.SetTargets({&receiver, nullptr, nullptr, nullptr, nullptr});
+        transport.Received().SetHandler(&receiver);
         CLookupThread listener(transport);
         listener.Start();
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -2,9 +2,6 @@
 
 #include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
-#include "net/PacketEvent.h"
-#include "platform/OwnUserName.h"
-#include "platform/ThreadCheck.h"
 #include "prefs/PreferencesChat.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
@@ -17,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
-#include <QTimerEvent>
 
 namespace {
 
@@ -143,17 +139,11 @@ void CChatDialog::LoadAppearance()
     m_pChatList->ApplyPreferences(record);
 }
 
-void CChatDialog::SendToOnline(const MessagePacket& packet)
-{
-    if (m_pSenderWnd && m_pSender)
-        m_pSender->SendPacket(packet);
-}
-
 void CChatDialog::OnSend()
 {
     const QString text = m_pInput->text();
     if (!text.isEmpty())
-        SendToOnline(MessagePacket::Make(PACKET_CHAT, text, GetOwnUserName()));
+        Q_EMIT LineWritten(text);
     // The line stays, wholly selected: typing replaces it, Enter sends it again. It is shown
     // when its broadcast comes back, like everybody else's. A click on Send with nothing to
     // send still hands the focus back to the line, so that typing goes on there.
@@ -171,9 +161,11 @@ void CChatDialog::OnClear()
     const int count = m_pChatList->GetCount();
     if (count == 0)
         return;
-    const QString newest = m_pChatList->GetText(count - 1);
+    const int newest = count - 1;
+    const QString title = m_pChatList->Title(newest);
+    const QString text = m_pChatList->GetText(newest);
     m_pChatList->ResetContent();
-    m_pChatList->AddString(newest);
+    m_pChatList->AddLine(title, text);
     SelectInput();
 }
 
@@ -200,34 +192,18 @@ bool CChatDialog::IsLimitNoticeShown() const
     return !m_pLimitNotice->isHidden();
 }
 
-void CChatDialog::customEvent(QEvent* event)
+void CChatDialog::AddLine(const QString& sender, const QString& text)
 {
-    ASSERT_GUI_THREAD();
-    if (event->type() == WM_PACKET)
-        AddLine(static_cast<PacketEvent*>(event)->Packet());
-}
-
-void CChatDialog::AddLine(const MessagePacket& packet)
-{
-    m_pChatList->AddString(packet.Sender() + QLatin1Char('%') + packet.Text());
+    m_pChatList->AddLine(sender, text);
     m_pChatList->SetTopIndex(m_pChatList->GetCount() - 1);
     m_playSound(SOUND_CHAT_LINE);
-}
-
-void CChatDialog::timerEvent(QTimerEvent* event)
-{
-    if (event->timerId() == m_chatPresenceTimer.timerId())
-        SendToOnline(MessagePacket::Make(PACKET_CHAT_PRESENCE, u"none", GetOwnUserName()));
-    else
-        QDialog::timerEvent(event);
 }
 
 void CChatDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // A restore from the task bar is a show as well; the announcements keep their beat.
-    if (!m_chatPresenceTimer.isActive())
-        m_chatPresenceTimer.start(kChatPresenceMs, Qt::PreciseTimer, this);
+    // A restore from the task bar is a show as well: the user was in the room all along.
+    Q_EMIT InRoomChanged(true);
     // Lines that came while the window was hidden were laid out for a list not on screen.
     if (m_pChatList->GetCount() > 0)
         m_pChatList->SetTopIndex(m_pChatList->GetCount() - 1);
@@ -238,9 +214,9 @@ void CChatDialog::showEvent(QShowEvent* event)
 void CChatDialog::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
-    // Minimised is still shown: only a real hide ends the announcements.
+    // Minimised is still shown: only a real hide leaves the room.
     if (!event->spontaneous())
-        m_chatPresenceTimer.stop();
+        Q_EMIT InRoomChanged(false);
 }
 
 void CChatDialog::keyPressEvent(QKeyEvent* event)

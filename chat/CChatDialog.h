@@ -1,11 +1,8 @@
 #pragma once
 
 #include "net/MessagePacket.h"
-#include "net/PacketSender.h"
 
-#include <QBasicTimer>
 #include <QDialog>
-#include <QPointer>
 
 #include <functional>
 
@@ -16,10 +13,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The Chat Room: the one conversation of all copies on the network. A line typed here goes
-// out as a chat packet through the Online window and is shown, like everybody's lines, when
-// its broadcast comes back. While the window is shown it announces once a second that its
-// user is in the chat room. It is created hidden at start-up; closing it only hides it.
+// The Chat Room: the one conversation of all copies on the network. A line typed here is
+// handed on (LineWritten) to go out as a chat record, and is shown, like everybody's lines,
+// when its broadcast comes back (AddLine). While the window is shown its user is in the chat
+// room (InRoomChanged). It is created hidden at start-up; closing it only hides it.
 class CChatDialog : public QDialog {
     Q_OBJECT
 
@@ -33,7 +30,6 @@ public:
         IDC_PREFERENCES = 1011,
         IDC_ENTER = 1014,
     };
-    static constexpr int kChatPresenceMs = 1000;
     // What a packet's text field carries.
     static constexpr int kMaxInputLength = static_cast<int>(MessagePacket::kTextWidth) - 1;
 
@@ -41,14 +37,6 @@ public:
 
     explicit CChatDialog(CRegistry& registry, SoundOutput playSound = {}, QWidget* parent = nullptr);
     ~CChatDialog() override;
-
-    // The window that sends this window's packets (the Online window). Once it is gone,
-    // nothing is sent.
-    template <typename Window> void SetPacketSender(Window* window)
-    {
-        m_pSenderWnd = window;
-        m_pSender = window;
-    }
 
     // The tray's "Chat...": shown normally and in front.
     void ShowInFront();
@@ -60,9 +48,15 @@ public:
 
     void reject() override;
 
+    // A line heard on the network, the user's own too.
+    void AddLine(const QString& sender, const QString& text);
+
+Q_SIGNALS:
+    void LineWritten(const QString& text);
+    // Shown (true) or really hidden (false; minimised still counts as in the room).
+    void InRoomChanged(bool inRoom);
+
 protected:
-    void customEvent(QEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -71,16 +65,11 @@ private:
     void OnSend();
     void OnClear();
     void OnPreferences();
-    void AddLine(const MessagePacket& packet);
-    void SendToOnline(const MessagePacket& packet);
     void SelectInput();
     void LoadAppearance();
 
     CRegistry& m_registry;
     SoundOutput m_playSound;
-    QPointer<QObject> m_pSenderWnd;
-    PacketSender* m_pSender = nullptr;
-    QBasicTimer m_chatPresenceTimer;
 
     QLineEdit* m_pInput = nullptr;
     CHoverBitmapButton* m_pCloseButton = nullptr;

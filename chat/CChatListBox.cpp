@@ -1,7 +1,6 @@
 #include "chat/CChatListBox.h"
 
 #include <QPainter>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextLayout>
@@ -28,6 +27,9 @@ qreal LayOut(QTextLayout& layout, qreal width)
     layout.endLayout();
     return y;
 }
+
+constexpr int kTitleRole = Qt::UserRole + 2;
+constexpr int kTimeRole = Qt::UserRole + 3;
 
 QString WithLineBreaks(QString text)
 {
@@ -71,16 +73,6 @@ void CChatListBox::ApplyPreferences(const PreferencesMessageList& record)
     SetBackgroundColor(record.m_crBackground);
 }
 
-void CChatListBox::RemeasureItems()
-{
-    const QStringList lines = GetTexts();
-    const int top = GetTopIndex();
-    ResetContent();
-    for (const QString& line : std::as_const(lines))
-        AddString(line);
-    SetTopIndex(top);
-}
-
 void CChatListBox::SetFixedItemHeight(int height)
 {
     m_bFixedHeight = true;
@@ -90,11 +82,27 @@ void CChatListBox::SetFixedItemHeight(int height)
     SetItemHeight(height);
 }
 
-void CChatListBox::SplitLine(const QString& line, QString& title, QString& text)
+int CChatListBox::AddLine(const QString& title, const QString& text, const QString& time)
 {
-    const qsizetype percent = line.indexOf(QLatin1Char('%'));
-    title = percent < 0 ? QString() : line.left(percent);
-    text = percent < 0 ? line : line.mid(percent + 1);
+    return AddString(text, {{kTitleRole, title}, {kTimeRole, time}});
+}
+
+QString CChatListBox::Title(int index) const
+{
+    const QListWidgetItem* entry = item(index);
+    return entry ? entry->data(kTitleRole).toString() : QString();
+}
+
+QString CChatListBox::Time(int index) const
+{
+    const QListWidgetItem* entry = item(index);
+    return entry ? entry->data(kTimeRole).toString() : QString();
+}
+
+QString CChatListBox::ShownText(int index) const
+{
+    const QString time = Time(index);
+    return time.isEmpty() ? GetText(index) : QStringLiteral("[%1] %2").arg(time, GetText(index));
 }
 
 int CChatListBox::MeasureItem(int index)
@@ -113,9 +121,8 @@ int CChatListBox::NaturalHeight(int index) const
     int width = ClientWidth();
     if (verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded && !verticalScrollBar()->isVisible())
         width = std::max(0, width - style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this));
-    QString title;
-    QString text;
-    SplitLine(GetText(index), title, text);
+    const QString title = Title(index);
+    const QString text = ShownText(index);
     const int titleHeight = title.isEmpty() ? 0 : static_cast<int>(std::ceil(QFontMetricsF(TitleFont()).height()));
     const int columnWidth = width - TextColumnLeft(title, width);
     int textHeight = 0;
@@ -128,12 +135,9 @@ int CChatListBox::NaturalHeight(int index) const
 
 QString CChatListBox::AccessibleText(int index) const
 {
-    QString title;
-    QString text;
-    SplitLine(GetText(index), title, text);
-    static const QRegularExpression time(QStringLiteral("^\\[(\\d\\d:\\d\\d)\\] "));
-    text.replace(time, QStringLiteral("\\1, "));
-    return title.isEmpty() ? text : title + QStringLiteral(", ") + text;
+    QStringList parts{Title(index), Time(index), GetText(index)};
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral(", "));
 }
 
 QFont CChatListBox::TitleFont() const
@@ -166,9 +170,8 @@ void CChatListBox::DrawItem(const DrawItemStruct& item)
     QPainter& painter = *item.painter;
     const QRect rect = item.rcItem;
     const QColor background = ToQColor(m_crBackground);
-    QString title;
-    QString text;
-    SplitLine(GetText(item.itemId), title, text);
+    QString title = Title(item.itemId);
+    const QString text = ShownText(item.itemId);
 
     // The title: one line at the top-left corner, its character cells filled.
     const QFont titleFont = TitleFont();

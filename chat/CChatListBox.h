@@ -8,11 +8,12 @@
 
 #include <optional>
 
-// Conversation lines: every item is a title and a text joined by the first "%". The title is
-// drawn on one line at the item's top-left in its own font and colour, in at most a third of
-// the width (a longer one is elided); the text follows 10 pixels after the title's end,
-// word-wrapped, in its own font and colour, and is cut at the item's edges. An item is measured as it is drawn, so its
-// lines always fit. Everything is drawn as plain text.
+// Conversation lines: every item has a title (the sender), an optional time and a text, each
+// kept as the item's own data. The title is drawn on one line at the item's top-left in its own
+// font and colour, in at most a third of the width (a longer one is elided); the text, after
+// "[time] " where there is a time, follows 10 pixels after the title's end, word-wrapped, in its
+// own font and colour, and is cut at the item's edges. An item is measured as it is drawn, so
+// its lines always fit. Everything is drawn as plain text.
 class CChatListBox : public CListBox {
     Q_OBJECT
 
@@ -26,8 +27,10 @@ public:
     void SetFixedItemHeight(int height);
     // All three styles from a stored scheme.
     void ApplyPreferences(const PreferencesMessageList& record);
-    // Measures every item again, after a change of fonts, so that none is cut.
-    void RemeasureItems();
+    // Appends a line; its text is what GetText gives back.
+    int AddLine(const QString& title, const QString& text, const QString& time = {});
+    QString Title(int index) const;
+    QString Time(int index) const;
 
     COLORREF TitleColor() const { return m_crTitle; }
     COLORREF TextColor() const { return m_crText; }
@@ -40,17 +43,16 @@ public:
     // A title takes at most this part of the width: 3 is a third.
     static constexpr int kTitleShare = 3;
 
-    // Splits at the first "%": everything before is the title, everything after the text.
-    static void SplitLine(const QString& line, QString& title, QString& text);
-
     void DrawItem(const DrawItemStruct& item) override;
     int MeasureItem(int index) override;
     // The height the item needs to show all of its lines, whether or not heights are fixed.
     int NaturalHeight(int index) const;
-    // "pwa1, 23:55, text" for "pwa1%[23:55] text": the name, the time, the words.
+    // "pwa1, 23:55, text": the name, the time, the words.
     QString AccessibleText(int index) const override;
 
 private:
+    // The text as drawn: "[time] text", or the text alone.
+    QString ShownText(int index) const;
     QFont TitleFont() const;
     QFont TextFont() const;
     // The title's width on one line, at most a third of the item's width.

@@ -90,7 +90,7 @@ CMessageListPrefsDialog::CMessageListPrefsDialog(CRegistry& registry, std::uniqu
     for (QPushButton* button : {m_pColorButton, m_pFontButton})
         button->setAutoDefault(false);
 
-    m_pPrototype->AddString(SampleLine());
+    m_pPrototype->AddLine(QStringLiteral("Someone"), QStringLiteral("The message about nothing..."));
     for (const QString& name : ItemNames())
         m_pItems->AddString(name);
     m_pItems->SetCurSel(PART_TEXT);
@@ -106,11 +106,6 @@ CMessageListPrefsDialog::CMessageListPrefsDialog(CRegistry& registry, std::uniqu
 }
 
 CMessageListPrefsDialog::~CMessageListPrefsDialog() = default;
-
-QString CMessageListPrefsDialog::SampleLine()
-{
-    return QStringLiteral("Someone%The message about nothing...");
-}
 
 std::optional<CMessageListPrefsDialog::Part> CMessageListPrefsDialog::SelectedPart() const
 {

@@ -31,8 +31,6 @@ public:
                             QWidget* parent = nullptr);
     ~CMessageListPrefsDialog() override;
 
-    static QString SampleLine();
-
     const PreferencesMessageList& Record() const { return *m_pRecord; }
 
     void accept() override;

@@ -27,12 +27,11 @@ struct Harness {
     QCoreApplication app{argc, argv};
     RecordingAlertSink alerts;
     CMailslotTransport transport{alerts, LoopbackEndpoints(true)};
-    RecordingReceiver chat, incoming, main, tray;
-    std::atomic<bool> incomingActive{false};
+    RecordingReceiver received;
     RawDatagram raw;
     OwnUserNameOverride me{QStringLiteral("ivan")};
 
-    Harness() { transport.SetTargets({&chat, &incoming, &main, &tray, &incomingActive}); }
+    Harness() { transport.Received().SetHandler(&received); }
 };
 
 void Check(bool condition)
@@ -41,10 +40,10 @@ void Check(bool condition)
         std::abort();
 }
 
-void CheckFields(const RecordingReceiver& receiver, QEvent::Type type)
+void CheckFields(const std::vector<RecordingReceiver::Received>& records, quint32 type)
 {
-    for (const auto& event : receiver.Events()) {
-        Check(event.type == type);
+    for (const auto& event : records) {
+        Check(event.packet.type == type || (type == PACKET_PRESENCE && event.packet.type == PACKET_CHAT_PRESENCE));
         Check(event.packet.Text().size() <= 260);
         Check(event.packet.Sender().size() <= 50);
         Check(event.packet.Recipient().size() <= 50);
@@ -69,13 +68,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         h.transport.Received().DeliverWaiting();
     QCoreApplication::sendPostedEvents(); // wake-ups that found nothing left
 
-    CheckFields(h.chat, WM_PACKET);
-    CheckFields(h.incoming, WM_PACKET);
-    CheckFields(h.main, WM_PRESENCE);
-    CheckFields(h.tray, WM_FLASH_TRAY);
-    Check(h.tray.Count() == h.incoming.Count()); // the Incoming window is never in front here
+    CheckFields(h.received.chat, PACKET_CHAT);
+    CheckFields(h.received.incoming, PACKET_MESSAGE);
+    CheckFields(h.received.presence, PACKET_PRESENCE);
+    Check(h.received.Unnoticed() == h.received.incoming.size()); // the Incoming window is never in front here
     Check(h.alerts.Texts().isEmpty());
-    for (RecordingReceiver* receiver : {&h.chat, &h.incoming, &h.main, &h.tray})
-        receiver->Clear();
+    h.received.Clear();
     return 0;
 }

@@ -2,8 +2,6 @@
 
 #include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
-#include "net/PacketEvent.h"
-#include "platform/ThreadCheck.h"
 #include "prefs/PreferencesInMessage.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
@@ -65,12 +63,11 @@ DialogTemplate IncomingTemplate()
 
 } // namespace
 
-CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, std::atomic<bool>& activeFlag, QWidget* parent)
+CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, QWidget* parent)
     : QDialog(parent,
               Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                   | Qt::WindowCloseButtonHint)
     , m_registry(registry)
-    , m_bActive(activeFlag)
 {
     DialogBuilder::Build(
         this, IncomingTemplate(), [this](const DialogControl& control, QWidget* parentWnd) -> QWidget* {
@@ -114,10 +111,7 @@ CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, std::atomi
     WriteCounter();
 }
 
-CIncomingMessagesDialog::~CIncomingMessagesDialog()
-{
-    m_bActive.store(false);
-}
+CIncomingMessagesDialog::~CIncomingMessagesDialog() = default;
 
 int CIncomingMessagesDialog::GetCount() const
 {
@@ -153,18 +147,9 @@ void CIncomingMessagesDialog::reject()
     hide();
 }
 
-void CIncomingMessagesDialog::customEvent(QEvent* event)
+void CIncomingMessagesDialog::AddMessage(const QString& sender, const QString& text)
 {
-    ASSERT_GUI_THREAD();
-    if (event->type() == WM_PACKET)
-        AddMessage(static_cast<PacketEvent*>(event)->Packet());
-}
-
-void CIncomingMessagesDialog::AddMessage(const MessagePacket& packet)
-{
-    const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm"));
-    m_pList->AddString(packet.Sender() + QLatin1Char('%') + QLatin1Char('[') + time + QStringLiteral("] ")
-                       + packet.Text());
+    m_pList->AddLine(sender, text, QTime::currentTime().toString(QStringLiteral("HH:mm")));
     const int count = GetCount();
     const int newest = count - 1;
 
@@ -192,7 +177,7 @@ void CIncomingMessagesDialog::AddMessage(const MessagePacket& packet)
     }
     WriteCounter();
     PlaySoundResource(SOUND_MESSAGE);
-    Q_EMIT MessageArrived(newest, packet.Sender(), packet.Text());
+    Q_EMIT MessageArrived(newest, sender, text);
 }
 
 // The line shown is also the list's current item, so that the arrow keys page on from it.
@@ -298,7 +283,7 @@ void CIncomingMessagesDialog::changeEvent(QEvent* event)
     if (event->type() != QEvent::ActivationChange)
         return;
     const bool active = isActiveWindow();
-    m_bActive.store(active);
+    Q_EMIT InFrontChanged(active);
     if (active)
         Q_EMIT Activated();
 }
@@ -306,16 +291,14 @@ void CIncomingMessagesDialog::changeEvent(QEvent* event)
 void CIncomingMessagesDialog::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
-    m_bActive.store(false);
+    Q_EMIT InFrontChanged(false);
 }
 
 void CIncomingMessagesDialog::OnReply()
 {
     if (m_nShown < 0)
         return;
-    QString sender;
-    QString text;
-    CChatListBox::SplitLine(m_pList->GetText(m_nShown), sender, text);
+    const QString sender = m_pList->Title(m_nShown);
     hide();
     Q_EMIT ReplyRequested(sender);
 }

@@ -4,7 +4,6 @@
 #include <QDialog>
 #include <QPointer>
 
-#include <atomic>
 #include <utility>
 #include <vector>
 
@@ -12,11 +11,10 @@ class CChatListBox;
 class CHoverBitmapButton;
 class CRegistry;
 class QLabel;
-struct MessagePacket;
 
 // Every private message received since start, one at a time, with the counter "shown : total",
-// an indicator that blinks exactly while messages wait behind the one shown, and Reply. The
-// listener posts each accepted message here (WM_PACKET). Closing only hides the window.
+// an indicator that blinks exactly while messages wait behind the one shown, and Reply. Each
+// accepted message comes in through AddMessage. Closing only hides the window.
 class CIncomingMessagesDialog : public QDialog {
     Q_OBJECT
 
@@ -24,9 +22,7 @@ public:
     static constexpr int IDD = 163;
     static constexpr int kBlinkMs = 300;
 
-    // activeFlag is kept true exactly while this is the active window: the listener reads it
-    // to decide whether the tray is to flash.
-    CIncomingMessagesDialog(CRegistry& registry, std::atomic<bool>& activeFlag, QWidget* parent = nullptr);
+    explicit CIncomingMessagesDialog(CRegistry& registry, QWidget* parent = nullptr);
     ~CIncomingMessagesDialog() override;
 
     // Shown normal, in front and active ("History...", a click on a flashing tray icon).
@@ -46,16 +42,20 @@ public:
 
     void reject() override;
 
+    // A private message that arrived now.
+    void AddMessage(const QString& sender, const QString& text);
+
 Q_SIGNALS:
     // The window became the active one: an incoming-message flash has done its job.
     void Activated();
+    // True exactly while this is the active window: a message that comes then is noticed.
+    void InFrontChanged(bool inFront);
     // Reply was pressed for the sender of the line shown.
     void ReplyRequested(const QString& userName);
     // A message was added as the given line (the counter and the blinking already say so).
     void MessageArrived(int line, const QString& sender, const QString& text);
 
 protected:
-    void customEvent(QEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -63,7 +63,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void AddMessage(const MessagePacket& packet);
     void ShowLine(int index);
     void FitToShownMessage();
     void OnSelectionChanged(int index);
@@ -74,7 +73,6 @@ private:
     void WriteCounter();
 
     CRegistry& m_registry;
-    std::atomic<bool>& m_bActive;
 
     QLabel* m_pIndicator = nullptr;
     QLabel* m_pCounter = nullptr;

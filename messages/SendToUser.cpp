@@ -1,18 +1,14 @@
 #include "messages/SendToUser.h"
 
 #include "messages/CSendMessageDialog.h"
-#include "net/MessagePacket.h"
-#include "net/PacketSender.h"
-#include "platform/OwnUserName.h"
-#include "ui/CListBox.h"
+#include "session/MessengerSession.h"
 
 #include <QMessageBox>
 
-SendToUser::SendToUser(CRegistry& registry, PacketSender& sender, const CListBox& userList, QWidget* mainWnd)
+SendToUser::SendToUser(CRegistry& registry, MessengerSession& session, QWidget* mainWnd)
     : QObject(mainWnd)
     , m_registry(registry)
-    , m_sender(sender)
-    , m_userList(userList)
+    , m_session(session)
     , m_pMainWnd(mainWnd)
 {
 }
@@ -43,29 +39,28 @@ void SendToUser::OnFinished(CSendMessageDialog* dialog, int result)
     dialog->deleteLater();
 }
 
-// False only when the message could not go out; an addressee no longer listed is warned of
-// and counts as done.
+// False when the message did not go out; the user has been told why.
 bool SendToUser::Send(const CSendMessageDialog& dialog)
 {
-    const QString& name = dialog.Recipient();
-    if (!IsListed(name)) {
-        auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Warning"),
-                                    QStringLiteral("Машина User'a не отвечает на запрос. \nСообщение не отправлено."),
-                                    QMessageBox::Ok, m_pMainWnd);
-        box->setTextFormat(Qt::PlainText);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
+    switch (m_session.SendMessage(dialog.Recipient(), CSendMessageDialog::WireText(dialog.Text()))) {
+    case MessengerSession::SendResult::Sent:
         return true;
+    case MessengerSession::SendResult::NotListed:
+        Warn(QStringLiteral("Машина User'a не отвечает на запрос. \nСообщение не отправлено."));
+        return false;
+    case MessengerSession::SendResult::NameTooLong:
+        Warn(QStringLiteral("This name is too long to be addressed on the network.\nСообщение не отправлено."));
+        return false;
+    case MessengerSession::SendResult::NoNetwork:
+        return false; // the transport has said so
     }
-    return m_sender.SendPacket(
-        MessagePacket::Make(PACKET_MESSAGE, CSendMessageDialog::WireText(dialog.Text()), GetOwnUserName(), name));
+    return false;
 }
 
-// The list finds its items without regard to case; the addressee must match exactly.
-bool SendToUser::IsListed(const QString& name) const
+void SendToUser::Warn(const QString& text)
 {
-    for (int i = 0; i < m_userList.GetCount(); ++i)
-        if (m_userList.GetText(i) == name)
-            return true;
-    return false;
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Warning"), text, QMessageBox::Ok, m_pMainWnd);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }

@@ -1,10 +1,14 @@
 #include "net/CLookupThread.h"
 
 #include "net/CMailslotTransport.h"
+#include "platform/Logging.h"
 #include "platform/PollSet.h"
 #include "platform/ThreadCheck.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <utility>
 
 namespace {
 
@@ -49,10 +53,10 @@ bool CLookupThread::Start()
 
 void CLookupThread::Stop()
 {
+    m_bStopping = true;
     m_hStopEvent.Set();
     if (!m_thread.joinable())
         return;
-    m_priority.Raise(m_nBaseNice);
     m_hDoneEvent.Wait();
     m_thread.join();
 }
@@ -62,7 +66,6 @@ void CLookupThread::Run()
     ASSERT_NOT_GUI_THREAD();
     NameCallingThread("pellwick-lookup");
     ThreadPriority::SetForCallingThread(m_nBaseNice + kNiceSteps);
-    m_priority.RememberCallingThread();
 
     // The stop event first, then every read socket the transport has open.
     PollSet waitSet;
@@ -70,8 +73,19 @@ void CLookupThread::Run()
     for (const int fd : m_transport.ReadFds())
         waitSet.Add(fd);
     auto lastRead = std::chrono::steady_clock::now() - kBatchSpan;
+    bool waitFailureSaid = false;
     for (;;) {
-        if (!waitSet.Wait() || waitSet.IsReady(0))
+        if (!waitSet.Wait()) {
+            if (!std::exchange(waitFailureSaid, true))
+                qCWarning(lcNet) << "the listener cannot wait for records:" << strerror(errno) << "- trying again";
+            // Not the stop event's own wait: it may fail the same way.
+            std::this_thread::sleep_for(kRetryAfterFailure);
+            if (m_bStopping)
+                break;
+            continue;
+        }
+        waitFailureSaid = false;
+        if (waitSet.IsReady(0))
             break;
         const auto now = std::chrono::steady_clock::now();
         const bool busy = now - lastRead < kBatchSpan;
@@ -83,6 +97,5 @@ void CLookupThread::Run()
             break; // rested (unless a full batch still waits) and was stopped meanwhile
         }
     }
-    m_priority.Forget();
     m_hDoneEvent.Set();
 }

@@ -42,12 +42,6 @@ CMailslotTransport::~CMailslotTransport()
     Close();
 }
 
-void CMailslotTransport::SetTargets(const DispatchTargets& targets)
-{
-    m_incomingActive = targets.incomingActive;
-    m_received.SetTargets({targets.chatWnd, targets.incomingWnd, targets.mainWnd, targets.trayWnd});
-}
-
 bool CMailslotTransport::IsOpen() const
 {
     return m_readSlot.IsOpen() && m_hBroadcast.IsOpen() && m_hConfirmSlot.IsHeld();
@@ -144,8 +138,8 @@ void CMailslotTransport::Dispatch(MessagePacket packet)
         // The own name is fetched anew for each packet, in the form it takes on the wire.
         if (!packet.IsForUser(Windows1251::Encode(GetOwnUserName())))
             break;
-        const bool incomingInFront = m_incomingActive && m_incomingActive->load();
-        m_received.PushMessage(packet, !incomingInFront);
+        const bool inFront = m_incomingInFront && m_incomingInFront->load();
+        m_received.PushMessage(packet, !inFront);
         break;
     }
     case PACKET_PRESENCE:

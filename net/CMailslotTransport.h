@@ -30,22 +30,12 @@ struct TransportEndpoints {
     QByteArray workgroup = QByteArrayLiteral("WORKGROUP");
 };
 
-// The receivers of Dispatch, set before the listener starts and unchanged while it runs.
-struct DispatchTargets {
-    QObject* chatWnd = nullptr;
-    QObject* incomingWnd = nullptr;
-    QObject* mainWnd = nullptr;
-    QObject* trayWnd = nullptr;
-    // Kept by the GUI thread: the Incoming Messages window is the active window.
-    const std::atomic<bool>* incomingActive = nullptr;
-};
-
 // The program's only link to the network: the read socket, the broadcast write side and the
 // confirmation endpoint, opened in that order by the constructor, and beside them the Windows
 // peers' mailslot wire, which the program can do without. Every record goes out on both
 // wires and is read from both. The GUI thread sends; the listener thread reads (ReadPending)
-// and routes (Dispatch) into the queue that hands the records to the windows. Made on the GUI
-// thread.
+// and routes (Dispatch) into the queue that hands the records to the session on the GUI
+// thread. Made on the GUI thread.
 class CMailslotTransport {
 public:
     explicit CMailslotTransport(AlertSink& alerts, TransportEndpoints endpoints = {});
@@ -65,8 +55,9 @@ public:
     bool IsOpen() const;
     void Close();
 
-    // GUI thread, before the listener starts.
-    void SetTargets(const DispatchTargets& targets);
+    // GUI thread, before the listener starts: the flag, kept by the GUI thread, says whether
+    // the Incoming Messages window is in front; it is read as each message arrives.
+    void SetIncomingInFront(const std::atomic<bool>* flag) { m_incomingInFront = flag; }
 
     // Listener thread: reads what waits on both wires (at most a bounded batch, so that a
     // flood cannot hold the listener from its stop signal), drops repeats, dispatches the
@@ -86,7 +77,7 @@ private:
     template <typename Receive> bool ReadWire(RepeatFilter::Wire wire, Receive receive);
 
     AlertSink& m_alerts;
-    const std::atomic<bool>* m_incomingActive = nullptr;
+    const std::atomic<bool>* m_incomingInFront = nullptr;
     ReceiveQueue m_received;
 
     NamedEndpoint m_hConfirmSlot;

@@ -1,8 +1,5 @@
 #include "net/ReceiveQueue.h"
 
-#include "net/FlashTrayEvent.h"
-#include "net/PacketEvent.h"
-#include "net/PresenceEvent.h"
 #include "platform/Logging.h"
 #include "platform/ThreadCheck.h"
 
@@ -33,10 +30,10 @@ ReceiveQueue::ReceiveQueue()
     m_postOrder.Watch(this);
 }
 
-void ReceiveQueue::SetTargets(const Targets& targets)
+void ReceiveQueue::SetHandler(Handler* handler)
 {
     ASSERT_GUI_THREAD();
-    m_targets = targets;
+    m_pHandler = handler;
 }
 
 bool ReceiveQueue::NeedsWakeUp()
@@ -66,10 +63,10 @@ void ReceiveQueue::PushChatLine(const MessagePacket& packet)
         PostWakeUp();
 }
 
-void ReceiveQueue::PushMessage(const MessagePacket& packet, bool flashTray)
+void ReceiveQueue::PushMessage(const MessagePacket& packet, bool unnoticed)
 {
     std::unique_lock lock(m_mutex);
-    m_messages.emplace_back(packet, flashTray);
+    m_messages.emplace_back(packet, unnoticed);
     const bool wake = NeedsWakeUp();
     lock.unlock();
     if (wake)
@@ -137,28 +134,17 @@ bool ReceiveQueue::PopNext(Item& item)
 
 void ReceiveQueue::Deliver(const Item& item) const
 {
+    if (!m_pHandler)
+        return;
     switch (item.kind) {
     case Kind::Presence:
-        if (m_targets.mainWnd) {
-            PresenceEvent presence(item.packet, item.flag);
-            QCoreApplication::sendEvent(m_targets.mainWnd, &presence);
-        }
+        m_pHandler->OnPresence(item.packet, item.flag);
         break;
     case Kind::Message:
-        if (item.flag && m_targets.trayWnd) {
-            FlashTrayEvent flash(FlashTrayEvent::FLASH_INCOMING_MESSAGE);
-            QCoreApplication::sendEvent(m_targets.trayWnd, &flash);
-        }
-        if (m_targets.incomingWnd) {
-            PacketEvent message(item.packet);
-            QCoreApplication::sendEvent(m_targets.incomingWnd, &message);
-        }
+        m_pHandler->OnMessage(item.packet, item.flag);
         break;
     case Kind::ChatLine:
-        if (m_targets.chatWnd) {
-            PacketEvent line(item.packet);
-            QCoreApplication::sendEvent(m_targets.chatWnd, &line);
-        }
+        m_pHandler->OnChatLine(item.packet);
         break;
     }
 }

@@ -4,7 +4,6 @@
 #include "platform/PostedEventOrder.h"
 
 #include <QObject>
-#include <QPointer>
 
 #include <chrono>
 #include <cstdint>
@@ -14,10 +13,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
-// Where received records wait between the listener and the windows. The listener pushes; the
+// Where received records wait between the listener and the session. The listener pushes; the
 // first record that finds the queue idle posts one wake-up to this object, which then hands the
-// waiting records to their windows as the usual WM_PACKET, WM_FLASH_TRAY and WM_PRESENCE events,
-// in slices of a few milliseconds so that timers and input are never held up for long.
+// waiting records to its handler on the GUI thread, in slices of a few milliseconds so that
+// timers and input are never held up for long. This is the one place where a record crosses
+// from the listener thread to the GUI thread.
 //
 // What waits is bounded: presence and chat presence keep only the newest record per sender;
 // at most kMaxWaiting chat lines wait, and beyond that the oldest waiting line is dropped (and
@@ -25,15 +25,18 @@
 //
 // Presence of a sender that was handed on before does not wake the GUI thread: it waits for the
 // next wake-up or for the Online window's once-a-second tick, which takes it first. Only a new
-// sender, a chat line or a message wakes the windows, so an idle copy that hears its own
+// sender, a chat line or a message wakes the GUI thread, so an idle copy that hears its own
 // presence every second does not wake for it. Lives on the GUI thread.
 class ReceiveQueue : public QObject {
 public:
-    struct Targets {
-        QPointer<QObject> chatWnd;
-        QPointer<QObject> incomingWnd;
-        QPointer<QObject> mainWnd;
-        QPointer<QObject> trayWnd;
+    // What takes the records on the GUI thread, one call per record.
+    class Handler {
+    public:
+        virtual ~Handler() = default;
+        virtual void OnPresence(const MessagePacket& packet, bool chatPresence) = 0;
+        // unnoticed: the Incoming Messages window was not in front when the message came.
+        virtual void OnMessage(const MessagePacket& packet, bool unnoticed) = 0;
+        virtual void OnChatLine(const MessagePacket& packet) = 0;
     };
 
     // Chat lines, and presence of distinct senders, allowed to wait for the GUI thread.
@@ -41,12 +44,12 @@ public:
 
     ReceiveQueue();
 
-    // GUI thread, before the listener starts.
-    void SetTargets(const Targets& targets);
+    // GUI thread, before the listener starts; records that come while there is none are dropped.
+    void SetHandler(Handler* handler);
 
     // Listener thread.
     void PushChatLine(const MessagePacket& packet);
-    void PushMessage(const MessagePacket& packet, bool flashTray);
+    void PushMessage(const MessagePacket& packet, bool unnoticed);
     void PushPresence(const MessagePacket& packet, bool chatPresence);
 
     std::size_t Waiting() const;
@@ -62,7 +65,7 @@ private:
     struct Item {
         Kind kind;
         MessagePacket packet;
-        bool flag = false; // Presence: chat presence; Message: flash the tray first
+        bool flag = false; // Presence: chat presence; Message: unnoticed
     };
     struct PresenceSlot {
         MessagePacket packet;
@@ -76,7 +79,7 @@ private:
     bool PopNext(Item& item);
     void Deliver(const Item& item) const;
 
-    Targets m_targets;
+    Handler* m_pHandler = nullptr;
     PostedEventOrder m_postOrder;
 
     mutable std::mutex m_mutex;

@@ -1,10 +1,7 @@
 #include "online/COnlineDialog.h"
 
-#include "net/PresenceEvent.h"
 #include "online/CUserListBox.h"
 #include "online/PlaceOnlineWindow.h"
-#include "platform/OwnUserName.h"
-#include "platform/ThreadCheck.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
 #include "ui/CHoverBitmapButton.h"
@@ -18,7 +15,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QTimerEvent>
 
 namespace {
 
@@ -59,15 +55,10 @@ DialogTemplate OnlineTemplate()
 
 } // namespace
 
-COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, TransportEndpoints endpoints)
+COnlineDialog::COnlineDialog(CRegistry& registry)
     : QDialog(nullptr, Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_registry(registry)
-    , m_transport(alerts, std::move(endpoints))
-    , m_roster(*this, [this] { Q_EMIT NewUserListed(); })
 {
-    if (!m_transport.IsOpen())
-        return;
-
     DialogBuilder::Build(this, OnlineTemplate(), [this](const DialogControl& control, QWidget* parent) -> QWidget* {
         switch (control.id) {
         case IDC_USER_LIST:
@@ -109,61 +100,27 @@ COnlineDialog::COnlineDialog(CRegistry& registry, AlertSink& alerts, TransportEn
     m_pUserList->ShowIcons(true);
     LoadPreferences(m_registry, m_preferences);
     m_pUserList->SetTextAppearance(m_preferences.m_crText, m_preferences.m_fontText.ToQFont());
-    m_presenceTimer.start(kPresenceTimerMs, this);
     setWindowIcon(LoadIconResource(IDI_PELLWICK));
 }
 
 COnlineDialog::~COnlineDialog() = default;
 
-bool COnlineDialog::SendPacket(const MessagePacket& packet)
+void COnlineDialog::AddUser(const QString& name)
 {
-    ASSERT_GUI_THREAD();
-    return m_transport.Send(packet);
+    if (!m_userItems.contains(name))
+        m_userItems.insert(name, m_pUserList->item(m_pUserList->AddString(name)));
 }
 
-void COnlineDialog::timerEvent(QTimerEvent* event)
+void COnlineDialog::RemoveUser(const QString& name)
 {
-    if (event->timerId() == m_presenceTimer.timerId())
-        OnTimer();
-
-    else
-        QDialog::timerEvent(event);
+    delete m_userItems.take(name);
 }
 
-void COnlineDialog::OnTimer()
+void COnlineDialog::SetUserInChat(const QString& name, bool inChat)
 {
-    SendPacket(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", GetOwnUserName()));
-    // Presence of users already seen waits for this moment (it does not wake the program).
-    m_transport.Received().DeliverWaiting();
-    m_roster.Tick();
-}
-
-void COnlineDialog::customEvent(QEvent* event)
-{
-    ASSERT_GUI_THREAD();
-    if (event->type() == WM_PRESENCE) {
-        const auto* presence = static_cast<PresenceEvent*>(event);
-        const QString sender = presence->Packet().Sender();
-        if (presence->IsChatPresence())
-            m_roster.OnChatPresence(sender);
-        else
-            m_roster.OnPresence(sender);
-    }
-}
-
-QListWidgetItem* COnlineDialog::AddUserItem(const QString& name)
-{
-    return m_pUserList->item(m_pUserList->AddString(name));
-}
-
-void COnlineDialog::RemoveUserItem(QListWidgetItem* item)
-{
-    delete item;
-}
-
-void COnlineDialog::SetUserItemInChat(QListWidgetItem* item, bool inChat)
-{
-    m_pUserList->SetItemState(m_pUserList->row(item), inChat ? CUserListBox::ITEM_IN_CHAT : CUserListBox::ITEM_ONLINE);
+    if (QListWidgetItem* item = m_userItems.value(name))
+        m_pUserList->SetItemState(m_pUserList->row(item),
+                                  inChat ? CUserListBox::ITEM_IN_CHAT : CUserListBox::ITEM_ONLINE);
 }
 
 void COnlineDialog::OnPinClicked()

@@ -1,59 +1,47 @@
 #pragma once
 
-#include "net/CMailslotTransport.h"
-#include "net/PacketSender.h"
-#include "online/PresenceRoster.h"
-#include "online/RosterList.h"
 #include "prefs/PreferencesOnline.h"
 
-#include <QBasicTimer>
 #include <QDialog>
+#include <QHash>
 
 #include <memory>
 #include <optional>
 
-class AlertSink;
 class CHoverBitmapButton;
 class FramePlacer;
 class CRegistry;
 class CUserListBox;
+class QListWidgetItem;
 
-// The "Online" window: the list of users online now. It is also the hub of the network
-// side: it owns the transport, sends every packet of the program, broadcasts this copy's
-// presence once a second and keeps the presence roster. Closing it only hides it.
-class COnlineDialog : public QDialog, public PacketSender, private RosterList {
+// The "Online" window: the list of users online now, "All" first, each user marked while in
+// the chat room. It shows the presence roster as it changes (AddUser, RemoveUser,
+// SetUserInChat); names are exact, so users whose names differ only in case, or a user called
+// "All", have items of their own. Closing it only hides it.
+class COnlineDialog : public QDialog {
     Q_OBJECT
 
 public:
     static constexpr int IDD = 102;
-    static constexpr int kPresenceTimerMs = 1000;
     static constexpr QSize kMinimumSize{80, 150};
 
-    COnlineDialog(CRegistry& registry, AlertSink& alerts, TransportEndpoints endpoints = {});
+    explicit COnlineDialog(CRegistry& registry);
     ~COnlineDialog() override;
 
-    // False when the transport did not open (it has shown why); the program then ends with
-    // exit code 10.
-    bool IsTransportOpen() const { return m_transport.IsOpen(); }
-    CMailslotTransport& Transport() { return m_transport; }
-
-    bool SendPacket(const MessagePacket& packet) override;
+    void AddUser(const QString& name);
+    void RemoveUser(const QString& name);
+    void SetUserInChat(const QString& name, bool inChat);
 
     // Shows the window where it was last closed, or at the lower right on first show.
     void ShowPlaced();
 
-    const PresenceRoster& Roster() const { return m_roster; }
     CUserListBox* UserList() const { return m_pUserList; }
 
 Q_SIGNALS:
     // A user (or "All") was chosen in the list to write to.
     void SendToUserRequested(const QString& name);
-    // A user joined the list: the tray flashes for it.
-    void NewUserListed();
 
 protected:
-    void customEvent(QEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -61,11 +49,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    QListWidgetItem* AddUserItem(const QString& name) override;
-    void RemoveUserItem(QListWidgetItem* item) override;
-    void SetUserItemInChat(QListWidgetItem* item, bool inChat) override;
-
-    void OnTimer();
     void OnPinClicked();
     void OnColorClicked();
     void OnFontClicked();
@@ -76,11 +59,10 @@ private:
     void ResetButtons();
 
     CRegistry& m_registry;
-    CMailslotTransport m_transport;
-    PresenceRoster m_roster;
     PreferencesOnline m_preferences;
     bool m_bPinned = false;
-    QBasicTimer m_presenceTimer;
+    // Each listed user's own item.
+    QHash<QString, QListWidgetItem*> m_userItems;
     FramePlacer* m_pPlacer = nullptr;
 
     CUserListBox* m_pUserList = nullptr;

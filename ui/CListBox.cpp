@@ -73,7 +73,7 @@ CListBox::CListBox(QWidget* parent)
             [this](const QModelIndex&, int start, int end) { OnRowsRemoved(start, end); });
 }
 
-int CListBox::AddString(const QString& text)
+int CListBox::AddString(const QString& text, std::initializer_list<std::pair<int, QVariant>> data)
 {
     int index = count();
     if (m_bSorted) {
@@ -89,7 +89,10 @@ int CListBox::AddString(const QString& text)
         }
         index = low;
     }
-    insertItem(index, new ListBoxItem(text));
+    auto* entry = new ListBoxItem(text);
+    for (const auto& [role, value] : data)
+        entry->setData(role, value);
+    insertItem(index, entry);
     Measure(index);
     return index;
 }
@@ -196,6 +199,19 @@ void CListBox::Measure(int index)
 {
     if (m_ownerDraw == OwnerDraw::Variable)
         SetRowHeight(index, MeasureItem(index));
+}
+
+void CListBox::RemeasureItems()
+{
+    if (m_ownerDraw != OwnerDraw::Variable)
+        return;
+    const int top = GetTopIndex();
+    // One pass over the row tops, not one per row.
+    for (int row = 0; row < count(); ++row)
+        m_tops[row + 1] = m_tops[row] + MeasureItem(row);
+    updateGeometries();
+    SetTopIndex(top);
+    viewport()->update();
 }
 
 void CListBox::SetRowHeight(int row, int height)

@@ -4,6 +4,8 @@
 #include <QRect>
 
 #include <cstdint>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -39,8 +41,9 @@ public:
     void SetOwnerDraw(OwnerDraw mode) { m_ownerDraw = mode; }
     OwnerDraw GetOwnerDraw() const { return m_ownerDraw; }
 
-    // Appends, or inserts in order when sorted; returns the new item's index.
-    int AddString(const QString& text);
+    // Appends, or inserts in order when sorted; returns the new item's index. The item carries
+    // the data in the given roles from the start, so that it is measured with them.
+    int AddString(const QString& text, std::initializer_list<std::pair<int, QVariant>> data = {});
     void ResetContent();
     int GetCount() const { return count(); }
     QString GetText(int index) const;
@@ -65,6 +68,8 @@ public:
     virtual void DrawItem(const DrawItemStruct& item);
     // Owner drawing with variable heights: called once when an item is added.
     virtual int MeasureItem(int index);
+    // Measures every item again (after a change of fonts), keeping the top item in view.
+    void RemeasureItems();
     // What a screen reader says for the item: its text unless a subclass knows better.
     virtual QString AccessibleText(int index) const;
 

@@ -46,10 +46,12 @@ void MessageBoxAlerts::ShowAlert(const QString& text)
         PostedEventOrder::Post(this, new AlertEvent(text));
 }
 
-void MessageBoxAlerts::customEvent(QEvent* event)
+bool MessageBoxAlerts::event(QEvent* event)
 {
-    if (event->type() == AlertEvent::EventType())
-        Open(static_cast<AlertEvent*>(event)->m_strText);
+    if (event->type() != AlertEvent::EventType())
+        return QObject::event(event);
+    Open(static_cast<AlertEvent*>(event)->m_strText);
+    return true;
 }
 
 void MessageBoxAlerts::Open(const QString& text)

@@ -29,7 +29,7 @@ public:
     void WhenAllClosed(std::function<void()> done);
 
 protected:
-    void customEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void Open(const QString& text);

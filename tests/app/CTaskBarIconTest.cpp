@@ -1,7 +1,5 @@
 #include "app/CTaskBarIcon.h"
 #include "app/TrayCommands.h"
-#include "net/FlashTrayEvent.h"
-#include "platform/AlertSink.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
@@ -16,33 +14,31 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr auto NEW_USER = FlashTrayEvent::FLASH_NEW_USER;
-constexpr auto MESSAGE = FlashTrayEvent::FLASH_INCOMING_MESSAGE;
+constexpr auto NEW_USER = CTaskBarIcon::FLASH_NEW_USER;
+constexpr auto MESSAGE = CTaskBarIcon::FLASH_INCOMING_MESSAGE;
 
-// The tray's commands are recorded; no alert may come.
-class CTaskBarIconTest : public ::testing::Test, public TrayCommands, public AlertSink {
+// The tray's commands are recorded.
+class CTaskBarIconTest : public ::testing::Test, public TrayCommands {
 protected:
     CTaskBarIconTest() { tray.ShowNormalIcon(); }
 
     void OnTrayCommand(int commandId) override { commands.push_back(commandId); }
     bool HasIncomingMessages() const override { return hasMessages; }
-    void ShowAlert(const QString& text) override { ADD_FAILURE() << text.toStdString(); }
-
-    void Request(FlashTrayEvent::Kind kind)
+    void Request(CTaskBarIcon::FlashKind kind)
     {
-        QCoreApplication::postEvent(&tray, new FlashTrayEvent(kind));
+        tray.Flash(kind);
         QCoreApplication::processEvents();
     }
 
     std::vector<int> commands;
     bool hasMessages = false;
-    CTaskBarIcon tray{*this, *this, std::chrono::milliseconds(5)};
+    CTaskBarIcon tray{*this, std::chrono::milliseconds(5)};
 };
 
 // A flash follows requests and clicks: what runs after the steps, and which window a click opened.
 struct FlashCase {
     const char* name;
-    std::vector<FlashTrayEvent::Kind> requests;
+    std::vector<CTaskBarIcon::FlashKind> requests;
     enum { NOTHING, CLICK, INCOMING_IN_FRONT } then;
     QString tip; // the running flash, or "Pellwick" when none runs
     std::vector<int> opened;
@@ -55,13 +51,12 @@ class FlashSequenceTest : public CTaskBarIconTest, public ::testing::WithParamIn
 TEST_P(FlashSequenceTest, EndsWithTheFlashThatWinsAndOpensWhatAClickWasAbout)
 {
     const FlashCase& c = GetParam();
-    for (const FlashTrayEvent::Kind kind : c.requests)
+    for (const CTaskBarIcon::FlashKind kind : c.requests)
         Request(kind);
     if (c.then == FlashCase::CLICK)
         tray.OnLButtonDown();
     else if (c.then == FlashCase::INCOMING_IN_FRONT)
         tray.StopIncomingFlash();
-    // Requests still queued from a stopped flash change nothing.
     QCoreApplication::processEvents();
     const bool flashing = c.tip != u"Pellwick"_s;
     EXPECT_TRUE(WaitFor([&] { return tray.ToolTip() == c.tip && tray.IsFlashing() == flashing; }))

@@ -1,6 +1,5 @@
 #include "app/MessageNotifications.h"
 #include "messages/CIncomingMessagesDialog.h"
-#include "net/PacketEvent.h"
 #include "platform/DesktopId.h"
 #include "platform/FreedesktopNotifier.h"
 #include "prefs/CRegistry.h"
@@ -49,8 +48,7 @@ protected:
 
     void Receive(const QString& sender, const QString& text)
     {
-        QCoreApplication::postEvent(&window,
-                                    new PacketEvent(MessagePacket::Make(PACKET_MESSAGE, text, sender, u"bob")));
+        window.AddMessage(sender, text);
         QCoreApplication::processEvents();
     }
 
@@ -58,8 +56,7 @@ protected:
     NotificationServer server;
     QTemporaryDir dir;
     CRegistry registry{dir.filePath(u"registry.reg"_s)};
-    std::atomic<bool> active{false};
-    CIncomingMessagesDialog window{registry, active};
+    CIncomingMessagesDialog window{registry};
 };
 
 TEST_F(MessageNotificationsTest, OnlyAMessageInTheBackgroundIsNotifiedAndItsActionShowsThatMessage)

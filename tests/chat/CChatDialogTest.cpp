@@ -1,8 +1,6 @@
 #include "chat/CChatDialog.h"
 #include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
-#include "net/PacketEvent.h"
-#include "platform/OwnUserName.h"
 #include "prefs/CRegistry.h"
 #include "prefs/FontRecord.h"
 #include "prefs/PreferencesChat.h"
@@ -18,6 +16,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -59,21 +58,12 @@ QRect Box(const QImage& image, QColor colour, QRect area = {})
     return box;
 }
 
-// Stands in for the Online window: keeps the chat lines it was asked to send, as "sender%text".
-class RecordingSender : public QObject, public PacketSender {
-public:
-    bool SendPacket(const MessagePacket& packet) override
-    {
-        if (packet.type == PACKET_CHAT)
-            said << packet.Sender() + u'%' + packet.Text();
-        return true;
-    }
-    QStringList said;
-};
-
 class CChatDialogTest : public ::testing::Test {
 protected:
-    CChatDialogTest() { window.SetPacketSender(&sender); }
+    CChatDialogTest()
+    {
+        QObject::connect(&window, &CChatDialog::LineWritten, [this](const QString& text) { said << text; });
+    }
 
     void Show()
     {
@@ -85,17 +75,16 @@ protected:
 
     void Arrive(const QString& from, const QString& text)
     {
-        QCoreApplication::postEvent(&window, new PacketEvent(MessagePacket::Make(PACKET_CHAT, text, from)));
+        window.AddLine(from, text);
         QCoreApplication::processEvents();
     }
 
     long Count(int cue) const { return std::count(sounds.begin(), sounds.end(), cue); }
 
-    OwnUserNameOverride user{QStringLiteral("Маша")};
     QTemporaryDir dir;
     CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
     std::vector<int> sounds;
-    RecordingSender sender;
+    QStringList said;
     CChatDialog window{registry, [this](int cue) { sounds.push_back(cue); }};
 };
 
@@ -130,25 +119,28 @@ protected:
 
 } // namespace
 
-// An empty line is never sent, nor anything once the sender is gone; a line shows only when its
-// broadcast comes back.
+// An empty line is never sent; a line shows only when its broadcast comes back. The window is
+// in the room exactly while it is shown (minimised too).
 TEST_F(CChatDialogTest, EnterAndSendBroadcastTheLineAndLeaveItSelected)
 {
+    QSignalSpy inRoom(&window, &CChatDialog::InRoomChanged);
     Show();
+    ASSERT_FALSE(inRoom.isEmpty());
+    EXPECT_TRUE(inRoom.last().first().toBool());
     EXPECT_EQ(QApplication::focusWidget(), window.Input());
     TypeText(window.Input(), QStringLiteral("привет"));
     EXPECT_EQ(Count(SOUND_KEY), 6);
     QTest::keyClick(window.Input(), Qt::Key_Return);
     QTest::keyClick(window.Input(), Qt::Key_Enter, Qt::KeypadModifier);
     QTest::mouseClick(Button(CChatDialog::IDC_SEND), Qt::LeftButton);
-    EXPECT_EQ(sender.said, QStringList(3, QStringLiteral("Маша%привет")));
+    EXPECT_EQ(said, QStringList(3, QStringLiteral("привет")));
     EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("привет"));
     EXPECT_TRUE(window.ChatList()->GetTexts().isEmpty());
 
     window.Input()->clear();
     QTest::keyClick(window.Input(), Qt::Key_Return);
     QTest::mouseClick(Button(CChatDialog::IDC_SEND), Qt::LeftButton);
-    EXPECT_EQ(sender.said.size(), 3);
+    EXPECT_EQ(said.size(), 3);
     EXPECT_TRUE(window.isVisible());
 
     // The input holds what a packet carries and says so when it cuts.
@@ -163,7 +155,7 @@ TEST_F(CChatDialogTest, EnterAndSendBroadcastTheLineAndLeaveItSelected)
     QTest::keyClick(window.Input(), Qt::Key_End);
     EXPECT_TRUE(window.IsLimitNoticeShown());
     QTest::keyClick(window.Input(), Qt::Key_Return);
-    EXPECT_EQ(sender.said.last(), QStringLiteral("Маша%") + longLine.left(CChatDialog::kMaxInputLength));
+    EXPECT_EQ(said.last(), longLine.left(CChatDialog::kMaxInputLength));
 
     QTest::keyClick(window.Input(), Qt::Key_End);
     QTest::keyClick(window.Input(), Qt::Key_Backspace);
@@ -172,11 +164,10 @@ TEST_F(CChatDialogTest, EnterAndSendBroadcastTheLineAndLeaveItSelected)
     EXPECT_EQ(window.Input()->text().size(), CChatDialog::kMaxInputLength);
     EXPECT_TRUE(window.IsLimitNoticeShown());
 
-    auto gone = std::make_unique<RecordingSender>(); // nothing is sent once the sender is gone
-    window.SetPacketSender(gone.get());
-    gone.reset();
-    QTest::keyClick(window.Input(), Qt::Key_Return);
-    EXPECT_EQ(sender.said.size(), 4);
+    window.showMinimized();
+    EXPECT_TRUE(inRoom.last().first().toBool());
+    window.close();
+    EXPECT_FALSE(inRoom.last().first().toBool());
 }
 
 // Lines arrive with a sound, hidden or not; Escape, the close box and Close only hide the room.
@@ -207,11 +198,12 @@ TEST_F(CChatDialogTest, ArrivingLinesStayInViewAndAreReadOutAndClearKeepsTheNewe
     EXPECT_FALSE(window.isVisible());
     Show();
     QTest::mouseClick(Button(CChatDialog::IDC_CLEAR), Qt::LeftButton);
-    EXPECT_EQ(window.ChatList()->GetTexts(), QStringList{QStringLiteral("anna%<b>50%</b> done %s %n")});
+    EXPECT_EQ(window.ChatList()->GetTexts(), QStringList{QStringLiteral("<b>50%</b> done %s %n")});
+    EXPECT_EQ(window.ChatList()->Title(0), QStringLiteral("anna"));
     EXPECT_EQ(window.Input()->selectedText(), QStringLiteral("abc"));
 
     // Screen readers hear lines as name, time and words; buttons' tool tips say their names.
-    list->AddString(QStringLiteral("pwa1%[23:55] hi"));
+    list->AddLine(QStringLiteral("pwa1"), QStringLiteral("hi"), QStringLiteral("23:55"));
     QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(list)->tableInterface();
     EXPECT_EQ(table->cellAt(0, 0)->text(QAccessible::Name), QStringLiteral("anna, <b>50%</b> done %s %n"));
     EXPECT_EQ(table->cellAt(1, 0)->text(QAccessible::Name), QStringLiteral("pwa1, 23:55, hi"));
@@ -262,7 +254,7 @@ TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
 TEST_F(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
 {
     CChatListBox* list = Styled(300, 200);
-    list->AddString(QStringLiteral("<b>Ann</b>%<b>The message</b>"));
+    list->AddLine(QStringLiteral("<b>Ann</b>"), QStringLiteral("<b>The message</b>"));
     list->AddString(QStringLiteral("just text"));
     const QImage shown = Shown();
     const QRect item = ItemRect(0);
@@ -285,11 +277,11 @@ TEST_F(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
 TEST_F(CChatListBoxTest, ItemsHoldTheirWrappedTextOrCutItInsideAFixedHeight)
 {
     CChatListBox* list = Styled(160, 400);
-    list->AddString(QStringLiteral("a%b"));
+    list->AddLine(QStringLiteral("a"), QStringLiteral("b"));
     EXPECT_NEAR(ItemRect(0).height(),
                 std::max(QFontMetricsF(Font(14, 700)).height(), QFontMetricsF(Font(13)).height() + 1) + 5, 1);
-    list->AddString(QString::fromUtf8("Пётр Иванович%") + QString::fromUtf8("слово ").repeated(12)
-                    + QString::fromUtf8("ОченьДлинноеСловоБезПробелов"));
+    list->AddLine(QString::fromUtf8("Пётр Иванович"),
+                  QString::fromUtf8("слово ").repeated(12) + QString::fromUtf8("ОченьДлинноеСловоБезПробелов"));
     for (int pass = 0; pass < 3; ++pass) {
         SCOPED_TRACE(pass);
         if (pass == 1) {

@@ -1,14 +1,17 @@
 #include "messages/SendToUser.h"
 #include "messages/CMessageAppearanceDialog.h"
 #include "messages/CSendMessageDialog.h"
-#include "net/PacketSender.h"
 #include "platform/OwnUserName.h"
 #include "prefs/CRegistry.h"
 #include "prefs/PreferencesLayout.h"
+#include "session/MessengerSession.h"
 #include "support/FileBytes.h"
+#include "support/LoopbackEndpoints.h"
 #include "support/QtPrinters.h"
+#include "support/RawDatagram.h"
+#include "support/RecordingAlertSink.h"
 #include "support/TypeText.h"
-#include "ui/CListBox.h"
+#include "support/WaitFor.h"
 
 #include <QColorDialog>
 #include <QFontDialog>
@@ -27,23 +30,31 @@
 
 namespace {
 
-class RecordingSender : public PacketSender {
-public:
-    bool SendPacket(const MessagePacket& packet) override
-    {
-        packets.push_back(packet);
-        return networkUp;
-    }
-    std::vector<MessagePacket> packets;
-    bool networkUp = true;
-};
-
+// The user writes to herself on loopback: what went out comes back as a message. The machine
+// starts without a network (its own presence still reaches itself) until a test brings it up.
 class SendToUserTest : public ::testing::Test {
 protected:
-    SendToUserTest()
+    void SetUp() override
     {
-        users.AddString(QStringLiteral("All"));
-        users.AddString(QStringLiteral("anna"));
+        TransportEndpoints endpoints = LoopbackEndpoints();
+        endpoints.networks = [this] {
+            return networkUp ? std::vector<Ipv4Network>{{0x7F000001, 0x7FFFFFFF}} : std::vector<Ipv4Network>{};
+        };
+        session = std::make_unique<MessengerSession>(alerts, std::move(endpoints));
+        QObject::connect(session.get(), &MessengerSession::MessageReceived,
+                         [this](const QString&, const QString& text) { received << text; });
+        road = std::make_unique<SendToUser>(registry, *session, &mainWnd);
+        ASSERT_TRUE(session->Start());
+        const MessagePacket presence = MessagePacket::Make(PACKET_PRESENCE, u"x", u"anna");
+        RawDatagram().Send(session->Transport().Port(), &presence, sizeof presence);
+        ASSERT_TRUE(WaitFor([&] { return session->IsListed(QStringLiteral("anna")); }));
+    }
+
+    // What came back once the sends had time to.
+    QStringList Received()
+    {
+        WaitFor([] { return false; }, std::chrono::milliseconds(200));
+        return received;
     }
 
     ~SendToUserTest() override { qDeleteAll(mainWnd.findChildren<QMessageBox*>()); }
@@ -53,7 +64,7 @@ protected:
     // Opens the window for the addressee and types the text into it.
     void Write(const QString& addressee, const QString& text)
     {
-        road.Open(addressee);
+        road->Open(addressee);
         ASSERT_TRUE(Open());
         TypeText(Open()->Edit(), text);
     }
@@ -78,44 +89,53 @@ protected:
 
     QByteArray Stored() const { return FileBytes(dir.filePath(QStringLiteral("registry.reg"))); }
 
-    OwnUserNameOverride user{QStringLiteral("bob")};
+    OwnUserNameOverride user{QStringLiteral("anna")};
     QTemporaryDir dir;
     CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
-    RecordingSender sender;
-    CListBox users;
+    RecordingAlertSink alerts;
+    bool networkUp = false;
+    std::unique_ptr<MessengerSession> session;
+    QStringList received;
     QWidget mainWnd;
-    SendToUser road{registry, sender, users, &mainWnd};
+    std::unique_ptr<SendToUser> road;
 };
 
 } // namespace
 
-// A second request brings the open window forward; a message that could not go out stays.
+// A second request brings the open window forward; a message that could not go out, for want of
+// a network or because nobody of exactly that name is listed ("ANNA" is not "anna", or the user
+// has left), comes back with its text, and the user is told why.
 TEST_F(SendToUserTest, OneWindowAtATimeKeepsItsTextUntilTheMessageGoesOut)
 {
+    Write(QStringLiteral("ANNA"), QStringLiteral("hi"));
+    Click(CSendMessageDialog::IDOK);
+    ASSERT_EQ(CSendMessageDialog::LiveCount(), 1);
+    EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("hi"));
+    ASSERT_EQ(mainWnd.findChildren<QMessageBox*>().size(), 1);
+    EXPECT_EQ(mainWnd.findChild<QMessageBox*>()->textFormat(), Qt::PlainText);
+    Click(1005);
+
     Write(QStringLiteral("anna"), QStringLiteral("half"));
     CSendMessageDialog* first = Open();
-    road.Open(QStringLiteral("All"));
+    road->Open(QStringLiteral("All"));
     EXPECT_EQ(CSendMessageDialog::LiveCount(), 1);
     EXPECT_EQ(Open(), first);
-    sender.networkUp = false;
     Click(CSendMessageDialog::IDOK);
     ASSERT_EQ(CSendMessageDialog::LiveCount(), 1);
     EXPECT_TRUE(Open()->isVisible());
     EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("half"));
+    EXPECT_EQ(alerts.Texts(), QStringList{QStringLiteral("Ошибка в работе сети.")});
 
-    sender.networkUp = true;
+    networkUp = true;
     Click(CSendMessageDialog::IDOK);
-    ASSERT_EQ(sender.packets.size(), 2u);
-    EXPECT_EQ(sender.packets.back().Recipient(), QStringLiteral("anna"));
-    EXPECT_EQ(sender.packets.back().Text(), QStringLiteral("half"));
+    EXPECT_EQ(Received(), QStringList{QStringLiteral("half")});
     EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
 }
 
-// An addressee must be listed by exactly that name ("ANNA" is not "anna"): else the user is warned.
-TEST_F(SendToUserTest, AnUnlistedAddresseeCloseEscapeAndAnEmptyTextSendNothingAndEndTheWindow)
+// Close, Escape and an empty text send nothing and end the window.
+TEST_F(SendToUserTest, CloseEscapeAndAnEmptyTextSendNothingAndEndTheWindow)
 {
     const std::vector<std::tuple<QString, QString, std::function<void()>>> endings = {
-        {QStringLiteral("ANNA"), QStringLiteral("hi"), [] { Click(CSendMessageDialog::IDOK); }},
         {QStringLiteral("anna"), QStringLiteral("typed"), [] { Click(1005); }},
         {QStringLiteral("anna"), QStringLiteral("typed"), [] { QTest::keyClick(Open(), Qt::Key_Escape); }},
         {QStringLiteral("anna"), QString(), [] { Click(CSendMessageDialog::IDOK); }},
@@ -126,13 +146,12 @@ TEST_F(SendToUserTest, AnUnlistedAddresseeCloseEscapeAndAnEmptyTextSendNothingAn
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(CSendMessageDialog::LiveCount(), 0) << addressee.toStdString() << ' ' << text.toStdString();
     }
-    EXPECT_TRUE(sender.packets.empty());
-    ASSERT_EQ(mainWnd.findChildren<QMessageBox*>().size(), 1);
-    EXPECT_EQ(mainWnd.findChild<QMessageBox*>()->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(Received().isEmpty());
 }
 
 TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)
 {
+    networkUp = true;
     const QString full(CSendMessageDialog::kMaxTextLength, QLatin1Char('x'));
     Write(QStringLiteral("anna"), full);
     QPlainTextEdit* edit = Open()->Edit();
@@ -155,8 +174,7 @@ TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)
     EXPECT_TRUE(Open()->IsLimitNoticeShown());
 
     Click(CSendMessageDialog::IDOK);
-    ASSERT_EQ(sender.packets.size(), 1u);
-    EXPECT_EQ(sender.packets.front().Text(), CSendMessageDialog::WireText(text));
+    EXPECT_EQ(Received(), QStringList{CSendMessageDialog::WireText(text)});
 }
 
 // The preview shows choices at once; only OK stores them, and the open window takes them.

@@ -31,8 +31,9 @@ TEST(LookupThreadTest, HandsOnEachRecordInOrderAndStopsAtOnceIdleFloodedOrBefore
     RecordingAlertSink alerts;
     CMailslotTransport transport(alerts, LoopbackEndpoints());
     ASSERT_TRUE(transport.IsOpen());
-    RecordingReceiver chat;
-    transport.SetTargets({&chat, &chat, &chat, &chat, nullptr});
+    RecordingReceiver received;
+    transport.Received().SetHandler(&received);
+    const std::vector<RecordingReceiver::Received>& chat = received.chat;
     ASSERT_TRUE(transport.Send(MessagePacket::Make(PACKET_CHAT, u"0", u"ivan")));
     {
         CLookupThread early(transport);
@@ -40,7 +41,7 @@ TEST(LookupThreadTest, HandsOnEachRecordInOrderAndStopsAtOnceIdleFloodedOrBefore
         ASSERT_TRUE(early.Start());
         early.Stop();
         QCoreApplication::sendPostedEvents();
-        EXPECT_EQ(chat.Count(), 0u); // a stop before the thread runs reads nothing
+        EXPECT_EQ(chat.size(), 0u); // a stop before the thread runs reads nothing
     }
     {
         CLookupThread listener(transport);
@@ -49,8 +50,8 @@ TEST(LookupThreadTest, HandsOnEachRecordInOrderAndStopsAtOnceIdleFloodedOrBefore
             if (i > 0) {
                 ASSERT_TRUE(transport.Send(MessagePacket::Make(PACKET_CHAT, QString::number(i), u"ivan")));
             }
-            ASSERT_TRUE(WaitFor([&] { return chat.Count() == static_cast<std::size_t>(i + 1); }));
-            EXPECT_EQ(chat.Events().back().packet.Text(), QString::number(i));
+            ASSERT_TRUE(WaitFor([&] { return chat.size() == static_cast<std::size_t>(i + 1); }));
+            EXPECT_EQ(chat.back().packet.Text(), QString::number(i));
         }
         EXPECT_LT(MsToStop(listener), 100);
         listener.Stop(); // a second Stop is harmless
@@ -66,11 +67,11 @@ TEST(LookupThreadTest, HandsOnEachRecordInOrderAndStopsAtOnceIdleFloodedOrBefore
     });
     CLookupThread listener(transport);
     ASSERT_TRUE(listener.Start());
-    ASSERT_TRUE(WaitFor([&] { return chat.Count() > 1000; }));
+    ASSERT_TRUE(WaitFor([&] { return chat.size() > 1000; }));
     EXPECT_LT(MsToStop(listener), 100);
     flooding = false;
     flood.join();
     // What the socket's buffer could hold arrived whole and in order.
-    for (std::size_t i = 1; i < chat.Count(); ++i)
-        ASSERT_LT(chat.Events()[i - 1].packet.Text().toInt(), chat.Events()[i].packet.Text().toInt()) << i;
+    for (std::size_t i = 1; i < chat.size(); ++i)
+        ASSERT_LT(chat[i - 1].packet.Text().toInt(), chat[i].packet.Text().toInt()) << i;
 }

@@ -21,11 +21,11 @@ namespace {
 
 const QString kMailboxFailed = QStringLiteral("Невозможно создать почтовый ящик.");
 
-QStringList Texts(const RecordingReceiver& receiver)
+QStringList Texts(const std::vector<RecordingReceiver::Received>& records)
 {
     QStringList texts;
-    for (const auto& event : receiver.Events())
-        texts.append(event.packet.Text());
+    for (const auto& record : records)
+        texts.append(record.packet.Text());
     return texts;
 }
 
@@ -40,15 +40,16 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_transport.IsOpen());
-        m_transport.SetTargets({&m_chat, &m_incoming, &m_main, &m_tray, &m_incomingActive});
+        m_transport.Received().SetHandler(&m_received);
+        m_transport.SetIncomingInFront(&m_incomingActive);
     }
 
-    // Reads what arrives and delivers the posted events until the receivers hold total events.
+    // Reads what arrives and lets the queue hand it on until total records came through.
     bool ReadUntil(std::size_t total)
     {
         return WaitFor([&] {
             m_transport.ReadPending();
-            return m_chat.Count() + m_incoming.Count() + m_main.Count() + m_tray.Count() >= total;
+            return m_received.Count() >= total;
         });
     }
 
@@ -56,7 +57,7 @@ protected:
 
     RecordingAlertSink m_alerts;
     CMailslotTransport m_transport{m_alerts, LoopbackEndpoints(true)};
-    RecordingReceiver m_chat, m_incoming, m_main, m_tray;
+    RecordingReceiver m_received;
     std::atomic<bool> m_incomingActive{false};
     RawDatagram m_raw;
     const OwnUserNameOverride m_me{QStringLiteral("ivan")};
@@ -119,22 +120,21 @@ TEST_F(TransportTest, EachRecordFromEitherWireGoesWholeAndOnceToItsWindowAndWron
     Inject(MessagePacket::Make(PACKET_MESSAGE, u"to me from me", u"ivan", u"ivan"));
     Inject(MessagePacket::Make(PACKET_CHAT, u"last", u"olga"));
     Inject(MessagePacket::Make(PACKET_CHAT, u"last", u"olga")); // its copy over a second interface
-    ASSERT_TRUE(ReadUntil(8));
+    ASSERT_TRUE(ReadUntil(7));
     ReadOn(m_transport, 100);
 
-    QStringList chat = Texts(m_chat);
+    QStringList chat = Texts(m_received.chat);
     chat.sort(); // the two wires are read in turn
     ASSERT_EQ(chat,
               (QStringList{QStringLiteral("from Windows"), QStringLiteral("last"), QStringLiteral("строка чата")}));
-    EXPECT_EQ(std::memcmp(&m_chat.Events()[0].packet, &own, sizeof own), 0);
-    ASSERT_EQ(m_main.Count(), 2u);
-    EXPECT_EQ(m_main.Events()[0].type, WM_PRESENCE);
-    EXPECT_EQ(m_main.Events()[0].lParam, 0);
-    EXPECT_EQ(m_main.Events()[1].lParam, 1);
-    EXPECT_EQ(m_main.Events()[1].packet.type, PACKET_CHAT_PRESENCE);
-    EXPECT_EQ(Texts(m_incoming), (QStringList{QStringLiteral("seen"), QStringLiteral("to me from me")}));
-    ASSERT_EQ(m_tray.Count(), 1u);
-    EXPECT_EQ(m_tray.Events()[0].lParam, FlashTrayEvent::FLASH_INCOMING_MESSAGE);
+    EXPECT_EQ(std::memcmp(&m_received.chat[0].packet, &own, sizeof own), 0);
+    ASSERT_EQ(m_received.presence.size(), 2u);
+    EXPECT_FALSE(m_received.presence[0].flag);
+    EXPECT_TRUE(m_received.presence[1].flag);
+    EXPECT_EQ(m_received.presence[1].packet.type, PACKET_CHAT_PRESENCE);
+    EXPECT_EQ(Texts(m_received.incoming), (QStringList{QStringLiteral("seen"), QStringLiteral("to me from me")}));
+    EXPECT_EQ(m_received.Unnoticed(), 1u);
+    EXPECT_FALSE(m_received.incoming[0].flag);
     EXPECT_TRUE(m_alerts.Texts().isEmpty());
 }
 
@@ -193,8 +193,8 @@ TEST(TransportSendingTest, InAnOutageWhatTheUserWroteIsNeverSentAndEachIsShownPr
         endpoints.networks = BroadcastNetworks;
         RecordingAlertSink alerts;
         CMailslotTransport transport(alerts, endpoints);
-        RecordingReceiver chat, incoming, main, tray;
-        transport.SetTargets({&chat, &incoming, &main, &tray, nullptr});
+        RecordingReceiver received;
+        transport.Received().SetHandler(&received);
         if (!transport.IsOpen())
             return "not open";
 
@@ -203,7 +203,7 @@ TEST(TransportSendingTest, InAnOutageWhatTheUserWroteIsNeverSentAndEachIsShownPr
             QCoreApplication::processEvents(); // the kernel's reports of changed interfaces
             const bool sent = transport.Send(packet);
             ReadOn(transport, 60); // longer than the span in which an equal record counts as a copy
-            transport.Received().DeliverWaiting(); // as the Online window's tick takes waiting presence
+            transport.Received().DeliverWaiting(); // as the session's tick takes waiting presence
             log += (sent ? "sent" : "failed") + std::to_string(alerts.Texts().size()) + ' ';
         };
         const auto presence = MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", u"ivan");
@@ -227,13 +227,13 @@ TEST(TransportSendingTest, InAnOutageWhatTheUserWroteIsNeverSentAndEachIsShownPr
         // The box for the lost line already told of the second outage: presence adds none.
         if (log != "sent0 failed1 failed1 failed2 failed3 failed3 sent3 sent3 failed4 failed4 failed4 ")
             return "sends and boxes: " + log;
-        WaitFor([&] { return transport.ReadPending() && chat.Count() >= 2 && main.Count() >= 6; });
-        if (Texts(chat) != QStringList{QStringLiteral("before"), QStringLiteral("after")})
-            return "chat room: " + Texts(chat).join(u';').toStdString();
-        if (!incoming.Events().empty())
+        WaitFor([&] { return transport.ReadPending() && received.chat.size() >= 2 && received.presence.size() >= 6; });
+        if (Texts(received.chat) != QStringList{QStringLiteral("before"), QStringLiteral("after")})
+            return "chat room: " + Texts(received.chat).join(u';').toStdString();
+        if (!received.incoming.empty())
             return "a message that did not go out came back";
-        if (main.Count() != 6) // heard on loopback in the outage: this copy still lists itself
-            return "presence heard: " + std::to_string(main.Count());
+        if (received.presence.size() != 6) // heard on loopback in the outage: this copy still lists itself
+            return "presence heard: " + std::to_string(received.presence.size());
         if (alerts.Texts().removeAll(QStringLiteral("Ошибка в работе сети.")) != 4)
             return "unexpected text";
         return "";

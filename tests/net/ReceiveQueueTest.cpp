@@ -9,7 +9,7 @@ namespace {
 
 class ReceiveQueueTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_queue.SetTargets({&m_chat, &m_incoming, &m_main, &m_tray}); }
+    void SetUp() override { m_queue.SetHandler(&m_received); }
 
     // Fifty thousand records take a while in the sanitizer builds.
     bool DeliverAll()
@@ -23,7 +23,7 @@ protected:
     }
 
     ReceiveQueue m_queue;
-    RecordingReceiver m_chat, m_incoming, m_main, m_tray;
+    RecordingReceiver m_received;
 };
 
 } // namespace
@@ -38,8 +38,8 @@ TEST_F(ReceiveQueueTest, WaitingPresenceKeepsOnlyTheNewestPerSenderAndKnownSende
     EXPECT_EQ(m_queue.Waiting(), 4u);
     ASSERT_TRUE(DeliverAll()); // new senders wake the windows
     QStringList seen;
-    for (const auto& event : m_main.Events())
-        seen.append(event.packet.Sender() + u' ' + event.packet.Text() + u' ' + QString::number(event.lParam));
+    for (const auto& event : m_received.presence)
+        seen.append(event.packet.Sender() + u' ' + event.packet.Text() + u' ' + QString::number(event.flag));
     EXPECT_EQ(seen,
               (QStringList{QStringLiteral("olga 2 0"), QStringLiteral("petr 1 0"), QStringLiteral("olga 1 1"),
                            QStringLiteral("Olga 2 0")}));
@@ -47,13 +47,13 @@ TEST_F(ReceiveQueueTest, WaitingPresenceKeepsOnlyTheNewestPerSenderAndKnownSende
     // A sender seen before waits for the next tick, or for a record that wakes the windows.
     Presence(u"3", u"olga");
     WaitFor([] { return false; }, std::chrono::milliseconds(50));
-    EXPECT_EQ(m_main.Count(), 4u);
+    EXPECT_EQ(m_received.presence.size(), 4u);
     m_queue.DeliverWaiting();
-    EXPECT_EQ(m_main.Count(), 5u);
+    EXPECT_EQ(m_received.presence.size(), 5u);
     Presence(u"4", u"olga");
     m_queue.PushChatLine(MessagePacket::Make(PACKET_CHAT, u"wakes", u"olga"));
     ASSERT_TRUE(DeliverAll());
-    EXPECT_EQ(m_main.Events().back().packet.Text(), QStringLiteral("4"));
+    EXPECT_EQ(m_received.presence.back().packet.Text(), QStringLiteral("4"));
 }
 
 TEST_F(ReceiveQueueTest, AboveTheCapTheOldestChatLinesGoButNoPrivateMessage)
@@ -66,10 +66,10 @@ TEST_F(ReceiveQueueTest, AboveTheCapTheOldestChatLinesGoButNoPrivateMessage)
     }
     ASSERT_TRUE(DeliverAll());
 
-    ASSERT_EQ(m_chat.Count(), ReceiveQueue::kMaxWaiting);
-    EXPECT_EQ(m_chat.Events().front().packet.Text(), QString::number(extra));
-    EXPECT_EQ(m_chat.Events().back().packet.Text(), QString::number(lines - 1));
-    ASSERT_EQ(m_incoming.Count(), static_cast<std::size_t>(lines));
-    EXPECT_EQ(m_incoming.Events().back().packet.Text(), QString::number(lines - 1));
-    EXPECT_EQ(m_tray.Count(), 1u);
+    ASSERT_EQ(m_received.chat.size(), ReceiveQueue::kMaxWaiting);
+    EXPECT_EQ(m_received.chat.front().packet.Text(), QString::number(extra));
+    EXPECT_EQ(m_received.chat.back().packet.Text(), QString::number(lines - 1));
+    ASSERT_EQ(m_received.incoming.size(), static_cast<std::size_t>(lines));
+    EXPECT_EQ(m_received.incoming.back().packet.Text(), QString::number(lines - 1));
+    EXPECT_EQ(m_received.Unnoticed(), 1u);
 }

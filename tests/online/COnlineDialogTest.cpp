@@ -1,13 +1,10 @@
 #include "online/COnlineDialog.h"
-#include "net/PresenceEvent.h"
 #include "online/CUserListBox.h"
 #include "online/PlaceOnlineWindow.h"
 #include "prefs/CRegistry.h"
 #include "prefs/FontRecord.h"
 #include "res/ResourceLoader.h"
-#include "support/LoopbackEndpoints.h"
 #include "support/QtPrinters.h"
-#include "support/RecordingAlertSink.h"
 #include "ui/CHoverBitmapButton.h"
 
 #include <QAccessible>
@@ -43,14 +40,6 @@ bool ShowsIcon(const QImage& item, int id)
 
 class COnlineDialogTest : public ::testing::Test {
 protected:
-    void Presence(const QString& sender, bool chat = false)
-    {
-        QCoreApplication::postEvent(
-            &window,
-            new PresenceEvent(MessagePacket::Make(chat ? PACKET_CHAT_PRESENCE : PACKET_PRESENCE, u"x", sender), chat));
-        QCoreApplication::processEvents();
-    }
-
     QImage Item(int index) const
     {
         CUserListBox* list = window.UserList();
@@ -61,25 +50,28 @@ protected:
 
     QTemporaryDir dir;
     CRegistry registry{dir.filePath(QStringLiteral("registry.reg"))};
-    RecordingAlertSink alerts;
-    COnlineDialog window{registry, alerts, LoopbackEndpoints()};
+    COnlineDialog window{registry};
 };
 
 } // namespace
 
 // Sorted without regard to case; names start at 18, icons or not, as plain text in the chosen
-// font; users in the chat room are marked by their icon and for screen readers.
+// font; users in the chat room are marked by their icon and for screen readers. Each user has
+// an item of its own: "All" and names that differ only in case are never confused.
 TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
 {
-    for (const char* name : {"bob", "anna<b>!</b>", "Zed"})
-        Presence(QString::fromLatin1(name));
+    for (const char* name : {"bob", "anna<b>!</b>", "Zed", "All", "BOB"})
+        window.AddUser(QString::fromLatin1(name));
+    window.RemoveUser(QStringLiteral("All"));
+    window.RemoveUser(QStringLiteral("BOB"));
+    window.RemoveUser(QStringLiteral("nobody"));
     EXPECT_EQ(window.UserList()->GetTexts(), QStringLiteral("All anna<b>!</b> bob Zed").split(u' '));
     window.resize(300, 400);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     CUserListBox* list = window.UserList();
     EXPECT_TRUE(ShowsIcon(Item(0), 130));
-    Presence(QStringLiteral("bob"), true);
+    window.SetUserInChat(QStringLiteral("bob"), true);
     EXPECT_TRUE(ShowsIcon(Item(2), 167));
     list->SetCurSel(2);
     list->setFocus();

@@ -1,8 +1,6 @@
 #include "online/COnlineDialog.h"
 #include "prefs/CRegistry.h"
-#include "support/LoopbackEndpoints.h"
 #include "support/QtPrinters.h"
-#include "support/RecordingAlertSink.h"
 #include "ui/CHoverBitmapButton.h"
 
 #include <QGuiApplication>
@@ -39,9 +37,8 @@ TEST(OnlinePlacementX11Test, TenClosesRestartsAndPinsLeaveTheFrameWhereItWas)
         GTEST_SKIP() << "needs X11 with a window manager (with-xvfb.sh, WITH_WM=1)";
     QTemporaryDir dir;
     CRegistry registry(dir.filePath(QStringLiteral("registry.reg")));
-    RecordingAlertSink alerts;
     const auto start = [&] {
-        auto window = std::make_unique<COnlineDialog>(registry, alerts, LoopbackEndpoints());
+        auto window = std::make_unique<COnlineDialog>(registry);
         window->ShowPlaced();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get(), 15000));
         return window;

@@ -7,7 +7,6 @@
 #include "chat/CMessageListPrefsDialog.h"
 #include "messages/CIncomingMessagesDialog.h"
 #include "messages/CSendMessageDialog.h"
-#include "net/PacketEvent.h"
 #include "prefs/CRegistry.h"
 #include "prefs/PreferencesChat.h"
 #include "ui/CAboutDialog.h"
@@ -65,7 +64,7 @@ int Chat(QApplication& app, CRegistry& registry, const QByteArray& mode)
         {u"bob", u"A long line without spaces: https://example.invalid/a/very/long/path/that/keeps/going/and/going"},
     };
     for (const auto& [sender, text] : conversation)
-        QCoreApplication::postEvent(&chat, new PacketEvent(MessagePacket::Make(PACKET_CHAT, text, sender)));
+        chat.AddLine(QString::fromUtf16(sender), QString::fromUtf16(text));
     chat.ShowInFront();
     chat.Input()->insert(mode == "chat-notice" ? QString(300, QChar(u'ж')) : QStringLiteral("Сейчас приду"));
     if (mode == "chat-prefs")
@@ -75,8 +74,7 @@ int Chat(QApplication& app, CRegistry& registry, const QByteArray& mode)
 
 int Incoming(QApplication& app, CRegistry& registry, const QByteArray& mode)
 {
-    std::atomic<bool> active{false};
-    CIncomingMessagesDialog incoming(registry, active);
+    CIncomingMessagesDialog incoming(registry);
     incoming.ShowInFront();
     QList<std::pair<QString, QString>> messages{
         {QStringLiteral("anna"), QStringLiteral("The build is green again, thanks for the fix.")},
@@ -84,8 +82,7 @@ int Incoming(QApplication& app, CRegistry& registry, const QByteArray& mode)
         {QStringLiteral("vera"), QStringLiteral("Printer on the 3rd floor is out of paper (100% sure).")},
     };
     for (const auto& [sender, text] : messages)
-        QCoreApplication::postEvent(&incoming,
-                                    new PacketEvent(MessagePacket::Make(PACKET_MESSAGE, text, sender, u"me")));
+        incoming.AddMessage(sender, text);
     // Paged to the newest message, as the user would.
     QTimer::singleShot(300, &incoming, [&incoming] { incoming.List()->SetCurSel(incoming.GetCount() - 1); });
     return app.exec();

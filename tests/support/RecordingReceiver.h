@@ -1,40 +1,33 @@
 #pragma once
 
-#include "net/FlashTrayEvent.h"
-#include "net/PacketEvent.h"
-#include "net/PresenceEvent.h"
+#include "net/ReceiveQueue.h"
 
-#include <QObject>
-
+#include <algorithm>
 #include <vector>
 
-// Stands in for a window that the listener posts to: keeps what each event carried, in the
-// order the events arrived (on the receiver's thread).
-class RecordingReceiver : public QObject {
+// Stands in for the session: keeps each record handed on, by kind, in the order it came.
+class RecordingReceiver : public ReceiveQueue::Handler {
 public:
     struct Received {
-        QEvent::Type type;
         MessagePacket packet;
-        int lParam = 0; // chat presence 1, or the flash kind
+        bool flag = false; // chat presence, or a message that came unnoticed
     };
 
-    const std::vector<Received>& Events() const { return m_events; }
-    std::size_t Count() const { return m_events.size(); }
-    void Clear() { m_events.clear(); }
+    std::vector<Received> chat, incoming, presence;
 
-    bool event(QEvent* event) override
+    std::size_t Count() const { return chat.size() + incoming.size() + presence.size(); }
+    // Messages that came while the Incoming Messages window was not in front (the tray flashes).
+    std::size_t Unnoticed() const
     {
-        if (const auto* packet = dynamic_cast<PacketEvent*>(event))
-            m_events.push_back({WM_PACKET, packet->Packet(), 0});
-        else if (const auto* presence = dynamic_cast<PresenceEvent*>(event))
-            m_events.push_back({WM_PRESENCE, presence->Packet(), presence->LParam()});
-        else if (const auto* flash = dynamic_cast<FlashTrayEvent*>(event))
-            m_events.push_back({WM_FLASH_TRAY, {}, flash->FlashKind()});
-        else
-            return QObject::event(event);
-        return true;
+        return static_cast<std::size_t>(
+            std::count_if(incoming.begin(), incoming.end(), [](const Received& r) { return r.flag; }));
     }
+    void Clear() { chat.clear(), incoming.clear(), presence.clear(); }
 
-private:
-    std::vector<Received> m_events;
+    void OnPresence(const MessagePacket& packet, bool chatPresence) override
+    {
+        presence.push_back({packet, chatPresence});
+    }
+    void OnMessage(const MessagePacket& packet, bool unnoticed) override { incoming.push_back({packet, unnoticed}); }
+    void OnChatLine(const MessagePacket& packet) override { chat.push_back({packet}); }
 };

@@ -4,7 +4,8 @@
 // reply TEXT, quit (also at the end of input). Reports "KIND TEXT": list (NAME=STATE ..., 0
 // online, 2 in the chat room), line (Chat Room), message (Incoming Messages, line breaks as \r
 // \n), tray (the stand-in's tool tip), box (answered with OK), error (a failed command).
-// --no-lock skips the one-copy lock, so that a second copy meets the transport's refusal.
+// --no-lock skips the one-copy lock, so that a second copy meets the transport's refusal;
+// --user-name NAME stands in for the login name (one a login cannot have, such as "50%off").
 #include "app/CPellwickApp.h"
 #include "app/TrayStandIn.h"
 #include "chat/CChatDialog.h"
@@ -14,6 +15,7 @@
 #include "online/COnlineDialog.h"
 #include "online/CUserListBox.h"
 #include "platform/NamedEndpoint.h"
+#include "platform/OwnUserName.h"
 #include "support/TypeText.h"
 #include "ui/DialogBuilder.h"
 
@@ -62,7 +64,7 @@ public:
     {
         m_pOnline = FindWindow<COnlineDialog>();
         // Without its transport the program only waits for its message boxes, then ends.
-        if (m_pOnline && !m_pOnline->IsTransportOpen())
+        if (!m_pOnline)
             return;
         m_pChat = FindWindow<CChatDialog>();
         m_pIncoming = FindWindow<CIncomingMessagesDialog>();
@@ -106,8 +108,10 @@ private:
     {
         connect(lines->model(), &QAbstractItemModel::rowsInserted, this,
                 [kind, lines](const QModelIndex&, int first, int last) {
-                    for (int row = first; row <= last; ++row)
-                        Report(kind, lines->GetText(row).replace(u'\r', u"\\r"_s).replace(u'\n', u"\\n"_s));
+                    for (int row = first; row <= last; ++row) {
+                        const QString line = lines->Title(row) + u'%' + lines->GetText(row);
+                        Report(kind, QString(line).replace(u'\r', u"\\r"_s).replace(u'\n', u"\\n"_s));
+                    }
                 });
     }
 
@@ -178,7 +182,14 @@ private:
 
 int main(int argc, char** argv)
 {
-    const bool lock = !(argc > 1 && std::strcmp(argv[1], "--no-lock") == 0);
+    bool lock = true;
+    std::unique_ptr<OwnUserNameOverride> userName;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-lock") == 0)
+            lock = false;
+        else if (std::strcmp(argv[i], "--user-name") == 0 && i + 1 < argc)
+            userName = std::make_unique<OwnUserNameOverride>(QString::fromUtf8(argv[++i]));
+    }
     NamedEndpoint instanceLock;
     if (lock && !instanceLock.Claim(kInstanceLockName))
         return CPellwickApp::EXIT_ALREADY_RUNNING;

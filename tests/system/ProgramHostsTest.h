@@ -86,7 +86,7 @@ protected:
             "done"_s.arg(m_prefix, QString::number(kHosts - 1), m_dir.path()));
         ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
         for (int i = 0; i < kHosts; ++i) {
-            m_users << m_prefix + u"u%1"_s.arg(i);
+            m_users << Login(i);
             m_copies.push_back({StartHost(i), {}, {}});
         }
     }
@@ -119,6 +119,8 @@ protected:
     }
 
     static QString Address(int host) { return u"10.77.0.%1"_s.arg(host + 1); }
+    // The login of the host's throwaway user (its copy may go by another name: m_users).
+    QString Login(int host) const { return m_prefix + u"u%1"_s.arg(host); }
     QString HostDir(int host) const { return m_dir.filePath(u"host%1"_s.arg(host)); }
 
     // Starts a program in a host (-1: none) as a user (empty: root), killed at the end if need be.
@@ -155,7 +157,7 @@ protected:
     // What runs in a host: by default the test host (PELLWICK_HOST) as the host's user.
     virtual QProcess* StartHost(int host)
     {
-        return Start(host, m_users[host], qEnvironmentVariable("PELLWICK_HOST"), {});
+        return Start(host, Login(host), qEnvironmentVariable("PELLWICK_HOST"), {});
     }
 
     // Collects reports until the condition holds; Settle lets a late or repeated report show.

@@ -2,7 +2,6 @@
 #include "system/ProgramHostsTest.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace {
 
@@ -61,10 +60,7 @@ TEST_F(WindowsPeersSystemTest, CopiesWithThePortTalkWithWindowsPeersAndOneWithou
     QStringList lines = m_copies[A].Texts(u"line"_s);
     lines.sort();
     EXPECT_EQ(lines, (QStringList{m_users[A] + u"%ответ с Linux"_s, kPeer + u"%привет из Windows"_s}));
-    const QStringList messages = m_copies[A].Texts(u"message"_s);
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(QRegularExpression(u"^Пётр%\\[\\d\\d:\\d\\d\\] лично тебе$"_s).match(messages[0]).hasMatch())
-        << messages[0].toStdString();
+    EXPECT_EQ(m_copies[A].Texts(u"message"_s), QStringList{u"Пётр%лично тебе"_s});
     // B, without the port, says so once and stays on its own wire, out of the peer's reach.
     EXPECT_EQ(m_copies[B].Texts(u"line"_s), QStringList{m_users[A] + u"%ответ с Linux"_s});
     EXPECT_EQ(m_copies[B].State(kPeer), -1);

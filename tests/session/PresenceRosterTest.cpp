@@ -1,43 +1,46 @@
-#include "online/PresenceRoster.h"
-#include "online/RosterList.h"
+#include "session/PresenceRoster.h"
 #include "support/QtPrinters.h"
 
-#include <QListWidgetItem>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 namespace {
 
-// A list that owns its items and checks that every call names one of them.
-class FakeList : public RosterList {
+// Keeps what the roster said, as a list that shows it would: names in order of arrival, "*"
+// after those marked in the chat room. Every change must name a user in the state it implies.
+class RecordedList : public PresenceRoster::Changes {
 public:
-    QListWidgetItem* AddUserItem(const QString& name) override
+    void OnUserListed(const QString& name) override
     {
-        return m_items.emplace_back(std::make_unique<QListWidgetItem>(name)).get();
+        EXPECT_FALSE(m_names.contains(name)) << name.toStdString();
+        m_names << name;
+        ++newUsers;
     }
-    void RemoveUserItem(QListWidgetItem* item) override
+    void OnUserDropped(const QString& name) override { EXPECT_EQ(m_names.removeAll(name), 1) << name.toStdString(); }
+    void OnUserChatChanged(const QString& name, bool inChat) override
     {
-        EXPECT_EQ(std::erase_if(m_items, [&](const auto& own) { return own.get() == item; }), 1u);
-    }
-    void SetUserItemInChat(QListWidgetItem* item, bool inChat) override
-    {
-        ASSERT_TRUE(std::any_of(m_items.begin(), m_items.end(), [&](const auto& own) { return own.get() == item; }));
-        item->setData(Qt::UserRole, inChat);
+        ASSERT_TRUE(m_names.contains(name));
+        EXPECT_NE(m_inChat.contains(name), inChat);
+        if (inChat)
+            m_inChat.insert(name);
+        else
+            m_inChat.remove(name);
     }
 
-    // The names listed in order of arrival, "*" after those marked in the chat room.
     QString Listed() const
     {
         QStringList names;
-        for (const auto& item : m_items)
-            names << item->text() + (item->data(Qt::UserRole).toBool() ? QStringLiteral("*") : QString());
+        for (const QString& name : m_names)
+            names << name + (m_inChat.contains(name) ? QStringLiteral("*") : QString());
         return names.join(u' ');
     }
 
+    int newUsers = 0;
+
 private:
-    std::vector<std::unique_ptr<QListWidgetItem>> m_items;
+    QStringList m_names;
+    QSet<QString> m_inChat;
 };
 
 class PresenceRosterTest : public ::testing::Test {
@@ -48,9 +51,9 @@ protected:
             roster.Tick();
     }
 
-    FakeList list;
-    int newUsers = 0;
-    PresenceRoster roster{list, [this] { ++newUsers; }};
+    RecordedList list;
+    int& newUsers = list.newUsers;
+    PresenceRoster roster{list};
     const QString anna = QStringLiteral("anna");
 };
 
@@ -91,14 +94,14 @@ TEST_F(PresenceRosterTest, ChatMarkNeedsAListedUserAndGoesOnTheFifthTick)
 }
 
 // Names a case-blind or prefix search would confuse; neighbours removed in one tick all count down.
-TEST_F(PresenceRosterTest, UsersAreTrackedByExactNameAndOwnTheirItems)
+TEST_F(PresenceRosterTest, UsersAreTrackedByExactName)
 {
     for (const char* name : {"aa", "aaron", "Aa", "All", "all", "All!", "All!"})
         roster.OnPresence(QString::fromLatin1(name));
     EXPECT_EQ(newUsers, 6);
     roster.OnChatPresence(QStringLiteral("aa"));
     EXPECT_EQ(list.Listed(), QStringLiteral("aa* aaron Aa All all All!"));
-    for (int i = 0; i < 7; ++i) { // only "aa" keeps talking: everybody else goes, each with its own item
+    for (int i = 0; i < 7; ++i) { // only "aa" keeps talking: everybody else goes
         roster.OnPresence(QStringLiteral("aa"));
         roster.Tick();
     }

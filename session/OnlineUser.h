@@ -2,10 +2,8 @@
 
 #include <QString>
 
-class QListWidgetItem;
-
-// One user in the presence roster. The entry owns its list item: it is found and changed
-// through this pointer, never by searching the list for its text.
+// One user in the presence roster, with the ticks left before it is dropped and before its
+// chat mark goes.
 struct OnlineUser {
     static constexpr int PRESENCE_TICKS = 6;
     static constexpr int CHAT_TICKS = 4;
@@ -14,5 +12,4 @@ struct OnlineUser {
     int presenceTicks = 0;
     int chatTicks = 0;
     bool inChat = false;
-    QListWidgetItem* item = nullptr;
 };

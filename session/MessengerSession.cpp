@@ -1,0 +1,115 @@
+#include "session/MessengerSession.h"
+
+#include "platform/OwnUserName.h"
+#include "platform/ThreadCheck.h"
+#include "platform/Windows1251.h"
+
+MessengerSession::MessengerSession(AlertSink& alerts, TransportEndpoints endpoints, QObject* parent)
+    : QObject(parent)
+    , m_transport(alerts, std::move(endpoints))
+    , m_roster(*this)
+{
+    m_transport.SetIncomingInFront(&m_bIncomingInFront);
+    m_transport.Received().SetHandler(this);
+    m_presenceTimer.setInterval(kPresenceMs);
+    connect(&m_presenceTimer, &QTimer::timeout, this, &MessengerSession::OnPresenceTick);
+    // The room's announcements keep their beat: the others drop the mark after a few silent ticks.
+    m_chatPresenceTimer.setInterval(kChatPresenceMs);
+    m_chatPresenceTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_chatPresenceTimer, &QTimer::timeout, this,
+            [this] { Send(MessagePacket::Make(PACKET_CHAT_PRESENCE, u"none", GetOwnUserName())); });
+}
+
+MessengerSession::~MessengerSession()
+{
+    Stop();
+}
+
+bool MessengerSession::Start()
+{
+    ASSERT_GUI_THREAD();
+    if (!IsOpen() || m_pLookupThread)
+        return false;
+    m_pLookupThread = std::make_unique<CLookupThread>(m_transport);
+    if (!m_pLookupThread->Start()) {
+        m_pLookupThread.reset();
+        return false;
+    }
+    m_presenceTimer.start();
+    return true;
+}
+
+void MessengerSession::Stop()
+{
+    m_presenceTimer.stop();
+    m_chatPresenceTimer.stop();
+    if (m_pLookupThread) {
+        m_pLookupThread->Stop();
+        m_pLookupThread.reset();
+    }
+}
+
+bool MessengerSession::Send(const MessagePacket& packet)
+{
+    ASSERT_GUI_THREAD();
+    const bool sent = m_transport.Send(packet);
+    if (sent != m_bNetworkUp) {
+        m_bNetworkUp = sent;
+        if (sent)
+            Q_EMIT NetworkBack();
+        else
+            Q_EMIT NetworkLost();
+    }
+    return sent;
+}
+
+bool MessengerSession::SendChatLine(const QString& text)
+{
+    return !text.isEmpty() && Send(MessagePacket::Make(PACKET_CHAT, text, GetOwnUserName()));
+}
+
+MessengerSession::SendResult MessengerSession::SendMessage(const QString& recipient, const QString& text)
+{
+    // "All" is everybody's address, never listed as a user.
+    if (recipient != u"All" && !IsListed(recipient))
+        return SendResult::NotListed;
+    // Cut to the field, the name would address nobody (or somebody else).
+    if (Windows1251::Encode(recipient).size() >= static_cast<qsizetype>(MessagePacket::kNameWidth))
+        return SendResult::NameTooLong;
+    return Send(MessagePacket::Make(PACKET_MESSAGE, text, GetOwnUserName(), recipient)) ? SendResult::Sent
+                                                                                        : SendResult::NoNetwork;
+}
+
+void MessengerSession::SetInChatRoom(bool inChatRoom)
+{
+    if (!inChatRoom)
+        m_chatPresenceTimer.stop();
+    else if (!m_chatPresenceTimer.isActive())
+        m_chatPresenceTimer.start();
+}
+
+void MessengerSession::OnPresenceTick()
+{
+    Send(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", GetOwnUserName()));
+    // Presence of users already seen waits for this moment (it does not wake the program).
+    m_transport.Received().DeliverWaiting();
+    m_roster.Tick();
+}
+
+void MessengerSession::OnPresence(const MessagePacket& packet, bool chatPresence)
+{
+    if (chatPresence)
+        m_roster.OnChatPresence(packet.Sender());
+    else
+        m_roster.OnPresence(packet.Sender());
+}
+
+void MessengerSession::OnMessage(const MessagePacket& packet, bool unnoticed)
+{
+    Q_EMIT MessageReceived(packet.Sender(), packet.Text(), unnoticed);
+}
+
+void MessengerSession::OnChatLine(const MessagePacket& packet)
+{
+    Q_EMIT ChatLineReceived(packet.Sender(), packet.Text());
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "net/CLookupThread.h"
+#include "net/CMailslotTransport.h"
+#include "net/ReceiveQueue.h"
+#include "session/PresenceRoster.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <atomic>
+#include <memory>
+
+class AlertSink;
+
+// The running messenger, without any window: the transport on both wires, the listener thread,
+// the receive queue, the presence roster and its one-second tick, the chat-room announcements
+// and every send. Windows, the tray and other front ends are views of it: they call its send
+// methods and connect to its signals, which come on the GUI thread as the receive queue drains.
+class MessengerSession : public QObject, private ReceiveQueue::Handler, private PresenceRoster::Changes {
+    Q_OBJECT
+
+public:
+    static constexpr int kPresenceMs = 1000;
+    static constexpr int kChatPresenceMs = 1000;
+
+    // Why a private message did not go out.
+    enum class SendResult {
+        Sent,
+        NotListed, // the addressee is not (or no longer) in the presence list
+        NameTooLong, // the addressee's name does not fit a record's name field
+        NoNetwork, // no network took the record
+    };
+
+    // Opens the transport (a failure is shown through the alerts; see IsOpen). Nothing is read
+    // or announced before Start.
+    explicit MessengerSession(AlertSink& alerts, TransportEndpoints endpoints = {}, QObject* parent = nullptr);
+    ~MessengerSession() override;
+
+    // False when the transport did not open (it has shown why).
+    bool IsOpen() const { return m_transport.IsOpen(); }
+    // Starts the listener and the presence announcements; false when the thread could not be made.
+    bool Start();
+    // Stops the listener; nothing more arrives. Safe to call more than once.
+    void Stop();
+
+    // What the user wrote: false when it did not go out (the transport has shown why).
+    bool SendChatLine(const QString& text);
+    SendResult SendMessage(const QString& recipient, const QString& text);
+
+    // While the user is in the chat room, the session announces it once a second.
+    void SetInChatRoom(bool inChatRoom);
+    bool IsInChatRoom() const { return m_chatPresenceTimer.isActive(); }
+    // Kept by the Incoming Messages window: messages that come while it is in front are noticed.
+    void SetIncomingInFront(bool inFront) { m_bIncomingInFront = inFront; }
+
+    bool IsListed(const QString& name) const { return m_roster.IsListed(name); }
+    const PresenceRoster& Roster() const { return m_roster; }
+    MailslotWire::State WindowsWireState() const { return m_transport.MailslotState(); }
+    CMailslotTransport& Transport() { return m_transport; }
+
+Q_SIGNALS:
+    // unnoticed: the Incoming Messages window was not in front when it came.
+    void MessageReceived(const QString& sender, const QString& text, bool unnoticed);
+    void ChatLineReceived(const QString& sender, const QString& text);
+    void UserListed(const QString& name);
+    void UserDropped(const QString& name);
+    void UserChatChanged(const QString& name, bool inChat);
+    // The first send that no network took, and the first one again after it.
+    void NetworkLost();
+    void NetworkBack();
+
+private:
+    void OnPresenceTick();
+    // Every record goes out here, on the GUI thread, in the order asked.
+    bool Send(const MessagePacket& packet);
+
+    void OnPresence(const MessagePacket& packet, bool chatPresence) override;
+    void OnMessage(const MessagePacket& packet, bool unnoticed) override;
+    void OnChatLine(const MessagePacket& packet) override;
+    void OnUserListed(const QString& name) override { Q_EMIT UserListed(name); }
+    void OnUserDropped(const QString& name) override { Q_EMIT UserDropped(name); }
+    void OnUserChatChanged(const QString& name, bool inChat) override { Q_EMIT UserChatChanged(name, inChat); }
+
+    CMailslotTransport m_transport;
+    PresenceRoster m_roster;
+    std::unique_ptr<CLookupThread> m_pLookupThread;
+    std::atomic<bool> m_bIncomingInFront{false};
+    bool m_bNetworkUp = true;
+    QTimer m_presenceTimer;
+    QTimer m_chatPresenceTimer;
+};
