@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 
 #include <atomic>
+#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -74,4 +75,34 @@ TEST(LookupThreadTest, HandsOnEachRecordInOrderAndStopsAtOnceIdleFloodedOrBefore
     // What the socket's buffer could hold arrived whole and in order.
     for (std::size_t i = 1; i < chat.size(); ++i)
         ASSERT_LT(chat[i - 1].packet.Text().toInt(), chat[i].packet.Text().toInt()) << i;
+}
+
+// A wait that fails (here: more descriptors than the process may have) is said once; the
+// listener rests and goes on, and hears what came meanwhile once waiting works again.
+TEST(LookupThreadTest, AFailingWaitIsSaidOnceAndTheListenerRecovers)
+{
+    static QStringList said;
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { said << text; });
+    RecordingAlertSink alerts;
+    CMailslotTransport transport(alerts, LoopbackEndpoints());
+    RecordingReceiver received;
+    transport.Received().SetHandler(&received);
+    CLookupThread listener(transport);
+    ASSERT_TRUE(listener.Start());
+    ASSERT_TRUE(transport.Send(MessagePacket::Make(PACKET_CHAT, u"before", u"ivan")));
+    ASSERT_TRUE(WaitFor([&] { return received.chat.size() == 1; }));
+
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    const rlimit starved{1, limit.rlim_max};
+    setrlimit(RLIMIT_NOFILE, &starved);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // no event loop: it would fail too
+    ASSERT_TRUE(transport.Send(MessagePacket::Make(PACKET_CHAT, u"meanwhile", u"ivan")));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    setrlimit(RLIMIT_NOFILE, &limit);
+    EXPECT_TRUE(WaitFor([&] { return received.chat.size() == 2; }));
+    listener.Stop();
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(said.filter(QStringLiteral("cannot wait")).size(), 1) << said.join(u'\n').toStdString();
 }
