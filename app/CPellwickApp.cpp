@@ -2,6 +2,8 @@
 
 #include "app/CTaskBarIcon.h"
 #include "app/MessageNotifications.h"
+#include "app/SessionBusService.h"
+#include "app/SessionEndpoints.h"
 #include "chat/CChatDialog.h"
 #include "messages/CIncomingMessagesDialog.h"
 #include "messages/SendToUser.h"
@@ -9,10 +11,8 @@
 #include "platform/FreedesktopNotifier.h"
 #include "platform/Logging.h"
 #include "platform/OwnUserName.h"
-#include "platform/SambaWorkgroup.h"
 #include "prefs/Autostart.h"
 #include "prefs/CRegistry.h"
-#include "prefs/NetworkSettings.h"
 #include "session/MessengerSession.h"
 #include "ui/CAboutDialog.h"
 #include "ui/MessageBoxAlerts.h"
@@ -38,6 +38,7 @@ void CPellwickApp::TakeDown()
 {
     // Nothing arrives once the listener is gone: the windows go after it.
     StopListener();
+    m_pBusService.reset();
     m_pTrayIcon.reset();
     m_pMainWnd.reset();
     m_pNotifications.reset();
@@ -89,12 +90,7 @@ int CPellwickApp::StartUp()
 
     // The user's name cannot change while the program runs: look it up once, here.
     GetOwnUserName();
-    TransportEndpoints endpoints;
-    const NetworkSettings network = LoadNetworkSettings(*m_registry, MachineWorkgroup());
-    endpoints.workgroup = network.workgroup.toLocal8Bit();
-    if (!network.windowsPeers)
-        endpoints.mailslotPort.reset();
-    m_pSession = std::make_unique<MessengerSession>(*m_alerts, std::move(endpoints));
+    m_pSession = std::make_unique<MessengerSession>(*m_alerts, SessionEndpoints(*m_registry));
     if (!m_pSession->IsOpen())
         return EndAfterAlerts(EXIT_ALREADY_RUNNING);
     m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry);
@@ -105,6 +101,9 @@ int CPellwickApp::StartUp()
         m_alerts->ShowAlert(QStringLiteral("Невозможно создать поток."));
         return EndAfterAlerts(EXIT_OK);
     }
+    // Scripts, the command line and a second start reach the running copy here.
+    m_pBusService = std::make_unique<SessionBusService>(*m_pSession, *this);
+    m_pBusService->Register();
     return stopping() ? EXIT_OK : kStarted;
 }
 

@@ -18,6 +18,7 @@ class DesktopNotifier;
 class MessageNotifications;
 class MessageBoxAlerts;
 class MessengerSession;
+class SessionBusService;
 
 // The application: starts every part in order (the session first, then the windows that show
 // it, wired to it by signals), carries out the tray menu's commands and takes everything down
@@ -27,13 +28,17 @@ class CPellwickApp : public QObject, public TrayCommands {
     Q_OBJECT
 
 public:
-    // 64 and 69 are the usual codes for a usage error and a missing service (sysexits).
+    // From 64 on, the usual codes of sysexits: usage, bad data, no such user, a service missing, try later.
     enum ExitCode {
         EXIT_OK = 0,
         EXIT_NO_TRAY_ICON = 2,
         EXIT_ALREADY_RUNNING = 10,
         EXIT_USAGE = 64,
-        EXIT_NO_DISPLAY = 69
+        EXIT_DATA = 65,
+        EXIT_NO_USER = 67,
+        EXIT_NO_DISPLAY = 69,
+        EXIT_UNAVAILABLE = 69,
+        EXIT_TRY_LATER = 75,
     };
 
     CPellwickApp();
@@ -67,6 +72,7 @@ private:
     std::unique_ptr<CRegistry> m_registry;
     std::unique_ptr<MessageBoxAlerts> m_alerts;
     std::unique_ptr<MessengerSession> m_pSession;
+    std::unique_ptr<SessionBusService> m_pBusService;
     std::unique_ptr<CTaskBarIcon> m_pTrayIcon;
     std::unique_ptr<CIncomingMessagesDialog> m_pIncomingWnd;
     std::unique_ptr<DesktopNotifier> m_pNotifier;

@@ -18,8 +18,8 @@ packages=(
     iproute2 procps util-linux passwd python3-scapy tshark
     # autostart entry validation
     desktop-file-utils
-    # desktop notifications: a private session bus in the tests
-    dbus
+    # desktop notifications and the session bus service: a private session bus in the tests
+    dbus libglib2.0-bin
     # the Debian package: making it, checking it, and what it needs at run time
     dpkg-dev fakeroot lintian appstream libcap2-bin qt6-wayland
 )

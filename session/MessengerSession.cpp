@@ -25,7 +25,7 @@ MessengerSession::~MessengerSession()
     Stop();
 }
 
-bool MessengerSession::Start()
+bool MessengerSession::Start(bool announcePresence)
 {
     ASSERT_GUI_THREAD();
     if (!IsOpen() || m_pLookupThread)
@@ -35,6 +35,7 @@ bool MessengerSession::Start()
         m_pLookupThread.reset();
         return false;
     }
+    m_bAnnouncePresence = announcePresence;
     m_presenceTimer.start();
     return true;
 }
@@ -90,7 +91,8 @@ void MessengerSession::SetInChatRoom(bool inChatRoom)
 
 void MessengerSession::OnPresenceTick()
 {
-    Send(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", GetOwnUserName()));
+    if (m_bAnnouncePresence)
+        Send(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", GetOwnUserName()));
     // Presence of users already seen waits for this moment (it does not wake the program).
     m_transport.Received().DeliverWaiting();
     m_roster.Tick();

@@ -39,8 +39,10 @@ public:
 
     // False when the transport did not open (it has shown why).
     bool IsOpen() const { return m_transport.IsOpen(); }
-    // Starts the listener and the presence announcements; false when the thread could not be made.
-    bool Start();
+    // Starts the listener and the roster's tick, and with them this user's presence unless it is
+    // only to listen (the command line's look at who is online); false when the thread could not
+    // be made.
+    bool Start(bool announcePresence = true);
     // Stops the listener; nothing more arrives. Safe to call more than once.
     void Stop();
 
@@ -87,6 +89,7 @@ private:
     std::unique_ptr<CLookupThread> m_pLookupThread;
     std::atomic<bool> m_bIncomingInFront{false};
     bool m_bNetworkUp = true;
+    bool m_bAnnouncePresence = true;
     QTimer m_presenceTimer;
     QTimer m_chatPresenceTimer;
 };

@@ -3,7 +3,8 @@
 // break): show-chat, hide-chat, say TEXT, send NAME TEXT (a double click in the Online list),
 // reply TEXT, quit (also at the end of input). Reports "KIND TEXT": list (NAME=STATE ..., 0
 // online, 2 in the chat room), line (Chat Room), message (Incoming Messages, line breaks as \r
-// \n), tray (the stand-in's tool tip), box (answered with OK), error (a failed command).
+// \n), tray (the stand-in's tool tip), box (answered with OK), shown (the Online window came up),
+// error (a failed command).
 // --no-lock skips the one-copy lock, so that a second copy meets the transport's refusal;
 // --user-name NAME stands in for the login name (one a login cannot have, such as "50%off").
 #include "app/CPellwickApp.h"
@@ -95,6 +96,8 @@ protected:
                 Report("box", box->text());
                 QTimer::singleShot(0, box, [box] { box->button(QMessageBox::Ok)->click(); });
             }
+        } else if (watched == m_pOnline && event->type() == QEvent::Show) {
+            Report("shown", u"online"_s);
         } else if (auto* standIn = dynamic_cast<TrayStandIn*>(watched)) {
             if (event->type() == QEvent::ToolTipChange && standIn->toolTip() != m_strTrayTip)
                 Report("tray", m_strTrayTip = standIn->toolTip());

@@ -1,0 +1,138 @@
+#include "app/SessionBusService.h"
+
+#include "app/TrayCommands.h"
+#include "chat/CChatDialog.h"
+#include "messages/CSendMessageDialog.h"
+#include "platform/Logging.h"
+#include "session/MessengerSession.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMetaType>
+
+SessionBusService::SessionBusService(MessengerSession& session, TrayCommands& commands, QObject* parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_commands(commands)
+{
+    qDBusRegisterMetaType<UserStates>();
+    new ApplicationAdaptor(this);
+    connect(&session, &MessengerSession::MessageReceived, this,
+            [this](const QString& sender, const QString& text) { Q_EMIT MessageReceived(sender, text); });
+    connect(&session, &MessengerSession::ChatLineReceived, this, &SessionBusService::ChatLineReceived);
+    connect(&session, &MessengerSession::UserListed, this, &SessionBusService::UserListed);
+    connect(&session, &MessengerSession::UserDropped, this, &SessionBusService::UserDropped);
+}
+
+SessionBusService::~SessionBusService()
+{
+    if (!m_bRegistered)
+        return;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bus.unregisterObject(QString::fromLatin1(kPath));
+    bus.unregisterService(QString::fromLatin1(kService));
+}
+
+bool SessionBusService::Register()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        qCInfo(lcApp) << "no session bus: the program cannot be reached by scripts";
+        return false;
+    }
+    if (!bus.registerObject(QString::fromLatin1(kPath), this,
+                            QDBusConnection::ExportScriptableContents | QDBusConnection::ExportAdaptors)) {
+        qCWarning(lcApp) << "cannot export" << kPath << "on the session bus";
+        return false;
+    }
+    if (!bus.registerService(QString::fromLatin1(kService))) {
+        qCWarning(lcApp) << "the session bus name" << kService << "is taken:" << bus.lastError().message();
+        bus.unregisterObject(QString::fromLatin1(kPath));
+        return false;
+    }
+    m_bRegistered = true;
+    return true;
+}
+
+void SessionBusService::Fail(const char* error, const QString& text)
+{
+    sendErrorReply(QString::fromLatin1(kErrorPrefix) + QString::fromLatin1(error), text);
+}
+
+void SessionBusService::SendMessage(const QString& user, const QString& text)
+{
+    const QString wire = CSendMessageDialog::WireText(text);
+    if (text.isEmpty())
+        return Fail("InvalidText", QStringLiteral("The message is empty."));
+    if (wire.size() > CSendMessageDialog::kMaxTextLength)
+        return Fail("TextTooLong",
+                    QStringLiteral("A message holds at most %1 characters (a line break counts two).")
+                        .arg(CSendMessageDialog::kMaxTextLength));
+    switch (m_session.SendMessage(user, wire)) {
+    case MessengerSession::SendResult::Sent:
+        return;
+    case MessengerSession::SendResult::NotListed:
+        return Fail("UnknownUser", QStringLiteral("Nobody called '%1' is online.").arg(user));
+    case MessengerSession::SendResult::NameTooLong:
+        return Fail("NameTooLong", QStringLiteral("The name '%1' is too long to be addressed.").arg(user));
+    case MessengerSession::SendResult::NoNetwork:
+        return Fail("NoNetwork", QStringLiteral("No network took the message."));
+    }
+}
+
+void SessionBusService::SendChatLine(const QString& text)
+{
+    if (text.isEmpty() || text.contains(u'\n') || text.contains(u'\r'))
+        return Fail("InvalidText", QStringLiteral("A chat line is one line of text."));
+    if (text.size() > CChatDialog::kMaxInputLength)
+        return Fail("TextTooLong",
+                    QStringLiteral("A chat line holds at most %1 characters.").arg(CChatDialog::kMaxInputLength));
+    if (!m_session.SendChatLine(text))
+        Fail("NoNetwork", QStringLiteral("No network took the line."));
+}
+
+SessionBusService::UserStates SessionBusService::ListUsers()
+{
+    UserStates users;
+    for (const OnlineUser& user : m_session.Roster().Users())
+        users.insert(user.name, user.inChat);
+    return users;
+}
+
+void SessionBusService::ShowWindow(const QString& window)
+{
+    if (window == u"online")
+        m_commands.OnTrayCommand(ID_SHOW_ONLINE);
+    else if (window == u"chat")
+        m_commands.OnTrayCommand(ID_SHOW_CHAT);
+    else if (window == u"incoming")
+        m_commands.OnTrayCommand(ID_SHOW_HISTORY);
+    else
+        Fail("UnknownWindow", QStringLiteral("Windows are 'online', 'chat' and 'incoming'."));
+}
+
+ApplicationAdaptor::ApplicationAdaptor(SessionBusService* service)
+    : QDBusAbstractAdaptor(service)
+    , m_pService(service)
+{
+}
+
+void ApplicationAdaptor::Activate(const QVariantMap&)
+{
+    m_pService->m_commands.OnTrayCommand(ID_SHOW_ONLINE);
+}
+
+void ApplicationAdaptor::Open(const QStringList&, const QVariantMap&)
+{
+    m_pService->m_commands.OnTrayCommand(ID_SHOW_ONLINE);
+}
+
+void ApplicationAdaptor::ActivateAction(const QString& action, const QVariantList&, const QVariantMap&)
+{
+    if (action == u"chat")
+        m_pService->m_commands.OnTrayCommand(ID_SHOW_CHAT);
+    else if (action == u"history")
+        m_pService->m_commands.OnTrayCommand(ID_SHOW_HISTORY);
+    else
+        qCInfo(lcApp) << "unknown application action" << action;
+}

@@ -1,0 +1,14 @@
+#include "app/SessionEndpoints.h"
+
+#include "platform/SambaWorkgroup.h"
+#include "prefs/NetworkSettings.h"
+
+TransportEndpoints SessionEndpoints(CRegistry& registry)
+{
+    TransportEndpoints endpoints;
+    const NetworkSettings network = LoadNetworkSettings(registry, MachineWorkgroup());
+    endpoints.workgroup = network.workgroup.toLocal8Bit();
+    if (!network.windowsPeers)
+        endpoints.mailslotPort.reset();
+    return endpoints;
+}
