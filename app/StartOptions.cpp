@@ -18,7 +18,8 @@ std::optional<int> Handle(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Messenger of the local network: who is online, private messages and a chat room.\n"
-                       "Lives in the notification area; started with no arguments."));
+                       "Lives in the notification area; started with no arguments.\n"
+                       "For scripts: pellwick send, pellwick chat, pellwick users (each with --help)."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version."));
