@@ -9,7 +9,12 @@
 // flood [lines/s] [seconds]: a peer sends chat lines while the copy broadcasts its presence;
 //   prints the longest gap between the copy's presence records on the wire (lo, read with a
 //   packet socket), the lines shown, and the resident memory.
+// bus [calls]: a script's client on the session bus (run it under dbus-run-session) sends that
+//   many private messages through the session bus service, one call after the other, to the
+//   copy's own user; prints the GUI thread's worst lateness and how many messages came back.
 #include "RequirePrivateNetwork.h"
+#include "app/SessionBusService.h"
+#include "app/TrayCommands.h"
 #include "chat/CChatDialog.h"
 #include "chat/CChatListBox.h"
 #include "online/COnlineDialog.h"
@@ -21,6 +26,8 @@
 #include "support/RecordingAlertSink.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusInterface>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -308,6 +315,51 @@ int Flood(int linesPerSecond, int seconds)
 
 } // namespace
 
+// Stands in for the application's commands: the bus may ask for windows, nothing more.
+class NoCommands : public TrayCommands {
+public:
+    void OnTrayCommand(int) override { }
+    bool HasIncomingMessages() const override { return false; }
+};
+
+int Bus(int calls)
+{
+    Copy copy;
+    NoCommands commands;
+    SessionBusService service(copy.session, commands);
+    if (!service.Register()) {
+        std::fprintf(stderr, "no session bus: run under dbus-run-session\n");
+        return 1;
+    }
+    int received = 0;
+    QObject::connect(&copy.session, &MessengerSession::MessageReceived, [&] { ++received; });
+    const QString me = GetOwnUserName();
+    if (!RunUntil([&] { return copy.session.IsListed(me); }, std::chrono::seconds(5)))
+        return 1;
+    LatenessProbe probe;
+    std::atomic<int> failed{0};
+    std::atomic<bool> done{false};
+    const auto start = Clock::now();
+    std::thread client([&] {
+        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
+        QDBusInterface pellwick(QString::fromLatin1(SessionBusService::kService),
+                                QString::fromLatin1(SessionBusService::kPath),
+                                QString::fromLatin1(SessionBusService::kInterface), bus);
+        for (int i = 0; i < calls; ++i)
+            if (pellwick.call(QStringLiteral("SendMessage"), me, QStringLiteral("call %1").arg(i)).type()
+                != QDBusMessage::ReplyMessage)
+                ++failed;
+        done = true;
+    });
+    const bool all = RunUntil([&] { return done && received >= calls - failed; }, std::chrono::seconds(120));
+    client.join();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("%d calls through the bus in %.1f s: %d failed, %d messages came back%s; GUI thread's worst "
+                "lateness %s\n",
+                calls, seconds, failed.load(), received, all ? "" : " (not all)", probe.Worst().c_str());
+    return all && failed == 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv)
 {
     if (!RequirePrivateNetwork())
@@ -320,6 +372,8 @@ int main(int argc, char** argv)
         return Storm(argc > 2 ? std::atoi(argv[2]) : 20000);
     if (mode == QStringLiteral("flood"))
         return Flood(argc > 2 ? std::atoi(argv[2]) : 2000, argc > 3 ? std::atoi(argv[3]) : 30);
-    std::fprintf(stderr, "usage: gui_load_bench storm [users] | flood [lines/s] [seconds]\n");
+    if (mode == QStringLiteral("bus"))
+        return Bus(argc > 2 ? std::atoi(argv[2]) : 1000);
+    std::fprintf(stderr, "usage: gui_load_bench storm [users] | flood [lines/s] [seconds] | bus [calls]\n");
     return 2;
 }
