@@ -126,9 +126,15 @@ TEST_F(SendToUserTest, OneWindowAtATimeKeepsItsTextUntilTheMessageGoesOut)
     EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("half"));
     EXPECT_EQ(alerts.Texts(), QStringList{QStringLiteral("Ошибка в работе сети.")});
 
+    // Enter sends: Send is the default button, never the picture; Shift+Enter starts a line.
     networkUp = true;
-    Click(CSendMessageDialog::IDOK);
-    EXPECT_EQ(Received(), QStringList{QStringLiteral("half")});
+    EXPECT_TRUE(Open()->findChild<QPushButton*>(QStringLiteral("1"))->isDefault());
+    EXPECT_FALSE(Open()->findChild<QPushButton*>(QStringLiteral("1011"))->isDefault());
+    QTest::keyClick(Open()->Edit(), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(Open()->Edit(), QStringLiteral("end"));
+    QTest::keyClick(Open()->Edit(), Qt::Key_Return);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Received(), QStringList{QStringLiteral("half\r\nend")});
     EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
 }
 
@@ -193,6 +199,9 @@ TEST_F(SendToUserTest, TheAppearanceIsPreviewedAndOnOkStoredAndTakenByTheOpenWin
         Choose<QFontDialog>(appearance, 1012, [](QFontDialog* chooser) {
             QFont font(QStringLiteral("Liberation Serif"));
             font.setPixelSize(20);
+            font.setBold(true);
+            font.setItalic(true);
+            font.setUnderline(true);
             chooser->setCurrentFont(font);
         });
         EXPECT_EQ(appearance->Preview()->palette().color(QPalette::Text), QColor(Qt::red));
@@ -203,9 +212,21 @@ TEST_F(SendToUserTest, TheAppearanceIsPreviewedAndOnOkStoredAndTakenByTheOpenWin
     }
     LoadPreferences(registry, stored);
     EXPECT_EQ(stored.m_crText, ToColorRef(Qt::red));
-    EXPECT_EQ(Open()->Edit()->font().family(), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(stored.m_fontText,
+              (FontRecord{.height = -20,
+                          .weight = 700,
+                          .italic = true,
+                          .underline = true,
+                          .face = QStringLiteral("Liberation Serif")}));
     EXPECT_EQ(Open()->Edit()->font().pixelSize(), 20);
     EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("half written"));
+    // Drawn so: the field looks as in the stored font, not as in its regular twin.
+    QPlainTextEdit* edit = Open()->Edit();
+    const QImage shown = edit->grab().toImage();
+    edit->setFont(FontRecord{.height = -20, .face = QStringLiteral("Liberation Serif")}.ToQFont());
+    EXPECT_NE(edit->grab().toImage(), shown);
+    edit->setFont(stored.m_fontText.ToQFont());
+    EXPECT_EQ(edit->grab().toImage(), shown);
 }
 
 // The font chooser starts from the font shown (face drawn, size, upright, regular); OK keeps it.
