@@ -181,7 +181,9 @@ bool CPellwickApp::HasIncomingMessages() const
 
 void CPellwickApp::OnShowOnline()
 {
-    m_pMainWnd->ShowPlaced();
+    // The first placement leaves the tray's stand-in window, in the same corner, uncovered.
+    const QWidget* standIn = m_pTrayIcon ? m_pTrayIcon->StandIn() : nullptr;
+    m_pMainWnd->ShowPlaced(standIn && standIn->isVisible() ? standIn->frameGeometry() : QRect());
 }
 
 void CPellwickApp::OnAbout()

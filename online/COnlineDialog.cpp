@@ -168,19 +168,19 @@ void COnlineDialog::ApplyAppearance()
     m_pUserList->viewport()->update();
 }
 
-void COnlineDialog::ShowPlaced()
+void COnlineDialog::ShowPlaced(const QRect& keepClear)
 {
     OnlinePlacement stored;
     std::optional<QRect> storedFrame;
     if (LoadOnlinePlacement(m_registry, stored))
         storedFrame = QRect(stored.left, stored.top, stored.width, stored.height);
     showNormal();
-    PlaceFrame(storedFrame);
+    PlaceFrame(storedFrame, keepClear);
     raise();
     activateWindow();
 }
 
-void COnlineDialog::PlaceFrame(const std::optional<QRect>& frame)
+void COnlineDialog::PlaceFrame(const std::optional<QRect>& frame, const QRect& keepClear)
 {
     QList<QRect> workAreas;
     if (QScreen* primary = QGuiApplication::primaryScreen())
@@ -188,7 +188,9 @@ void COnlineDialog::PlaceFrame(const std::optional<QRect>& frame)
     for (QScreen* screen : QGuiApplication::screens())
         if (screen != QGuiApplication::primaryScreen())
             workAreas << screen->availableGeometry();
-    m_pPlacer->Place([frame, workAreas](QSize frameSize) { return PlaceOnlineWindow(frame, frameSize, workAreas); });
+    m_pPlacer->Place([frame, workAreas, keepClear](QSize frameSize) {
+        return PlaceOnlineWindow(frame, frameSize, workAreas, keepClear);
+    });
 }
 
 void COnlineDialog::SavePlacementAndHide()

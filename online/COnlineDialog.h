@@ -32,8 +32,9 @@ public:
     void RemoveUser(const QString& name);
     void SetUserInChat(const QString& name, bool inChat);
 
-    // Shows the window where it was last closed, or at the lower right on first show.
-    void ShowPlaced();
+    // Shows the window where it was last closed, or at the lower right on first show, clear of
+    // keepClear (the tray's stand-in window).
+    void ShowPlaced(const QRect& keepClear = {});
 
     CUserListBox* UserList() const { return m_pUserList; }
 
@@ -55,7 +56,7 @@ private:
     void ApplyAppearance();
     void SavePlacementAndHide();
     // Places the window so that its frame lies on the rectangle (nullopt: the first place).
-    void PlaceFrame(const std::optional<QRect>& frame);
+    void PlaceFrame(const std::optional<QRect>& frame, const QRect& keepClear = {});
     void ResetButtons();
 
     CRegistry& m_registry;

@@ -138,7 +138,8 @@ TEST_F(COnlineDialogTest, ThePinIsHeardAndResizingKeepsTheButtonsAtTheLowerCorne
     EXPECT_EQ(window.height() - window.UserList()->geometry().bottom(), listBelow);
 }
 
-// The first show goes to the lower right corner; a placement off every screen moves onto the nearest.
+// The first show goes to the lower right corner, clear of the stand-in; a placement off every
+// screen moves onto the nearest.
 TEST(PlaceOnlineWindowTest, PlacesTheFirstShowAndKeepsOrMovesAStoredPlacement)
 {
     const QList<QRect> screens = {QRect(0, 0, 1280, 776), QRect(1280, 0, 1920, 1080)};
@@ -155,4 +156,8 @@ TEST(PlaceOnlineWindowTest, PlacesTheFirstShowAndKeepsOrMovesAStoredPlacement)
     for (const auto& row : rows)
         EXPECT_EQ(PlaceOnlineWindow(row.stored, QSize(160, 220), screens), row.placed)
             << testing::PrintToString(row.placed);
+    // The tray's stand-in in the corner: the first show goes just above it; a stored one stays.
+    const QRect standIn(1120, 732, 160, 44);
+    EXPECT_EQ(PlaceOnlineWindow(std::nullopt, QSize(160, 220), screens, standIn), QRect(1116, 512, 160, 220));
+    EXPECT_EQ(PlaceOnlineWindow(rows[1].stored, QSize(160, 220), screens, standIn), rows[1].placed);
 }
