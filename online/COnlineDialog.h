@@ -24,6 +24,8 @@ class COnlineDialog : public QDialog {
 public:
     static constexpr int IDD = 102;
     static constexpr QSize kMinimumSize{80, 150};
+    // What a window manager's caption takes beside its text: icon, close button and margins.
+    static constexpr int kCaptionFrame = 64;
 
     explicit COnlineDialog(CRegistry& registry);
     ~COnlineDialog() override;
@@ -53,6 +55,7 @@ private:
     void OnPinClicked();
     void OnColorClicked();
     void OnFontClicked();
+    void ReturnFromPicker(CHoverBitmapButton* button);
     void ApplyAppearance();
     void SavePlacementAndHide();
     // Places the window so that its frame lies on the rectangle (nullopt: the first place).
