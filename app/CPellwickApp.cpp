@@ -122,7 +122,10 @@ void CPellwickApp::WireWindows()
     connect(session, &MessengerSession::UserChatChanged, online, &COnlineDialog::SetUserInChat);
 
     connect(session, &MessengerSession::ChatLineReceived, chat, &CChatDialog::AddLine);
-    connect(chat, &CChatDialog::LineWritten, session, &MessengerSession::SendChatLine);
+    connect(chat, &CChatDialog::LineWritten, session, [session, chat](const QString& text) {
+        if (!session->SendChatLine(text))
+            chat->KeepUnsent(text);
+    });
     connect(chat, &CChatDialog::InRoomChanged, session, &MessengerSession::SetInChatRoom);
 
     // The tray flashes before the window takes the message, as the user is to notice it.

@@ -120,12 +120,6 @@ QWidget* DialogBuilder::MakeStandardControl(const DialogControl& control, QWidge
         line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
         return line;
     }
-    case DialogControl::GreyFrame: {
-        auto* frame = new QFrame(parent);
-        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
-        frame->setForegroundRole(QPalette::Mid);
-        return frame;
-    }
     case DialogControl::GroupBox:
         return new QGroupBox(control.text, parent);
     case DialogControl::Edit:

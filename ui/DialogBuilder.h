@@ -21,7 +21,6 @@ struct DialogControl {
         Static, // a line of text
         StaticBitmap, // text "#<id>" names the bitmap resource
         EtchedLine, // a sunken horizontal rule
-        GreyFrame, // a grey rectangle
         GroupBox,
         Edit,
         ListBox,
