@@ -121,7 +121,10 @@ void CPellwickApp::WireWindows()
     connect(session, &MessengerSession::UserChatChanged, online, &COnlineDialog::SetUserInChat);
 
     connect(session, &MessengerSession::ChatLineReceived, chat, &CChatDialog::AddLine);
-    connect(chat, &CChatDialog::LineWritten, session, &MessengerSession::SendChatLine);
+    connect(chat, &CChatDialog::LineWritten, session, [session, chat](const QString& text) {
+        if (!session->SendChatLine(text))
+            chat->KeepUnsent(text);
+    });
     connect(chat, &CChatDialog::InRoomChanged, session, &MessengerSession::SetInChatRoom);
 
     // The tray flashes before the window takes the message, as the user is to notice it.
@@ -180,7 +183,9 @@ bool CPellwickApp::HasIncomingMessages() const
 
 void CPellwickApp::OnShowOnline()
 {
-    m_pMainWnd->ShowPlaced();
+    // The first placement leaves the tray's stand-in window, in the same corner, uncovered.
+    const QWidget* standIn = m_pTrayIcon ? m_pTrayIcon->StandIn() : nullptr;
+    m_pMainWnd->ShowPlaced(standIn && standIn->isVisible() ? standIn->frameGeometry() : QRect());
 }
 
 void CPellwickApp::OnAbout()

@@ -46,7 +46,7 @@ const DialogTemplate& ChatTemplate()
             {2, C::PushButton, QStringLiteral("Close"), 274, 224, 25, 14, C::OwnerDraw},
             {D::IDC_PREFERENCES, C::PushButton, QStringLiteral("prop"), 1, 225, 21, 18, C::OwnerDraw},
             {D::IDC_CLEAR, C::PushButton, QStringLiteral("Button1"), 24, 227, 23, 16, C::OwnerDraw},
-            {D::IDC_CHAT_LIST, C::ListBox, {}, 1, 2, 299, 221, C::VScroll | C::Border},
+            {D::IDC_CHAT_LIST, C::ListBox, {}, 1, 2, 299, 221, C::VScroll | C::Border, QStringLiteral("Conversation")},
             {D::IDC_ENTER, C::PushButton, QStringLiteral("Button2"), 229, 223, 13, 7, C::DefPushButton | C::TabStop | C::Hidden},
         },
     };
@@ -142,11 +142,22 @@ void CChatDialog::LoadAppearance()
 void CChatDialog::OnSend()
 {
     const QString text = m_pInput->text();
-    if (!text.isEmpty())
+    // The line empties for the next one (Ctrl+Z brings the sent one back); the sent line is
+    // shown when its broadcast comes back, like everybody else's. A click on Send with nothing
+    // to send still hands the focus back to the line, so that typing goes on there.
+    if (!text.isEmpty()) {
+        m_pInput->clear();
+        m_pLimitNotice->hide();
         Q_EMIT LineWritten(text);
-    // The line stays, wholly selected: typing replaces it, Enter sends it again. It is shown
-    // when its broadcast comes back, like everybody else's. A click on Send with nothing to
-    // send still hands the focus back to the line, so that typing goes on there.
+    }
+    m_pInput->setFocus();
+}
+
+void CChatDialog::KeepUnsent(const QString& text)
+{
+    if (!m_pInput->text().isEmpty())
+        return;
+    m_pInput->setText(text);
     SelectInput();
 }
 
@@ -156,17 +167,11 @@ void CChatDialog::SelectInput()
     m_pInput->setFocus();
 }
 
+// Everything goes, the newest line too: an empty list shows that Clear worked.
 void CChatDialog::OnClear()
 {
-    const int count = m_pChatList->GetCount();
-    if (count == 0)
-        return;
-    const int newest = count - 1;
-    const QString title = m_pChatList->Title(newest);
-    const QString text = m_pChatList->GetText(newest);
     m_pChatList->ResetContent();
-    m_pChatList->AddLine(title, text);
-    SelectInput();
+    m_pInput->setFocus();
 }
 
 void CChatDialog::OnPreferences()

@@ -50,6 +50,8 @@ public:
 
     // A line heard on the network, the user's own too.
     void AddLine(const QString& sender, const QString& text);
+    // A written line that did not go out comes back into the input, unless a new one is begun.
+    void KeepUnsent(const QString& text);
 
 Q_SIGNALS:
     void LineWritten(const QString& text);

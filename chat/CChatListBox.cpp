@@ -73,13 +73,10 @@ void CChatListBox::ApplyPreferences(const PreferencesMessageList& record)
     SetBackgroundColor(record.m_crBackground);
 }
 
-void CChatListBox::SetFixedItemHeight(int height)
+void CChatListBox::SetPageHeight(int height)
 {
-    m_bFixedHeight = true;
-    m_nFixedItemHeight = height;
-    // One height for every row, those there are too.
-    SetOwnerDraw(OwnerDraw::Fixed);
-    SetItemHeight(height);
+    m_nPageHeight = height;
+    RemeasureItems();
 }
 
 int CChatListBox::AddLine(const QString& title, const QString& text, const QString& time)
@@ -109,9 +106,7 @@ int CChatListBox::MeasureItem(int index)
 {
     if (index < 0)
         return GetItemHeight(index);
-    if (m_bFixedHeight)
-        return m_nFixedItemHeight;
-    return NaturalHeight(index);
+    return std::max(m_nPageHeight, NaturalHeight(index));
 }
 
 int CChatListBox::NaturalHeight(int index) const
@@ -135,7 +130,10 @@ int CChatListBox::NaturalHeight(int index) const
 
 QString CChatListBox::AccessibleText(int index) const
 {
-    QStringList parts{Title(index), Time(index), GetText(index)};
+    // A line break is read as a pause, not as the characters that make it.
+    QString text = GetText(index);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(", ")).replace(QLatin1Char('\n'), QStringLiteral(", "));
+    QStringList parts{Title(index), Time(index), text};
     parts.removeAll(QString());
     return parts.join(QStringLiteral(", "));
 }

@@ -24,7 +24,9 @@ public:
     void SetTitleStyle(COLORREF color, const QFont& font);
     void SetTextStyle(COLORREF color, const QFont& font);
     void SetBackgroundColor(COLORREF color);
-    void SetFixedItemHeight(int height);
+    // Every item is at least this tall: one message fills a list of that height, and a longer
+    // one runs on below it. Measures every item again.
+    void SetPageHeight(int height);
     // All three styles from a stored scheme.
     void ApplyPreferences(const PreferencesMessageList& record);
     // Appends a line; its text is what GetText gives back.
@@ -45,7 +47,7 @@ public:
 
     void DrawItem(const DrawItemStruct& item) override;
     int MeasureItem(int index) override;
-    // The height the item needs to show all of its lines, whether or not heights are fixed.
+    // The height the item needs to show all of its lines, page or not.
     int NaturalHeight(int index) const;
     // "pwa1, 23:55, text": the name, the time, the words.
     QString AccessibleText(int index) const override;
@@ -61,8 +63,7 @@ private:
     int TextColumnLeft(const QString& title, int width) const;
 
     COLORREF m_crBackground = 0;
-    int m_nFixedItemHeight = 0;
-    bool m_bFixedHeight = false;
+    int m_nPageHeight = 0;
     std::optional<QFont> m_fontText;
     std::optional<QFont> m_fontTitle;
     COLORREF m_crText = 0xFFFFFF;

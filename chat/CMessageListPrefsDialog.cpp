@@ -38,10 +38,11 @@ const DialogTemplate& PrefsTemplate()
             {1, C::PushButton, QStringLiteral("OK"), 92, 105, 43, 14, C::DefPushButton | C::TabStop},
             {2, C::PushButton, QStringLiteral("Cancel"), 137, 105, 43, 14, C::TabStop},
             {-1, C::Static, QStringLiteral("Choose your own color scheme."), 8, 4, 165, 10},
-            {D::IDC_PROTOTYPE, C::ListBox, {}, 82, 27, 94, 44, C::NoSelection | C::VScroll | C::Border},
+            {D::IDC_PROTOTYPE, C::ListBox, {}, 82, 27, 94, 44, C::NoSelection | C::VScroll | C::Border,
+             QStringLiteral("Sample line")},
             {-1, C::GroupBox, QStringLiteral("Prototype"), 76, 16, 106, 74},
             {-1, C::GroupBox, QStringLiteral("Items"), 3, 16, 70, 74},
-            {D::IDC_ITEMS, C::ListBox, {}, 8, 28, 60, 57, C::VScroll | C::Border | C::TabStop},
+            {D::IDC_ITEMS, C::ListBox, {}, 8, 28, 60, 57, C::VScroll | C::Border | C::TabStop, QStringLiteral("Items")},
             {D::IDC_COLOR, C::PushButton, QStringLiteral("Color..."), 82, 74, 45, 12, C::TabStop},
             {D::IDC_FONT, C::PushButton, QStringLiteral("Font..."), 130, 74, 46, 12, C::TabStop},
         },
@@ -152,7 +153,6 @@ void CMessageListPrefsDialog::OnFont()
     chooser->setAttribute(Qt::WA_DeleteOnClose);
     connect(chooser, &QFontDialog::fontSelected, this,
             [this, &font, offered = chooser->currentFont()](const QFont& chosen) {
-                // Bold, italic and the effects show here; the store keeps only the face and the height.
                 font = font.Picked(chosen, offered);
                 ShowScheme();
             });

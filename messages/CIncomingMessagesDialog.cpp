@@ -12,15 +12,15 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTime>
 #include <QTimerEvent>
+#include <QToolButton>
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <climits>
 
 namespace {
 
@@ -30,7 +30,9 @@ enum ControlId {
     IDC_REPLY = 1012,
     IDC_LIST = 1015,
     IDC_COUNTER = 1020,
-    IDC_INDICATOR = 1023
+    IDC_INDICATOR = 1023,
+    IDC_PREVIOUS = 1024,
+    IDC_NEXT = 1025,
 };
 enum BitmapId { IDB_PROPERTIES = 138, IDB_PROPERTIES_MASK = 139 };
 constexpr int IDI_MESSAGE = 161;
@@ -47,16 +49,16 @@ DialogTemplate IncomingTemplate()
         .cx = 223,
         .cy = 90,
         .controls = {
-            // The frames go first, so that the counter and the indicator lie on them.
-            {-1, C::GreyFrame, {}, 29, 74, 94, 12, 0},
-            {-1, C::GreyFrame, {}, 60, 74, 63, 12, 0},
-            {-1, C::GreyFrame, {}, 76, 74, 47, 12, 0},
-            {IDC_LIST, C::ListBox, {}, 3, 4, 216, 65, C::Border | C::TabStop},
+            {IDC_LIST, C::ListBox, {}, 3, 4, 216, 65, C::Border | C::TabStop, QStringLiteral("Messages")},
             {IDC_CLOSE, C::PushButton, QStringLiteral("Close"), 175, 73, 44, 14, C::TabStop},
-            {IDC_REPLY, C::PushButton, QStringLiteral("Reply"), 127, 73, 44, 14, C::TabStop},
+            // Enter answers the message shown.
+            {IDC_REPLY, C::PushButton, QStringLiteral("Reply"), 127, 73, 44, 14, C::DefPushButton | C::TabStop},
             {IDC_APPEARANCE, C::PushButton, QStringLiteral("prop"), 3, 70, 21, 18, C::OwnerDraw},
-            {IDC_COUNTER, C::Static, QStringLiteral("message"), 32, 76, 25, 9, C::Centered},
-            {IDC_INDICATOR, C::StaticBitmap, QStringLiteral("#190"), 64, 77, 9, 7, C::Hidden},
+            {IDC_PREVIOUS, C::PushButton, {}, 29, 73, 14, 14, C::TabStop, QStringLiteral("Previous message")},
+            {IDC_COUNTER, C::Static, QStringLiteral("message"), 45, 76, 30, 9, C::Centered},
+            {IDC_NEXT, C::PushButton, {}, 77, 73, 14, 14, C::TabStop, QStringLiteral("Next message")},
+            {IDC_INDICATOR, C::StaticBitmap, QStringLiteral("#190"), 95, 77, 9, 7, C::Hidden,
+             QStringLiteral("Unread messages")},
         },
     };
 }
@@ -80,6 +82,15 @@ CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, QWidget* p
             case IDC_APPEARANCE:
                 return m_pAppearanceButton
                     = new CHoverBitmapButton(IDB_PROPERTIES, IDB_PROPERTIES_MASK, kButtonFrame, parentWnd);
+            case IDC_PREVIOUS:
+            case IDC_NEXT: {
+                auto* arrow = new QToolButton(parentWnd);
+                arrow->setArrowType(control.id == IDC_PREVIOUS ? Qt::LeftArrow : Qt::RightArrow);
+                arrow->setToolTip(control.name);
+                arrow->setAutoRepeat(true);
+                (control.id == IDC_PREVIOUS ? m_pPrevious : m_pNext) = arrow;
+                return arrow;
+            }
             default:
                 return nullptr;
             }
@@ -90,24 +101,24 @@ CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, QWidget* p
     m_pIndicator = DialogBuilder::Control<QLabel>(this, IDC_INDICATOR);
     for (const int id : {IDC_CLOSE, IDC_REPLY})
         DialogBuilder::Control<QPushButton>(this, id)->setAutoDefault(false);
+    connect(m_pPrevious, &QToolButton::clicked, this, [this] { Page(-1); });
+    connect(m_pNext, &QToolButton::clicked, this, [this] { Page(1); });
 
     connect(DialogBuilder::Control<QPushButton>(this, IDC_CLOSE), &QPushButton::clicked, this, &QWidget::hide);
     connect(DialogBuilder::Control<QPushButton>(this, IDC_REPLY), &QPushButton::clicked, this,
             &CIncomingMessagesDialog::OnReply);
     connect(m_pAppearanceButton, &QPushButton::clicked, this, &CIncomingMessagesDialog::OnAppearanceClicked);
     connect(m_pList, &QListWidget::currentRowChanged, this, &CIncomingMessagesDialog::OnSelectionChanged);
-    // The wheel pages one message at a time, like the arrow keys.
+    // The wheel pages one message at a time, like the arrow keys and the arrow buttons.
     m_pList->viewport()->installEventFilter(this);
 
     setWindowIcon(LoadIconResource(IDI_MESSAGE));
+    // The window keeps its size, so Reply and Close never move under the mouse.
+    setFixedSize(size());
     LoadAppearance();
-    // Exactly one message fills the list, so the list pages one message at a time.
-    m_nBaseListHeight = m_pList->height();
-    m_nBaseHeight = height();
-    for (QWidget* control : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (control->y() >= m_pList->geometry().bottom())
-            m_below.push_back({control, control->y()});
-    m_pList->SetFixedItemHeight(m_pList->contentsRect().height());
+    // Exactly one message fills the list, so the list pages one message at a time; a longer
+    // one runs on below, read on with the wheel.
+    m_pList->SetPageHeight(m_pList->contentsRect().height());
     WriteCounter();
 }
 
@@ -184,7 +195,6 @@ void CIncomingMessagesDialog::AddMessage(const QString& sender, const QString& t
 void CIncomingMessagesDialog::ShowLine(int index)
 {
     m_nShown = index;
-    FitToShownMessage();
     const QSignalBlocker blocker(m_pList);
     m_pList->selectionModel()->setCurrentIndex(m_pList->model()->index(index, 0), QItemSelectionModel::NoUpdate);
     m_pList->SetTopIndex(index);
@@ -197,7 +207,6 @@ void CIncomingMessagesDialog::OnSelectionChanged(int index)
     if (index < 0)
         return;
     m_nShown = index;
-    FitToShownMessage();
     m_pList->SetTopIndex(index);
     if (m_nUnread > 0) {
         m_nUnread = GetCount() - 1 - m_nShown;
@@ -209,13 +218,30 @@ void CIncomingMessagesDialog::OnSelectionChanged(int index)
     WriteCounter();
 }
 
+void CIncomingMessagesDialog::Page(int step)
+{
+    if (GetCount() > 0)
+        m_pList->SetCurSel(std::clamp(m_nShown + step, 0, GetCount() - 1));
+}
+
+// A message taller than the list is read on to its end before the wheel pages.
 bool CIncomingMessagesDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != m_pList->viewport() || event->type() != QEvent::Wheel)
         return QDialog::eventFilter(watched, event);
     const int steps = static_cast<QWheelEvent*>(event)->angleDelta().y();
-    if (steps != 0 && GetCount() > 0)
-        m_pList->SetCurSel(std::clamp(m_nShown + (steps > 0 ? -1 : 1), 0, GetCount() - 1));
+    if (steps == 0 || m_nShown < 0)
+        return true;
+    QScrollBar* bar = m_pList->verticalScrollBar();
+    const QRect shown = m_pList->visualItemRect(m_pList->item(m_nShown));
+    const int page = m_pList->viewport()->height();
+    const int lines = 3 * m_pList->fontMetrics().height();
+    if (steps < 0 && shown.bottom() >= page)
+        bar->setValue(bar->value() + std::min(lines, shown.bottom() + 1 - page));
+    else if (steps > 0 && shown.top() < 0)
+        bar->setValue(bar->value() - std::min(lines, -shown.top()));
+    else
+        Page(steps > 0 ? -1 : 1);
     return true;
 }
 
@@ -227,37 +253,16 @@ void CIncomingMessagesDialog::showEvent(QShowEvent* event)
         m_pList->SetTopIndex(m_nShown);
 }
 
-// A message is never cut: the list, and the window with it, grows to the height the message
-// shown needs, and shrinks back for a shorter one. Only where the screen ends does the
-// message's text move into the list's tool tip as well.
-void CIncomingMessagesDialog::FitToShownMessage()
-{
-    if (m_nShown < 0 || m_nShown >= GetCount())
-        return;
-    const int frame = m_pList->height() - m_pList->contentsRect().height();
-    int listHeight = std::max(m_nBaseListHeight, m_pList->NaturalHeight(m_nShown) + frame);
-    const QScreen* screen = this->screen();
-    const int room = screen ? screen->availableGeometry().height() - (frameGeometry().height() - height()) : INT_MAX;
-    const bool cut = m_nBaseHeight + listHeight - m_nBaseListHeight > room;
-    if (cut)
-        listHeight = room - m_nBaseHeight + m_nBaseListHeight;
-    m_pList->setToolTip(cut ? m_pList->GetText(m_nShown) : QString());
-    const int extra = listHeight - m_nBaseListHeight;
-    if (height() != m_nBaseHeight + extra) {
-        resize(width(), m_nBaseHeight + extra);
-        m_pList->resize(m_pList->width(), listHeight);
-        for (const auto& [control, baseY] : m_below)
-            control->move(control->x(), baseY + extra);
-    }
-    m_pList->SetFixedItemHeight(m_pList->contentsRect().height());
-    m_pList->SetTopIndex(m_nShown);
-}
-
 void CIncomingMessagesDialog::WriteCounter()
 {
     const int count = GetCount();
     const int position = count == 0 ? 0 : m_nShown + 1;
     m_pCounter->setText(QStringLiteral("%1 : %2").arg(position).arg(count));
+    m_pPrevious->setEnabled(m_nShown > 0);
+    m_pNext->setEnabled(m_nShown + 1 < count);
+    // A message longer than the list shows whole in the list's tool tip too.
+    const bool tall = m_nShown >= 0 && m_pList->NaturalHeight(m_nShown) > m_pList->viewport()->height();
+    m_pList->setToolTip(tall ? m_pList->GetText(m_nShown) : QString());
 }
 
 void CIncomingMessagesDialog::timerEvent(QTimerEvent* event)
@@ -311,9 +316,11 @@ void CIncomingMessagesDialog::OnAppearanceClicked()
         m_pAppearanceButton->ResetHover();
         if (result != QDialog::Accepted)
             return;
-        // The item height and the counter stay as they are.
+        // Items are measured again for the new fonts; the counter stays as it is.
         LoadAppearance();
-        FitToShownMessage();
+        m_pList->SetPageHeight(m_pList->contentsRect().height());
+        m_pList->SetTopIndex(m_nShown);
+        WriteCounter();
         m_pList->viewport()->repaint();
     });
     appearance->open();

@@ -4,16 +4,15 @@
 #include <QDialog>
 #include <QPointer>
 
-#include <utility>
-#include <vector>
-
 class CChatListBox;
 class CHoverBitmapButton;
 class CRegistry;
 class QLabel;
+class QToolButton;
 
-// Every private message received since start, one at a time, with the counter "shown : total",
-// an indicator that blinks exactly while messages wait behind the one shown, and Reply. Each
+// Every private message received since start, one at a time, with arrows to page and the
+// counter "shown : total" between them, an indicator that blinks exactly while messages wait
+// behind the one shown, and Reply, which Enter presses. Each
 // accepted message comes in through AddMessage. Closing only hides the window.
 class CIncomingMessagesDialog : public QDialog {
     Q_OBJECT
@@ -64,7 +63,8 @@ protected:
 
 private:
     void ShowLine(int index);
-    void FitToShownMessage();
+    // To the message step places on, as far as there are messages.
+    void Page(int step);
     void OnSelectionChanged(int index);
     void OnReply();
     void OnAppearanceClicked();
@@ -81,10 +81,8 @@ private:
     // The line shown (the list's top line); -1 while the list is empty.
     int m_nShown = -1;
     int m_nUnread = 0;
-    // The template's heights, and the controls under the list that move when it grows.
-    int m_nBaseListHeight = 0;
-    int m_nBaseHeight = 0;
-    std::vector<std::pair<QWidget*, int>> m_below;
+    QToolButton* m_pPrevious = nullptr;
+    QToolButton* m_pNext = nullptr;
     bool m_bIndicatorPhase = false;
     QBasicTimer m_blinkTimer;
 };

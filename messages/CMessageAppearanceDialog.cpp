@@ -32,7 +32,7 @@ DialogTemplate AppearanceTemplate()
         .cy = 87,
         .controls = {
             {-1, C::GroupBox, QStringLiteral("Choose your own color scheme"), 3, 3, 163, 64, 0},
-            {IDC_PREVIEW, C::Edit, {}, 9, 15, 103, 46, C::Multiline | C::Border | C::TabStop},
+            {IDC_PREVIEW, C::Edit, {}, 9, 15, 103, 46, C::Multiline | C::Border | C::TabStop, QStringLiteral("Sample text")},
             {IDC_TEXT, C::PushButton, QStringLiteral("Text"), 116, 15, 46, 14, C::TabStop},
             {IDC_BACKGROUND, C::PushButton, QStringLiteral("Background"), 116, 31, 46, 14, C::TabStop},
             {IDC_FONT, C::PushButton, QStringLiteral("Font..."), 116, 47, 46, 14, C::TabStop},

@@ -9,6 +9,7 @@
 #include "ui/PlaySoundResource.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -33,8 +34,8 @@ DialogTemplate SendMessageTemplate()
         .cx = 210,
         .cy = 79,
         .controls = {
-            {IDC_MESSAGE, C::Edit, {}, 2, 3, 206, 56, C::Multiline | C::Border | C::TabStop},
-            {IDC_SEND, C::PushButton, QStringLiteral("Send"), 112, 62, 45, 14, C::TabStop},
+            {IDC_MESSAGE, C::Edit, {}, 2, 3, 206, 56, C::Multiline | C::Border | C::TabStop, QStringLiteral("Message")},
+            {IDC_SEND, C::PushButton, QStringLiteral("Send"), 112, 62, 45, 14, C::DefPushButton | C::TabStop},
             {IDC_CLOSE, C::PushButton, QStringLiteral("Close"), 161, 62, 45, 14, C::TabStop},
             {IDC_APPEARANCE, C::PushButton, QStringLiteral("prop"), 4, 59, 21, 17, C::OwnerDraw},
         },
@@ -70,12 +71,14 @@ CSendMessageDialog::CSendMessageDialog(CRegistry& registry, const QString& recip
     m_pAppearanceButton->resize(kButtonFrame);
     m_pAppearanceButton->SetName(QStringLiteral("Message appearance"));
     m_pEdit = DialogBuilder::Control<QPlainTextEdit>(this, IDC_MESSAGE);
-    m_pEdit->setAccessibleName(QStringLiteral("Message"));
     m_pEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_pEdit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    m_pEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Lines wrap; a text taller than the field scrolls, and the scroll bar says so.
+    m_pEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_pEdit->setTabChangesFocus(true);
+    // Enter sends; Shift+Enter or Ctrl+Enter starts a new line.
+    m_pEdit->installEventFilter(this);
     auto* send = DialogBuilder::Control<QPushButton>(this, IDC_SEND);
     auto* close = DialogBuilder::Control<QPushButton>(this, IDC_CLOSE);
     send->setAutoDefault(false);
@@ -133,6 +136,20 @@ void CSendMessageDialog::showEvent(QShowEvent* event)
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+}
+
+bool CSendMessageDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_pEdit || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;
+    if (key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier))
+        m_pEdit->insertPlainText(QStringLiteral("\n"));
+    else
+        OnSend();
+    return true;
 }
 
 void CSendMessageDialog::OnSend()

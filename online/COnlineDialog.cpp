@@ -45,7 +45,7 @@ DialogTemplate OnlineTemplate()
         .cx = 82,
         .cy = 110,
         .controls = {
-            {IDC_USER_LIST, C::ListBox, {}, 6, 5, 71, 89, C::Sort | C::VScroll | C::TabStop},
+            {IDC_USER_LIST, C::ListBox, {}, 6, 5, 71, 89, C::Sort | C::VScroll | C::TabStop, QStringLiteral("Users online")},
             {IDC_PIN, C::PushButton, QStringLiteral(" "), 5, 98, 11, 10, C::OwnerDraw},
             {IDC_COLOR, C::PushButton, QStringLiteral(" "), 54, 98, 11, 10, C::OwnerDraw},
             {IDC_FONT, C::PushButton, QStringLiteral(" "), 66, 98, 11, 10, C::OwnerDraw},
@@ -86,7 +86,13 @@ COnlineDialog::COnlineDialog(CRegistry& registry)
     m_nButtonBottom = height() - m_pPinButton->y();
     m_nColorFromRight = width() - m_pColorButton->x();
     m_nFontFromRight = width() - m_pFontButton->x();
-    setMinimumSize(kMinimumSize);
+    // Narrower, the window manager would cut the caption down to "...": room for it in a bold
+    // face beside the caption's icon and close button.
+    QFont caption = font();
+    caption.setBold(true);
+    setMinimumSize(
+        std::max(kMinimumSize.width(), QFontMetrics(caption).horizontalAdvance(windowTitle()) + kCaptionFrame),
+        kMinimumSize.height());
     m_pPlacer = new FramePlacer(this);
 
     connect(m_pUserList, &QListWidget::itemDoubleClicked, this,
@@ -145,7 +151,7 @@ void COnlineDialog::OnColorClicked()
         m_preferences.m_crText = ToColorRef(color);
         ApplyAppearance();
     });
-    connect(dialog, &QDialog::finished, this, [this] { m_pColorButton->ResetHover(); });
+    connect(dialog, &QDialog::finished, this, [this] { ReturnFromPicker(m_pColorButton); });
     dialog->open();
 }
 
@@ -157,8 +163,17 @@ void COnlineDialog::OnFontClicked()
         m_preferences.m_fontText = m_preferences.m_fontText.Picked(font, offered);
         ApplyAppearance();
     });
-    connect(dialog, &QDialog::finished, this, [this] { m_pFontButton->ResetHover(); });
+    connect(dialog, &QDialog::finished, this, [this] { ReturnFromPicker(m_pFontButton); });
     dialog->open();
+}
+
+// The window manager would hand the focus to whichever window had it last, maybe another of
+// the program's: it comes back here, to the list.
+void COnlineDialog::ReturnFromPicker(CHoverBitmapButton* button)
+{
+    button->ResetHover();
+    activateWindow();
+    m_pUserList->setFocus();
 }
 
 void COnlineDialog::ApplyAppearance()
@@ -168,19 +183,19 @@ void COnlineDialog::ApplyAppearance()
     m_pUserList->viewport()->update();
 }
 
-void COnlineDialog::ShowPlaced()
+void COnlineDialog::ShowPlaced(const QRect& keepClear)
 {
     OnlinePlacement stored;
     std::optional<QRect> storedFrame;
     if (LoadOnlinePlacement(m_registry, stored))
         storedFrame = QRect(stored.left, stored.top, stored.width, stored.height);
     showNormal();
-    PlaceFrame(storedFrame);
+    PlaceFrame(storedFrame, keepClear);
     raise();
     activateWindow();
 }
 
-void COnlineDialog::PlaceFrame(const std::optional<QRect>& frame)
+void COnlineDialog::PlaceFrame(const std::optional<QRect>& frame, const QRect& keepClear)
 {
     QList<QRect> workAreas;
     if (QScreen* primary = QGuiApplication::primaryScreen())
@@ -188,7 +203,9 @@ void COnlineDialog::PlaceFrame(const std::optional<QRect>& frame)
     for (QScreen* screen : QGuiApplication::screens())
         if (screen != QGuiApplication::primaryScreen())
             workAreas << screen->availableGeometry();
-    m_pPlacer->Place([frame, workAreas](QSize frameSize) { return PlaceOnlineWindow(frame, frameSize, workAreas); });
+    m_pPlacer->Place([frame, workAreas, keepClear](QSize frameSize) {
+        return PlaceOnlineWindow(frame, frameSize, workAreas, keepClear);
+    });
 }
 
 void COnlineDialog::SavePlacementAndHide()

@@ -24,6 +24,8 @@ class COnlineDialog : public QDialog {
 public:
     static constexpr int IDD = 102;
     static constexpr QSize kMinimumSize{80, 150};
+    // What a window manager's caption takes beside its text: icon, close button and margins.
+    static constexpr int kCaptionFrame = 64;
 
     explicit COnlineDialog(CRegistry& registry);
     ~COnlineDialog() override;
@@ -32,8 +34,9 @@ public:
     void RemoveUser(const QString& name);
     void SetUserInChat(const QString& name, bool inChat);
 
-    // Shows the window where it was last closed, or at the lower right on first show.
-    void ShowPlaced();
+    // Shows the window where it was last closed, or at the lower right on first show, clear of
+    // keepClear (the tray's stand-in window).
+    void ShowPlaced(const QRect& keepClear = {});
 
     CUserListBox* UserList() const { return m_pUserList; }
 
@@ -52,10 +55,11 @@ private:
     void OnPinClicked();
     void OnColorClicked();
     void OnFontClicked();
+    void ReturnFromPicker(CHoverBitmapButton* button);
     void ApplyAppearance();
     void SavePlacementAndHide();
     // Places the window so that its frame lies on the rectangle (nullopt: the first place).
-    void PlaceFrame(const std::optional<QRect>& frame);
+    void PlaceFrame(const std::optional<QRect>& frame, const QRect& keepClear = {});
     void ResetButtons();
 
     CRegistry& m_registry;

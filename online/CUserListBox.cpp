@@ -63,6 +63,17 @@ QString CUserListBox::AccessibleText(int index) const
     return GetItemData(index) == 2 ? GetText(index) + QStringLiteral(", in chat") : GetText(index);
 }
 
+int CUserListBox::NameWidth() const
+{
+    return viewport()->width() - kTextLeft;
+}
+
+QString CUserListBox::ToolTipText(int index) const
+{
+    const QString name = GetText(index);
+    return QFontMetrics(m_font).horizontalAdvance(name) > NameWidth() ? name : QString();
+}
+
 void CUserListBox::DrawItem(const DrawItemStruct& item)
 {
     if (item.itemId < 0)
@@ -82,5 +93,5 @@ void CUserListBox::DrawItem(const DrawItemStruct& item)
     painter.setBackground(ToQColor(m_crBackground));
     const QFontMetrics metrics(m_font);
     painter.drawText(QPoint(item.rcItem.left() + kTextLeft, item.rcItem.top() + kTop + metrics.ascent()),
-                     GetText(item.itemId));
+                     metrics.elidedText(GetText(item.itemId), Qt::ElideRight, NameWidth()));
 }

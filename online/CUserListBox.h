@@ -9,7 +9,8 @@
 #include <vector>
 
 // The Online window's list of users: sorted, one fixed height, every item drawn as a state
-// icon at the left edge and the name in the chosen colour and font on the button-face colour.
+// icon at the left edge and the name in the chosen colour and font on the button-face colour;
+// a name too long for the list ends in an ellipsis and shows whole in its tool tip.
 // An item's data is the index of its first icon: 0 online, 2 in the chat room.
 class CUserListBox : public CListBox {
     Q_OBJECT
@@ -37,9 +38,13 @@ public:
     void DrawItem(const DrawItemStruct& item) override;
     // The name, and ", in chat" for a user in the chat room.
     QString AccessibleText(int index) const override;
+    // The whole name, where the list is too narrow for it.
+    QString ToolTipText(int index) const override;
 
 private:
     void UpdateItemHeight();
+    // The room for a name: from its left edge to the list's right edge.
+    int NameWidth() const;
 
     std::vector<QPixmap> m_imageList;
     COLORREF m_crText = 0;

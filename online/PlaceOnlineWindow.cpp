@@ -23,15 +23,19 @@ QRect MovedInside(QRect window, const QRect& area)
 
 } // namespace
 
-QRect PlaceOnlineWindow(const std::optional<QRect>& stored, QSize currentSize, const QList<QRect>& workAreas)
+QRect PlaceOnlineWindow(const std::optional<QRect>& stored, QSize currentSize, const QList<QRect>& workAreas,
+                        const QRect& keepClear)
 {
     if (workAreas.isEmpty())
         return stored.value_or(QRect(QPoint(0, 0), currentSize));
 
     if (!stored) {
         const QRect& area = workAreas.first();
-        return QRect(area.right() + 1 - currentSize.width() - kRightMargin, area.bottom() + 1 - currentSize.height(),
+        QRect window(area.right() + 1 - currentSize.width() - kRightMargin, area.bottom() + 1 - currentSize.height(),
                      currentSize.width(), currentSize.height());
+        if (window.intersects(keepClear))
+            window.moveBottom(std::max(area.top() + window.height() - 1, keepClear.top() - 1));
+        return window;
     }
 
     const QRect window = *stored;

@@ -6,10 +6,12 @@
 #include "prefs/PreferencesOnline.h"
 #include "prefs/PreferencesSendMessage.h"
 
+#include <algorithm>
 #include <array>
 
 // Every stored value of the tree is named here and nowhere else. Values are written and read
-// in the order of these tables: colours, then per font its height and its face name.
+// in the order of these tables: colours, then per font its height, its face name, its weight
+// and its style flags.
 namespace {
 
 using RegistryKeys::kCompany;
@@ -26,10 +28,23 @@ template <typename Record> struct StoredColor {
 };
 
 template <typename Record> struct StoredFont {
-    QStringView heightName;
-    QStringView faceName;
+    QStringView prefix; // "Text": TextFontHeight, TextFontName, TextFontWeight...
     FontRecord Record::*field;
 };
+
+// After a font's height and face: its weight and style flags, which a font picker offers too.
+// A value that is missing or cannot be read leaves that part normal.
+struct StoredFontStyle {
+    QStringView suffix;
+    int FontRecord::*number = nullptr;
+    bool FontRecord::*flag = nullptr;
+};
+constexpr std::array<StoredFontStyle, 4> kFontStyle{{
+    {u"FontWeight", &FontRecord::weight, nullptr},
+    {u"FontItalic", nullptr, &FontRecord::italic},
+    {u"FontUnderline", nullptr, &FontRecord::underline},
+    {u"FontStrikeOut", nullptr, &FontRecord::strikeOut},
+}};
 
 template <typename Record, std::size_t Colors, std::size_t Fonts> struct SectionLayout {
     std::array<StoredColor<Record>, Colors> colors;
@@ -39,18 +54,17 @@ template <typename Record, std::size_t Colors, std::size_t Fonts> struct Section
 using List = PreferencesMessageList;
 constexpr SectionLayout<List, 3, 2> kListLayout{
     {{{u"Title", &List::m_crTitle}, {u"Text", &List::m_crText}, {u"Background", &List::m_crBackground}}},
-    {{{u"TitleFontHeight", u"TitleFontName", &List::m_fontTitle},
-      {u"TextFontHeight", u"TextFontName", &List::m_fontText}}},
+    {{{u"Title", &List::m_fontTitle}, {u"Text", &List::m_fontText}}},
 };
 
 constexpr SectionLayout<PreferencesSendMessage, 2, 1> kSendMessageLayout{
     {{{u"Text", &PreferencesSendMessage::m_crText}, {u"Background", &PreferencesSendMessage::m_crBackground}}},
-    {{{u"TextFontHeight", u"TextFontName", &PreferencesSendMessage::m_fontText}}},
+    {{{u"Text", &PreferencesSendMessage::m_fontText}}},
 };
 
 constexpr SectionLayout<PreferencesOnline, 1, 1> kOnlineLayout{
     {{{u"Text", &PreferencesOnline::m_crText}}},
-    {{{u"TextFontHeight", u"TextFontName", &PreferencesOnline::m_fontText}}},
+    {{{u"Text", &PreferencesOnline::m_fontText}}},
 };
 
 constexpr std::array<std::pair<QStringView, std::int32_t OnlinePlacement::*>, 4> kPlacementValues{{
@@ -62,11 +76,12 @@ constexpr std::array<std::pair<QStringView, std::int32_t OnlinePlacement::*>, 4>
 
 constexpr QStringView kNotifyValue = u"Notify";
 
-QString ValuePath(QStringView section, QStringView name)
+QString ValuePath(QStringView section, QStringView name, QStringView suffix = {})
 {
     QString path = section.toString();
     path += u'\\';
     path += name;
+    path += suffix;
     return path;
 }
 
@@ -80,8 +95,11 @@ void Save(CRegistry& registry, QStringView section, const Layout& layout, const 
             {ValuePath(section, color.name), QString::number(static_cast<std::int32_t>(record.*color.field))});
     for (const auto& font : layout.fonts) {
         const FontRecord& stored = record.*font.field;
-        values.append({ValuePath(section, font.heightName), QString::number(stored.height)});
-        values.append({ValuePath(section, font.faceName), stored.face});
+        values.append({ValuePath(section, font.prefix, u"FontHeight"), QString::number(stored.height)});
+        values.append({ValuePath(section, font.prefix, u"FontName"), stored.face});
+        for (const StoredFontStyle& style : kFontStyle)
+            values.append({ValuePath(section, font.prefix, style.suffix),
+                           QString::number(style.number ? stored.*style.number : int(stored.*style.flag))});
     }
     registry.WriteStrings(kCompany, kProduct, values);
 }
@@ -103,11 +121,20 @@ void Load(CRegistry& registry, QStringView section, const Layout& layout, Record
     for (const auto& font : layout.fonts) {
         std::int32_t height = 0;
         QString face;
-        if (registry.ReadNumber(kCompany, kProduct, ValuePath(section, font.heightName), height)
-            && registry.ReadString(kCompany, kProduct, ValuePath(section, font.faceName), face)) {
-            // Only height and face are kept; the rest of the font goes back to normal.
-            record.*font.field = FontRecord{.height = height, .face = face.left(FontRecord::kMaxFaceLength)};
+        if (!registry.ReadNumber(kCompany, kProduct, ValuePath(section, font.prefix, u"FontHeight"), height)
+            || !registry.ReadString(kCompany, kProduct, ValuePath(section, font.prefix, u"FontName"), face))
+            continue;
+        FontRecord read{.height = height, .face = face.left(FontRecord::kMaxFaceLength)};
+        for (const StoredFontStyle& style : kFontStyle) {
+            std::int32_t number = 0;
+            if (!registry.ReadNumber(kCompany, kProduct, ValuePath(section, font.prefix, style.suffix), number))
+                continue;
+            if (style.number)
+                read.*style.number = std::clamp(number, 100, 900);
+            else
+                read.*style.flag = number != 0;
         }
+        record.*font.field = read;
     }
 }
 

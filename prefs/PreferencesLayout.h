@@ -24,7 +24,8 @@ struct OnlinePlacement {
 // Reads the record's section into it. While the program's "Preferences" key does not exist
 // (first start), writes the record's current values as its section instead and leaves the
 // record as it is. A colour that cannot be read keeps its value; a font is replaced only
-// when both its height and its face name were read.
+// when both its height and its face name were read, and takes its weight and style flags
+// where they were stored (normal where not: files of older versions hold none).
 void LoadPreferences(CRegistry& registry, Preferences& record);
 // Writes every stored value of the record's section in the section's order.
 void SavePreferences(CRegistry& registry, const Preferences& record);

@@ -22,8 +22,12 @@ QByteArray ReadAll(const QString& path)
     return file.readAll();
 }
 
-QString BitmapPath(int id)
+QString BitmapPath(int id, int scale = 1)
 {
+    if (scale != 1) {
+        const QString path = QStringLiteral(":/bitmaps/%1@%2x.png").arg(id).arg(scale);
+        return QFile::exists(path) ? path : QString();
+    }
     for (const char* suffix : {".png", ".bmp"}) {
         const QString path = QStringLiteral(":/bitmaps/%1").arg(id) + QLatin1String(suffix);
         if (QFile::exists(path))
@@ -49,10 +53,10 @@ QIcon LoadIconResource(int id)
     return icon;
 }
 
-QImage LoadBitmapResource(int id)
+QImage LoadBitmapResource(int id, int scale)
 {
     InitResources();
-    const QString path = BitmapPath(id);
+    const QString path = BitmapPath(id, scale);
     return path.isEmpty() ? QImage() : QImage(path);
 }
 

@@ -10,8 +10,10 @@
 // An icon with every size drawn for it (16 and 32 pixels; more for the application icon 128).
 QIcon LoadIconResource(int id);
 
-// A bitmap: an image strip, a one-bit mask strip, the indicator or the About picture.
-QImage LoadBitmapResource(int id);
+// A bitmap: an image strip, a one-bit mask strip, the indicator or the About picture. At scale
+// 2 its picture for screens scaled by two (an image strip's with an alpha channel instead of a
+// mask), null where there is none.
+QImage LoadBitmapResource(int id, int scale = 1);
 
 // The bytes of a bitmap exactly as stored (a Windows bitmap file for the About picture).
 QByteArray LoadBitmapFile(int id);

@@ -5,6 +5,40 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+
+// On a dark palette the strips' dark grey outlines would vanish into the window: a dark grey
+// pixel (the greys and the slate ink) that borders on the window behind, within reach pixels,
+// takes the opposite lightness.
+// Greys inside a picture, on its own colours, stay as drawn.
+void LightenOutlines(QImage& frame, int reach)
+{
+    const QImage drawn = frame.convertToFormat(QImage::Format_ARGB32);
+    QImage out = drawn;
+    const auto behind = [&drawn](int x, int y) {
+        return x >= 0 && y >= 0 && x < drawn.width() && y < drawn.height() && qAlpha(drawn.pixel(x, y)) < 128;
+    };
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QColor colour = QColor::fromRgba(drawn.pixel(x, y));
+            if (colour.alpha() == 0 || colour.hsvSaturation() > 128 || colour.lightness() >= 128)
+                continue;
+            bool border = false;
+            for (int dy = -reach; dy <= reach && !border; ++dy)
+                for (int dx = -reach; dx <= reach && !border; ++dx)
+                    border = behind(x + dx, y + dy);
+            if (border)
+                out.setPixel(
+                    x, y,
+                    QColor::fromHsl(colour.hslHue(), colour.hslSaturation(), 255 - colour.lightness(), colour.alpha())
+                        .rgba());
+        }
+    }
+    frame = out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace
+
 CHoverBitmapButton::CHoverBitmapButton(int imageId, int maskId, QSize frame, QWidget* parent)
     : QPushButton(parent)
     , m_nImageId(imageId)
@@ -15,12 +49,35 @@ CHoverBitmapButton::CHoverBitmapButton(int imageId, int maskId, QSize frame, QWi
     setMouseTracking(true);
     // No background of its own: the mask lets the parent's show through.
     setAutoFillBackground(false);
+    // A picture is never what Enter presses, nor may a dialog make it its default.
+    setAutoDefault(false);
     LoadFrames();
     raise();
 }
 
+bool CHoverBitmapButton::IsDarkPalette() const
+{
+    return palette().color(QPalette::WindowText).lightness() > palette().color(QPalette::Window).lightness();
+}
+
 void CHoverBitmapButton::LoadFrames()
 {
+    // A screen scaled by two gets the finer strip where there is one; its alpha is its mask.
+    const QImage fine = devicePixelRatioF() > 1.5 ? LoadBitmapResource(m_nImageId, 2) : QImage();
+    const bool dark = IsDarkPalette();
+    if (!fine.isNull()) {
+        const QImage strip = fine.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        for (int i = 0; i < 3; ++i) {
+            m_opaque[i] = strip.copy(QRect(QPoint(i * m_frame.width() * 2, 0), m_frame * 2));
+            if (dark)
+                LightenOutlines(m_opaque[i], 2);
+            m_opaque[i].setDevicePixelRatio(2);
+            m_andPart[i] = QImage(m_frame * 2, QImage::Format_RGB32);
+            m_andPart[i].fill(Qt::white);
+            m_andPart[i].setDevicePixelRatio(2);
+        }
+        return;
+    }
     const QImage image = LoadBitmapResource(m_nImageId).convertToFormat(QImage::Format_RGB32);
     const QImage mask = LoadBitmapResource(m_nMaskId).convertToFormat(QImage::Format_RGB32);
     for (int i = 0; i < 3; ++i) {
@@ -44,7 +101,16 @@ void CHoverBitmapButton::LoadFrames()
                     m_opaque[i].setPixel(x, y, pixel);
             }
         }
+        if (dark)
+            LightenOutlines(m_opaque[i], 1);
     }
+}
+
+void CHoverBitmapButton::changeEvent(QEvent* event)
+{
+    QPushButton::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        LoadFrames();
 }
 
 void CHoverBitmapButton::SetBitmaps(int imageId, int maskId)

@@ -8,7 +8,9 @@
 // mask strip. Where the mask bit is 1 the window behind is combined with the image by a
 // bitwise AND, so white image pixels there let it show through; where it is 0 the image
 // pixel is drawn. The button is one frame large; clicks, keys and screen readers see an
-// ordinary push button, whose accessible name the owner sets.
+// ordinary push button, whose accessible name the owner sets; it is never a default button.
+// On a screen scaled by two it draws its finer strip, and on a dark palette its dark outlines
+// turn light.
 class CHoverBitmapButton : public QPushButton {
     Q_OBJECT
 
@@ -40,8 +42,10 @@ protected:
     void leaveEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    bool IsDarkPalette() const;
     void LoadFrames();
 
     int m_nImageId = 0;

@@ -43,16 +43,18 @@ private:
     CListBox* m_list;
 };
 
-// Lets a screen reader hear the item as its list words it.
+// Lets a screen reader hear the item as its list words it, and shows the list's tool tip.
 class ListBoxItem : public QListWidgetItem {
 public:
     using QListWidgetItem::QListWidgetItem;
 
     QVariant data(int role) const override
     {
-        if (role == Qt::AccessibleTextRole)
-            if (const auto* list = qobject_cast<const CListBox*>(listWidget()))
-                return list->AccessibleText(list->row(this));
+        const auto* list = qobject_cast<const CListBox*>(listWidget());
+        if (list && role == Qt::AccessibleTextRole)
+            return list->AccessibleText(list->row(this));
+        if (list && role == Qt::ToolTipRole)
+            return list->ToolTipText(list->row(this));
         return QListWidgetItem::data(role);
     }
 };
@@ -193,6 +195,11 @@ int CListBox::MeasureItem(int)
 QString CListBox::AccessibleText(int index) const
 {
     return GetText(index);
+}
+
+QString CListBox::ToolTipText(int) const
+{
+    return {};
 }
 
 void CListBox::Measure(int index)

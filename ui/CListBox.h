@@ -72,6 +72,8 @@ public:
     void RemeasureItems();
     // What a screen reader says for the item: its text unless a subclass knows better.
     virtual QString AccessibleText(int index) const;
+    // The item's tool tip: none unless a subclass draws less than the whole item.
+    virtual QString ToolTipText(int index) const;
 
     // The view's geometry, from the row tops rather than the stock layout.
     QRect visualRect(const QModelIndex& index) const override;

@@ -7,7 +7,8 @@
 
 class QPainter;
 
-// A bitmap resource that carries its own colour table, drawn in exactly those colours.
+// A bitmap resource that carries its own colour table, drawn in exactly those colours (on a
+// screen scaled by two, its picture for such screens where there is one).
 class CPaletteBitmap {
 public:
     void SetResourceId(int id) { m_nResourceId = id; }
@@ -24,6 +25,7 @@ public:
 
 private:
     QImage m_bitmap;
+    QImage m_fine; // the same picture at twice the pixels, where there is one
     QList<QRgb> m_palette;
     int m_nResourceId = 0;
 };

@@ -72,6 +72,8 @@ void DialogBuilder::Build(QWidget* dialog, const DialogTemplate& dialogTemplate,
         if (control.id != -1)
             widget->setObjectName(ControlName(control.id));
         widget->setProperty("controlId", control.id);
+        if (!control.name.isEmpty())
+            widget->setAccessibleName(control.name);
         QRect geometry = MapDialogRect(QRect(control.x, control.y, control.cx, control.cy), base);
         auto* label = qobject_cast<QLabel*>(widget);
         if (label && control.kind == DialogControl::Static && geometry.height() < 2 * base.height()) {
@@ -102,7 +104,14 @@ QWidget* DialogBuilder::MakeStandardControl(const DialogControl& control, QWidge
     }
     case DialogControl::StaticBitmap: {
         auto* label = new QLabel(parent);
-        label->setPixmap(QPixmap::fromImage(LoadBitmapResource(control.text.mid(1).toInt())));
+        const int id = control.text.mid(1).toInt();
+        // A screen scaled by two gets the picture drawn for it, at the same size.
+        QImage picture = parent->devicePixelRatioF() > 1.5 ? LoadBitmapResource(id, 2) : QImage();
+        if (picture.isNull())
+            picture = LoadBitmapResource(id);
+        else
+            picture.setDevicePixelRatio(2);
+        label->setPixmap(QPixmap::fromImage(picture));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return label;
     }
@@ -110,12 +119,6 @@ QWidget* DialogBuilder::MakeStandardControl(const DialogControl& control, QWidge
         auto* line = new QFrame(parent);
         line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
         return line;
-    }
-    case DialogControl::GreyFrame: {
-        auto* frame = new QFrame(parent);
-        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
-        frame->setForegroundRole(QPalette::Mid);
-        return frame;
     }
     case DialogControl::GroupBox:
         return new QGroupBox(control.text, parent);

@@ -13,14 +13,14 @@ class QWidget;
 // A dialog described as a table of controls in dialog units, turned into widgets. A dialog
 // unit is a quarter of the dialog font's average character width across and an eighth of
 // its character height down. Each control's id is its object name and its "controlId"
-// property; every text is shown as plain text.
+// property; every text is shown as plain text. A control without a text of its own (a list,
+// an edit, a picture) carries the name a screen reader gives it.
 struct DialogControl {
     enum Class {
         PushButton,
         Static, // a line of text
         StaticBitmap, // text "#<id>" names the bitmap resource
         EtchedLine, // a sunken horizontal rule
-        GreyFrame, // a grey rectangle
         GroupBox,
         Edit,
         ListBox,
@@ -48,6 +48,7 @@ struct DialogControl {
     int cx = 0;
     int cy = 0;
     unsigned styles = 0;
+    QString name{}; // for screen readers
 };
 
 struct DialogTemplate {

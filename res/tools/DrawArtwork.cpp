@@ -58,16 +58,51 @@ enum Frame { kNormal = 0, kPressed = 1, kHovered = 2 };
 
 using Picture = std::function<void(QPainter&, Frame)>;
 
-// Draws one strip of three frames: the picture on a transparent canvas, then the frame's
-// relief (flat at rest, sunken when pressed, raised when hovered). Transparent pixels become
-// white with mask bit 1, so that the window behind shows through; drawn pixels get mask bit 0.
-bool MakeStrip(int id, int maskId, QSize frame, QSize strip, bool relief, const Picture& picture)
+// The pictures are drawn in the pixels of the 1x strips. At 1x nothing is antialiased; at 2x
+// everything is, and a stroke runs through the centres of those pixels, so that it covers the
+// same pixels at every scale, only finer.
+void Pen(QPainter& p, const QColor& colour)
 {
-    QImage canvas(strip, QImage::Format_ARGB32);
+    p.setPen(QPen(colour, 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+}
+
+template <typename Draw> void Stroke(QPainter& p, Draw draw)
+{
+    p.save();
+    if (p.testRenderHint(QPainter::Antialiasing))
+        p.translate(0.5, 0.5);
+    draw();
+    p.restore();
+}
+
+void Line(QPainter& p, int x1, int y1, int x2, int y2)
+{
+    Stroke(p, [&] { p.drawLine(QLineF(x1, y1, x2, y2)); });
+}
+
+void Dot(QPainter& p, int x, int y)
+{
+    p.fillRect(x, y, 1, 1, p.pen().color());
+}
+
+void Rect(QPainter& p, int x, int y, int w, int h, const QColor& fill, const QColor& line)
+{
+    p.fillRect(x, y, w, h, fill);
+    Pen(p, line);
+    p.setBrush(Qt::NoBrush);
+    Stroke(p, [&] { p.drawRect(x, y, w - 1, h - 1); });
+}
+
+// The three frames of a strip at a scale: the picture on a transparent canvas, then the
+// frame's relief (flat at rest, sunken when pressed, raised when hovered).
+QImage DrawStrip(QSize frame, QSize strip, int scale, bool relief, const Picture& picture)
+{
+    QImage canvas(strip * scale, QImage::Format_ARGB32);
     canvas.fill(Qt::transparent);
     for (int i = 0; i < 3; ++i) {
         QPainter p(&canvas);
-        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setRenderHint(QPainter::Antialiasing, scale > 1);
+        p.scale(scale, scale);
         p.translate(i * frame.width(), 0);
         p.setClipRect(0, 0, frame.width(), frame.height());
         const Frame kind = static_cast<Frame>(i);
@@ -75,20 +110,26 @@ bool MakeStrip(int id, int maskId, QSize frame, QSize strip, bool relief, const 
             const int w = frame.width() - 1;
             const int h = frame.height() - 1;
             p.fillRect(0, 0, frame.width(), frame.height(), kLight);
-            const QColor topLeft = kind == kPressed ? kShadow : kWhite;
-            const QColor bottomRight = kind == kPressed ? kWhite : kShadow;
-            p.setPen(topLeft);
-            p.drawLine(0, 0, w, 0);
-            p.drawLine(0, 0, 0, h);
-            p.setPen(bottomRight);
-            p.drawLine(0, h, w, h);
-            p.drawLine(w, 0, w, h);
+            Pen(p, kind == kPressed ? kShadow : kWhite);
+            Line(p, 0, 0, w, 0);
+            Line(p, 0, 0, 0, h);
+            Pen(p, kind == kPressed ? kWhite : kShadow);
+            Line(p, 0, h, w, h);
+            Line(p, w, 0, w, h);
         }
         if (kind == kPressed)
             p.translate(1, 1);
         picture(p, kind);
     }
+    return canvas;
+}
 
+// Writes a strip at 1x as 16 colours and a one-bit mask: transparent pixels become white with
+// mask bit 1, so that the window behind shows through; drawn pixels get mask bit 0. At 2x it
+// is one picture with an alpha channel (<id>@2x.png), for screens scaled by two.
+bool MakeStrip(int id, int maskId, QSize frame, QSize strip, bool relief, const Picture& picture)
+{
+    const QImage canvas = DrawStrip(frame, strip, 1, relief, picture);
     QImage image(strip, QImage::Format_Indexed8);
     image.setColorTable(StripPalette());
     QImage mask(strip, QImage::Format_Mono);
@@ -117,15 +158,8 @@ bool MakeStrip(int id, int maskId, QSize frame, QSize strip, bool relief, const 
         }
     }
     return Save(image, QStringLiteral("bitmaps/%1.png").arg(id))
-        && Save(mask, QStringLiteral("bitmaps/%1.png").arg(maskId));
-}
-
-void Rect(QPainter& p, int x, int y, int w, int h, const QColor& fill, const QColor& line)
-{
-    p.fillRect(x, y, w, h, fill);
-    p.setPen(line);
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(x, y, w - 1, h - 1);
+        && Save(mask, QStringLiteral("bitmaps/%1.png").arg(maskId))
+        && Save(DrawStrip(frame, strip, 2, relief, picture), QStringLiteral("bitmaps/%1@2x.png").arg(id));
 }
 
 // --- 15 x 15 buttons of the Online window ---------------------------------------------------
@@ -133,15 +167,15 @@ void Rect(QPainter& p, int x, int y, int w, int h, const QColor& fill, const QCo
 void DrawFontA(QPainter& p, Frame f)
 {
     const QColor ink = f == kHovered ? kBlue : kInk;
-    p.setPen(ink);
+    Pen(p, ink);
     // A serif capital A, 9 pixels tall.
-    p.drawLine(3, 11, 7, 3);
-    p.drawLine(4, 11, 7, 4);
-    p.drawLine(7, 2, 11, 11);
-    p.drawLine(8, 3, 11, 10);
-    p.drawLine(5, 8, 9, 8);
-    p.drawLine(2, 11, 5, 11);
-    p.drawLine(9, 11, 12, 11);
+    Line(p, 3, 11, 7, 3);
+    Line(p, 4, 11, 7, 4);
+    Line(p, 7, 2, 11, 11);
+    Line(p, 8, 3, 11, 10);
+    Line(p, 5, 8, 9, 8);
+    Line(p, 2, 11, 5, 11);
+    Line(p, 9, 11, 12, 11);
 }
 
 void DrawColourSquares(QPainter& p, Frame f)
@@ -156,8 +190,8 @@ void DrawColourSquares(QPainter& p, Frame f)
 void DrawPinLying(QPainter& p, Frame f)
 {
     // Needle to the left, head to the right: the pin is not stuck in.
-    p.setPen(kShadow);
-    p.drawLine(1, 9, 5, 9);
+    Pen(p, kShadow);
+    Line(p, 1, 9, 5, 9);
     Rect(p, 5, 7, 3, 5, f == kHovered ? kRed : kDarkRed, kInk);
     Rect(p, 8, 8, 2, 3, kMid, kInk);
     Rect(p, 10, 5, 3, 9, f == kHovered ? kRed : kDarkRed, kInk);
@@ -166,15 +200,15 @@ void DrawPinLying(QPainter& p, Frame f)
 void DrawPinPushed(QPainter& p, Frame f)
 {
     // Seen from above, stuck in: a round head with a short shadow.
-    p.setPen(kShadow);
-    p.drawLine(7, 11, 9, 13);
+    Pen(p, kShadow);
+    Line(p, 7, 11, 9, 13);
     const QColor head = f == kHovered ? kRed : kDarkRed;
-    p.setPen(kInk);
+    Pen(p, kInk);
     p.setBrush(head);
-    p.drawEllipse(3, 2, 8, 8);
-    p.setPen(kWhite);
-    p.drawPoint(5, 4);
-    p.drawPoint(6, 4);
+    Stroke(p, [&] { p.drawEllipse(3, 2, 8, 8); });
+    Pen(p, kWhite);
+    Dot(p, 5, 4);
+    Dot(p, 6, 4);
     p.setBrush(Qt::NoBrush);
 }
 
@@ -187,10 +221,10 @@ void DrawPreferences(QPainter& p, Frame f)
     const QColor colours[3] = {kRed, kYellow, kBlue};
     for (int i = 0; i < 3; ++i) {
         const int y = 7 + i * 8;
-        p.setPen(kShadow);
-        p.drawLine(4, y, 26, y);
-        p.setPen(kInk);
-        p.drawLine(4, y + 1, 26, y + 1);
+        Pen(p, kShadow);
+        Line(p, 4, y, 26, y);
+        Pen(p, kInk);
+        Line(p, 4, y + 1, 26, y + 1);
         const int x = knobs[f][i];
         Rect(p, x - 2, y - 3, 6, 8, f == kNormal ? kCream : colours[i], kInk);
     }
@@ -199,35 +233,35 @@ void DrawPreferences(QPainter& p, Frame f)
 void DrawClear(QPainter& p, Frame f)
 {
     // An eraser over a smudged line.
-    p.setPen(kMid);
-    p.drawLine(4, 23, 14, 23);
-    p.drawLine(5, 24, 11, 24);
+    Pen(p, kMid);
+    Line(p, 4, 23, 14, 23);
+    Line(p, 5, 24, 11, 24);
     const QColor body = f == kHovered ? kRed : kDarkRed;
     const QPolygon eraser({QPoint(5, 18), QPoint(17, 6), QPoint(25, 14), QPoint(13, 26)});
     const QPolygon sleeve({QPoint(5, 18), QPoint(10, 13), QPoint(18, 21), QPoint(13, 26)});
-    p.setPen(kInk);
+    Pen(p, kInk);
     p.setBrush(body);
-    p.drawPolygon(eraser);
+    Stroke(p, [&] { p.drawPolygon(eraser); });
     p.setBrush(kCream);
-    p.drawPolygon(sleeve);
+    Stroke(p, [&] { p.drawPolygon(sleeve); });
     p.setBrush(Qt::NoBrush);
 }
 
 void DrawEnvelope(QPainter& p, int x, int y, int w, int h, bool open)
 {
     Rect(p, x, y, w, h, kCream, kInk);
-    p.setPen(kInk);
+    Pen(p, kInk);
     if (open) {
-        p.drawLine(x, y + h - 1, x + w / 2, y + h / 2);
-        p.drawLine(x + w / 2, y + h / 2, x + w - 1, y + h - 1);
-        p.drawLine(x, y, x + w / 2, y - h / 2 + 1);
-        p.drawLine(x + w / 2, y - h / 2 + 1, x + w - 1, y);
-        p.setPen(kBlue);
+        Line(p, x, y + h - 1, x + w / 2, y + h / 2);
+        Line(p, x + w / 2, y + h / 2, x + w - 1, y + h - 1);
+        Line(p, x, y, x + w / 2, y - h / 2 + 1);
+        Line(p, x + w / 2, y - h / 2 + 1, x + w - 1, y);
+        Pen(p, kBlue);
         for (int i = 0; i < 3; ++i)
-            p.drawLine(x + 5, y + 3 + i * 2, x + w - 6, y + 3 + i * 2);
+            Line(p, x + 5, y + 3 + i * 2, x + w - 6, y + 3 + i * 2);
     } else {
-        p.drawLine(x, y, x + w / 2, y + h / 2);
-        p.drawLine(x + w / 2, y + h / 2, x + w - 1, y);
+        Line(p, x, y, x + w / 2, y + h / 2);
+        Line(p, x + w / 2, y + h / 2, x + w - 1, y);
     }
 }
 
@@ -235,10 +269,10 @@ void DrawSend(QPainter& p, Frame f)
 {
     if (f == kPressed) {
         // In flight: moved to the right, with speed lines behind it.
-        p.setPen(kSky);
-        p.drawLine(1, 9, 6, 9);
-        p.drawLine(2, 13, 6, 13);
-        p.drawLine(1, 17, 6, 17);
+        Pen(p, kSky);
+        Line(p, 1, 9, 6, 9);
+        Line(p, 2, 13, 6, 13);
+        Line(p, 1, 17, 6, 17);
         DrawEnvelope(p, 8, 6, 20, 14, false);
     } else if (f == kHovered) {
         DrawEnvelope(p, 5, 10, 21, 12, true);
@@ -253,22 +287,22 @@ void DrawClose(QPainter& p, Frame f)
     Rect(p, 15, 4, 14, 25, kLight, kInk);
     if (f == kPressed) {
         Rect(p, 17, 6, 10, 22, kBrown, kInk);
-        p.setPen(kYellow);
-        p.drawPoint(19, 17);
+        Pen(p, kYellow);
+        Dot(p, 19, 17);
     } else {
         const QPolygon door({QPoint(17, 6), QPoint(23, 9), QPoint(23, 30), QPoint(17, 27)});
-        p.setPen(kInk);
+        Pen(p, kInk);
         p.setBrush(kBrown);
-        p.drawPolygon(door);
+        Stroke(p, [&] { p.drawPolygon(door); });
         p.setBrush(Qt::NoBrush);
         p.fillRect(24, 6, 4, 22, kInk);
     }
     const int tip = f == kHovered ? 27 : 13;
     const QColor arrow = f == kHovered ? kRed : kDarkRed;
     p.fillRect(tip - 10, 15, 10, 3, arrow);
-    p.setPen(arrow);
+    Pen(p, arrow);
     for (int i = 0; i < 5; ++i)
-        p.drawLine(tip - 1 + i - 4, 12 + i, tip - 1 + i - 4, 20 - i);
+        Line(p, tip - 1 + i - 4, 12 + i, tip - 1 + i - 4, 20 - i);
 }
 
 // --- icons ----------------------------------------------------------------------------------
@@ -509,18 +543,20 @@ bool SaveBitmap8(const QImage& source, const QString& name)
     return file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
 }
 
-bool MakeAboutPicture()
+// Pixel art like the strips: a sky in 40 even steps and, at 1x, shapes without antialiasing,
+// so that the picture needs far fewer than 256 colours and keeps them exactly.
+QImage DrawAboutPicture(int scale)
 {
-    // Pixel art like the strips: a sky in 40 even steps, shapes without antialiasing, so
-    // that the picture needs far fewer than 256 colours and keeps them exactly.
-    QImage image(63, 162, QImage::Format_RGB32);
+    QImage image(QSize(63, 162) * scale, QImage::Format_RGB32);
     QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, scale > 1);
+    p.scale(scale, scale);
     const QColor top(0x1E, 0x3A, 0x5F);
     const QColor bottom(0x9C, 0xC4, 0xE8);
     constexpr int kSteps = 40;
-    for (int y = 0; y < image.height(); ++y) {
-        const double t = static_cast<double>(y * kSteps / image.height()) / (kSteps - 1);
-        p.fillRect(0, y, image.width(), 1,
+    for (int y = 0; y < 162; ++y) {
+        const double t = static_cast<double>(y * kSteps / 162) / (kSteps - 1);
+        p.fillRect(0, y, 63, 1,
                    QColor::fromRgbF(top.redF() + (bottom.redF() - top.redF()) * t,
                                     top.greenF() + (bottom.greenF() - top.greenF()) * t,
                                     top.blueF() + (bottom.blueF() - top.blueF()) * t));
@@ -533,21 +569,26 @@ bool MakeAboutPicture()
         const int tx = i % 2 == 0 ? x + 8 : x + 28;
         const QPolygon tail(
             {QPoint(tx - 3, y + 20), QPoint(i % 2 == 0 ? tx - 6 : tx + 6, y + 30), QPoint(tx + 4, y + 20)});
-        p.setPen(kInk);
+        Pen(p, kInk);
         p.setBrush(fills[i]);
-        p.drawPolygon(tail);
-        p.drawRoundedRect(QRect(x, y, 38, 23), 7, 7);
-        p.setPen(Qt::NoPen);
-        p.setBrush(kBlue);
+        Stroke(p, [&] {
+            p.drawPolygon(tail);
+            p.drawRoundedRect(QRect(x, y, 38, 23), 7, 7);
+        });
         for (int k = 0; k < 3; ++k)
-            p.drawRect(x + 10 + k * 8, y + 10, 3, 3);
+            p.fillRect(x + 10 + k * 8, y + 10, 3, 3, kBlue);
     }
     // Two people on the grass, facing each other.
     p.fillRect(QRect(0, 146, 63, 16), kGreen);
     Figure(p, QRectF(4, 122, 22, 26), kDarkRed);
     Figure(p, QRectF(37, 122, 22, 26), kTeal);
-    p.end();
+    return image;
+}
 
+// Stored as a Windows bitmap of 256 colours; at 2x as a picture for screens scaled by two.
+bool MakeAboutPicture()
+{
+    const QImage image = DrawAboutPicture(1);
     QList<QRgb> table;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -557,22 +598,30 @@ bool MakeAboutPicture()
         std::fprintf(stderr, "the About picture has %lld colours\n", static_cast<long long>(table.size()));
         return false;
     }
-    return SaveBitmap8(image.convertToFormat(QImage::Format_Indexed8, table), QStringLiteral("bitmaps/171.bmp"));
+    return SaveBitmap8(image.convertToFormat(QImage::Format_Indexed8, table), QStringLiteral("bitmaps/171.bmp"))
+        && Save(DrawAboutPicture(2), QStringLiteral("bitmaps/171@2x.png"));
+}
+
+// 190: the blinking new-message mark, a small red envelope.
+QImage DrawIndicator(int scale)
+{
+    QImage canvas(QSize(11, 8) * scale, QImage::Format_ARGB32);
+    canvas.fill(kLight);
+    QPainter p(&canvas);
+    p.setRenderHint(QPainter::Antialiasing, scale > 1);
+    p.scale(scale, scale);
+    Rect(p, 0, 0, 11, 8, kRed, kDarkRed);
+    Pen(p, kWhite);
+    Line(p, 1, 1, 5, 4);
+    Line(p, 5, 4, 9, 1);
+    return canvas;
 }
 
 bool MakeIndicator()
 {
-    // 190: the blinking new-message mark, a small red envelope.
-    QImage canvas(11, 8, QImage::Format_ARGB32);
-    canvas.fill(kLight);
-    QPainter p(&canvas);
-    Rect(p, 0, 0, 11, 8, kRed, kDarkRed);
-    p.setPen(kWhite);
-    p.drawLine(1, 1, 5, 4);
-    p.drawLine(5, 4, 9, 1);
-    p.end();
-    QImage image = canvas.convertToFormat(QImage::Format_Indexed8, StripPalette());
-    return Save(image, QStringLiteral("bitmaps/190.png"));
+    return Save(DrawIndicator(1).convertToFormat(QImage::Format_Indexed8, StripPalette()),
+                QStringLiteral("bitmaps/190.png"))
+        && Save(DrawIndicator(2), QStringLiteral("bitmaps/190@2x.png"));
 }
 
 } // namespace

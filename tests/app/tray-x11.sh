@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Usage: tray-x11.sh <pellwick>, under with-xvfb.sh, with a tray host (WITH_TRAY=1) or none. The icon
 # docks (no stand-in beside it) or the stand-in shows lower right; a left click shows the Online
-# window lower right, a right one the menu, whose Shutdown ends the program with 0.
+# window lower right (above the stand-in, not over it), a right one the menu, whose Shutdown ends
+# the program with 0.
 set -u
 # The program announces itself on its port: never on the machine's own network.
 [ "${PELLWICK_PRIVATE_NETWORK:-}" = inside ] || { echo "SKIP: no private network namespace"; exit 77; }
@@ -30,9 +31,16 @@ docked() { shown "$icon" && [ "$WIDTH" -ge 16 ]; }
 retry 100 docked || fail "no $icon window"
 icon_x=$((X + WIDTH / 2)) icon_y=$((Y + HEIGHT / 2))
 if [ "$icon" = panel ]; then ! shown Pellwick || fail "a stand-in beside the tray"; else lower_right || fail "stand-in at $X,$Y"; fi
+icon_top=$Y icon_left=$X icon_right=$((X + WIDTH))
 
 retry 20 click 1 shown Online || fail "no Online window"
 lower_right || fail "Online window at $X,$Y"
+if [ "$icon" = Pellwick ]; then
+    # The window manager may settle the frame a moment later: the last word counts.
+    clear_of_stand_in() { shown Online && { [ $((Y + HEIGHT)) -le "$icon_top" ] || [ $((X + WIDTH)) -le "$icon_left" ] || [ "$X" -ge "$icon_right" ]; }; }
+    sleep 1
+    clear_of_stand_in || fail "the Online window ($X,$Y ${WIDTH}x$HEIGHT) covers the stand-in at $icon_left,$icon_top"
+fi
 xdotool key --window "$window" Escape
 retry 50 eval '! shown Online' || fail "the Online window stays"
 

@@ -6,10 +6,13 @@
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
+#include <QAccessible>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -140,38 +143,74 @@ TEST_F(CIncomingMessagesDialogTest, ArrivalsPagingAndHidingMoveTheCounterAndTheB
     Button(1012)->click();
     ASSERT_EQ(replies.count(), 2);
     EXPECT_EQ(replies.last().first().toString(), QStringLiteral("50%скидка"));
+
+    // Enter is Reply, never the picture button.
+    Receive(QStringLiteral("ping"), QStringLiteral("vera"));
+    ShowActive(window);
+    Page(window.GetCount() - 1);
+    EXPECT_FALSE(Button(1011)->isDefault());
+    QTest::keyClick(window.List(), Qt::Key_Return);
+    ASSERT_EQ(replies.count(), 3);
+    EXPECT_EQ(replies.last().first().toString(), QStringLiteral("vera"));
 }
 
-// Every character can be read: the window grows until the whole message is inside the list.
-TEST_F(CIncomingMessagesDialogTest, LongMessagesGrowTheWindowShortOnesShrinkItAndItTakesAnAppearance)
+// Reply and Close never move: a message longer than the list runs on below it, is read on with
+// the wheel and shows whole in the tool tip; the arrows page; screen readers hear every part.
+TEST_F(CIncomingMessagesDialogTest, TheWindowKeepsItsSizeLongMessagesReadOnAndTheArrowsPage)
 {
     ShowInBackground();
-    const int baseHeight = window.height();
+    const QSize size = window.size();
+    const QRect reply = Button(1012)->geometry();
+    auto* previous = window.findChild<QToolButton*>(QStringLiteral("1024"));
+    auto* next = window.findChild<QToolButton*>(QStringLiteral("1025"));
+    ASSERT_TRUE(previous && next);
     Receive(QStringLiteral("short"));
-    EXPECT_EQ(window.height(), baseHeight);
-
     const QString tenLines = QStringLiteral("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10");
-    const QString longText = QString(25, QLatin1Char('w')).append(QLatin1Char(' ')).repeated(10).left(259);
-    for (const QString& text : {tenLines, longText}) {
-        Receive(text);
-        window.List()->SetCurSel(window.GetCount() - 1);
-        CChatListBox* list = window.List();
-        EXPECT_GE(list->contentsRect().height(), list->NaturalHeight(window.ShownLine()));
-        EXPECT_GT(window.height(), baseHeight);
-        EXPECT_GT(Button(1)->y(), list->geometry().bottom()); // the buttons moved down with the list
-    }
-    window.List()->SetCurSel(0);
-    EXPECT_EQ(window.height(), baseHeight);
+    Receive(tenLines, QStringLiteral("boris"));
+    EXPECT_FALSE(previous->isEnabled());
+    next->click();
+    Expect("2 : 2", 1, 0, false);
+    EXPECT_FALSE(next->isEnabled());
+    EXPECT_EQ(window.size(), size);
+    EXPECT_EQ(Button(1012)->geometry(), reply);
 
-    // A stored appearance shows at once and the list keeps its place.
+    CChatListBox* list = window.List();
+    const int page = list->viewport()->height();
+    EXPECT_GT(list->NaturalHeight(1), page);
+    EXPECT_EQ(list->toolTip(), tenLines);
+    const auto wheel = [list](int delta) {
+        QWheelEvent event(QPointF(5, 5), list->viewport()->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(list->viewport(), &event);
+    };
+    for (int i = 0; i < 20 && list->visualItemRect(list->item(1)).bottom() >= page; ++i)
+        wheel(-120); // read on to the end of the long one
+    EXPECT_EQ(list->visualItemRect(list->item(1)).bottom(), page - 1);
+    EXPECT_EQ(window.ShownLine(), 1);
+    for (int i = 0; i < 20 && list->visualItemRect(list->item(1)).top() < 0; ++i)
+        wheel(120);
+    wheel(120); // at its top the wheel pages back
+    Expect("1 : 2", 0, 0, false);
+    EXPECT_TRUE(list->toolTip().isEmpty());
+
+    QAccessibleInterface* view = QAccessible::queryAccessibleInterface(list);
+    EXPECT_EQ(view->text(QAccessible::Name), QStringLiteral("Messages"));
+    EXPECT_EQ(view->tableInterface()->cellAt(1, 0)->text(QAccessible::Name),
+              QStringLiteral("boris, %1, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10").arg(list->Time(1)));
+    for (QWidget* part : {static_cast<QWidget*>(previous), static_cast<QWidget*>(next),
+                          window.findChild<QWidget*>(QStringLiteral("1023"))})
+        EXPECT_FALSE(QAccessible::queryAccessibleInterface(part)->text(QAccessible::Name).isEmpty());
+    for (QFrame* frame : window.findChildren<QFrame*>(QString(), Qt::FindDirectChildrenOnly))
+        EXPECT_FALSE(QAccessible::queryAccessibleInterface(frame)->text(QAccessible::Name).isEmpty())
+            << frame->metaObject()->className();
+
+    // A stored appearance shows at once; the window keeps its size and the list its place.
     Button(1011)->click();
     auto* appearance = window.findChild<CMessageListPrefsDialog*>();
     ASSERT_TRUE(appearance);
     ChooseBackground(appearance, QColor(0x20, 0x40, 0x60));
     appearance->findChild<QPushButton*>(QStringLiteral("1"))->click();
-
     EXPECT_EQ(window.List()->BackgroundColor(), MakeColorRef(0x20, 0x40, 0x60));
-    EXPECT_EQ(window.CounterText(), QStringLiteral("1 : 3"));
-    EXPECT_EQ(window.height(), baseHeight);
-    EXPECT_EQ(window.List()->GetItemHeight(0), window.List()->GetItemHeight(2));
+    EXPECT_EQ(window.CounterText(), QStringLiteral("1 : 2"));
+    EXPECT_EQ(window.size(), size);
 }

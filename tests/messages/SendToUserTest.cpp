@@ -1,4 +1,5 @@
 #include "messages/SendToUser.h"
+#include "messages/CIncomingMessagesDialog.h"
 #include "messages/CMessageAppearanceDialog.h"
 #include "messages/CSendMessageDialog.h"
 #include "platform/OwnUserName.h"
@@ -16,8 +17,10 @@
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -126,9 +129,15 @@ TEST_F(SendToUserTest, OneWindowAtATimeKeepsItsTextUntilTheMessageGoesOut)
     EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("half"));
     EXPECT_EQ(alerts.Texts(), QStringList{QStringLiteral("Ошибка в работе сети.")});
 
+    // Enter sends: Send is the default button, never the picture; Shift+Enter starts a line.
     networkUp = true;
-    Click(CSendMessageDialog::IDOK);
-    EXPECT_EQ(Received(), QStringList{QStringLiteral("half")});
+    EXPECT_TRUE(Open()->findChild<QPushButton*>(QStringLiteral("1"))->isDefault());
+    EXPECT_FALSE(Open()->findChild<QPushButton*>(QStringLiteral("1011"))->isDefault());
+    QTest::keyClick(Open()->Edit(), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(Open()->Edit(), QStringLiteral("end"));
+    QTest::keyClick(Open()->Edit(), Qt::Key_Return);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(Received(), QStringList{QStringLiteral("half\r\nend")});
     EXPECT_EQ(CSendMessageDialog::LiveCount(), 0);
 }
 
@@ -193,6 +202,9 @@ TEST_F(SendToUserTest, TheAppearanceIsPreviewedAndOnOkStoredAndTakenByTheOpenWin
         Choose<QFontDialog>(appearance, 1012, [](QFontDialog* chooser) {
             QFont font(QStringLiteral("Liberation Serif"));
             font.setPixelSize(20);
+            font.setBold(true);
+            font.setItalic(true);
+            font.setUnderline(true);
             chooser->setCurrentFont(font);
         });
         EXPECT_EQ(appearance->Preview()->palette().color(QPalette::Text), QColor(Qt::red));
@@ -203,9 +215,21 @@ TEST_F(SendToUserTest, TheAppearanceIsPreviewedAndOnOkStoredAndTakenByTheOpenWin
     }
     LoadPreferences(registry, stored);
     EXPECT_EQ(stored.m_crText, ToColorRef(Qt::red));
-    EXPECT_EQ(Open()->Edit()->font().family(), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(stored.m_fontText,
+              (FontRecord{.height = -20,
+                          .weight = 700,
+                          .italic = true,
+                          .underline = true,
+                          .face = QStringLiteral("Liberation Serif")}));
     EXPECT_EQ(Open()->Edit()->font().pixelSize(), 20);
     EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("half written"));
+    // Drawn so: the field looks as in the stored font, not as in its regular twin.
+    QPlainTextEdit* edit = Open()->Edit();
+    const QImage shown = edit->grab().toImage();
+    edit->setFont(FontRecord{.height = -20, .face = QStringLiteral("Liberation Serif")}.ToQFont());
+    EXPECT_NE(edit->grab().toImage(), shown);
+    edit->setFont(stored.m_fontText.ToQFont());
+    EXPECT_EQ(edit->grab().toImage(), shown);
 }
 
 // The font chooser starts from the font shown (face drawn, size, upright, regular); OK keeps it.
@@ -234,3 +258,42 @@ TEST_P(FontChooserStartTest, StartsFromTheStoredFontAndOkKeepsIt)
 INSTANTIATE_TEST_SUITE_P(StoredFonts, FontChooserStartTest,
                          ::testing::Values(std::pair{14, "Arial Cyr"}, std::pair{-15, "DejaVu Serif"},
                                            std::pair{-13, "Liberation Mono"}));
+
+// Through the real windows of an X display with a window manager, keys typed as a user types
+// them: Enter in Incoming Messages opens Send Message to the sender shown and Enter there sends;
+// Reply and Close stay where they were between a one-line and a ten-line message.
+TEST_F(SendToUserTest, OnX11EnterRepliesToTheSenderShownAndSends)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb")
+        || QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("version")}) != 0)
+        GTEST_SKIP() << "needs X11 with a window manager and xdotool (with-xvfb.sh, WITH_WM=1)";
+    const auto key = [](const QStringList& keys) {
+        QProcess::execute(QStringLiteral("xdotool"),
+                          QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("20")} + keys);
+    };
+    networkUp = true;
+    CIncomingMessagesDialog incoming(registry);
+    QObject::connect(&incoming, &CIncomingMessagesDialog::ReplyRequested, road.get(), &SendToUser::Open);
+    incoming.AddMessage(QStringLiteral("anna"), QStringLiteral("one line"));
+    incoming.AddMessage(QStringLiteral("anna"), QStringLiteral("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10"));
+    incoming.ShowMessage(0);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&incoming, 10000));
+    const auto place = [&incoming](int id) {
+        QWidget* button = incoming.findChild<QPushButton*>(QString::number(id));
+        return QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+    };
+    const QRect reply = place(1012);
+    const QRect close = place(1);
+    key({QStringLiteral("Down")}); // the ten lines
+    ASSERT_TRUE(WaitFor([&] { return incoming.ShownLine() == 1; }));
+    EXPECT_EQ(place(1012), reply);
+    EXPECT_EQ(place(1), close);
+
+    key({QStringLiteral("Return")});
+    ASSERT_TRUE(WaitFor([] { return Open() && Open()->isActiveWindow(); }, std::chrono::seconds(10)));
+    EXPECT_EQ(Open()->Recipient(), QStringLiteral("anna"));
+    EXPECT_FALSE(incoming.isVisible());
+    key({QStringLiteral("h"), QStringLiteral("i"), QStringLiteral("Return")});
+    ASSERT_TRUE(WaitFor([] { return CSendMessageDialog::LiveCount() == 0; }));
+    EXPECT_EQ(Received(), QStringList{QStringLiteral("hi")});
+}

@@ -3,12 +3,15 @@
 #include "online/PlaceOnlineWindow.h"
 #include "prefs/CRegistry.h"
 #include "prefs/FontRecord.h"
+#include "prefs/PreferencesLayout.h"
+#include "prefs/PreferencesOnline.h"
 #include "res/ResourceLoader.h"
 #include "support/QtPrinters.h"
 #include "ui/CHoverBitmapButton.h"
 
 #include <QAccessible>
 #include <QBitmap>
+#include <QFontDialog>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,8 +59,9 @@ protected:
 } // namespace
 
 // Sorted without regard to case; names start at 18, icons or not, as plain text in the chosen
-// font; users in the chat room are marked by their icon and for screen readers. Each user has
-// an item of its own: "All" and names that differ only in case are never confused.
+// font, elided where the list is too narrow; users in the chat room are marked by their icon
+// and for screen readers. Each user has an item of its own: "All" and names that differ only in
+// case are never confused.
 TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
 {
     for (const char* name : {"bob", "anna<b>!</b>", "Zed", "All", "BOB"})
@@ -76,6 +80,7 @@ TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
     list->SetCurSel(2);
     list->setFocus();
     EXPECT_TRUE(ShowsIcon(Item(2), 167));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(list)->text(QAccessible::Name), QStringLiteral("Users online"));
     QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(list)->tableInterface();
     EXPECT_EQ(table->cellAt(2, 0)->text(QAccessible::Name), QStringLiteral("bob, in chat"));
     EXPECT_EQ(table->cellAt(3, 0)->text(QAccessible::Name), QStringLiteral("Zed"));
@@ -93,6 +98,14 @@ TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
             << pixels;
         EXPECT_GE(list->GetItemHeight(0), 3 + QFontMetrics(font).height());
     }
+    // In a narrow window a long name ends in an ellipsis inside the list, whole in its tool tip.
+    EXPECT_TRUE(list->item(1)->data(Qt::ToolTipRole).toString().isEmpty());
+    window.resize(0, 300); // as narrow as it gets
+    const QRect ink = Ink(Item(1), red);
+    EXPECT_LT(ink.right(), list->viewport()->width() - 1);
+    EXPECT_GT(ink.right(), list->viewport()->width() - QFontMetrics(list->TextFont()).height());
+    EXPECT_EQ(list->item(1)->data(Qt::ToolTipRole).toString(), QStringLiteral("anna<b>!</b>"));
+    EXPECT_TRUE(list->item(3)->data(Qt::ToolTipRole).toString().isEmpty()); // Zed fits
 }
 
 // Enter writes to the selected user, if any; the close box and Escape only hide.
@@ -115,8 +128,9 @@ TEST_F(COnlineDialogTest, EnterWritesToTheSelectedUserAndClosingOnlyHides)
     EXPECT_FALSE(window.isVisible());
 }
 
-// A screen reader hears the pin's state; resizing keeps the buttons at the lower corners.
-TEST_F(COnlineDialogTest, ThePinIsHeardAndResizingKeepsTheButtonsAtTheLowerCorners)
+// A screen reader hears the pin's state; resizing keeps the buttons at the lower corners; a
+// picked font is kept whole.
+TEST_F(COnlineDialogTest, ThePinIsHeardResizingKeepsTheButtonsAtTheLowerCornersAndAFontIsKept)
 {
     auto* font = window.findChild<CHoverBitmapButton*>(QStringLiteral("1011"));
     auto* pin = window.findChild<CHoverBitmapButton*>(QStringLiteral("1012"));
@@ -136,9 +150,41 @@ TEST_F(COnlineDialogTest, ThePinIsHeardAndResizingKeepsTheButtonsAtTheLowerCorne
     EXPECT_EQ(window.height() - font->y(), fromBottom);
     EXPECT_EQ(window.height() - pin->y(), fromBottom);
     EXPECT_EQ(window.height() - window.UserList()->geometry().bottom(), listBelow);
+
+    // A font picked bold, italic and underlined is stored so and drawn so; the focus comes
+    // back to the list.
+    QWidget other;
+    other.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    font->click();
+    auto* picker = window.findChild<QFontDialog*>();
+    ASSERT_TRUE(picker);
+    QFont chosen(QStringLiteral("Liberation Sans"));
+    chosen.setPixelSize(18);
+    chosen.setBold(true);
+    chosen.setItalic(true);
+    chosen.setUnderline(true);
+    picker->setCurrentFont(chosen);
+    picker->accept();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(window.UserList()->hasFocus());
+    PreferencesOnline stored;
+    LoadPreferences(registry, stored);
+    const FontRecord& kept = stored.m_fontText;
+    EXPECT_EQ(kept.face, QStringLiteral("Liberation Sans"));
+    EXPECT_TRUE(kept.weight == 700 && kept.italic && kept.underline && !kept.strikeOut);
+    const QImage shown = Item(0);
+    window.UserList()->SetTextAppearance(stored.m_crText,
+                                         FontRecord{.height = kept.height, .face = kept.face}.ToQFont());
+    EXPECT_NE(Item(0), shown); // the regular twin
+    window.UserList()->SetTextAppearance(stored.m_crText, kept.ToQFont());
+    EXPECT_EQ(Item(0), shown);
 }
 
-// The first show goes to the lower right corner; a placement off every screen moves onto the nearest.
+// The first show goes to the lower right corner, clear of the stand-in; a placement off every
+// screen moves onto the nearest.
 TEST(PlaceOnlineWindowTest, PlacesTheFirstShowAndKeepsOrMovesAStoredPlacement)
 {
     const QList<QRect> screens = {QRect(0, 0, 1280, 776), QRect(1280, 0, 1920, 1080)};
@@ -155,4 +201,8 @@ TEST(PlaceOnlineWindowTest, PlacesTheFirstShowAndKeepsOrMovesAStoredPlacement)
     for (const auto& row : rows)
         EXPECT_EQ(PlaceOnlineWindow(row.stored, QSize(160, 220), screens), row.placed)
             << testing::PrintToString(row.placed);
+    // The tray's stand-in in the corner: the first show goes just above it; a stored one stays.
+    const QRect standIn(1120, 732, 160, 44);
+    EXPECT_EQ(PlaceOnlineWindow(std::nullopt, QSize(160, 220), screens, standIn), QRect(1116, 512, 160, 220));
+    EXPECT_EQ(PlaceOnlineWindow(rows[1].stored, QSize(160, 220), screens, standIn), rows[1].placed);
 }

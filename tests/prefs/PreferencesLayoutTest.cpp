@@ -34,6 +34,12 @@ protected:
         return values.join(QStringLiteral("; "));
     }
 
+    // The style values of a regular font.
+    static QString Regular(QStringView font)
+    {
+        return QStringLiteral("%1FontWeight=400; %1FontItalic=0; %1FontUnderline=0; %1FontStrikeOut=0").arg(font);
+    }
+
     void Write(QStringView path, QStringView text)
     {
         ASSERT_TRUE(m_registry.WriteString(RegistryKeys::kCompany, RegistryKeys::kProduct, path, text));
@@ -59,9 +65,9 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachS
     PreferencesChat chat;
     LoadPreferences(m_registry, chat);
     EXPECT_EQ(Section(u"Preferences\\Chat Dialog"),
-              QStringLiteral("Title=%1; Text=%1; Background=%2; TitleFontHeight=14; TitleFontName=Arial Cyr; "
-                             "TextFontHeight=14; TextFontName=Arial Cyr")
-                  .arg(m_text, m_window));
+              QStringLiteral("Title=%1; Text=%1; Background=%2; TitleFontHeight=14; TitleFontName=Arial Cyr; %3; "
+                             "TextFontHeight=14; TextFontName=Arial Cyr; %4")
+                  .arg(m_text, m_window, Regular(u"Title"), Regular(u"Text")));
     // The Preferences key exists now, so the others read their empty sections and write nothing.
     const QByteArray afterFirst = FileBytes(m_path);
     PreferencesInMessage incoming;
@@ -74,21 +80,27 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachS
 
     sendMessage.m_crText = MakeColorRef(255, 0, 0);
     sendMessage.m_crBackground = 0x00FFFFFF;
-    sendMessage.m_fontText = FontRecord{.height = -13, .italic = true, .face = QStringLiteral("Liberation Serif")};
+    sendMessage.m_fontText = FontRecord{.height = -13,
+                                        .weight = 700,
+                                        .italic = true,
+                                        .underline = true,
+                                        .strikeOut = true,
+                                        .face = QStringLiteral("Liberation Serif")};
     SavePreferences(m_registry, sendMessage);
     EXPECT_EQ(Section(u"Preferences\\Send Message Dialog"),
-              QStringLiteral("Text=255; Background=16777215; TextFontHeight=-13; TextFontName=Liberation Serif"));
-    PreferencesSendMessage loaded; // only the height and the face of a picked font come back
+              QStringLiteral("Text=255; Background=16777215; TextFontHeight=-13; TextFontName=Liberation Serif; "
+                             "TextFontWeight=700; TextFontItalic=1; TextFontUnderline=1; TextFontStrikeOut=1"));
+    PreferencesSendMessage loaded; // the whole picked font comes back
     LoadPreferences(m_registry, loaded);
-    EXPECT_EQ(loaded.m_fontText, (FontRecord{.height = -13, .face = QStringLiteral("Liberation Serif")}));
+    EXPECT_EQ(loaded.m_fontText, sendMessage.m_fontText);
 
     online.m_crText = 0;
     SavePreferences(m_registry, online);
     EXPECT_EQ(Section(u"Preferences\\Online Dialog"),
-              QStringLiteral("Text=0; TextFontHeight=14; TextFontName=Arial Cyr"));
+              QStringLiteral("Text=0; TextFontHeight=14; TextFontName=Arial Cyr; ") + Regular(u"Text"));
 
     SavePreferences(m_registry, incoming);
-    EXPECT_EQ(Section(u"Preferences\\Incoming Message Dialog").count(u'='), 7);
+    EXPECT_EQ(Section(u"Preferences\\Incoming Message Dialog").count(u'='), 15);
 }
 
 TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWereRead)
@@ -107,6 +119,13 @@ TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWere
     EXPECT_EQ(chat.m_crText, defaultText); // unreadable: kept
     EXPECT_EQ(chat.m_crBackground, 0u); // no digits: 0
     EXPECT_EQ(chat.m_fontTitle, (FontRecord{.height = 20, .face = QStringLiteral("Liberation Mono")}));
+    // Weights are held to 100..900; a style value that cannot be read stays normal.
+    Write(u"Preferences\\Chat Dialog\\TitleFontWeight", u"5000");
+    Write(u"Preferences\\Chat Dialog\\TitleFontItalic", u"yes");
+    Write(u"Preferences\\Chat Dialog\\TitleFontUnderline", u"2");
+    LoadPreferences(m_registry, chat);
+    EXPECT_EQ(chat.m_fontTitle,
+              (FontRecord{.height = 20, .weight = 900, .underline = true, .face = QStringLiteral("Liberation Mono")}));
     // No text-font values: the text font stays, it does not take the title font's values.
     EXPECT_EQ(chat.m_fontText, PreferencesChat().m_fontText);
 

@@ -13,6 +13,10 @@ TEST(ResourceLoaderTest, EachButtonStripIsWhiteWhereItsMaskLetsTheBackgroundThro
         const QImage mask = LoadBitmapResource(maskId);
         ASSERT_FALSE(image.isNull()) << imageId;
         ASSERT_EQ(image.size(), mask.size()) << imageId;
+        // Its picture for screens scaled by two: twice the pixels, transparent where the mask is.
+        const QImage fine = LoadBitmapResource(imageId, 2);
+        ASSERT_EQ(fine.size(), image.size() * 2) << imageId;
+        EXPECT_TRUE(fine.hasAlphaChannel()) << imageId;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
                 if ((mask.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) {
@@ -28,5 +32,7 @@ TEST(ResourceLoaderTest, EverySoundIsAWaveThePlayerTakesAndUnknownNumbersGiveNot
     EXPECT_TRUE(LoadIconResource(4242).isNull());
     EXPECT_TRUE(LoadIconResource(12).isNull()); // not a prefix match of 128
     EXPECT_TRUE(LoadBitmapResource(4242).isNull());
+    EXPECT_TRUE(LoadBitmapResource(139, 2).isNull()); // masks have no finer twin
+    EXPECT_EQ(LoadBitmapResource(171, 2).size(), QSize(126, 324));
     EXPECT_TRUE(LoadSoundResource(182).isEmpty());
 }

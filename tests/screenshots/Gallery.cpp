@@ -1,12 +1,17 @@
 // The program's windows with made-up content, one per mode, for tests/screenshots/take.sh: "kit"
 // (every picture button in its three states), "about", "chat" (the Chat Room; "chat-prefs" with
 // its appearance dialog, "chat-notice" after a paste of 300 characters), "incoming" (three
-// messages), "send". Settings live in a throwaway registry file: the shots show the defaults.
+// messages), "send" ("send-prefs" with its appearance dialog), "online" (a few users, one in
+// the chat room, one with a long name). A second argument "dark" gives
+// the application a dark palette, as a dark desktop theme would. Settings live in a throwaway
+// registry file: the shots show the defaults.
 #include "chat/CChatDialog.h"
 #include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
 #include "messages/CIncomingMessagesDialog.h"
+#include "messages/CMessageAppearanceDialog.h"
 #include "messages/CSendMessageDialog.h"
+#include "online/COnlineDialog.h"
 #include "prefs/CRegistry.h"
 #include "prefs/PreferencesChat.h"
 #include "ui/CAboutDialog.h"
@@ -72,7 +77,7 @@ int Chat(QApplication& app, CRegistry& registry, const QByteArray& mode)
     return app.exec();
 }
 
-int Incoming(QApplication& app, CRegistry& registry, const QByteArray& mode)
+int Incoming(QApplication& app, CRegistry& registry)
 {
     CIncomingMessagesDialog incoming(registry);
     incoming.ShowInFront();
@@ -93,20 +98,33 @@ int Incoming(QApplication& app, CRegistry& registry, const QByteArray& mode)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    if (argc > 2 && QByteArray(argv[2]) == "dark")
+        QApplication::setPalette(QPalette(QColor(0x35, 0x35, 0x35))); // light text derived from it
     QTemporaryDir dir;
     CRegistry registry(dir.filePath(QStringLiteral("registry.reg")));
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("kit");
     if (mode == "about")
         return CAboutDialog().exec() == QDialog::Accepted ? 0 : 1;
+    if (mode == "online") {
+        COnlineDialog online(registry);
+        for (const char16_t* name : {u"Анна", u"boris", u"Zoë", u"administrator.of.the.third.floor"})
+            online.AddUser(QString::fromUtf16(name));
+        online.SetUserInChat(QStringLiteral("boris"), true);
+        online.ShowPlaced();
+        return app.exec();
+    }
     if (mode.startsWith("chat"))
         return Chat(app, registry, mode);
     if (mode.startsWith("incoming"))
-        return Incoming(app, registry, mode);
-    if (mode == "send") {
+        return Incoming(app, registry);
+    if (mode.startsWith("send")) {
         CSendMessageDialog send(registry, QStringLiteral("Борис"));
         const QString text = QStringLiteral("Привет! Совещание переносится на 15:00.\nЗахвати, пожалуйста, отчёт.");
         send.Edit()->setPlainText(text);
         send.Edit()->moveCursor(QTextCursor::End);
+        if (mode == "send-prefs")
+            QTimer::singleShot(300, &send,
+                               [&send, &registry] { (new CMessageAppearanceDialog(registry, &send))->open(); });
         return send.exec() == CSendMessageDialog::IDOK ? 0 : 1;
     }
     return Kit(app);

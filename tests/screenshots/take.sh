@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the gallery, shows its windows under a private Xvfb with the openbox window manager and
-# saves screenshots in shots/. Everything runs in a private network namespace (the program
+# saves screenshots in shots/, each at scale 1 and 2 (QT_SCALE_FACTOR) with a light and a dark
+# palette: shots/<window>-<light|dark>-x<scale>.png. Everything runs in a private network namespace (the program
 # opens its port); without the rights for one the script stops, saying so.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -12,7 +13,7 @@ cmake --preset dev >/dev/null
 cmake --build --preset dev --target pellwick_gallery pellwick
 mkdir -p shots
 export GALLERY=$PWD/build/dev/tests/screenshots/pellwick_gallery PROGRAM=$PWD/build/dev/pellwick
-WITH_WM=1 tests/support/with-xvfb.sh bash -c '
+XVFB_SCREEN=1920x1200x24 WITH_WM=1 tests/support/with-xvfb.sh bash -c '
     set -eu
     export XDG_CONFIG_HOME=$(mktemp -d)
     shoot() {
@@ -26,9 +27,14 @@ WITH_WM=1 tests/support/with-xvfb.sh bash -c '
         kill "$app"
         wait "$app" 2>/dev/null || true
     }
-    for mode in kit about chat chat-prefs chat-notice incoming send; do
-        shoot "$mode" 1 "$GALLERY" "$mode"
+    for scale in 1 2; do
+        for palette in light dark; do
+            for mode in kit about online chat chat-prefs chat-notice incoming send send-prefs; do
+                shoot "$mode-$palette-x$scale" 1 env QT_SCALE_FACTOR=$scale "$GALLERY" "$mode" "$palette"
+            done
+        done
+        # No notification area here: the program shows its stand-in window.
+        shoot "stand-in-x$scale" 2 env QT_SCALE_FACTOR=$scale "$PROGRAM"
     done
-    shoot stand-in 2 "$PROGRAM"   # no notification area here: the program shows its stand-in window
 '
 ls -l shots/*.png

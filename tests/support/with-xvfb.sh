@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Runs a test under a private Xvfb in a network namespace of its own (private-network.sh), with
 # the trayer tray host if WITH_TRAY=1 and the openbox window manager if WITH_WM=1 (frames,
-# placement and activation are real only under one); skips (77) when one is missing.
+# placement and activation are real only under one); skips (77) when one is missing. The screen
+# is 1280x800 unless XVFB_SCREEN says otherwise.
 set -u
 command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed" >&2; exit 77; }
 
 source "$(dirname "$0")/private-network.sh"
 
 dir=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 1 100); do [ -s "$dir/display" ] && break; sleep 0.05; done
 if [ ! -s "$dir/display" ]; then kill "$xvfb" 2>/dev/null; rm -rf "$dir"; echo "Xvfb did not start" >&2; exit 1; fi

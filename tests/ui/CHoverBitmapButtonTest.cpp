@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 const QColor kBehind(200, 40, 160);
@@ -15,11 +17,12 @@ struct Window {
     QWidget parent;
     CHoverBitmapButton* button;
 
-    Window(int image, int mask, QSize frame)
+    Window(int image, int mask, QSize frame, QColor behind = kBehind, QColor text = Qt::black)
     {
         parent.resize(100, 60);
         QPalette colours = parent.palette();
-        colours.setColor(QPalette::Window, kBehind);
+        colours.setColor(QPalette::Window, behind);
+        colours.setColor(QPalette::WindowText, text);
         parent.setPalette(colours);
         parent.setAutoFillBackground(true);
         button = new CHoverBitmapButton(image, mask, frame, &parent);
@@ -30,7 +33,7 @@ struct Window {
     QImage Shown() { return parent.grab(button->geometry()).toImage().convertToFormat(QImage::Format_RGB32); }
 
     // What frame i must look like: image where the mask is 0, window AND image where it is 1.
-    static QImage Expected(int imageId, int maskId, QSize frame, int i)
+    static QImage Expected(int imageId, int maskId, QSize frame, int i, QColor behind = kBehind)
     {
         const QImage image = LoadBitmapResource(imageId).convertToFormat(QImage::Format_RGB32);
         const QImage mask = LoadBitmapResource(maskId).convertToFormat(QImage::Format_RGB32);
@@ -39,12 +42,42 @@ struct Window {
             for (int x = 0; x < frame.width(); ++x) {
                 const QRgb pixel = image.pixel(i * frame.width() + x, y);
                 const bool through = qGray(mask.pixel(i * frame.width() + x, y)) > 127;
-                out.setPixel(x, y, through ? (pixel & kBehind.rgb()) : pixel);
+                out.setPixel(x, y, through ? (pixel & behind.rgb()) : pixel);
             }
         }
         return out;
     }
 };
+
+// Of the pixels drawn next to the window (the picture's outline), the share that stands out
+// from it by a contrast ratio of at least 3:1.
+double ShareInContrast(const QImage& shown, QColor behind)
+{
+    const auto luminance = [](QRgb c) {
+        const auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    const double window = luminance(behind.rgb());
+    const auto isWindow = [&](int x, int y) {
+        return shown.rect().contains(x, y) && (shown.pixel(x, y) & 0xFFFFFF) == (behind.rgb() & 0xFFFFFF);
+    };
+    int drawn = 0;
+    int standing = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb pixel = shown.pixel(x, y);
+            if (isWindow(x, y)
+                || !(isWindow(x - 1, y) || isWindow(x + 1, y) || isWindow(x, y - 1) || isWindow(x, y + 1)))
+                continue;
+            ++drawn;
+            const double l = luminance(pixel);
+            standing += (std::max(l, window) + 0.05) / (std::min(l, window) + 0.05) >= 3.0;
+        }
+    return drawn ? static_cast<double>(standing) / drawn : 0;
+}
 
 void Move(QWidget* button, QPoint to, Qt::MouseButtons held = Qt::NoButton)
 {
@@ -118,4 +151,21 @@ TEST(CHoverBitmapButtonTest, MouseAndKeyboardLightPressAndClickTheButton)
     button->ResetHover();
     EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
     EXPECT_EQ(window.Shown(), Window::Expected(195, 193, QSize(15, 15), 0));
+}
+
+// On a dark palette the dark outlines of the pictures at rest turn light, so that the letter,
+// the pin and the slider lines stand out from the window; colours inside stay.
+TEST(CHoverBitmapButtonTest, OnADarkPaletteThePicturesAtRestKeepTheirContrast)
+{
+    const QColor dark(0x30, 0x30, 0x30);
+    for (const auto& [image, mask, side] :
+         {std::tuple(186, 187, 15), std::tuple(191, 192, 15), std::tuple(195, 193, 15), std::tuple(138, 139, 31)}) {
+        SCOPED_TRACE(image);
+        const QSize frame(side, side);
+        EXPECT_LT(ShareInContrast(Window::Expected(image, mask, frame, 0, dark), dark), 0.5); // as drawn
+        Window window(image, mask, frame, dark, QColor(0xF0, 0xF0, 0xF0));
+        EXPECT_GT(ShareInContrast(window.Shown(), dark), 0.7);
+        window.button->SetHover(true); // the raised frame has its own light face
+        EXPECT_EQ(window.Shown(), Window::Expected(image, mask, frame, 2, dark));
+    }
 }
