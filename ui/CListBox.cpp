@@ -75,7 +75,7 @@ CListBox::CListBox(QWidget* parent)
             [this](const QModelIndex&, int start, int end) { OnRowsRemoved(start, end); });
 }
 
-int CListBox::AddString(const QString& text, std::initializer_list<std::pair<int, QVariant>> data)
+int CListBox::AddString(const QString& text, std::initializer_list<std::pair<int, QVariant>> roles)
 {
     int index = count();
     if (m_bSorted) {
@@ -92,7 +92,7 @@ int CListBox::AddString(const QString& text, std::initializer_list<std::pair<int
         index = low;
     }
     auto* entry = new ListBoxItem(text);
-    for (const auto& [role, value] : data)
+    for (const auto& [role, value] : roles)
         entry->setData(role, value);
     insertItem(index, entry);
     Measure(index);

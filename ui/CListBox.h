@@ -43,7 +43,7 @@ public:
 
     // Appends, or inserts in order when sorted; returns the new item's index. The item carries
     // the data in the given roles from the start, so that it is measured with them.
-    int AddString(const QString& text, std::initializer_list<std::pair<int, QVariant>> data = {});
+    int AddString(const QString& text, std::initializer_list<std::pair<int, QVariant>> roles = {});
     void ResetContent();
     int GetCount() const { return count(); }
     QString GetText(int index) const;
