@@ -169,7 +169,7 @@ private:
         CSendMessageDialog* dialog = CSendMessageDialog::FirstInstance();
         if (!dialog)
             return Report("error", u"no Send Message window"_s);
-        TypeText(dialog->Edit(), text);
+        TypeText(dialog->Edit(), text, Qt::ShiftModifier); // Return alone sends
         QTest::mouseClick(dialog->findChild<QPushButton*>(QString::number(CSendMessageDialog::IDOK)), Qt::LeftButton);
     }
 
