@@ -9,10 +9,9 @@ import subprocess
 import sys
 
 FAULTS = [
-    ("field offset: sender and recipient swapped", "net/MessagePacket.h",
-     "std::array<char, kNameWidth> sender{};\n    std::array<char, kNameWidth> recipient{};",
-     "std::array<char, kNameWidth> recipient{};\n    std::array<char, kNameWidth> sender{};",
-     ["net_tests"], "net/net_tests", "MessagePacket*"),
+    ("wrong field: the sender read from the recipient's bytes", "net/MessagePacket.cpp",
+     "return FieldText(sender);", "return FieldText(recipient);",
+     ["net_tests"], "net/net_tests", "*"),
     ("repeat rule: twins on the two wires no longer absorbed", "net/RepeatFilter.cpp",
      "it->wire != wire && it->hash", "it->wire == wire && it->hash",
      ["net_tests"], "net/net_tests", "RepeatFilter*:Transport*"),
