@@ -58,8 +58,8 @@ def main():
                                    capture_output=True, text=True).returncode == 0
             run = subprocess.run([os.path.join(build, "tests", binary), f"--gtest_filter={gtest_filter}"],
                                  capture_output=True, text=True, env=env)
-            failed = [line.split()[-1] for line in run.stdout.splitlines()
-                      if line.startswith("[  FAILED  ]") and "listed below" not in line and "," not in line]
+            failed = [line.split()[3] for line in run.stdout.splitlines()
+                      if line.startswith("[  FAILED  ]") and len(line.split()) > 3 and "listed" not in line]
             verdict = "does not build" if not built else (
                 "caught by " + "; ".join(sorted(set(failed))) if run.returncode != 0 else "MISSED")
             print(f"| {name} | {path} | {verdict} |", flush=True)
