@@ -24,8 +24,8 @@ class COnlineDialog : public QDialog {
 public:
     static constexpr int IDD = 102;
     static constexpr QSize kMinimumSize{80, 150};
-    // What a window manager's caption takes beside its text: icon, close button and margins.
-    static constexpr int kCaptionFrame = 64;
+    // What a window manager's caption takes beside its text: icon, three buttons and margins.
+    static constexpr int kCaptionFrame = 96;
 
     explicit COnlineDialog(CRegistry& registry);
     ~COnlineDialog() override;

@@ -298,6 +298,7 @@ TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
 }
 
 // Title and text are drawn as the plain text they are; a line without a title is all text.
+// A selected title stands out, on light and dark backgrounds.
 TEST_F(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
 {
     CChatListBox* list = Styled(300, 200);
@@ -318,6 +319,18 @@ TEST_F(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
     const QRect second = ItemRect(1);
     EXPECT_TRUE(Box(shown, kTitle, second).isNull());
     EXPECT_NEAR(Box(shown, kText, second).left(), 10, 2);
+
+    // The title of the selected line in the focused list is blue; on a dark background a
+    // lighter blue, which keeps its contrast.
+    window.activateWindow();
+    list->setFocus();
+    list->SetCurSel(0);
+    for (const QColor& background : {QColor(Qt::white), QColor(Qt::black)}) {
+        list->SetBackgroundColor(ToColorRef(background));
+        const QColor blue = ToQColor(CChatListBox::kSelectedTitle);
+        const QColor selected = background == Qt::black ? blue.lighter(170) : blue;
+        EXPECT_FALSE(Box(Shown(), selected, item).isNull()) << background.name().toStdString();
+    }
 }
 
 // A long title narrows the text column; a page height makes a short item one page tall and
