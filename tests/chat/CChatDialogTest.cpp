@@ -245,6 +245,8 @@ TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
         auto* prefs = window.findChild<CMessageListPrefsDialog*>();
         ASSERT_TRUE(prefs && prefs->isModal());
         const auto* sample = DialogBuilder::Control<CChatListBox>(prefs, CMessageListPrefsDialog::IDC_PROTOTYPE);
+        for (QWidget* list : prefs->findChildren<QAbstractItemView*>())
+            EXPECT_FALSE(QAccessible::queryAccessibleInterface(list)->text(QAccessible::Name).isEmpty());
         EXPECT_EQ(sample->TitleColor(), stored.m_crTitle);
         EXPECT_EQ(sample->BackgroundColor(), stored.m_crBackground);
 

@@ -14,6 +14,7 @@
 #include "support/TypeText.h"
 #include "support/WaitFor.h"
 
+#include <QAccessible>
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QFontInfo>
@@ -202,6 +203,8 @@ TEST_F(SendToUserTest, TheAppearanceIsPreviewedAndOnOkStoredAndTakenByTheOpenWin
         Choose<QColorDialog>(appearance, 1010, [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::red); });
         Choose<QColorDialog>(appearance, 1011, [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::darkBlue); });
         Choose<QFontDialog>(appearance, 1012, [&](QFontDialog* chooser) { chooser->setCurrentFont(styled.ToQFont()); });
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(appearance->Preview())->text(QAccessible::Name),
+                  QStringLiteral("Sample text"));
         EXPECT_EQ(appearance->Preview()->palette().color(QPalette::Text), QColor(Qt::red));
         EXPECT_EQ(appearance->Preview()->palette().color(QPalette::Base), QColor(Qt::darkBlue));
         Click(ok ? 1 : 2, appearance);
