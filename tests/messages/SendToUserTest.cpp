@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -181,6 +182,8 @@ TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)
     EXPECT_TRUE(text.startsWith(QStringLiteral("[a\nbbb")));
     EXPECT_TRUE(text.endsWith(QStringLiteral("b]")));
     EXPECT_EQ(CSendMessageDialog::WireText(text).size(), CSendMessageDialog::kMaxTextLength);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(edit->verticalScrollBar()->isVisible()); // taller than the field: it says so
     EXPECT_TRUE(Open()->IsLimitNoticeShown());
 
     Click(CSendMessageDialog::IDOK);
