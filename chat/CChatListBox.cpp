@@ -138,6 +138,13 @@ QString CChatListBox::AccessibleText(int index) const
     return parts.join(QStringLiteral(", "));
 }
 
+QColor CChatListBox::SelectedTitleColor() const
+{
+    // On a dark background the blue is lightened, so that the name stays readable.
+    const QColor blue = ToQColor(kSelectedTitle);
+    return ToQColor(m_crBackground).lightness() < 128 ? blue.lighter(170) : blue;
+}
+
 QFont CChatListBox::TitleFont() const
 {
     return m_fontTitle.value_or(font());
@@ -174,7 +181,7 @@ void CChatListBox::DrawItem(const DrawItemStruct& item)
     // The title: one line at the top-left corner, its character cells filled.
     const QFont titleFont = TitleFont();
     painter.setFont(titleFont);
-    painter.setPen(ToQColor(item.selected && item.focus ? kSelectedTitle : m_crTitle));
+    painter.setPen(item.selected && item.focus ? SelectedTitleColor() : ToQColor(m_crTitle));
     painter.setBackgroundMode(Qt::OpaqueMode);
     painter.setBackground(background);
     title.replace(QLatin1Char('\n'), QLatin1Char(' '));

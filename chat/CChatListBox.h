@@ -38,7 +38,7 @@ public:
     COLORREF TextColor() const { return m_crText; }
     COLORREF BackgroundColor() const { return m_crBackground; }
 
-    // The colour of the title of a selected item in a focused list.
+    // The colour of the title of a selected item in a focused list (lighter on a dark background).
     static constexpr COLORREF kSelectedTitle = MakeColorRef(50, 50, 255);
     // Gap between the end of the title and the text.
     static constexpr int kTextGap = 10;
@@ -55,6 +55,7 @@ public:
 private:
     // The text as drawn: "[time] text", or the text alone.
     QString ShownText(int index) const;
+    QColor SelectedTitleColor() const;
     QFont TitleFont() const;
     QFont TextFont() const;
     // The title's width on one line, at most a third of the item's width.

@@ -24,8 +24,9 @@ class COnlineDialog : public QDialog {
 public:
     static constexpr int IDD = 102;
     static constexpr QSize kMinimumSize{80, 150};
-    // What a window manager's caption takes beside its text: icon, close button and margins.
-    static constexpr int kCaptionFrame = 64;
+    // What a window manager's caption takes beside its text: icon, three buttons and margins
+    // (openbox shows them all, even for a window that asks only for a close button).
+    static constexpr int kCaptionFrame = 124;
 
     explicit COnlineDialog(CRegistry& registry);
     ~COnlineDialog() override;

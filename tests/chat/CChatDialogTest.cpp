@@ -245,6 +245,8 @@ TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
         auto* prefs = window.findChild<CMessageListPrefsDialog*>();
         ASSERT_TRUE(prefs && prefs->isModal());
         const auto* sample = DialogBuilder::Control<CChatListBox>(prefs, CMessageListPrefsDialog::IDC_PROTOTYPE);
+        for (QWidget* list : prefs->findChildren<QAbstractItemView*>())
+            EXPECT_FALSE(QAccessible::queryAccessibleInterface(list)->text(QAccessible::Name).isEmpty());
         EXPECT_EQ(sample->TitleColor(), stored.m_crTitle);
         EXPECT_EQ(sample->BackgroundColor(), stored.m_crBackground);
 
@@ -273,12 +275,9 @@ TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
     DialogBuilder::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_FONT)->click(); // Message Text
     auto* chooser = prefs->findChild<QFontDialog*>();
     ASSERT_TRUE(chooser);
-    QFont chosen(QStringLiteral("Liberation Serif"));
-    chosen.setPixelSize(20);
-    chosen.setBold(true);
-    chosen.setItalic(true);
-    chosen.setUnderline(true);
-    chooser->setCurrentFont(chosen);
+    chooser->setCurrentFont(FontRecord{
+        .height = -20, .weight = 700, .italic = true, .underline = true, .face = QStringLiteral("Liberation Serif")}
+                                .ToQFont());
     chooser->accept();
     QTest::mouseClick(DialogBuilder::Control<QPushButton>(prefs, 1), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -286,18 +285,15 @@ TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
     const FontRecord& kept = stored.m_fontText;
     EXPECT_TRUE(kept.weight == 700 && kept.italic && kept.underline && !kept.strikeOut);
     CChatListBox* list = window.ChatList();
-    const auto drawn = [list] {
-        list->viewport()->repaint();
-        return list->viewport()->grab().toImage();
-    };
-    const QImage shown = drawn();
+    const QImage shown = list->viewport()->grab().toImage();
     list->SetTextStyle(stored.m_crText, FontRecord{.height = kept.height, .face = kept.face}.ToQFont());
-    EXPECT_NE(drawn(), shown); // the regular twin
+    EXPECT_NE(list->viewport()->grab().toImage(), shown); // the regular twin
     list->SetTextStyle(stored.m_crText, kept.ToQFont());
-    EXPECT_EQ(drawn(), shown);
+    EXPECT_EQ(list->viewport()->grab().toImage(), shown);
 }
 
 // Title and text are drawn as the plain text they are; a line without a title is all text.
+// A selected title stands out, on light and dark backgrounds.
 TEST_F(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
 {
     CChatListBox* list = Styled(300, 200);
@@ -318,6 +314,18 @@ TEST_F(CChatListBoxTest, TitleAtTheCornerAndTextTenPixelsAfterIt)
     const QRect second = ItemRect(1);
     EXPECT_TRUE(Box(shown, kTitle, second).isNull());
     EXPECT_NEAR(Box(shown, kText, second).left(), 10, 2);
+
+    // The title of the selected line in the focused list is blue; on a dark background a
+    // lighter blue, which keeps its contrast.
+    window.activateWindow();
+    list->setFocus();
+    list->SetCurSel(0);
+    for (const QColor& background : {QColor(Qt::white), QColor(Qt::black)}) {
+        list->SetBackgroundColor(ToColorRef(background));
+        const QColor blue = ToQColor(CChatListBox::kSelectedTitle);
+        const QColor selected = background == Qt::black ? blue.lighter(170) : blue;
+        EXPECT_FALSE(Box(Shown(), selected, item).isNull()) << background.name().toStdString();
+    }
 }
 
 // A long title narrows the text column; a page height makes a short item one page tall and

@@ -14,6 +14,7 @@
 #include "support/TypeText.h"
 #include "support/WaitFor.h"
 
+#include <QAccessible>
 #include <QColorDialog>
 #include <QFontDialog>
 #include <QFontInfo>
@@ -22,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -180,6 +182,8 @@ TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)
     EXPECT_TRUE(text.startsWith(QStringLiteral("[a\nbbb")));
     EXPECT_TRUE(text.endsWith(QStringLiteral("b]")));
     EXPECT_EQ(CSendMessageDialog::WireText(text).size(), CSendMessageDialog::kMaxTextLength);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(edit->verticalScrollBar()->isVisible()); // taller than the field: it says so
     EXPECT_TRUE(Open()->IsLimitNoticeShown());
 
     Click(CSendMessageDialog::IDOK);
@@ -193,20 +197,17 @@ TEST_F(SendToUserTest, TheAppearanceIsPreviewedAndOnOkStoredAndTakenByTheOpenWin
     LoadPreferences(registry, stored); // the first load writes the defaults
     Write(QStringLiteral("anna"), QStringLiteral("half written"));
     const QByteArray before = Stored();
+    const FontRecord styled{
+        .height = -20, .weight = 700, .italic = true, .underline = true, .face = QStringLiteral("Liberation Serif")};
     for (bool ok : {false, true}) {
         Click(1011);
         auto* appearance = Open()->findChild<CMessageAppearanceDialog*>();
         ASSERT_TRUE(appearance);
         Choose<QColorDialog>(appearance, 1010, [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::red); });
         Choose<QColorDialog>(appearance, 1011, [](QColorDialog* chooser) { chooser->setCurrentColor(Qt::darkBlue); });
-        Choose<QFontDialog>(appearance, 1012, [](QFontDialog* chooser) {
-            QFont font(QStringLiteral("Liberation Serif"));
-            font.setPixelSize(20);
-            font.setBold(true);
-            font.setItalic(true);
-            font.setUnderline(true);
-            chooser->setCurrentFont(font);
-        });
+        Choose<QFontDialog>(appearance, 1012, [&](QFontDialog* chooser) { chooser->setCurrentFont(styled.ToQFont()); });
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(appearance->Preview())->text(QAccessible::Name),
+                  QStringLiteral("Sample text"));
         EXPECT_EQ(appearance->Preview()->palette().color(QPalette::Text), QColor(Qt::red));
         EXPECT_EQ(appearance->Preview()->palette().color(QPalette::Base), QColor(Qt::darkBlue));
         Click(ok ? 1 : 2, appearance);
@@ -215,12 +216,7 @@ TEST_F(SendToUserTest, TheAppearanceIsPreviewedAndOnOkStoredAndTakenByTheOpenWin
     }
     LoadPreferences(registry, stored);
     EXPECT_EQ(stored.m_crText, ToColorRef(Qt::red));
-    EXPECT_EQ(stored.m_fontText,
-              (FontRecord{.height = -20,
-                          .weight = 700,
-                          .italic = true,
-                          .underline = true,
-                          .face = QStringLiteral("Liberation Serif")}));
+    EXPECT_EQ(stored.m_fontText, styled);
     EXPECT_EQ(Open()->Edit()->font().pixelSize(), 20);
     EXPECT_EQ(Open()->Edit()->toPlainText(), QStringLiteral("half written"));
     // Drawn so: the field looks as in the stored font, not as in its regular twin.

@@ -160,12 +160,9 @@ TEST_F(COnlineDialogTest, ThePinIsHeardResizingKeepsTheButtonsAtTheLowerCornersA
     font->click();
     auto* picker = window.findChild<QFontDialog*>();
     ASSERT_TRUE(picker);
-    QFont chosen(QStringLiteral("Liberation Sans"));
-    chosen.setPixelSize(18);
-    chosen.setBold(true);
-    chosen.setItalic(true);
-    chosen.setUnderline(true);
-    picker->setCurrentFont(chosen);
+    picker->setCurrentFont(FontRecord{
+        .height = -18, .weight = 700, .italic = true, .underline = true, .face = QStringLiteral("Liberation Sans")}
+                               .ToQFont());
     picker->accept();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(QTest::qWaitForWindowActive(&window));

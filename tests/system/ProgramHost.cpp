@@ -133,7 +133,7 @@ private:
         } else if (verb == u"hide-chat") {
             QTest::mouseClick(DialogBuilder::Control<QPushButton>(m_pChat, 2), Qt::LeftButton);
         } else if (verb == u"say") {
-            m_pChat->Input()->selectAll(); // after a send the line is wholly selected: the first key replaces it
+            m_pChat->Input()->selectAll(); // a line that did not go out stays: the first key replaces it
             TypeText(m_pChat->Input(), text + u'\n');
         } else if (verb == u"send" && DoubleClick(text.section(u' ', 0, 0))) {
             WriteAndSend(text.section(u' ', 1));
