@@ -41,7 +41,7 @@ protected:
     {
         // Never the desktop's own bus, where a real server answers.
         if (qEnvironmentVariable("PELLWICK_PRIVATE_BUS") != u"1")
-            GTEST_SKIP() << "runs under dbus-run-session with notification-bus.conf (see CMakeLists.txt)";
+            GTEST_SKIP() << "runs on a session bus of its own (PRIVATE_BUS in CMakeLists.txt)";
         ASSERT_TRUE(serverBus.isConnected() && QDBusConnection::sessionBus().isConnected());
     }
     void TearDown() override { QDBusConnection::disconnectFromBus(u"server"_s); }
