@@ -7,13 +7,14 @@ cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 out=$(realpath -m "${1:-build}")
 mkdir -p "$out"
-stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
-# A copy without build trees, so that nothing from an earlier build finds its way in.
-mkdir "$stage/pellwick"
+# A copy without build trees, so that nothing from an earlier build finds its way in. Its path
+# stays the same from build to build: it is part of the compiler's command line, and so of the
+# compiler cache's keys.
+stage=$PWD/build/deb
+rm -rf "$stage"
+mkdir -p "$stage/pellwick"
 tar -C . --exclude=./.git --exclude=./build --exclude=./shots --exclude='./obj-*' -cf - . | tar -C "$stage/pellwick" -xf -
-# Compiler cache entries keyed by paths relative to the copy, so every build shares them
-# (debhelper gives the build a HOME of its own, so the cache is named here).
+# debhelper gives the build a HOME of its own: the compiler cache is named here.
 if command -v ccache >/dev/null; then
     export CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)} CCACHE_BASEDIR="$stage/pellwick" CCACHE_NOHASHDIR=1
 fi
@@ -21,4 +22,5 @@ fi
 for file in "$stage"/pellwick*_*.*deb "$stage"/pellwick_*.buildinfo "$stage"/pellwick_*.changes; do
     mv "$file" "$out/"
 done
+rm -rf "$stage"
 ls "$out"/pellwick_*.deb
