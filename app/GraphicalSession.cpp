@@ -2,12 +2,15 @@
 
 #include "app/CPellwickApp.h"
 #include "platform/DesktopId.h"
+#include "res/ResourceLoader.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 namespace {
+
+constexpr int kApplicationIcon = 128;
 
 struct HeldMessage {
     QtMsgType type;
@@ -36,7 +39,9 @@ namespace GraphicalSession {
 
 std::unique_ptr<QApplication> Open(int& argc, char** argv)
 {
-    // Wayland compositors match our windows to the installed desktop entry by this id.
+    // Wayland compositors match our windows to the installed desktop entry by this id; X11
+    // desktops by the window class "pellwick" (Qt's, from the program's name), which the entry
+    // names as StartupWMClass. A class set here would also change the windows' titles.
     QGuiApplication::setDesktopFileName(DesktopId());
     g_previousHandler = qInstallMessageHandler(HoldMessage);
     auto application = std::make_unique<QApplication>(argc, argv);
@@ -49,6 +54,9 @@ std::unique_ptr<QApplication> Open(int& argc, char** argv)
             qt_message_output(held.type, context, held.text);
     }
     g_heldMessages.clear();
+    // Every size of the program's icon, for windows that have none of their own and the
+    // desktop's window switcher.
+    QApplication::setWindowIcon(LoadIconResource(kApplicationIcon));
     return application;
 }
 

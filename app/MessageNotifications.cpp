@@ -14,8 +14,13 @@ MessageNotifications::MessageNotifications(CIncomingMessagesDialog& window, CReg
     , m_notifier(notifier)
 {
     connect(&m_window, &CIncomingMessagesDialog::MessageArrived, this, &MessageNotifications::OnMessageArrived);
-    connect(&m_notifier, &DesktopNotifier::Activated, &m_window,
-            [this](quint64 line) { m_window.ShowMessage(static_cast<int>(line)); });
+    connect(&m_notifier, &DesktopNotifier::Activated, &m_window, [this](quint64 line) {
+        m_notifier.Close(line);
+        m_window.ShowMessage(static_cast<int>(line));
+    });
+    // A message the user has read needs no notification any more.
+    connect(&m_window, &CIncomingMessagesDialog::MessageRead, &m_notifier,
+            [this](int line) { m_notifier.Close(static_cast<quint64>(line)); });
 }
 
 void MessageNotifications::OnMessageArrived(int line, const QString& sender, const QString& text)

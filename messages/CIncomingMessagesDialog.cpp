@@ -216,6 +216,8 @@ void CIncomingMessagesDialog::OnSelectionChanged(int index)
         }
     }
     WriteCounter();
+    if (isActiveWindow())
+        Q_EMIT MessageRead(index);
 }
 
 void CIncomingMessagesDialog::Page(int step)
@@ -289,8 +291,11 @@ void CIncomingMessagesDialog::changeEvent(QEvent* event)
         return;
     const bool active = isActiveWindow();
     Q_EMIT InFrontChanged(active);
-    if (active)
-        Q_EMIT Activated();
+    if (!active)
+        return;
+    Q_EMIT Activated();
+    if (m_nShown >= 0)
+        Q_EMIT MessageRead(m_nShown);
 }
 
 void CIncomingMessagesDialog::hideEvent(QHideEvent* event)

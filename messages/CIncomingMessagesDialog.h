@@ -53,6 +53,8 @@ Q_SIGNALS:
     void ReplyRequested(const QString& userName);
     // A message was added as the given line (the counter and the blinking already say so).
     void MessageArrived(int line, const QString& sender, const QString& text);
+    // The line was shown in the active window: the user has read it.
+    void MessageRead(int line);
 
 protected:
     void timerEvent(QTimerEvent* event) override;

@@ -9,22 +9,11 @@
 
 namespace {
 
-// One Exec argument: double quotes around it, a backslash before " ` $ and \ inside them,
-// %% for a literal %; then the string escapes that every value of a desktop entry takes.
-QString ExecArgument(const QString& argument)
+// The string escapes that every value of a desktop entry takes.
+QString EntryValue(const QString& text)
 {
-    QString quoted = QStringLiteral("\"");
-    for (const QChar ch : argument) {
-        if (ch == u'"' || ch == u'`' || ch == u'$' || ch == u'\\')
-            quoted += u'\\';
-        quoted += ch;
-        if (ch == u'%')
-            quoted += u'%';
-    }
-    quoted += u'"';
-
     QString value;
-    for (const QChar ch : quoted) {
+    for (const QChar ch : text) {
         switch (ch.unicode()) {
         case u'\\':
             value += u"\\\\";
@@ -45,6 +34,22 @@ QString ExecArgument(const QString& argument)
     return value;
 }
 
+// One Exec argument: double quotes around it, a backslash before " ` $ and \ inside them,
+// %% for a literal %; then the string escapes.
+QString ExecArgument(const QString& argument)
+{
+    QString quoted = QStringLiteral("\"");
+    for (const QChar ch : argument) {
+        if (ch == u'"' || ch == u'`' || ch == u'$' || ch == u'\\')
+            quoted += u'\\';
+        quoted += ch;
+        if (ch == u'%')
+            quoted += u'%';
+    }
+    quoted += u'"';
+    return EntryValue(quoted);
+}
+
 } // namespace
 
 namespace AutostartEntry {
@@ -56,7 +61,10 @@ QByteArray Format(const QString& exePath)
                              "Name=Pellwick\n"
                              "Comment=Messenger of the local network\n"
                              "Exec=")
-        + ExecArgument(exePath).toUtf8() + QByteArrayLiteral("\nIcon=") + DesktopId().toUtf8()
+        + ExecArgument(exePath).toUtf8()
+        // Once the program is gone (the package removed), the desktop skips the entry.
+        + QByteArrayLiteral("\nTryExec=") + EntryValue(exePath).toUtf8() + QByteArrayLiteral("\nIcon=")
+        + DesktopId().toUtf8()
         + QByteArrayLiteral("\n"
                             "Terminal=false\n"
                             "X-GNOME-Autostart-enabled=true\n");

@@ -9,7 +9,8 @@
 // when the user logs on.
 namespace AutostartEntry {
 
-// The Desktop Entry text, with the executable's full path quoted as the Exec rules require.
+// The Desktop Entry text, with the executable's full path quoted as the Exec rules require and
+// as TryExec, so that the entry is skipped once the program is gone.
 QByteArray Format(const QString& exePath);
 // Writes the entry atomically, replacing the one there, and removes the entry "pellwick.desktop"
 // beside it that earlier versions wrote (two entries would start the program twice).

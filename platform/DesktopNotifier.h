@@ -12,7 +12,7 @@ struct DesktopNotification {
     QString desktopEntry;
 };
 
-// Shows desktop notifications that the user can click. Show never waits; where the desktop has
+// Shows desktop notifications that the user can click. Show and Close never wait; where the desktop has
 // no notification service nothing is shown and nothing is reported.
 class DesktopNotifier : public QObject {
     Q_OBJECT
@@ -22,6 +22,8 @@ public:
 
     // key comes back in Activated when the user clicks the notification.
     virtual void Show(quint64 key, const DesktopNotification& notification) = 0;
+    // Takes the notification shown with this key off the desktop, if it is still there.
+    virtual void Close(quint64 key) = 0;
 
 Q_SIGNALS:
     void Activated(quint64 key);

@@ -61,6 +61,22 @@ void FreedesktopNotifier::Show(quint64 key, const DesktopNotification& notificat
     });
 }
 
+void FreedesktopNotifier::Close(quint64 key)
+{
+    ASSERT_GUI_THREAD();
+    for (auto it = m_keys.begin(); it != m_keys.end();) {
+        if (it.value() != key) {
+            ++it;
+            continue;
+        }
+        QDBusMessage call
+            = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CloseNotification"));
+        call << it.key();
+        m_bus.asyncCall(call);
+        it = m_keys.erase(it);
+    }
+}
+
 void FreedesktopNotifier::OnActionInvoked(uint id, const QString& action)
 {
     const auto found = m_keys.constFind(id);

@@ -14,6 +14,7 @@ public:
     explicit FreedesktopNotifier(const QDBusConnection& bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
 
     void Show(quint64 key, const DesktopNotification& notification) override;
+    void Close(quint64 key) override;
 
 private Q_SLOTS:
     void OnActionInvoked(uint id, const QString& action);

@@ -1,7 +1,10 @@
 #include "res/ResourceLoader.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <mutex>
@@ -67,8 +70,14 @@ QByteArray LoadBitmapFile(int id)
     return path.isEmpty() ? QByteArray() : ReadAll(path);
 }
 
-QByteArray LoadSoundResource(int id)
+QString SoundCueFile(int id)
 {
-    InitResources();
-    return ReadAll(QStringLiteral(":/sounds/%1.wav").arg(id));
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString name = QStringLiteral("/%1.wav").arg(id);
+    // Installed (bin/ beside share/), then a build tree, where the cues sit beside the program.
+    for (const QString& folder : {dir + QStringLiteral("/../share/pellwick/sounds"), dir + QStringLiteral("/sounds")}) {
+        if (QFileInfo(folder + name).isFile())
+            return QDir::cleanPath(folder + name);
+    }
+    return {};
 }

@@ -5,7 +5,7 @@
 #include <QImage>
 
 // The program's pictures and sounds by their numbers. A number that is not among the
-// resources gives a null icon, a null image or an empty byte array.
+// resources gives a null icon, a null image, an empty byte array or an empty path.
 
 // An icon with every size drawn for it (16 and 32 pixels; more for the application icon 128).
 QIcon LoadIconResource(int id);
@@ -18,5 +18,7 @@ QImage LoadBitmapResource(int id, int scale = 1);
 // The bytes of a bitmap exactly as stored (a Windows bitmap file for the About picture).
 QByteArray LoadBitmapFile(int id);
 
-// A complete RIFF WAVE image of a sound cue.
-QByteArray LoadSoundResource(int id);
+// The file of a sound cue: under share/pellwick/sounds beside the program's bin folder where it
+// is installed, else in the folder sounds/ beside the program (a build tree). Empty for a number
+// without a cue.
+QString SoundCueFile(int id);

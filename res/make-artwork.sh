@@ -12,7 +12,7 @@ cd res
 {
     echo '<!DOCTYPE RCC><RCC version="1.0">'
     echo '<qresource prefix="/">'
-    for f in icons/*.png bitmaps/*.png bitmaps/*.bmp sounds/*.wav; do
+    for f in icons/*.png bitmaps/*.png bitmaps/*.bmp; do
         echo "    <file>$f</file>"
     done
     echo '</qresource>'

@@ -6,14 +6,14 @@ set -euo pipefail
 packages=(
     # build
     build-essential cmake ninja-build ccache pkg-config
-    qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins
+    qt6-base-dev qt6-qpa-plugins libcanberra-dev
     libgtest-dev libgmock-dev
     # fuzzing and sanitizers (clang's runtime)
     clang libclang-rt-14-dev
     # desktop, fonts, tray host and screenshots for the x11 tests
     xvfb xauth x11-utils xdotool trayer openbox imagemagick fonts-liberation
-    # audio tests: a private PulseAudio server with a null sink
-    pulseaudio pulseaudio-utils sox
+    # event sounds, and the audio tests: a private PulseAudio server with a null sink
+    libcanberra0 libcanberra-pulse pulseaudio pulseaudio-utils sox
     # multi-host tests; the Windows peer (scapy's NetBIOS and SMB layers) and its decoder
     iproute2 procps util-linux passwd python3-scapy tshark
     # autostart entry validation
@@ -21,7 +21,7 @@ packages=(
     # desktop notifications and the session bus service: a private session bus in the tests
     dbus libglib2.0-bin
     # the Debian package: making it, checking it, and what it needs at run time
-    dpkg-dev fakeroot lintian appstream libcap2-bin qt6-wayland
+    dpkg-dev debhelper fakeroot lintian appstream libcap2-bin qt6-wayland
 )
 
 missing=()

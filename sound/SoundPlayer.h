@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QByteArray>
-#include <QObject>
-#include <QThread>
+#include "platform/EventSoundSwitch.h"
 
-class SoundPlayerWorker;
+#include <QString>
 
-// Plays WAVE images from memory on the default audio output. Play returns at once: the
-// audio device is opened and fed on a thread of its own. A new sound stops the one that is
-// playing; with no audio device, or an image that is not PCM WAVE, nothing sounds.
+struct ca_context;
+
+// Plays sound files through the desktop's event-sound library (libcanberra), which plays them
+// on a thread of its own: Play returns at once. Every cue carries the same id, so a new one
+// stops the one that is playing. The desktop's event-sound switch is honoured; with no sound
+// server, or a file that cannot be played, nothing sounds and nothing is printed.
 class SoundPlayer {
 public:
     // The one player of the process; it ends with the application object.
@@ -19,10 +20,10 @@ public:
     SoundPlayer(const SoundPlayer&) = delete;
     SoundPlayer& operator=(const SoundPlayer&) = delete;
 
-    void Play(const QByteArray& wave);
+    void Play(const QString& file);
     void Stop();
 
 private:
-    QThread m_thread;
-    SoundPlayerWorker* m_worker = nullptr;
+    ca_context* m_context = nullptr;
+    EventSoundSwitch m_switch;
 };

@@ -5,10 +5,10 @@
 
 void PlaySoundResource(int id)
 {
-    const QByteArray wave = LoadSoundResource(id);
-    if (wave.isEmpty())
+    const QString file = SoundCueFile(id);
+    if (file.isEmpty())
         return;
-    SoundPlayer::Instance().Play(wave);
+    SoundPlayer::Instance().Play(file);
 }
 
 void PrepareSoundOutput()

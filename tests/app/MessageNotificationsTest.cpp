@@ -1,4 +1,5 @@
 #include "app/MessageNotifications.h"
+#include "chat/CChatListBox.h"
 #include "messages/CIncomingMessagesDialog.h"
 #include "platform/DesktopId.h"
 #include "platform/FreedesktopNotifier.h"
@@ -18,13 +19,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Stands in for the desktop's notification server: records every Notify.
+// Stands in for the desktop's notification server: records every Notify and CloseNotification.
 class NotificationServer : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
     QList<QVariantList> calls; // appName, icon, summary, body, actions, hints
+    QList<uint> closed;
 
 public Q_SLOTS:
     uint Notify(const QString& appName, uint, const QString& icon, const QString& summary, const QString& body,
@@ -33,6 +35,7 @@ public Q_SLOTS:
         calls.append({appName, icon, summary, body, actions, hints});
         return static_cast<uint>(calls.size()) + 100;
     }
+    void CloseNotification(uint id) { closed.append(id); }
 };
 
 class MessageNotificationsTest : public ::testing::Test {
@@ -41,7 +44,7 @@ protected:
     {
         // Never the desktop's own bus, where a real server answers.
         if (qEnvironmentVariable("PELLWICK_PRIVATE_BUS") != u"1")
-            GTEST_SKIP() << "runs under dbus-run-session with notification-bus.conf (see CMakeLists.txt)";
+            GTEST_SKIP() << "runs on a session bus of its own (PRIVATE_BUS in CMakeLists.txt)";
         ASSERT_TRUE(serverBus.isConnected() && QDBusConnection::sessionBus().isConnected());
     }
     void TearDown() override { QDBusConnection::disconnectFromBus(u"server"_s); }
@@ -93,13 +96,19 @@ TEST_F(MessageNotificationsTest, OnlyAMessageInTheBackgroundIsNotifiedAndItsActi
     EXPECT_EQ(server.calls[0][5].toMap(), (QVariantMap{{u"desktop-entry"_s, DesktopId()}}));
     EXPECT_EQ(server.calls[1][2], u"carl"_s);
 
-    // The click on the first one brings the window to the front on that message.
+    // The click on the first one brings the window to the front on that message, and it is
+    // read: its notification goes, once. Paging to the second reads that one.
     QDBusMessage invoked = QDBusMessage::createSignal(u"/org/freedesktop/Notifications"_s,
                                                       u"org.freedesktop.Notifications"_s, u"ActionInvoked"_s);
     ASSERT_TRUE(serverBus.send(invoked << 101u << u"default"_s));
     ASSERT_TRUE(WaitFor([&] { return window.isActiveWindow(); }));
     EXPECT_EQ(window.ShownLine(), 2);
     EXPECT_EQ(window.CounterText(), u"3 : 4");
+    ASSERT_TRUE(WaitFor([&] { return !server.closed.isEmpty(); }));
+    window.List()->SetCurSel(3);
+    ASSERT_TRUE(WaitFor([&] { return server.closed.size() >= 2; }));
+    QTest::qWait(100);
+    EXPECT_EQ(server.closed, (QList<uint>{101, 102}));
 }
 
 TEST_F(MessageNotificationsTest, WithoutAServerTheMessageIsShownAndNothingWaits)

@@ -41,6 +41,9 @@ if [ "$icon" = Pellwick ]; then
     sleep 1
     clear_of_stand_in || fail "the Online window ($X,$Y ${WIDTH}x$HEIGHT) covers the stand-in at $icon_left,$icon_top"
 fi
+# The desktop ties the windows to the menu entry by the class that the entry names.
+class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../res/desktop/org.pellwick.Pellwick.desktop")
+xprop -id "$window" WM_CLASS | grep -q "= \"$class\", \"$class\"$" || fail "window class $(xprop -id "$window" WM_CLASS)"
 xdotool key --window "$window" Escape
 retry 50 eval '! shown Online' || fail "the Online window stays"
 

@@ -34,6 +34,6 @@ TEST(AutostartTest, EveryStartRewritesTheRunValueAndAnEntryTheDesktopAccepts)
         EXPECT_EQ(validate.exitCode(), 0) << output.toStdString();
         EXPECT_TRUE(output.isEmpty()) << output.toStdString();
     }
-    EXPECT_TRUE(FileBytes(entryPath).contains("\nExec=\"/opt/moved here/pellwick\"\n"));
+    EXPECT_TRUE(FileBytes(entryPath).contains("\nExec=\"/opt/moved here/pellwick\"\nTryExec=/opt/moved here/pellwick\n"));
     EXPECT_FALSE(registry.KeyExists(u"Ravelstone", u"Pellwick", u"Preferences\\X"));
 }

@@ -1,5 +1,5 @@
 #include "res/ResourceLoader.h"
-#include "sound/WaveImage.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -25,14 +25,17 @@ TEST(ResourceLoaderTest, EachButtonStripIsWhiteWhereItsMaskLetsTheBackgroundThro
     }
 }
 
-TEST(ResourceLoaderTest, EverySoundIsAWaveThePlayerTakesAndUnknownNumbersGiveNothing)
+// The cue files beside the test program, as beside the program in a build tree.
+TEST(ResourceLoaderTest, EveryCueIsAWaveFileBesideTheProgramAndUnknownNumbersGiveNothing)
 {
-    for (const int id : {180, 181, 183})
-        EXPECT_TRUE(WaveImage::Parse(LoadSoundResource(id)).has_value()) << id;
+    for (const int id : {180, 181, 183}) {
+        const QByteArray wave = FileBytes(SoundCueFile(id));
+        EXPECT_TRUE(wave.startsWith("RIFF") && wave.mid(8, 4) == "WAVE") << id;
+    }
     EXPECT_TRUE(LoadIconResource(4242).isNull());
     EXPECT_TRUE(LoadIconResource(12).isNull()); // not a prefix match of 128
     EXPECT_TRUE(LoadBitmapResource(4242).isNull());
     EXPECT_TRUE(LoadBitmapResource(139, 2).isNull()); // masks have no finer twin
     EXPECT_EQ(LoadBitmapResource(171, 2).size(), QSize(126, 324));
-    EXPECT_TRUE(LoadSoundResource(182).isEmpty());
+    EXPECT_TRUE(SoundCueFile(182).isEmpty());
 }

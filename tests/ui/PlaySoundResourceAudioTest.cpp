@@ -1,7 +1,11 @@
-// Records the private PulseAudio server's null sink while cues play (see with-pulseaudio.sh).
+// Records the private PulseAudio server's null sink while cues play (see with-pulseaudio.sh);
+// the desktop's event-sound switch is a settings portal on the test's own session bus.
 #include "support/WaitFor.h"
 #include "ui/PlaySoundResource.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QElapsedTimer>
 #include <QProcess>
 
@@ -9,9 +13,29 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kRate = 11025;
+
+// Stands in for the desktop's settings portal: answers the event-sound switch.
+class SettingsPortal : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+
+public:
+    bool eventSounds = false;
+
+public Q_SLOTS:
+    QDBusVariant Read(const QString& group, const QString& key)
+    {
+        EXPECT_EQ(group, u"org.gnome.desktop.sound"_s);
+        EXPECT_EQ(key, u"event-sounds"_s);
+        // The portal's Read wraps the value in one more variant.
+        return QDBusVariant(QVariant::fromValue(QDBusVariant(eventSounds)));
+    }
+};
 
 void RunEvents(std::chrono::milliseconds time)
 {
@@ -22,40 +46,52 @@ void RunEvents(std::chrono::milliseconds time)
 
 } // namespace
 
-// A burst of the first cue (0.91 s), then all of the second (0.16 s); an unknown cue is silence.
-TEST(PlaySoundResourceAudioTest, ASecondCueCutsTheFirstAndPlaysWhole)
+// With event sounds off nothing sounds; switched on, a burst of the first cue (0.91 s) and then
+// all of the second (0.16 s) are heard: the second cuts the first. An unknown cue is silence.
+TEST(PlaySoundResourceAudioTest, TheSwitchSilencesCuesAndASecondCueCutsTheFirstAndPlaysWhole)
 {
-    if (qEnvironmentVariableIsEmpty("PULSE_SERVER"))
-        GTEST_SKIP() << "needs the private PulseAudio server of with-pulseaudio.sh";
+    if (qEnvironmentVariableIsEmpty("PULSE_SERVER") || qEnvironmentVariable("PELLWICK_PRIVATE_BUS") != u"1")
+        GTEST_SKIP() << "needs the private PulseAudio server of with-pulseaudio.sh and a private session bus";
+    QDBusConnection portalBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"portal"_s);
+    SettingsPortal portal;
+    ASSERT_TRUE(portalBus.registerObject(u"/org/freedesktop/portal/desktop"_s, &portal,
+                                         QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(portalBus.registerService(u"org.freedesktop.portal.Desktop"_s));
+
     PrepareSoundOutput(); // as the program does at start: the sound server is ready
     // Raw unsigned 8-bit mono samples of the null sink's monitor, as they arrive.
     QProcess parec;
     QByteArray samples;
     QObject::connect(&parec, &QProcess::readyReadStandardOutput, &parec,
                      [&] { samples += parec.readAllStandardOutput(); });
-    parec.start(QStringLiteral("parec"),
-                {QStringLiteral("--latency-msec=10"), QStringLiteral("--device=pellwick_null.monitor"),
-                 QStringLiteral("--format=u8"), QStringLiteral("--rate=%1").arg(kRate), QStringLiteral("--channels=1"),
-                 QStringLiteral("--raw")});
+    parec.start(u"parec"_s, {u"--latency-msec=10"_s, u"--device=pellwick_null.monitor"_s, u"--format=u8"_s,
+                             u"--rate=%1"_s.arg(kRate), u"--channels=1"_s, u"--raw"_s});
     ASSERT_TRUE(parec.waitForStarted(2000));
     // Warm-up: the recording runs (parec may take a while to connect) and is silent.
     ASSERT_TRUE(WaitFor([&] { return !samples.isEmpty(); }, std::chrono::seconds(20)));
     const qsizetype warmFrom = samples.size();
     PlaySoundResource(4242);
-    RunEvents(std::chrono::milliseconds(1000));
-    const qsizetype cuesFrom = samples.size();
+    PlaySoundResource(SOUND_MESSAGE); // event sounds are off
+    RunEvents(std::chrono::milliseconds(1200));
 
+    QDBusMessage changed = QDBusMessage::createSignal(u"/org/freedesktop/portal/desktop"_s,
+                                                      u"org.freedesktop.portal.Settings"_s, u"SettingChanged"_s);
+    changed << u"org.gnome.desktop.sound"_s << u"event-sounds"_s << QVariant::fromValue(QDBusVariant(true));
+    ASSERT_TRUE(portalBus.send(changed));
+    RunEvents(std::chrono::milliseconds(200));
+    const qsizetype cuesFrom = samples.size();
     PlaySoundResource(SOUND_MESSAGE);
     RunEvents(std::chrono::milliseconds(50));
     PlaySoundResource(SOUND_CHAT_LINE);
     RunEvents(std::chrono::milliseconds(1500));
     parec.terminate();
     parec.waitForFinished(2000);
+    QDBusConnection::disconnectFromBus(u"portal"_s);
 
     const auto loud = [&](qsizetype i) { return std::abs(static_cast<unsigned char>(samples[i]) - 128) > 4; };
     ASSERT_GT(samples.size() - cuesFrom, kRate);
     for (qsizetype i = warmFrom; i < cuesFrom - kRate / 20; ++i)
-        ASSERT_FALSE(loud(i)) << "sound before any cue, at sample " << i;
+        ASSERT_FALSE(loud(i)) << "sound before any cue was allowed, at sample " << i;
     qsizetype first = -1;
     qsizetype last = -1;
     for (qsizetype i = cuesFrom - kRate / 20; i < samples.size(); ++i) {
@@ -70,3 +106,5 @@ TEST(PlaySoundResourceAudioTest, ASecondCueCutsTheFirstAndPlaysWhole)
     EXPECT_GT(heard, 0.16);
     EXPECT_LT(heard, 0.45);
 }
+
+#include "PlaySoundResourceAudioTest.moc"
