@@ -41,7 +41,9 @@ if [ "$icon" = Pellwick ]; then
     sleep 1
     clear_of_stand_in || fail "the Online window ($X,$Y ${WIDTH}x$HEIGHT) covers the stand-in at $icon_left,$icon_top"
 fi
-xdotool key --window "$window" Escape
+# Through the focus, not --window: xdotool picks XTEST or a sent event afresh for the release,
+# and once the window hides on the press, a sent release leaves Escape held down, repeating.
+xdotool windowfocus --sync "$window" key Escape
 retry 50 eval '! shown Online' || fail "the Online window stays"
 
 before=$(windows)
