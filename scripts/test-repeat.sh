@@ -2,16 +2,16 @@
 # Runs every test N times in a fresh clone of this checkout's HEAD, the first B runs with an
 # uncached build of another clone going on beside them (the load of a newcomer's first run),
 # and prints for each test how often it failed, in which runs, and its times.
-# Usage: scripts/test-repeat.sh [-n runs] [-b runs-with-a-build-beside] [ctest arguments...]
-#   scripts/test-repeat.sh -n 10 -b 5          the whole suite ten times, five of them loaded
-#   scripts/test-repeat.sh -n 20 -R net_tests  one test binary twenty times
+# Usage: scripts/test-repeat.sh [-n runs] [-b runs-with-a-build-beside] [-- ctest arguments...]
+#   scripts/test-repeat.sh -n 10 -b 5             the whole suite ten times, five of them loaded
+#   scripts/test-repeat.sh -n 20 -- -R net_tests  one test binary twenty times
 set -euo pipefail
 runs=3 loaded=0
 while getopts n:b: option; do
     case $option in
     n) runs=$OPTARG ;;
     b) loaded=$OPTARG ;;
-    *) echo "usage: $0 [-n runs] [-b runs-with-a-build-beside] [ctest arguments...]" >&2; exit 64 ;;
+    *) echo "usage: $0 [-n runs] [-b runs-with-a-build-beside] [-- ctest arguments...]" >&2; exit 64 ;;
     esac
 done
 shift $((OPTIND - 1))

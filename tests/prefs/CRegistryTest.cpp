@@ -1,5 +1,6 @@
 #include "prefs/CRegistry.h"
 #include "platform/RegistryStore.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingAlertSink.h"
 #include "support/RegistryPrinters.h"
@@ -127,7 +128,9 @@ TEST_F(CRegistryTest, AFileThatCannotBeWrittenIsToldOnceAndWhatWasWrittenHoldsFo
     m_registry.ReportWriteFailuresTo(alerts);
     ASSERT_TRUE(m_registry.WriteNumber(u"Ravelstone", u"Pellwick", u"Preferences\\Online Dialog\\Top", 1));
     ASSERT_TRUE(m_registry.Flush());
+    // Made read-only by the user: kept as it is, also for root.
     ASSERT_TRUE(QFile::setPermissions(m_path, QFile::ReadOwner));
+    const QByteArray before = FileBytes(m_path);
     for (const std::int32_t top : {2, 3}) {
         EXPECT_TRUE(m_registry.WriteNumber(u"Ravelstone", u"Pellwick", u"Preferences\\Online Dialog\\Top", top));
         EXPECT_FALSE(m_registry.Flush());
@@ -135,6 +138,7 @@ TEST_F(CRegistryTest, AFileThatCannotBeWrittenIsToldOnceAndWhatWasWrittenHoldsFo
         EXPECT_TRUE(m_registry.ReadNumber(u"Ravelstone", u"Pellwick", u"Preferences\\Online Dialog\\Top", read));
         EXPECT_EQ(read, top);
     }
+    EXPECT_EQ(FileBytes(m_path), before);
     ASSERT_EQ(alerts.Texts().size(), 1);
     EXPECT_TRUE(alerts.Texts()[0].contains(m_path));
     EXPECT_TRUE(alerts.Texts()[0].contains(QStringLiteral("только для чтения")));
