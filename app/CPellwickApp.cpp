@@ -70,6 +70,7 @@ int CPellwickApp::StartUp()
 
     m_registry = std::make_unique<CRegistry>();
     m_alerts = std::make_unique<MessageBoxAlerts>();
+    m_registry->ReportWriteFailuresTo(*m_alerts);
     PrepareSoundOutput();
     RegisterAutostart(*m_registry, QCoreApplication::applicationFilePath());
     if (stopping())

@@ -69,8 +69,9 @@ private:
     // Ends everything in shutdown order; safe to call twice.
     void TakeDown();
 
-    std::unique_ptr<CRegistry> m_registry;
+    // Gone after the registry, whose writer may report to it.
     std::unique_ptr<MessageBoxAlerts> m_alerts;
+    std::unique_ptr<CRegistry> m_registry;
     std::unique_ptr<MessengerSession> m_pSession;
     std::unique_ptr<SessionBusService> m_pBusService;
     std::unique_ptr<CTaskBarIcon> m_pTrayIcon;

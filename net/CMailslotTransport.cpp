@@ -94,20 +94,24 @@ bool CMailslotTransport::Send(MessagePacket packet)
 
 bool CMailslotTransport::ReadPending()
 {
-    const bool own = ReadWire(RepeatFilter::OWN_WIRE,
-                              [this](MessagePacket& record) { return m_readSlot.Receive(&record, sizeof record); });
+    const bool own = ReadWire(RepeatFilter::OWN_WIRE, [this](MessagePacket& record, RepeatFilter::Clock::time_point& at) {
+        return m_readSlot.Receive(&record, sizeof record, at);
+    });
     if (!m_mailslot.IsOpen())
         return own;
-    const bool windows
-        = ReadWire(RepeatFilter::MAILSLOT_WIRE, [this](MessagePacket& record) { return m_mailslot.Receive(&record); });
+    const bool windows = ReadWire(RepeatFilter::MAILSLOT_WIRE,
+                                  [this](MessagePacket& record, RepeatFilter::Clock::time_point& at) {
+                                      return m_mailslot.Receive(&record, at);
+                                  });
     return own && windows;
 }
 
 template <typename Receive> bool CMailslotTransport::ReadWire(RepeatFilter::Wire wire, Receive receive)
 {
     MessagePacket record;
+    RepeatFilter::Clock::time_point arrived;
     for (int i = 0; i < kMaxRecordsPerRead; ++i) {
-        switch (receive(record)) {
+        switch (receive(record, arrived)) {
         case BroadcastReceiver::Result::Empty:
             return true;
         case BroadcastReceiver::Result::Failed:
@@ -120,7 +124,7 @@ template <typename Receive> bool CMailslotTransport::ReadWire(RepeatFilter::Wire
             break;
         case BroadcastReceiver::Result::Record:
             m_bReadOutageShown = false;
-            if (!m_repeats.IsRepeat(wire, record, RepeatFilter::Clock::now()))
+            if (!m_repeats.IsRepeat(wire, record, arrived))
                 Dispatch(record);
             break;
         }

@@ -5,28 +5,32 @@ namespace {
 // Bounds the memory under a flood; a burst of more distinct records within kSpan than this
 // may show a few twins.
 constexpr std::size_t kMaxRecent = 1024;
+// How long a handed-on record waits for its twin: the other wire may be read this much later.
+constexpr std::chrono::seconds kKept(1);
 
 } // namespace
 
-bool RepeatFilter::IsRepeat(Wire wire, const MessagePacket& record, Clock::time_point now)
+bool RepeatFilter::IsRepeat(Wire wire, const MessagePacket& record, Clock::time_point arrived)
 {
     Last& last = m_last[wire];
-    const bool repeatOnWire = last.readAt && now - *last.readAt < kSpan && record.SameContent(last.record);
-    last = {record, now};
+    const bool repeatOnWire
+        = last.arrived && arrived - *last.arrived < kSpan && record.SameContent(last.record);
+    last = {record, arrived};
     if (repeatOnWire)
         return true;
 
-    while (!m_recent.empty() && now - m_recent.front().at >= kSpan)
+    while (!m_recent.empty() && arrived - m_recent.front().at >= kKept)
         m_recent.pop_front();
     const std::size_t hash = record.ContentHash();
     for (auto it = m_recent.begin(); it != m_recent.end(); ++it) {
-        if (it->wire != wire && it->hash == hash && it->record.SameContent(record)) {
+        const auto apart = arrived > it->at ? arrived - it->at : it->at - arrived;
+        if (it->wire != wire && apart < kSpan && it->hash == hash && it->record.SameContent(record)) {
             m_recent.erase(it);
             return true;
         }
     }
     if (m_recent.size() == kMaxRecent)
         m_recent.pop_front();
-    m_recent.push_back({now, wire, hash, record});
+    m_recent.push_back({arrived, wire, hash, record});
     return false;
 }

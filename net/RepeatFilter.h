@@ -9,11 +9,13 @@
 
 // Which records read by the listener are copies of one already handed on. A broadcast comes
 // back once per interface it went out on, and a copy that speaks both wires (its own and the
-// Windows peers' mailslot) is heard on each, within milliseconds:
-// - on one wire, a record equal to the record read just before it on that wire, within
-//   kSpan, is such a copy;
-// - a record equal to one handed on from the other wire within kSpan is its twin, and each
-//   handed-on record absorbs one twin only.
+// Windows peers' mailslot) is heard on each, within milliseconds. Times are when a record
+// reached the machine, not when it was read, so a listener that falls behind on a busy machine
+// still pairs them:
+// - on one wire, a record equal to the record read just before it on that wire, arrived
+//   within kSpan, is such a copy;
+// - a record equal to one handed on from the other wire that arrived within kSpan of it is its
+//   twin, and each handed-on record absorbs one twin only.
 // Presence, sent once a second, is never absorbed; the same text said twice a second apart is
 // shown twice.
 class RepeatFilter {
@@ -22,13 +24,15 @@ public:
     enum Wire { OWN_WIRE = 0, MAILSLOT_WIRE = 1 };
     static constexpr std::chrono::milliseconds kSpan{50};
 
-    // True when the record, read from wire at now, is to be dropped.
-    bool IsRepeat(Wire wire, const MessagePacket& record, Clock::time_point now);
+    // True when the record, read from wire, which reached the machine at arrived, is to be
+    // dropped. The wires are read one after the other, so arrival times go back and forth
+    // between them.
+    bool IsRepeat(Wire wire, const MessagePacket& record, Clock::time_point arrived);
 
 private:
     struct Last {
         MessagePacket record;
-        std::optional<Clock::time_point> readAt;
+        std::optional<Clock::time_point> arrived;
     };
     struct HandedOn {
         Clock::time_point at;

@@ -52,7 +52,9 @@ bool Write(const QString& path, const QByteArray& bytes)
         return false;
     const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     if (::close(fd) != 0 || !written || ::rename(temp.constData(), target.constData()) != 0) {
+        const int error = errno;
         ::unlink(temp.constData());
+        errno = error;
         return false;
     }
     SyncFolder(QFile::encodeName(info.absolutePath()));

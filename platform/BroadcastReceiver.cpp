@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,6 +32,7 @@ int BindUdpSocket(quint16 port, bool shared, quint16* bound)
     const int on = 1;
     if (shared)
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -44,6 +47,37 @@ int BindUdpSocket(quint16 port, bool shared, quint16* bound)
     }
     *bound = ntohs(address.sin_port);
     return fd;
+}
+
+ssize_t ReceiveStamped(int fd, void* buffer, std::size_t size, std::chrono::steady_clock::time_point& arrived)
+{
+    iovec part{buffer, size};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+    msghdr message{};
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    ssize_t n;
+    do {
+        n = recvmsg(fd, &message, MSG_DONTWAIT);
+    } while (n < 0 && errno == EINTR);
+    arrived = std::chrono::steady_clock::now();
+    for (cmsghdr* header = n < 0 ? nullptr : CMSG_FIRSTHDR(&message); header;
+         header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_TIMESTAMPNS)
+            continue;
+        // The stamp is on the wall clock: its age moves it onto the steady one.
+        timespec stamp{};
+        timespec now{};
+        std::memcpy(&stamp, CMSG_DATA(header), sizeof stamp);
+        clock_gettime(CLOCK_REALTIME, &now);
+        const auto age = std::chrono::seconds(now.tv_sec - stamp.tv_sec)
+            + std::chrono::nanoseconds(now.tv_nsec - stamp.tv_nsec);
+        if (age > std::chrono::nanoseconds::zero())
+            arrived -= std::chrono::duration_cast<std::chrono::steady_clock::duration>(age);
+    }
+    return n;
 }
 
 BroadcastReceiver::~BroadcastReceiver()
@@ -69,7 +103,8 @@ void BroadcastReceiver::Close()
     m_port = 0;
 }
 
-BroadcastReceiver::Result BroadcastReceiver::Receive(void* record, std::size_t size)
+BroadcastReceiver::Result BroadcastReceiver::Receive(void* record, std::size_t size,
+                                                     std::chrono::steady_clock::time_point& arrived)
 {
     // MSG_TRUNC makes a peek report the datagram's real length, whatever the buffer.
     char probe;
@@ -80,5 +115,5 @@ BroadcastReceiver::Result BroadcastReceiver::Receive(void* record, std::size_t s
         // A short read still takes the whole datagram out of the queue.
         return RecvRetrying(m_fd, &probe, 1, 0) < 0 ? Result::Failed : Result::Dropped;
     }
-    return RecvRetrying(m_fd, record, size, 0) == length ? Result::Record : Result::Failed;
+    return ReceiveStamped(m_fd, record, size, arrived) == length ? Result::Record : Result::Failed;
 }

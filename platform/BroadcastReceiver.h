@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <chrono>
 #include <cstddef>
 
 // The read side of the broadcast network: one UDP socket bound to 0.0.0.0:port without
@@ -28,8 +29,9 @@ public:
     int Fd() const { return m_fd; }
     quint16 Port() const { return m_port; }
 
-    // Never blocks. Never writes more than size bytes into record.
-    Result Receive(void* record, std::size_t size);
+    // Never blocks. Never writes more than size bytes into record; arrived tells when a record
+    // reached the machine.
+    Result Receive(void* record, std::size_t size, std::chrono::steady_clock::time_point& arrived);
 
 private:
     int m_fd = -1;
@@ -38,4 +40,9 @@ private:
 
 // A non-blocking UDP socket bound to 0.0.0.0:port (0: any free port), shared with other
 // sockets that ask for it too when shared; its port goes to *bound. -1 on failure, with errno.
+// The kernel stamps each datagram it takes in for ReceiveStamped.
 int BindUdpSocket(quint16 port, bool shared, quint16* bound);
+
+// recv of one datagram, never blocking; arrived is when the kernel took it in, which a reader
+// that fell behind (a busy machine) cannot blur.
+ssize_t ReceiveStamped(int fd, void* buffer, std::size_t size, std::chrono::steady_clock::time_point& arrived);

@@ -66,12 +66,9 @@ bool MailslotWire::Send(const void* record, const std::vector<Ipv4Network>& netw
     return taken;
 }
 
-BroadcastReceiver::Result MailslotWire::Receive(void* record)
+BroadcastReceiver::Result MailslotWire::Receive(void* record, std::chrono::steady_clock::time_point& arrived)
 {
-    ssize_t n;
-    do {
-        n = recv(m_fd, m_buffer.data(), m_buffer.size(), MSG_DONTWAIT);
-    } while (n < 0 && errno == EINTR);
+    const ssize_t n = ReceiveStamped(m_fd, m_buffer.data(), m_buffer.size(), arrived);
     if (n < 0)
         return errno == EAGAIN || errno == EWOULDBLOCK ? BroadcastReceiver::Result::Empty
                                                        : BroadcastReceiver::Result::Failed;

@@ -38,9 +38,9 @@ public:
     // True when at least one network took it.
     bool Send(const void* record, const std::vector<Ipv4Network>& networks);
 
-    // Never blocks. Record: a record was read into record (MailslotDatagram::kRecordSize bytes);
-    // Dropped: a datagram that carries none was taken out whole.
-    BroadcastReceiver::Result Receive(void* record);
+    // Never blocks. Record: a record was read into record (MailslotDatagram::kRecordSize bytes),
+    // which reached the machine at arrived; Dropped: a datagram that carries none was taken out.
+    BroadcastReceiver::Result Receive(void* record, std::chrono::steady_clock::time_point& arrived);
 
 private:
     int m_fd = -1;

@@ -13,23 +13,55 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-// An exclusive lock on the lock file beside the store, waited for at most kLockWait: a
-// program that holds it for longer (a hung editor, a stale NFS lock) must not freeze the
-// windows. Open file description locks belong to the open file, not the process, so two stores
-// in one process exclude each other as well; over NFS they travel as ordinary POSIX locks.
+namespace {
+
+RegistryStore::WriteFailure FailureOf(int error)
+{
+    using enum RegistryStore::WriteFailure;
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return DiskFull;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return NotWritable;
+    default:
+        return Other;
+    }
+}
+
+bool SameItem(const RegistryStore::Write& a, const RegistryStore::Write& b)
+{
+    return a.keyPath.compare(b.keyPath, Qt::CaseInsensitive) == 0 && a.name.compare(b.name, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+// An exclusive lock on the lock file beside the store, waited for at most kLockWait, so that
+// a program that holds it for longer (a hung editor, a stale NFS lock) fails one write instead
+// of holding every later one up. Open file description locks belong to the open file, not the
+// process, so two stores in one process exclude each other as well; over NFS they travel as
+// ordinary POSIX locks.
 class RegistryStore::FileLock {
 public:
     explicit FileLock(const QString& storePath)
     {
         const QFileInfo info(storePath);
-        if (!QDir().mkpath(info.absolutePath()))
+        if (!QDir().mkpath(info.absolutePath())) {
+            m_failure = WriteFailure::NotWritable;
             return;
+        }
         const QByteArray path = QFile::encodeName(info.absoluteFilePath() + QStringLiteral(".lock"));
         m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd < 0)
+        if (m_fd < 0) {
+            m_failure = FailureOf(errno);
             return;
+        }
         struct flock lock = {};
         lock.l_type = F_WRLCK;
         lock.l_whence = SEEK_SET;
@@ -38,10 +70,7 @@ public:
         while (::fcntl(m_fd, F_OFD_SETLK, &lock) != 0) {
             const bool busy = errno == EAGAIN || errno == EACCES || errno == EINTR;
             if (!busy || std::chrono::steady_clock::now() >= end) {
-                if (busy)
-                    qCInfo(lcPrefs) << "settings file lock still held by another writer:" << path;
-                else
-                    qCInfo(lcPrefs) << "settings file lock failed:" << path << qt_error_string(errno);
+                m_failure = busy ? WriteFailure::LockHeld : FailureOf(errno);
                 ::close(m_fd);
                 m_fd = -1;
                 return;
@@ -58,10 +87,12 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    bool IsLocked() const { return m_fd >= 0; }
+    // Nothing once the lock is held.
+    std::optional<WriteFailure> Failure() const { return m_fd >= 0 ? std::nullopt : std::optional(m_failure); }
 
 private:
     int m_fd = -1;
+    WriteFailure m_failure = WriteFailure::Other;
 };
 
 RegistryStore::RegistryStore(QString filePath)
@@ -69,17 +100,34 @@ RegistryStore::RegistryStore(QString filePath)
 {
 }
 
+RegistryStore::~RegistryStore()
+{
+    {
+        const std::lock_guard guard(m_mutex);
+        m_bStop = true;
+    }
+    m_wake.notify_all();
+    if (m_writer.joinable())
+        m_writer.join();
+}
+
+void RegistryStore::ReportFailureTo(FailureReport report)
+{
+    const std::lock_guard guard(m_mutex);
+    m_report = std::move(report);
+}
+
 bool RegistryStore::KeyExists(QStringView keyPath)
 {
     const std::lock_guard guard(m_mutex);
-    Refresh(nullptr);
+    Refresh();
     return m_hive.KeyExists(keyPath);
 }
 
 std::optional<RegistryValue> RegistryStore::Value(QStringView keyPath, QStringView name)
 {
     const std::lock_guard guard(m_mutex);
-    Refresh(nullptr);
+    Refresh();
     const RegistryValue* value = m_hive.Value(keyPath, name);
     return value ? std::optional(*value) : std::nullopt;
 }
@@ -92,80 +140,191 @@ bool RegistryStore::SetValue(QStringView keyPath, QStringView name, const Regist
 bool RegistryStore::SetValues(const QList<Write>& writes)
 {
     const std::lock_guard guard(m_mutex);
-    FileLock lock(m_filePath);
-    if (!lock.IsLocked())
-        return false;
-    if (!Refresh(&lock))
-        return false;
-    if (!m_tempFilesRemoved)
-        RemoveTempFiles();
+    Refresh();
     RegistryHive changed = m_hive;
     for (const Write& write : writes) {
         if (!changed.SetValue(write.keyPath, write.name, write.value))
             return false;
     }
-    const QByteArray bytes = RegistryFile::Format(changed);
-    if (bytes != m_fileBytes && !AtomicFile::Write(m_filePath, bytes)) {
-        qCInfo(lcPrefs) << "settings file not written:" << m_filePath;
-        return false;
-    }
     m_hive = std::move(changed);
-    m_fileBytes = bytes;
+    for (const Write& write : writes) {
+        m_pending.removeIf([&write](const Write& waiting) { return SameItem(waiting, write); });
+        m_pending.append(write);
+    }
+    WakeWriter();
     return true;
 }
 
-bool RegistryStore::Refresh(FileLock* held)
+void RegistryStore::WakeWriter()
 {
-    bool tooLarge = false;
-    const std::optional<QByteArray> read = ReadFile(tooLarge);
-    if (tooLarge && !held) {
-        FileLock lock(m_filePath);
-        return lock.IsLocked() && Refresh(&lock);
-    }
-    if (tooLarge)
-        return SetAsideTooLarge();
-    if (!read)
-        return false;
-    const QByteArray& bytes = *read;
-    if (m_loaded && bytes == m_fileBytes)
-        return true;
-    RegistryFile::Parsed parsed = RegistryFile::Parse(bytes);
-    // A missing or empty-and-never-written file is simply an empty hive.
-    const bool damaged = !bytes.isEmpty() && !parsed.IsWhole();
-    if (damaged && !held) {
-        // Another process may be halfway through replacing it; look again under the lock.
-        FileLock lock(m_filePath);
-        if (lock.IsLocked())
-            return Refresh(&lock);
-    }
-    m_hive = std::move(parsed.hive);
-    m_fileBytes = bytes;
-    m_loaded = true;
-    if (damaged && held)
-        SetAside(bytes);
-    return true;
+    if (m_writer.joinable())
+        m_wake.notify_all();
+    else
+        m_writer = std::thread(&RegistryStore::WriterLoop, this);
 }
 
-void RegistryStore::SetAside(const QByteArray& damaged)
+bool RegistryStore::Flush()
 {
-    if (!AtomicFile::Write(m_filePath + QStringLiteral(".bad"), damaged))
+    std::unique_lock guard(m_mutex);
+    const quint64 failures = m_failures;
+    m_bRetryNow = true;
+    m_wake.notify_all();
+    m_tried.wait(guard, [&] { return !HasWork() || m_failures != failures; });
+    return !HasWork();
+}
+
+RegistryStore::FileStamp RegistryStore::StampOf(const struct stat& status)
+{
+    return {static_cast<quint64>(status.st_dev),
+            static_cast<quint64>(status.st_ino),
+            static_cast<qint64>(status.st_size),
+            status.st_mtim.tv_sec * 1000000000LL + status.st_mtim.tv_nsec,
+            status.st_ctim.tv_sec * 1000000000LL + status.st_ctim.tv_nsec};
+}
+
+RegistryStore::FileStamp RegistryStore::StampNow() const
+{
+    struct stat status = {};
+    return ::stat(QFile::encodeName(m_filePath).constData(), &status) == 0 ? StampOf(status) : FileStamp();
+}
+
+RegistryStore::FileContent RegistryStore::ReadFile() const
+{
+    FileContent content;
+    const QByteArray path = QFile::encodeName(m_filePath);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        content.readable = errno == ENOENT;
+        return content;
+    }
+    struct stat status = {};
+    content.readable = ::fstat(fd, &status) == 0;
+    content.stamp = StampOf(status);
+    // Root may write anything; a file without write permission is still the user's "keep it".
+    content.readOnly = (status.st_mode & S_IWUSR) == 0 || ::access(path.constData(), W_OK) != 0;
+    content.tooLarge = status.st_size > kMaxFileSize;
+    // Read no further than the limit, also when the file grows meanwhile.
+    char buffer[65536];
+    while (content.readable && !content.tooLarge) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            content.readable = n == 0;
+            break;
+        }
+        content.bytes.append(buffer, n);
+        content.tooLarge = content.bytes.size() > kMaxFileSize;
+    }
+    ::close(fd);
+    if (content.tooLarge)
+        content.bytes.clear();
+    return content;
+}
+
+void RegistryStore::Refresh()
+{
+    if (m_loaded && StampNow() == m_stamp)
         return;
-    const QByteArray fresh = RegistryFile::Format(m_hive);
-    if (AtomicFile::Write(m_filePath, fresh))
-        m_fileBytes = fresh;
+    const FileContent content = ReadFile();
+    m_stamp = content.stamp;
+    m_loaded = true;
+    if (!content.readable)
+        return; // keep what was read before; the writer will not write over it either
+    RegistryFile::Parsed parsed = RegistryFile::Parse(content.bytes);
+    // A missing or empty-and-never-written file is simply an empty hive.
+    if (content.tooLarge || (!content.bytes.isEmpty() && !parsed.IsWhole())) {
+        m_bRepairWanted = true;
+        WakeWriter();
+    }
+    m_fileHive = std::move(parsed.hive);
+    Overlay();
 }
 
-bool RegistryStore::SetAsideTooLarge()
+void RegistryStore::Overlay()
+{
+    m_hive = m_fileHive;
+    for (const Write& write : m_pending)
+        m_hive.SetValue(write.keyPath, write.name, write.value);
+}
+
+void RegistryStore::WriterLoop()
+{
+    std::unique_lock guard(m_mutex);
+    std::chrono::milliseconds retry{0}; // zero while writes succeed
+    for (;;) {
+        if (retry.count() > 0)
+            m_wake.wait_for(guard, retry, [this] { return m_bStop || m_bRetryNow; });
+        else
+            m_wake.wait(guard, [this] { return m_bStop || HasWork(); });
+        if (!HasWork())
+            return; // stopped with nothing left to write
+        const bool last = m_bStop;
+        const QList<Write> changes = m_pending;
+        guard.unlock();
+        const std::optional<WriteFailure> failure = WriteOut(changes);
+        guard.lock();
+        m_bRetryNow = false;
+        m_failures += failure ? 1 : 0;
+        m_tried.notify_all();
+        if (!failure) {
+            retry = {};
+            continue;
+        }
+        qCInfo(lcPrefs) << "settings file not written:" << m_filePath << static_cast<int>(*failure);
+        if (last || m_bStop)
+            return;
+        retry = retry.count() > 0 ? std::min(retry * 2, kLongestRetry) : kFirstRetry;
+        if (m_report && !m_bFailureReported)
+            m_report(*failure);
+        m_bFailureReported = true;
+    }
+}
+
+std::optional<RegistryStore::WriteFailure> RegistryStore::WriteOut(const QList<Write>& changes)
+{
+    const FileLock lock(m_filePath);
+    if (lock.Failure())
+        return lock.Failure();
+    if (!m_tempFilesRemoved)
+        RemoveTempFiles();
+    FileContent content = ReadFile();
+    if (!content.readable)
+        return WriteFailure::Unreadable; // what it holds must not be written over
+    if (content.readOnly)
+        return WriteFailure::ReadOnlyFile;
+    if (content.tooLarge && !SetAsideTooLarge())
+        return FailureOf(errno);
+    RegistryFile::Parsed parsed = RegistryFile::Parse(content.bytes);
+    const bool damaged = !content.bytes.isEmpty() && !parsed.IsWhole();
+    if (damaged && !AtomicFile::Write(m_filePath + QStringLiteral(".bad"), content.bytes))
+        return FailureOf(errno);
+    RegistryHive hive = std::move(parsed.hive);
+    for (const Write& write : changes)
+        hive.SetValue(write.keyPath, write.name, write.value);
+    const QByteArray bytes = RegistryFile::Format(hive);
+    if (content.tooLarge || bytes != content.bytes) {
+        if (!AtomicFile::Write(m_filePath, bytes))
+            return FailureOf(errno);
+        content.stamp = StampNow();
+    }
+
+    const std::lock_guard guard(m_mutex);
+    m_stamp = content.stamp;
+    m_loaded = true;
+    m_bRepairWanted = false;
+    m_fileHive = std::move(hive);
+    m_pending.removeIf([&changes](const Write& waiting) { return changes.contains(waiting); });
+    Overlay();
+    return std::nullopt;
+}
+
+bool RegistryStore::SetAsideTooLarge() const
 {
     qCInfo(lcPrefs) << "settings file over" << kMaxFileSize << "bytes set aside:" << m_filePath;
     const QByteArray from = QFile::encodeName(m_filePath);
     const QByteArray to = QFile::encodeName(m_filePath + QStringLiteral(".bad"));
-    if (::rename(from.constData(), to.constData()) != 0)
-        return false; // left where it is, and not written over
-    m_hive = RegistryHive();
-    m_fileBytes.clear();
-    m_loaded = true;
-    return true;
+    return ::rename(from.constData(), to.constData()) == 0;
 }
 
 void RegistryStore::RemoveTempFiles()
@@ -178,17 +337,4 @@ void RegistryStore::RemoveTempFiles()
     for (const QString& name : folder.entryList({pattern}, QDir::Files | QDir::Hidden))
         folder.remove(name);
     m_tempFilesRemoved = true;
-}
-
-std::optional<QByteArray> RegistryStore::ReadFile(bool& tooLarge) const
-{
-    QFile file(m_filePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return file.exists() ? std::nullopt : std::optional(QByteArray());
-    // Read no further than the limit, also when the file grows meanwhile.
-    QByteArray bytes = file.size() > kMaxFileSize ? QByteArray() : file.read(kMaxFileSize + 1);
-    tooLarge = file.size() > kMaxFileSize || bytes.size() > kMaxFileSize;
-    if (tooLarge)
-        return std::nullopt;
-    return bytes;
 }

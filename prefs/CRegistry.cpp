@@ -1,5 +1,6 @@
 #include "prefs/CRegistry.h"
 
+#include "platform/AlertSink.h"
 #include "platform/Windows1251.h"
 
 #include <QtEndian>
@@ -93,11 +94,41 @@ std::int32_t Atol(QStringView text)
                                                               std::numeric_limits<std::int32_t>::max()));
 }
 
+// Why the settings file could not be written, in the user's words.
+QString FailureText(RegistryStore::WriteFailure failure)
+{
+    using enum RegistryStore::WriteFailure;
+    switch (failure) {
+    case LockHeld:
+        return QStringLiteral("файл занят другой программой");
+    case ReadOnlyFile:
+        return QStringLiteral("файл только для чтения");
+    case DiskFull:
+        return QStringLiteral("на диске нет места");
+    case NotWritable:
+        return QStringLiteral("в папку нельзя писать");
+    case Unreadable:
+        return QStringLiteral("файл нельзя прочитать");
+    case Other:
+        break;
+    }
+    return QStringLiteral("ошибка записи");
+}
+
 } // namespace
 
 CRegistry::CRegistry(QString filePath)
     : m_store(std::move(filePath))
 {
+}
+
+void CRegistry::ReportWriteFailuresTo(AlertSink& alerts)
+{
+    m_store.ReportFailureTo([&alerts, path = m_store.FilePath()](RegistryStore::WriteFailure failure) {
+        alerts.ShowAlert(QStringLiteral("Настройки не удалось сохранить в файл %1: %2. Выбранное действует до "
+                                        "выхода из программы; сохранить его программа попробует ещё.")
+                             .arg(path, FailureText(failure)));
+    });
 }
 
 bool CRegistry::WriteString(QStringView company, QStringView product, QStringView path, QStringView text)

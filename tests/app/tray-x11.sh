@@ -44,7 +44,9 @@ fi
 # The desktop ties the windows to the menu entry by the class that the entry names.
 class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../res/desktop/org.pellwick.Pellwick.desktop")
 xprop -id "$window" WM_CLASS | grep -q "= \"$class\", \"$class\"$" || fail "window class $(xprop -id "$window" WM_CLASS)"
-xdotool key --window "$window" Escape
+# Through the focus, not --window: xdotool picks XTEST or a sent event afresh for the release,
+# and once the window hides on the press, a sent release leaves Escape held down, repeating.
+xdotool windowfocus --sync "$window" key Escape
 retry 50 eval '! shown Online' || fail "the Online window stays"
 
 before=$(windows)

@@ -92,7 +92,11 @@ protected:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    QByteArray Stored() const { return FileBytes(dir.filePath(QStringLiteral("registry.reg"))); }
+    QByteArray Stored()
+    {
+        EXPECT_TRUE(registry.Flush());
+        return FileBytes(dir.filePath(QStringLiteral("registry.reg")));
+    }
 
     OwnUserNameOverride user{QStringLiteral("anna")};
     QTemporaryDir dir;

@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <cstdlib>
 #include <cstring>
 #include <sys/eventfd.h>
@@ -172,22 +171,11 @@ TEST(TransportSendingTest, InAnOutageWhatTheUserWroteIsNeverSentAndEachIsShownPr
         if (!PrivateNetwork::SetLoopbackUp(true) || !ip("link add d0 type veth peer name d1") || !ip("link set d1 up")
             || !ip("addr add 10.9.0.1/24 brd + dev d0") || !ip("link set d0 up"))
             return PrivateNetwork::Unavailable();
-        // A new link may take a moment to carry: the scenario starts on a network that works.
-        const auto carries = [] {
-            const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-            const int on = 1;
-            sockaddr_in to{};
-            to.sin_family = AF_INET;
-            to.sin_port = htons(9);
-            to.sin_addr.s_addr = inet_addr("10.9.0.255");
-            const bool sent = fd >= 0 && setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) == 0
-                && sendto(fd, "x", 1, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) == 1;
-            if (fd >= 0)
-                close(fd);
-            return sent;
-        };
-        if (!WaitFor(carries))
-            return "the test network never carried a broadcast";
+        // The kernel marks a new link running (IFF_RUNNING) from its link-watch work, some time
+        // after "ip link set up" returned: later still while other tests' namespaces, made and
+        // torn down, hold the RTNL lock that work needs. Until then the link counts for nothing.
+        if (!WaitFor([] { return !BroadcastNetworks().empty(); }))
+            return "the test link never came to run";
         const OwnUserNameOverride me(QStringLiteral("ivan"));
         TransportEndpoints endpoints = LoopbackEndpoints(true);
         endpoints.networks = BroadcastNetworks;

@@ -26,6 +26,8 @@ TEST(RepeatFilterTest, ARecordCountsOnceOverInterfacesAndWiresAndAgainWhenSaidAg
         {OWN, &a, 200, false}, // no twin waits past the span
         {OWN, &b, 201, false},    {OWN, &b, 202, true},      {WINDOWS, &b, 203, true},
         {WINDOWS, &a, 204, true}, {WINDOWS, &b, 205, false}, // one twin per record handed on
+        {OWN, &a, 300, false},    {OWN, &b, 400, false},
+        {WINDOWS, &a, 301, true}, // read after a later record of the other wire: still its twin
     };
     RepeatFilter filter;
     const auto start = RepeatFilter::Clock::now();

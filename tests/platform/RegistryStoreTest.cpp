@@ -1,6 +1,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/RegistryFile.h"
 #include "support/FileBytes.h"
+#include "support/PrivateNetwork.h"
 #include "support/QtPrinters.h"
 #include "support/RegistryPrinters.h"
 #include "support/WaitFor.h"
@@ -17,12 +18,13 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fcntl.h>
-#include <sys/resource.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
+#include <mutex>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -56,10 +58,12 @@ TEST_F(RegistryStoreTest, TheFirstWriteCreatesEveryKeyAboveAndEachReadTakesChang
     EXPECT_FALSE(store.KeyExists(u"SOFTWARE"));
     ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
     EXPECT_TRUE(store.KeyExists(u"Software\\Ravelstone\\Pellwick\\Preferences"));
+    ASSERT_TRUE(store.Flush());
     EXPECT_EQ(QFileInfo(m_path).permissions() & (QFile::ReadOther | QFile::WriteOther), 0);
 
     RegistryStore other(m_path);
     ASSERT_TRUE(other.SetValue(kKey, u"Text", RegistryValue::FromText(u"2")));
+    ASSERT_TRUE(other.Flush());
     EXPECT_EQ(store.Value(kKey, u"Text"), RegistryValue::FromText(u"2"));
     QByteArray edited = FileBytes(m_path);
     edited.replace("\"Title\"=\"1\"", "\"Title\"=\"16777215\"");
@@ -67,6 +71,7 @@ TEST_F(RegistryStoreTest, TheFirstWriteCreatesEveryKeyAboveAndEachReadTakesChang
     EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"16777215"));
     // Its next write keeps both the hand edit and the other store's value.
     ASSERT_TRUE(store.SetValue(kKey, u"Background", RegistryValue::FromDword(7)));
+    ASSERT_TRUE(store.Flush());
     EXPECT_EQ(other.Value(kKey, u"Title"), RegistryValue::FromText(u"16777215"));
     EXPECT_EQ(other.Value(kKey, u"Text"), RegistryValue::FromText(u"2"));
 
@@ -89,13 +94,13 @@ TEST_F(RegistryStoreTest, ADamagedOrHugeFileIsSetAsideAndWrittenAfreshWithWhatCo
         SCOPED_TRACE(damaged.left(40).toStdString());
         WriteAll(m_path, damaged);
         RegistryStore store(m_path);
-        const bool huge = damaged.size() > RegistryStore::kMaxFileSize;
-        const bool keptLines = damaged.startsWith(kHeader) && !huge;
+        const bool keptLines = damaged.startsWith(kHeader) && damaged.size() <= RegistryStore::kMaxFileSize;
         EXPECT_EQ(store.Value(u"A", u"Kept").has_value(), keptLines);
+        ASSERT_TRUE(store.Flush()); // the reader's find is written out at once
         EXPECT_TRUE(FileBytes(m_path + QStringLiteral(".bad")) == damaged); // replacing the older one
-        // Written afresh at once with what could be read; after a huge one, at the next write.
-        EXPECT_EQ(RegistryFile::Parse(FileBytes(m_path)).IsWhole(), !huge);
+        EXPECT_TRUE(RegistryFile::Parse(FileBytes(m_path)).IsWhole());
         ASSERT_TRUE(store.SetValue(u"B", u"New", RegistryValue::FromText(u"2")));
+        ASSERT_TRUE(store.Flush());
         const RegistryFile::Parsed fresh = RegistryFile::Parse(FileBytes(m_path));
         EXPECT_TRUE(fresh.IsWhole());
         EXPECT_EQ(fresh.hive.KeyExists(u"A"), keptLines);
@@ -103,56 +108,92 @@ TEST_F(RegistryStoreTest, ADamagedOrHugeFileIsSetAsideAndWrittenAfreshWithWhatCo
     }
 }
 
-TEST_F(RegistryStoreTest, AFailedWriteChangesNeitherTheFileNorTheStore)
+TEST_F(RegistryStoreTest, AWriteThatFailsHoldsForTheRunLeavesTheFileAsItWasAndIsReportedOnce)
 {
     RegistryStore store(m_path);
+    std::mutex mutex;
+    std::vector<RegistryStore::WriteFailure> reported;
+    store.ReportFailureTo([&](RegistryStore::WriteFailure failure) {
+        const std::lock_guard guard(mutex);
+        reported.push_back(failure);
+    });
     ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
+    ASSERT_TRUE(store.Flush());
     const QByteArray before = FileBytes(m_path);
-    const auto unchanged = [&] {
-        EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"1"));
-        EXPECT_FALSE(store.Value(kKey, u"Text"));
-        EXPECT_EQ(FileBytes(m_path), before);
-    };
     const QList<RegistryStore::Write> two = {{kKey, QStringLiteral("Title"), RegistryValue::FromText(u"2")},
                                              {kKey, QStringLiteral("Text"), RegistryValue::FromText(u"3")}};
+    const auto held = [&] {
+        EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"2"));
+        EXPECT_EQ(store.Value(kKey, u"Text"), RegistryValue::FromText(u"3"));
+        EXPECT_EQ(FileBytes(m_path), before);
+    };
 
-    // One bad path among several values: none of them is stored.
+    // One bad path among several values: none of them is taken.
     EXPECT_FALSE(store.SetValues({two[0], {QStringLiteral("SOFTWARE\\\\Empty component"), QStringLiteral("X"), {}}}));
-    unchanged();
+    EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"1"));
 
-    // The disk is full.
-    rlimit limit{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit full{16, limit.rlim_max};
-    std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
-    EXPECT_FALSE(store.SetValues(two));
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    unchanged();
-
-    // Another writer holds the lock and does not let go.
+    // Another writer holds the lock past the time a write waits for it.
     const int holder = ::open(QFile::encodeName(m_path + QStringLiteral(".lock")).constData(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(holder, 0);
     struct flock lock = {};
     lock.l_type = F_WRLCK;
     ASSERT_EQ(::fcntl(holder, F_OFD_SETLK, &lock), 0);
-    QElapsedTimer waited;
-    waited.start();
-    EXPECT_FALSE(store.SetValues(two));
-    EXPECT_GE(waited.elapsed(), 1900);
-    EXPECT_LT(waited.elapsed(), 4000);
-    unchanged();
-
-    ::close(holder); // the lock goes with it
     EXPECT_TRUE(store.SetValues(two));
+    held();
+    EXPECT_FALSE(store.Flush());
+    held();
+    ::close(holder); // the lock goes with it
+    EXPECT_TRUE(store.Flush());
     EXPECT_EQ(RegistryStore(m_path).Value(kKey, u"Text"), RegistryValue::FromText(u"3"));
+
+    EXPECT_EQ(reported, std::vector{RegistryStore::WriteFailure::LockHeld});
     EXPECT_EQ(FolderFiles(), QStringList({QStringLiteral("registry.reg"), QStringLiteral("registry.reg.lock")}));
+}
+
+// On a small file system of the test's own, filled up, then made read-only.
+TEST_F(RegistryStoreTest, OnAFullDiskOrInAReadOnlyFolderTheFileStaysAsItWasAndTheChangeHolds)
+{
+    const QString folder = QFileInfo(m_path).absolutePath();
+    const std::string failure = PrivateNetwork::Run(
+        [&]() -> std::string {
+            const QByteArray where = QFile::encodeName(folder);
+            if (!QDir().mkpath(folder) || mount("tmpfs", where.constData(), "tmpfs", 0, "size=64k") != 0)
+                return PrivateNetwork::Unavailable();
+            RegistryStore store(m_path);
+            std::vector<RegistryStore::WriteFailure> reported; // filled under the store's lock
+            store.ReportFailureTo([&](RegistryStore::WriteFailure why) { reported.push_back(why); });
+            if (!store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")) || !store.Flush())
+                return "first write";
+            QByteArray before = FileBytes(m_path);
+            const int filler = ::open((where + "/filler").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+            const QByteArray page(4096, 'x');
+            while (::write(filler, page.constData(), page.size()) > 0) { }
+            ::close(filler);
+            const auto holds = [&](QStringView name, QStringView text) {
+                return store.SetValue(kKey, name, RegistryValue::FromText(text)) && !store.Flush()
+                    && FileBytes(m_path) == before && store.Value(kKey, name) == RegistryValue::FromText(text);
+            };
+            if (!holds(u"Text", QString(3000, u'x')))
+                return "full disk";
+            if (!QFile::remove(folder + QStringLiteral("/filler")) || !store.Flush()
+                || RegistryStore(m_path).Value(kKey, u"Text") != store.Value(kKey, u"Text"))
+                return "not written once there was room";
+            if (mount(nullptr, where.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+                return "remount";
+            before = FileBytes(m_path);
+            if (!holds(u"Title", u"2"))
+                return "read-only folder";
+            return reported == std::vector{RegistryStore::WriteFailure::DiskFull} ? "" : "not reported once";
+        },
+        true);
+    if (failure == PrivateNetwork::Unavailable())
+        GTEST_SKIP() << failure << " (a file system of its own needs root or a user namespace)";
+    EXPECT_EQ(failure, "");
 }
 
 TEST_F(RegistryStoreTest, ThreadsWritingThroughOneStoreOrTwoLoseNoValue)
 {
-    // Few enough that no writer waits past the lock's time limit while the others write on.
-    constexpr int kWrites = 20;
+    constexpr int kWrites = 50;
     const QStringList keys
         = {QStringLiteral("SOFTWARE\\First"), QStringLiteral("SOFTWARE\\Second"), QStringLiteral("SOFTWARE\\Third")};
     RegistryStore shared(m_path);
@@ -167,6 +208,8 @@ TEST_F(RegistryStoreTest, ThreadsWritingThroughOneStoreOrTwoLoseNoValue)
         const std::jthread second(writer, &shared, keys[1]);
         const std::jthread third(writer, &own, keys[2]);
     }
+    ASSERT_TRUE(shared.Flush());
+    ASSERT_TRUE(own.Flush());
 
     const RegistryFile::Parsed parsed = RegistryFile::Parse(FileBytes(m_path));
     ASSERT_TRUE(parsed.IsWhole());

@@ -1,8 +1,11 @@
 #include "prefs/CRegistry.h"
 #include "platform/RegistryStore.h"
+#include "support/FileBytes.h"
 #include "support/QtPrinters.h"
+#include "support/RecordingAlertSink.h"
 #include "support/RegistryPrinters.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -18,6 +21,12 @@ protected:
     CRegistry m_registry{m_path};
     // The same file seen from below, to set up and look at typed values.
     RegistryStore m_store{m_path};
+
+    std::optional<RegistryValue> Stored(QStringView key, QStringView name)
+    {
+        EXPECT_TRUE(m_registry.Flush());
+        return m_store.Value(key, name);
+    }
 };
 
 } // namespace
@@ -25,17 +34,17 @@ protected:
 TEST_F(CRegistryTest, PathsAreBuiltBelowSoftwareAndSplitAtTheLastBackslash)
 {
     EXPECT_TRUE(m_registry.WriteString(u"Ravelstone", u"Pellwick", u"Preferences\\Online Dialog\\Text", u"0"));
-    EXPECT_EQ(m_store.Value(u"SOFTWARE\\Ravelstone\\Pellwick\\Preferences\\Online Dialog", u"Text"),
+    EXPECT_EQ(Stored(u"SOFTWARE\\Ravelstone\\Pellwick\\Preferences\\Online Dialog", u"Text"),
               RegistryValue::FromText(u"0"));
     // Without a company its part is left out.
     EXPECT_TRUE(m_registry.WriteNumber(u"", u"Pellwick", u"Preferences\\X", -5));
-    EXPECT_EQ(m_store.Value(u"SOFTWARE\\Pellwick\\Preferences", u"X"), RegistryValue::FromText(u"-5"));
+    EXPECT_EQ(Stored(u"SOFTWARE\\Pellwick\\Preferences", u"X"), RegistryValue::FromText(u"-5"));
     // A path ending in a backslash addresses the key's default value.
     EXPECT_TRUE(m_registry.WriteString(u"Ravelstone", u"Pellwick", u"Preferences\\", u"default"));
-    EXPECT_EQ(m_store.Value(u"SOFTWARE\\Ravelstone\\Pellwick\\Preferences", u""), RegistryValue::FromText(u"default"));
+    EXPECT_EQ(Stored(u"SOFTWARE\\Ravelstone\\Pellwick\\Preferences", u""), RegistryValue::FromText(u"default"));
     // Text outside the code page is stored as '?', up to a NUL in it.
     EXPECT_TRUE(m_registry.WriteString(u"Ravelstone", u"Pellwick", u"T\\Outside", QStringView(u"日本\0cut", 6)));
-    EXPECT_EQ(m_store.Value(u"SOFTWARE\\Ravelstone\\Pellwick\\T", u"Outside"), RegistryValue::FromText(u"??"));
+    EXPECT_EQ(Stored(u"SOFTWARE\\Ravelstone\\Pellwick\\T", u"Outside"), RegistryValue::FromText(u"??"));
     // A path the registry would refuse stores nothing.
     EXPECT_FALSE(m_registry.WriteString(u"Ravelstone", u"", u"Preferences\\X", u"1"));
 
@@ -80,6 +89,7 @@ TEST_F(CRegistryTest, EachValueIsReadAsTextAndAsANumberByItsType)
         const QString name = QString::fromLatin1(c.what);
         if (c.stored) {
             ASSERT_TRUE(m_store.SetValue(u"SOFTWARE\\Ravelstone\\Pellwick\\T", name, *c.stored));
+            ASSERT_TRUE(m_store.Flush());
         }
         QString text = untouched;
         std::int32_t number = 99;
@@ -110,4 +120,26 @@ TEST_F(CRegistryTest, NumbersAreReadAsAtolReadsThem)
         EXPECT_TRUE(m_registry.ReadNumber(u"Ravelstone", u"Pellwick", u"N\\Value", number));
         EXPECT_EQ(number, expected) << QString::fromUtf16(stored).toStdString();
     }
+}
+
+TEST_F(CRegistryTest, AFileThatCannotBeWrittenIsToldOnceAndWhatWasWrittenHoldsForTheRun)
+{
+    RecordingAlertSink alerts;
+    m_registry.ReportWriteFailuresTo(alerts);
+    ASSERT_TRUE(m_registry.WriteNumber(u"Ravelstone", u"Pellwick", u"Preferences\\Online Dialog\\Top", 1));
+    ASSERT_TRUE(m_registry.Flush());
+    // Made read-only by the user: kept as it is, also for root.
+    ASSERT_TRUE(QFile::setPermissions(m_path, QFile::ReadOwner));
+    const QByteArray before = FileBytes(m_path);
+    for (const std::int32_t top : {2, 3}) {
+        EXPECT_TRUE(m_registry.WriteNumber(u"Ravelstone", u"Pellwick", u"Preferences\\Online Dialog\\Top", top));
+        EXPECT_FALSE(m_registry.Flush());
+        std::int32_t read = 0;
+        EXPECT_TRUE(m_registry.ReadNumber(u"Ravelstone", u"Pellwick", u"Preferences\\Online Dialog\\Top", read));
+        EXPECT_EQ(read, top);
+    }
+    EXPECT_EQ(FileBytes(m_path), before);
+    ASSERT_EQ(alerts.Texts().size(), 1);
+    EXPECT_TRUE(alerts.Texts()[0].contains(m_path));
+    EXPECT_TRUE(alerts.Texts()[0].contains(QStringLiteral("только для чтения")));
 }

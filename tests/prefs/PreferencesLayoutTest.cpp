@@ -21,8 +21,9 @@ namespace {
 class PreferencesLayoutTest : public ::testing::Test {
 protected:
     // The values of one section below the program's key, in file order, as "name=text; ...".
-    QString Section(QStringView section) const
+    QString Section(QStringView section)
     {
+        EXPECT_TRUE(m_registry.Flush());
         const RegistryFile::Parsed parsed = RegistryFile::Parse(FileBytes(m_path));
         QStringList values;
         for (const RegistryHive::Key& key : parsed.hive.Keys()) {
@@ -60,6 +61,7 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachS
     PreferencesMessageList plain; // has no section of its own
     LoadPreferences(m_registry, plain);
     SavePreferences(m_registry, plain);
+    EXPECT_TRUE(m_registry.Flush());
     EXPECT_FALSE(QFile::exists(m_path));
 
     PreferencesChat chat;
@@ -76,6 +78,7 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachS
     LoadPreferences(m_registry, incoming);
     LoadPreferences(m_registry, online);
     LoadPreferences(m_registry, sendMessage);
+    EXPECT_TRUE(m_registry.Flush());
     EXPECT_EQ(FileBytes(m_path), afterFirst);
 
     sendMessage.m_crText = MakeColorRef(255, 0, 0);

@@ -4,6 +4,7 @@
 #include <net/if.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,11 +12,11 @@ constexpr int kUnavailableCode = 77; // the child's exit code when unshare fails
 
 const std::string& PrivateNetwork::Unavailable()
 {
-    static const std::string text = "no private network namespace can be made here";
+    static const std::string text = "no private namespace can be made here";
     return text;
 }
 
-std::string PrivateNetwork::Run(const std::function<std::string()>& body)
+std::string PrivateNetwork::Run(const std::function<std::string()>& body, bool privateMounts)
 {
     int channel[2];
     if (pipe(channel) != 0)
@@ -25,7 +26,9 @@ std::string PrivateNetwork::Run(const std::function<std::string()>& body)
         return "fork failed";
     if (child == 0) {
         close(channel[0]);
-        if (unshare(getuid() == 0 ? CLONE_NEWNET : CLONE_NEWUSER | CLONE_NEWNET) != 0)
+        const int mounts = privateMounts ? CLONE_NEWNS : 0;
+        if (unshare((getuid() == 0 ? CLONE_NEWNET : CLONE_NEWUSER | CLONE_NEWNET) | mounts) != 0
+            || (privateMounts && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0))
             _exit(kUnavailableCode);
         const std::string failure = body();
         if (!failure.empty() && write(channel[1], failure.data(), failure.size()) < 0) // a pipe takes it whole
