@@ -26,6 +26,12 @@ install(FILES "${CMAKE_CURRENT_BINARY_DIR}/pellwick.1.gz" DESTINATION "${CMAKE_I
 install(FILES "${CMAKE_CURRENT_BINARY_DIR}/changelog.gz" "${desktop_dir}/copyright"
         DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/pellwick")
 
+# The site relay: a unit that stays disabled until an administrator enables it, and an example
+# of its settings (the real file is the administrator's).
+install(FILES "${PROJECT_SOURCE_DIR}/res/relay/pellwick-relay.service" DESTINATION "lib/systemd/system")
+install(FILES "${PROJECT_SOURCE_DIR}/res/relay/relay.conf"
+        DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/pellwick/examples")
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pellwick)
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
@@ -47,6 +53,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Sound goes through PulseAudio's client library (found by the scan) to a sound server.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, libcap2-bin")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${desktop_dir}/postinst")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -78,31 +78,14 @@ protected:
         int segments = 0;
         for (int i = 0; i < kHosts; ++i)
             segments = std::max(segments, SegmentOf(i) + 1);
-        for (int s = 0; s < segments; ++s)
-            lab += u"ip netns add %1-switch%2\nip -n %1-switch%2 link add br0 up type bridge\n"_s.arg(m_prefix).arg(s);
-        if (segments > 1) {
+        m_routed = segments > 1;
+        if (m_routed)
             lab += u"ip netns add %1-router\nip -n %1-router link set lo up\n"
                    "ip netns exec %1-router sysctl -q net.ipv4.ip_forward=1\n"_s.arg(m_prefix);
-            for (int s = 0; s < segments; ++s)
-                lab += u"ip -n %1-switch%2 link add r master br0 up type veth peer name eth%2 netns %1-router\n"
-                       "ip -n %1-router addr add 10.77.%2.254/24 brd + dev eth%2\n"
-                       "ip -n %1-router link set eth%2 up\n"_s.arg(m_prefix).arg(s);
-        }
+        for (int s = 0; s < segments; ++s)
+            lab += SegmentScript(s);
         for (int i = 0; i < kHosts; ++i)
-            lab += u"ip netns add %1-host%2\n"
-                   "ip -n %1-host%2 link set lo up\n"
-                   "ip -n %1-switch%3 link add p%2 master br0 up type veth peer name eth0 netns %1-host%2\n"
-                   "ip -n %1-host%2 addr add %4/24 brd + dev eth0\n"
-                   "ip -n %1-host%2 link set eth0 up\n"
-                   "%5"
-                   "useradd --no-create-home --shell /usr/sbin/nologin %1u%2\n"
-                   "mkdir -p %6/config && chmod 777 %6/config\n"_s.arg(m_prefix)
-                       .arg(i)
-                       .arg(SegmentOf(i))
-                       .arg(Address(i),
-                            segments > 1 ? u"ip -n %1-host%2 route add default via 10.77.%3.254\n"_s.arg(m_prefix).arg(i).arg(SegmentOf(i))
-                                         : QString(),
-                            HostDir(i));
+            lab += HostScript(i);
         const QString failure = Shell(lab);
         ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
         for (int i = 0; i < kHosts; ++i) {
@@ -128,6 +111,34 @@ protected:
         m_processes.clear(); // kills what still runs: a user with processes cannot be deleted
         Shell(u"for ns in $(ip netns list | cut -d' ' -f1 | grep '^%1-'); do ip netns delete $ns; rm -rf /etc/netns/$ns; done\n"
               "for user in $(cut -d: -f1 /etc/passwd | grep '^%1u'); do userdel $user; done"_s.arg(m_prefix));
+    }
+
+    // Sets up a segment's switch (and its router leg), and a host on its segment.
+    QString SegmentScript(int segment) const
+    {
+        QString script = u"ip netns add %1-switch%2\nip -n %1-switch%2 link add br0 up type bridge\n"_s.arg(m_prefix).arg(segment);
+        if (m_routed)
+            script += u"ip -n %1-switch%2 link add r master br0 up type veth peer name eth%2 netns %1-router\n"
+                      "ip -n %1-router addr add 10.77.%2.254/24 brd + dev eth%2\n"
+                      "ip -n %1-router link set eth%2 up\n"_s.arg(m_prefix).arg(segment);
+        return script;
+    }
+    QString HostScript(int host) const
+    {
+        return u"ip netns add %1-host%2\n"
+               "ip -n %1-host%2 link set lo up\n"
+               "ip -n %1-switch%3 link add p%2 master br0 up type veth peer name eth0 netns %1-host%2\n"
+               "ip -n %1-host%2 addr add %4/24 brd + dev eth0\n"
+               "ip -n %1-host%2 link set eth0 up\n"
+               "%5"
+               "useradd --no-create-home --shell /usr/sbin/nologin %1u%2\n"
+               "mkdir -p %6/config && chmod 777 %6/config\n"_s.arg(m_prefix)
+            .arg(host)
+            .arg(SegmentOf(host))
+            .arg(Address(host),
+                 m_routed ? u"ip -n %1-host%2 route add default via 10.77.%3.254\n"_s.arg(m_prefix).arg(host).arg(SegmentOf(host))
+                          : QString(),
+                 HostDir(host));
     }
 
     // Runs a script that stops at its first failure: empty when it went through, else its output.
@@ -215,6 +226,7 @@ protected:
 
     const QString m_prefix = u"pwlab%1"_s.arg(getpid());
     QTemporaryDir m_dir;
+    bool m_routed = false;
     QStringList m_users;
     std::deque<HostCopy> m_copies;
     std::vector<std::unique_ptr<QProcess>> m_processes; // the lab's, killed at the end

@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+
+#include <map>
 
 namespace {
 
@@ -68,4 +71,101 @@ TEST_F(ExtraNetworksSystemTest, CopiesOnBothSegmentsListAndReachEachOther)
     EXPECT_EQ(m_copies[C].Texts(u"message"_s), QStringList{m_users[A] + u"%to C"_s});
     EXPECT_EQ(m_copies[A].Texts(u"message"_s), QStringList{m_users[C] + u"%to A"_s});
     EXPECT_TRUE(m_copies[B].Texts(u"message"_s).isEmpty());
+}
+
+namespace {
+
+// A and B on segment 0, C on segment 1, each segment with its relay (segment 0 with two), and
+// the broker on a third segment; the router forwards no broadcast.
+class RelaySystemTest : public ProgramHostsTest {
+protected:
+    enum Extra { BROKER = 3, RELAY_A1 = 4, RELAY_A2 = 5, RELAY_C = 6 };
+
+    int SegmentOf(int host) const override
+    {
+        return host == C || host == RELAY_C ? 1 : host == BROKER ? 2 : 0;
+    }
+
+    QProcess* StartHost(int host) override
+    {
+        if (host == A)
+            StartBrokerAndRelays();
+        return ProgramHostsTest::StartHost(host);
+    }
+
+    void StartBrokerAndRelays()
+    {
+        QString lab = SegmentScript(2);
+        for (int host = BROKER; host <= RELAY_C; ++host)
+            lab += HostScript(host);
+        const QString failure = Shell(lab);
+        ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
+        QFile broker(m_dir.filePath(u"mosquitto.conf"_s));
+        ASSERT_TRUE(broker.open(QIODevice::WriteOnly));
+        broker.write("listener 1883 0.0.0.0\nallow_anonymous true\npersistence false\n");
+        broker.close();
+        Start(BROKER, {}, u"/usr/sbin/mosquitto"_s, {u"-c"_s, m_dir.filePath(u"mosquitto.conf"_s)});
+        const std::pair<int, QString> relays[] = {{RELAY_A1, u"one"_s}, {RELAY_A2, u"two"_s}, {RELAY_C, u"c"_s}};
+        for (const auto& [host, id] : relays) {
+            QFile config(HostDir(host) + u"/relay.conf"_s);
+            ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+            config.write(u"broker=mqtt://%1\nsite=%2\nrelay_id=%3\n"_s
+                             .arg(Address(BROKER), host == RELAY_C ? u"east"_s : u"west"_s, id)
+                             .toUtf8());
+            config.close();
+            m_relays[host] = Start(host, {}, qEnvironmentVariable("PELLWICK_PROGRAM"),
+                                   {u"--relay"_s, u"--config"_s, config.fileName()});
+        }
+    }
+
+
+    // Every copy shows these lines, once each, in each sender's order.
+    void ExpectLines(const QStringList& said)
+    {
+        EXPECT_TRUE(Everywhere([&](const HostCopy& copy) { return copy.Texts(u"line"_s).size() >= said.size(); }, 5s));
+        Settle(1s);
+        for (const HostCopy& copy : m_copies)
+            for (const QString& user : std::as_const(m_users))
+                EXPECT_EQ(copy.Texts(u"line"_s).filter(QRegularExpression(u'^' + user + u'%')),
+                          said.filter(QRegularExpression(u'^' + user + u'%')));
+    }
+
+    void TearDown() override
+    {
+        for (auto& [host, relay] : m_relays) {
+            relay->terminate();
+            EXPECT_TRUE(relay->waitForFinished(5000));
+            EXPECT_EQ(relay->exitCode(), 0) << host;
+            if (HasFailure())
+                std::cout << "relay " << host << ":\n" << relay->readAllStandardError().toStdString() << std::endl;
+        }
+        ProgramHostsTest::TearDown();
+    }
+
+    std::map<int, QProcess*> m_relays;
+};
+
+} // namespace
+
+TEST_F(RelaySystemTest, SitesListAndHearEachOtherOnceThroughTheBroker)
+{
+    if (!QFile::exists(u"/usr/sbin/mosquitto"_s))
+        GTEST_SKIP() << "mosquitto is not installed";
+    ASSERT_TRUE(AllListed());
+
+    QStringList said;
+    for (int i = 0; i < 20; ++i)
+        for (int host : {A, C}) {
+            m_copies[host].Command(u"say line %1"_s.arg(i));
+            said << m_users[host] + u"%line %1"_s.arg(i);
+        }
+    ExpectLines(said);
+    m_copies[A].Command(u"send %1 across"_s.arg(m_users[C]));
+    m_copies[C].Command(u"send All to all"_s);
+    EXPECT_TRUE(Until([&] { return m_copies[C].Texts(u"message"_s).size() == 1 && m_copies[B].Texts(u"message"_s).size() == 1; }, 5s));
+
+    Settle(1s);
+    EXPECT_EQ(m_copies[C].Texts(u"message"_s), QStringList{m_users[A] + u"%across"_s});
+    EXPECT_EQ(m_copies[A].Texts(u"message"_s), QStringList{m_users[C] + u"%to all"_s});
+    EXPECT_EQ(m_copies[B].Texts(u"message"_s), QStringList{m_users[C] + u"%to all"_s});
 }
