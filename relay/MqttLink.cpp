@@ -41,7 +41,9 @@ MqttLink::~MqttLink()
 bool MqttLink::Start(QString* error)
 {
     const QByteArray id = Utf8(m_config.site + u'-' + m_config.relayId);
-    m_client = mosquitto_new(id.constData(), true, this);
+    // A lasting session: while the relay is away, a broker that keeps its sessions (mosquitto's
+    // "persistence") holds the other sites' lines and messages for it.
+    m_client = mosquitto_new(id.constData(), false, this);
     if (!m_client) {
         *error = QStringLiteral("cannot make an MQTT client");
         return false;

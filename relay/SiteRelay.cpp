@@ -27,6 +27,10 @@ SiteRelay::SiteRelay(AlertSink& alerts, RelayConfig config, TransportEndpoints e
     , m_link(m_config)
 {
     m_transport.Received().SetHandler(this);
+    // A copy's tick takes the presence of known senders from the queue; the relay's must too,
+    // and soon, as the copies behind the broker count their ticks from its arrival.
+    m_deliveryTick.setInterval(kDeliveryMs);
+    connect(&m_deliveryTick, &QTimer::timeout, &m_transport.Received(), &ReceiveQueue::DeliverWaiting);
     m_election.setSingleShot(true);
     m_election.setInterval(kElectionSpan);
     connect(&m_election, &QTimer::timeout, this, &SiteRelay::OnElected);
@@ -52,6 +56,7 @@ bool SiteRelay::Start(QString* error)
         *error = QStringLiteral("cannot start the listener");
         return false;
     }
+    m_deliveryTick.start();
     return true;
 }
 
@@ -67,8 +72,13 @@ void SiteRelay::OnConnected()
     m_relays.clear();
     m_link.Subscribe(m_config.RecordsTopic(QStringLiteral("+")));
     m_link.Subscribe(m_config.RelaysTopic() + QStringLiteral("/+"));
-    m_link.Publish(m_config.RelaysTopic() + u'/' + m_config.relayId, QByteArrayLiteral("1"), 1, true);
+    PublishMarker();
     m_election.start();
+}
+
+void SiteRelay::PublishMarker()
+{
+    m_link.Publish(m_config.RelaysTopic() + u'/' + m_config.relayId, QByteArrayLiteral("1"), 1, true);
 }
 
 void SiteRelay::OnDisconnected(const QString& why)
@@ -83,11 +93,15 @@ void SiteRelay::OnDisconnected(const QString& why)
 
 void SiteRelay::OnElected()
 {
-    m_bElected = true;
+    // Again: a will that the broker sent for a connection it took for stale may have cleared
+    // the marker before the relay's subscription could tell it so.
+    if (!m_bElected)
+        PublishMarker();
     const bool forwarding = IsLowestRelay();
-    if (forwarding != m_bForwarding)
+    if (forwarding != m_bForwarding || !m_bElected)
         qCInfo(lcRelay).noquote() << (forwarding ? "this relay forwards the site's records"
                                                  : "another relay of the site forwards; standing by");
+    m_bElected = true;
     m_bForwarding = forwarding;
     if (forwarding)
         Flush();
@@ -100,8 +114,12 @@ void SiteRelay::OnBrokerMessage(const QString& topic, const QByteArray& payload)
     const QString relays = m_config.RelaysTopic() + u'/';
     if (topic.startsWith(relays)) {
         const QString id = topic.mid(relays.size());
-        if (id == m_config.relayId)
+        // The broker cleared the own marker (a connection it took for stale sent the will).
+        if (id == m_config.relayId) {
+            if (payload.isEmpty() && m_bConnected)
+                PublishMarker();
             return;
+        }
         if (payload.isEmpty())
             m_relays.erase(id);
         else

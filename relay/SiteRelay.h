@@ -33,6 +33,7 @@ public:
     static constexpr std::chrono::milliseconds kEchoSpan{2000};
     // After (re)connecting, the markers of the other relays arrive before the relay decides.
     static constexpr std::chrono::milliseconds kElectionSpan{1000};
+    static constexpr int kDeliveryMs = 100;
 
     SiteRelay(AlertSink& alerts, RelayConfig config, TransportEndpoints endpoints);
     ~SiteRelay() override;
@@ -63,6 +64,7 @@ private:
     void OnConnected();
     void OnDisconnected(const QString& why);
     void OnElected();
+    void PublishMarker();
     void Flush();
     bool IsLowestRelay() const;
 
@@ -71,6 +73,7 @@ private:
     std::unique_ptr<CLookupThread> m_pLookupThread;
     MqttLink m_link;
     QTimer m_election;
+    QTimer m_deliveryTick;
     bool m_bConnected = false;
     bool m_bElected = false;
     bool m_bForwarding = false;
