@@ -1,6 +1,8 @@
 #include "app/StartOptions.h"
 
 #include "app/CPellwickApp.h"
+#include "relay/RunRelay.h"
+#include "relay/RelayConfig.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -23,8 +25,16 @@ std::optional<int> Handle(int argc, char** argv)
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version."));
+    const QCommandLineOption relay(QStringLiteral("relay"),
+                                   QStringLiteral("Run headless as the site relay between this network and an MQTT broker."));
+    const QCommandLineOption config(QStringLiteral("config"),
+                                    QStringLiteral("The relay's settings file (default %1).")
+                                        .arg(QLatin1String(RelayConfig::kDefaultPath)),
+                                    QStringLiteral("file"), QLatin1String(RelayConfig::kDefaultPath));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(relay);
+    parser.addOption(config);
 
     if (!parser.parse(arguments) || !parser.positionalArguments().isEmpty()) {
         QString error = parser.errorText();
@@ -46,6 +56,12 @@ std::optional<int> Handle(int argc, char** argv)
         std::printf("pellwick %s\n", PELLWICK_VERSION);
         return CPellwickApp::EXIT_OK;
     }
+    if (parser.isSet(config) && !parser.isSet(relay)) {
+        std::fputs("pellwick: --config goes with --relay (see pellwick --help)\n", stderr);
+        return CPellwickApp::EXIT_USAGE;
+    }
+    if (parser.isSet(relay))
+        return RunRelay(argc, argv, parser.value(config));
     return std::nullopt;
 }
 

@@ -18,3 +18,9 @@ install(FILES "${PROJECT_SOURCE_DIR}/res/icons/128.svg"
 # The sound cues, found from the program as ../share/pellwick/sounds (res/ResourceLoader.cpp).
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/res/sounds/" DESTINATION "${CMAKE_INSTALL_DATADIR}/pellwick/sounds"
         FILES_MATCHING PATTERN "*.wav")
+
+# The site relay: a unit that stays disabled until an administrator enables it, and an example
+# of its settings (the real file is the administrator's).
+install(FILES "${PROJECT_SOURCE_DIR}/res/relay/pellwick-relay.service" DESTINATION "lib/systemd/system")
+install(FILES "${PROJECT_SOURCE_DIR}/res/relay/relay.conf"
+        DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/pellwick/examples")

@@ -3,7 +3,8 @@
 // datagram decoder), then ReadPending takes them in, repeats are dropped and the rest is
 // routed to stand-in windows, whose events are delivered and checked.
 // Input: a sequence of datagrams, each a 2-byte little-endian length and that many bytes; the
-// length's top bit sends the datagram to the mailslot wire.
+// length's top bit sends the datagram to the mailslot wire; the next bit hands it over as the
+// site relay takes a record from its broker (checked as one whole record, then dispatched).
 #include "net/CMailslotTransport.h"
 #include "platform/OwnUserName.h"
 #include "support/LoopbackEndpoints.h"
@@ -19,6 +20,7 @@
 namespace {
 
 constexpr unsigned kToMailslot = 0x8000;
+constexpr unsigned kViaBroker = 0x4000;
 
 struct Harness {
     int argc = 1;
@@ -58,8 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(h.transport.IsOpen() && h.transport.MailslotState() == MailslotWire::State::Open);
     while (size >= 2) {
         const unsigned prefix = data[0] | data[1] << 8;
-        const std::size_t length = std::min<std::size_t>(prefix & ~kToMailslot, size - 2);
-        h.raw.Send(prefix & kToMailslot ? h.transport.MailslotPort() : h.transport.Port(), data + 2, length);
+        const std::size_t length = std::min<std::size_t>(prefix & ~(kToMailslot | kViaBroker), size - 2);
+        if (prefix & kViaBroker) {
+            if (const auto record = MessagePacket::FromBytes(
+                    QByteArrayView(reinterpret_cast<const char*>(data + 2), static_cast<qsizetype>(length))))
+                h.transport.Dispatch(*record);
+        } else {
+            h.raw.Send(prefix & kToMailslot ? h.transport.MailslotPort() : h.transport.Port(), data + 2, length);
+        }
         data += 2 + length;
         size -= 2 + length;
     }

@@ -5,6 +5,8 @@
 #include "platform/OwnUserName.h"
 #include "platform/Windows1251.h"
 
+#include <algorithm>
+
 static_assert(sizeof(MessagePacket) == MailslotDatagram::kRecordSize);
 
 namespace {
@@ -16,7 +18,8 @@ constexpr int kMaxRecordsPerRead = 256;
 
 CMailslotTransport::CMailslotTransport(AlertSink& alerts, TransportEndpoints endpoints)
     : m_alerts(alerts)
-    , m_networks(std::move(endpoints.networks))
+    , m_extraNetworks(endpoints.extraNetworks)
+    , m_networks(std::move(endpoints.networks), [this] { m_extraNetworks.Refresh(); })
 {
     if (!m_readSlot.Open(endpoints.port)) {
         m_alerts.ShowAlert(QStringLiteral("Невозможно создать почтовый ящик."));
@@ -63,10 +66,15 @@ std::vector<int> CMailslotTransport::ReadFds() const
     return fds;
 }
 
-bool CMailslotTransport::SendOnBothWires(const MessagePacket& packet, const std::vector<Ipv4Network>& networks)
+bool CMailslotTransport::SendOnBothWires(const MessagePacket& packet)
 {
-    const bool own = m_hBroadcast.Send(&packet, sizeof packet, networks);
-    return m_mailslot.Send(&packet, networks) || own;
+    // An extra network that is also attached gets the record once.
+    m_destinations = m_networks.Current();
+    for (const Ipv4Network& extra : m_extraNetworks.Current())
+        if (std::ranges::none_of(m_destinations, [&](auto& n) { return n.broadcast == extra.broadcast; }))
+            m_destinations.push_back(extra);
+    const bool own = m_hBroadcast.Send(&packet, sizeof packet, m_destinations);
+    return m_mailslot.Send(&packet, m_destinations) || own;
 }
 
 bool CMailslotTransport::Send(MessagePacket packet)
@@ -78,8 +86,7 @@ bool CMailslotTransport::Send(MessagePacket packet)
     // A send that failed where networks were known, or a line the user wrote, may have met a
     // report of a change still on its way: look at the interfaces at once. Without a network,
     // the presence waits for the kernel's report instead of a look every second.
-    if (SendOnBothWires(packet, m_networks.Current())
-        || ((hadNetworks || userText) && m_networks.LookAgain() && SendOnBothWires(packet, m_networks.Current()))) {
+    if (SendOnBothWires(packet) || ((hadNetworks || userText) && m_networks.LookAgain() && SendOnBothWires(packet))) {
         m_bSendOutageShown = false;
         return true;
     }

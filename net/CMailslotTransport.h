@@ -5,6 +5,7 @@
 #include "net/RepeatFilter.h"
 #include "platform/BroadcastReceiver.h"
 #include "platform/BroadcastSender.h"
+#include "platform/ExtraNetworks.h"
 #include "platform/MailslotWire.h"
 #include "platform/NamedEndpoint.h"
 #include "platform/NetworkList.h"
@@ -28,6 +29,8 @@ struct TransportEndpoints {
     std::optional<quint16> mailslotPort = MailslotDatagram::kPort;
     QByteArray computerName = ComputerName();
     QByteArray workgroup = QByteArrayLiteral("WORKGROUP");
+    // Hosts and subnets beyond the attached networks that get every record too, on both wires.
+    QString extraNetworks;
 };
 
 // The program's only link to the network: the read socket, the broadcast write side and the
@@ -71,9 +74,11 @@ public:
     MailslotWire::State MailslotState() const { return m_mailslot.GetState(); }
     quint16 MailslotPort() const { return m_mailslot.Port(); }
     ReceiveQueue& Received() { return m_received; }
+    // What is wrong with the extra networks' entries (each is skipped).
+    const QStringList& ExtraNetworkProblems() const { return m_extraNetworks.Problems(); }
 
 private:
-    bool SendOnBothWires(const MessagePacket& packet, const std::vector<Ipv4Network>& networks);
+    bool SendOnBothWires(const MessagePacket& packet);
     template <typename Receive> bool ReadWire(RepeatFilter::Wire wire, Receive receive);
 
     AlertSink& m_alerts;
@@ -84,8 +89,10 @@ private:
     BroadcastReceiver m_readSlot;
     BroadcastSender m_hBroadcast;
     MailslotWire m_mailslot;
-    // GUI thread.
+    // GUI thread; the extra networks are looked up again whenever the interfaces change.
+    ExtraNetworks m_extraNetworks;
     NetworkList m_networks;
+    std::vector<Ipv4Network> m_destinations;
 
     // GUI thread: a failed send has been shown and no send succeeded since. Set at first: a
     // machine started without a network has lost nothing, and its announcements reach itself.

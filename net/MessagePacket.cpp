@@ -63,3 +63,19 @@ bool MessagePacket::IsForUser(const QByteArray& ownName) const
         return true;
     return to == QByteArrayView("All") && FieldBytes(sender) != ownName;
 }
+
+std::optional<MessagePacket> MessagePacket::FromBytes(QByteArrayView bytes)
+{
+    MessagePacket packet;
+    if (static_cast<std::size_t>(bytes.size()) != sizeof packet)
+        return std::nullopt;
+    std::memcpy(&packet, bytes.data(), sizeof packet);
+    if (packet.type > PACKET_CHAT_PRESENCE)
+        return std::nullopt;
+    return packet;
+}
+
+QByteArray MessagePacket::Bytes() const
+{
+    return {reinterpret_cast<const char*>(this), sizeof *this};
+}

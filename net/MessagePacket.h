@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 
 enum PacketType : quint32 {
     PACKET_CHAT = 0,
@@ -29,6 +30,10 @@ struct MessagePacket {
 
     // A zero-filled record with the given fields, each cut to its width less the NUL.
     static MessagePacket Make(quint32 type, QStringView text, QStringView sender, QStringView recipient = {});
+    // A record that came other than as a datagram (through the relay's broker): taken when it
+    // is one whole record of a known type, as the listener takes one from the wire.
+    static std::optional<MessagePacket> FromBytes(QByteArrayView bytes);
+    QByteArray Bytes() const;
 
     QString Text() const;
     QString Sender() const;

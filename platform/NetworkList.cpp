@@ -8,9 +8,14 @@ constexpr std::chrono::seconds kUnwatchedLookupInterval(1);
 
 } // namespace
 
-NetworkList::NetworkList(Source source)
+NetworkList::NetworkList(Source source, std::function<void()> changed)
     : m_source(std::move(source))
-    , m_watcher(std::make_unique<InterfaceWatcher>([this] { m_bStale = true; }))
+    , m_changed(std::move(changed))
+    , m_watcher(std::make_unique<InterfaceWatcher>([this] {
+        m_bStale = true;
+        if (m_changed)
+            m_changed();
+    }))
 {
 }
 

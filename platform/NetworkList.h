@@ -15,7 +15,8 @@ class NetworkList {
 public:
     using Source = std::function<std::vector<Ipv4Network>()>;
 
-    explicit NetworkList(Source source = BroadcastNetworks);
+    // changed (optional) is called on the owner's thread when the kernel reports a change.
+    explicit NetworkList(Source source = BroadcastNetworks, std::function<void()> changed = {});
     ~NetworkList();
     NetworkList(const NetworkList&) = delete;
     NetworkList& operator=(const NetworkList&) = delete;
@@ -27,6 +28,7 @@ public:
 
 private:
     Source m_source;
+    std::function<void()> m_changed;
     std::vector<Ipv4Network> m_networks;
     std::chrono::steady_clock::time_point m_lookedUp;
     bool m_bStale = true;

@@ -15,5 +15,7 @@ NetworkSettings LoadNetworkSettings(CRegistry& registry, const QString& machineW
     std::int32_t windowsPeers = 1;
     registry.ReadNumber(kCompany, kProduct, u"Network\\WindowsPeers", windowsPeers);
     settings.windowsPeers = windowsPeers != 0;
+    if (!registry.ReadString(kCompany, kProduct, u"Network\\ExtraNetworks", settings.extraNetworks))
+        settings.extraNetworks.clear();
     return settings;
 }

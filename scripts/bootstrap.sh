@@ -7,6 +7,8 @@ packages=(
     # build
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-qpa-plugins libcanberra-dev
+    # the site relay: MQTT client library, and the broker the relay test starts
+    libmosquitto-dev mosquitto
     libgtest-dev libgmock-dev
     # fuzzing and sanitizers (clang's runtime)
     clang libclang-rt-14-dev

@@ -1,10 +1,12 @@
 #include "platform/BroadcastSender.h"
+#include "platform/ExtraNetworks.h"
 #include "platform/NetworkList.h"
 #include "support/PrivateNetwork.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
@@ -12,6 +14,8 @@
 #include <netinet/in.h>
 #include <unistd.h>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -80,6 +84,62 @@ TEST(NetworkListTest, TheInterfacesAreLookedUpAgainOnlyWhenTheKernelReportsAChan
             return "lookups after a change: " + std::to_string(lookups);
         // After a send that reached nobody: at once, whatever the kernel said.
         return networks.LookAgain() || lookups != 3 ? "looking again" : "";
+    });
+    if (failure == PrivateNetwork::Unavailable())
+        GTEST_SKIP() << failure;
+    EXPECT_EQ(failure, "");
+}
+
+TEST(ExtraNetworksTest, EntriesParseToAddressesSubnetBroadcastsAndNamesAndTheRestIsReported)
+{
+    const ParsedExtraNetworks parsed
+        = ParseExtraNetworks(u" 10.1.2.3,10.20.0.0/16  files.example ,, 10.1.2.300 10.0.0.0/33 a/b 0.0.0.0 -x");
+    EXPECT_EQ(parsed.entries, (std::vector<ExtraNetworkEntry>{{u"10.1.2.3"_s, 0x0A010203, {}},
+                                                              {u"10.20.0.0/16"_s, 0x0A14FFFF, {}},
+                                                              {u"files.example"_s, 0, "files.example"}}));
+    ASSERT_EQ(parsed.problems.size(), 5);
+    EXPECT_TRUE(parsed.problems[0].contains(u"'10.1.2.300'"));
+    EXPECT_TRUE(parsed.problems[4].contains(u"'-x'"));
+}
+
+TEST(ExtraNetworksTest, EachDestinationLeavesFromItsRoutesAddressAndWhatCannotBeHadIsReportedOnce)
+{
+    const std::string failure = PrivateNetwork::Run([]() -> std::string {
+        if (!PrivateNetwork::SetLoopbackUp(true))
+            return "cannot bring lo up";
+        // localhost comes from /etc/hosts; nothing routes to 10.9.9.9 here.
+        const ResolvedExtraNetworks resolved = ResolveExtraNetworks(
+            ParseExtraNetworks(u"127.0.0.2 localhost 127.0.0.0/8 10.9.9.9 127.0.0.2 nowhere.invalid").entries);
+        const std::vector<Ipv4Network> expected{{0x7F000001, 0x7F000002}, {0x7F000001, 0x7F000001},
+                                                {0x7F000001, 0x7FFFFFFF}};
+        if (resolved.networks != expected)
+            return "networks: " + std::to_string(resolved.networks.size());
+        if (resolved.problems.size() != 2 || !resolved.problems[0].contains(u"'10.9.9.9' cannot be reached")
+            || !resolved.problems[1].contains(u"'nowhere.invalid' does not resolve"))
+            return "problems: " + resolved.problems.join(u'|').toStdString();
+
+        // The object looks up off the calling thread and logs each problem once, however often asked.
+        int logged = 0;
+        const QtMessageHandler previous = qInstallMessageHandler(nullptr);
+        static int* count = &logged;
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            *count += text.contains(u"10.9.9.9");
+        });
+        QLoggingCategory::setFilterRules(u"pellwick.net.info=true"_s);
+        ExtraNetworks extra(u"127.0.0.2 10.9.9.9");
+        for (int i = 0; i < 3; ++i) {
+            extra.Refresh();
+            for (int j = 0; j < 200 && extra.Current().empty(); ++j) {
+                QCoreApplication::processEvents();
+                usleep(5000);
+            }
+        }
+        QCoreApplication::processEvents();
+        qInstallMessageHandler(previous);
+        if (extra.Current() != std::vector<Ipv4Network>{{0x7F000001, 0x7F000002}} || logged != 1
+            || extra.Problems().size() != 1)
+            return "object: logged " + std::to_string(logged);
+        return "";
     });
     if (failure == PrivateNetwork::Unavailable())
         GTEST_SKIP() << failure;

@@ -56,8 +56,9 @@ struct HostCopy {
     int State(const QString& user) const { return List().value(user, -1); }
 };
 
-// Three network namespaces bridged by a fourth (10.77.0.0/24, no real network), each running a
-// copy as a throwaway user; copies still running at the end must end with 0.
+// Three network namespaces bridged by a switch namespace per segment (10.77.0.0/24, no real
+// network), each running a copy as a throwaway user; copies still running at the end must end
+// with 0.
 class ProgramHostsTest : public ::testing::Test {
 protected:
     static constexpr int kHosts = 3;
@@ -67,23 +68,25 @@ protected:
     {
         if (geteuid() != 0)
             GTEST_SKIP() << "network namespaces need root";
-        const QString failure = Shell(
-            u"for name in $(ip netns list | cut -d' ' -f1; cut -d: -f1 /etc/passwd); do\n"
-            "  pid=$(expr \"$name\" : 'pwlab\\([0-9]*\\)[-u]') || continue\n"
-            "  kill -0 $pid 2>/dev/null || ip netns delete $name 2>/dev/null || userdel $name 2>/dev/null || true\n"
-            "done\n"
-            "chmod 755 %3\n"
-            "ip netns add %1-switch\n"
-            "ip -n %1-switch link add br0 up type bridge\n"
-            "for i in $(seq 0 %2); do\n"
-            "  ip netns add %1-host$i\n"
-            "  ip -n %1-host$i link set lo up\n"
-            "  ip -n %1-switch link add p$i master br0 up type veth peer name eth0 netns %1-host$i\n"
-            "  ip -n %1-host$i addr add 10.77.0.$((i + 1))/24 brd + dev eth0\n"
-            "  ip -n %1-host$i link set eth0 up\n"
-            "  useradd --no-create-home --shell /usr/sbin/nologin %1u$i\n"
-            "  mkdir -p %3/host$i/config && chmod 777 %3/host$i/config\n"
-            "done"_s.arg(m_prefix, QString::number(kHosts - 1), m_dir.path()));
+        QString lab = u"for name in $(ip netns list | cut -d' ' -f1; cut -d: -f1 /etc/passwd); do\n"
+                      "  pid=$(expr \"$name\" : 'pwlab\\([0-9]*\\)[-u]') || continue\n"
+                      "  kill -0 $pid 2>/dev/null || ip netns delete $name 2>/dev/null || userdel $name 2>/dev/null || true\n"
+                      "  kill -0 $pid 2>/dev/null || rm -rf /etc/netns/$name\n"
+                      "done\n"
+                      "chmod 755 %2\n"_s.arg(m_dir.path());
+        // One switch per segment; a router (.254 on each) joins them when there are several.
+        int segments = 0;
+        for (int i = 0; i < kHosts; ++i)
+            segments = std::max(segments, SegmentOf(i) + 1);
+        m_routed = segments > 1;
+        if (m_routed)
+            lab += u"ip netns add %1-router\nip -n %1-router link set lo up\n"
+                   "ip netns exec %1-router sysctl -q net.ipv4.ip_forward=1\n"_s.arg(m_prefix);
+        for (int s = 0; s < segments; ++s)
+            lab += SegmentScript(s);
+        for (int i = 0; i < kHosts; ++i)
+            lab += HostScript(i);
+        const QString failure = Shell(lab);
         ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
         for (int i = 0; i < kHosts; ++i) {
             m_users << Login(i);
@@ -106,8 +109,36 @@ protected:
                           << copy.log.toStdString() << std::endl;
         }
         m_processes.clear(); // kills what still runs: a user with processes cannot be deleted
-        Shell(u"for ns in $(ip netns list | cut -d' ' -f1 | grep '^%1-'); do ip netns delete $ns; done\n"
+        Shell(u"for ns in $(ip netns list | cut -d' ' -f1 | grep '^%1-'); do ip netns delete $ns; rm -rf /etc/netns/$ns; done\n"
               "for user in $(cut -d: -f1 /etc/passwd | grep '^%1u'); do userdel $user; done"_s.arg(m_prefix));
+    }
+
+    // Sets up a segment's switch (and its router leg), and a host on its segment.
+    QString SegmentScript(int segment) const
+    {
+        QString script = u"ip netns add %1-switch%2\nip -n %1-switch%2 link add br0 up type bridge\n"_s.arg(m_prefix).arg(segment);
+        if (m_routed)
+            script += u"ip -n %1-switch%2 link add r master br0 up type veth peer name eth%2 netns %1-router\n"
+                      "ip -n %1-router addr add 10.77.%2.254/24 brd + dev eth%2\n"
+                      "ip -n %1-router link set eth%2 up\n"_s.arg(m_prefix).arg(segment);
+        return script;
+    }
+    QString HostScript(int host) const
+    {
+        return u"ip netns add %1-host%2\n"
+               "ip -n %1-host%2 link set lo up\n"
+               "ip -n %1-switch%3 link add p%2 master br0 up type veth peer name eth0 netns %1-host%2\n"
+               "ip -n %1-host%2 addr add %4/24 brd + dev eth0\n"
+               "ip -n %1-host%2 link set eth0 up\n"
+               "%5"
+               "useradd --no-create-home --shell /usr/sbin/nologin %1u%2\n"
+               "mkdir -p %6/config && chmod 777 %6/config\n"_s.arg(m_prefix)
+            .arg(host)
+            .arg(SegmentOf(host))
+            .arg(Address(host),
+                 m_routed ? u"ip -n %1-host%2 route add default via 10.77.%3.254\n"_s.arg(m_prefix).arg(host).arg(SegmentOf(host))
+                          : QString(),
+                 HostDir(host));
     }
 
     // Runs a script that stops at its first failure: empty when it went through, else its output.
@@ -118,7 +149,10 @@ protected:
         return code == 0 ? QString() : QString::fromLocal8Bit(output);
     }
 
-    static QString Address(int host) { return u"10.77.0.%1"_s.arg(host + 1); }
+    // The segment a host is on (10.77.<segment>.0/24); several segments are joined by a router
+    // that forwards no broadcast (unless a test turns bc_forwarding on).
+    virtual int SegmentOf(int /*host*/) const { return 0; }
+    QString Address(int host) const { return u"10.77.%1.%2"_s.arg(SegmentOf(host)).arg(host + 1); }
     // The login of the host's throwaway user (its copy may go by another name: m_users).
     QString Login(int host) const { return m_prefix + u"u%1"_s.arg(host); }
     QString HostDir(int host) const { return m_dir.filePath(u"host%1"_s.arg(host)); }
@@ -192,6 +226,7 @@ protected:
 
     const QString m_prefix = u"pwlab%1"_s.arg(getpid());
     QTemporaryDir m_dir;
+    bool m_routed = false;
     QStringList m_users;
     std::deque<HostCopy> m_copies;
     std::vector<std::unique_ptr<QProcess>> m_processes; // the lab's, killed at the end

@@ -1,0 +1,137 @@
+#include "relay/MqttLink.h"
+
+#include <mosquitto.h>
+
+namespace {
+
+constexpr int kKeepAliveSeconds = 10;
+constexpr unsigned kFirstRetrySeconds = 1;
+constexpr unsigned kLongestRetrySeconds = 30;
+// QoS 1 messages on their way before the client holds back; with the relay's own buffer in
+// front, this keeps a reconnect from bursting onto the broker.
+constexpr unsigned kInFlight = 100;
+
+QByteArray Utf8(const QString& text)
+{
+    return text.toUtf8();
+}
+
+const char* OrNull(const QByteArray& text)
+{
+    return text.isEmpty() ? nullptr : text.constData();
+}
+
+} // namespace
+
+MqttLink::MqttLink(const RelayConfig& config, QObject* parent)
+    : QObject(parent)
+    , m_config(config)
+{
+    static const int initialised = mosquitto_lib_init();
+    Q_UNUSED(initialised);
+}
+
+MqttLink::~MqttLink()
+{
+    Stop();
+    if (m_client)
+        mosquitto_destroy(m_client);
+}
+
+bool MqttLink::Start(QString* error)
+{
+    const QByteArray id = Utf8(m_config.site + u'-' + m_config.relayId);
+    // A lasting session: while the relay is away, a broker that keeps its sessions (mosquitto's
+    // "persistence") holds the other sites' lines and messages for it.
+    m_client = mosquitto_new(id.constData(), false, this);
+    if (!m_client) {
+        *error = QStringLiteral("cannot make an MQTT client");
+        return false;
+    }
+    mosquitto_int_option(m_client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
+    mosquitto_connect_callback_set(m_client, &MqttLink::OnConnect);
+    mosquitto_disconnect_callback_set(m_client, &MqttLink::OnDisconnect);
+    mosquitto_message_callback_set(m_client, &MqttLink::OnMessage);
+    mosquitto_reconnect_delay_set(m_client, kFirstRetrySeconds, kLongestRetrySeconds, true);
+    mosquitto_max_inflight_messages_set(m_client, kInFlight);
+
+    // When the relay vanishes, the broker clears its marker so that another relay of the site
+    // takes over.
+    const QByteArray marker = Utf8(m_config.RelaysTopic() + u'/' + m_config.relayId);
+    int code = mosquitto_will_set(m_client, marker.constData(), 0, nullptr, 1, true);
+    if (code == MOSQ_ERR_SUCCESS && !m_config.userName.isEmpty())
+        code = mosquitto_username_pw_set(m_client, Utf8(m_config.userName).constData(),
+                                         OrNull(Utf8(m_config.password)));
+    const bool tls = m_config.broker.scheme() == u"mqtts";
+    if (code == MOSQ_ERR_SUCCESS && tls) {
+        const QByteArray ca = Utf8(m_config.caFile), cert = Utf8(m_config.certFile), key = Utf8(m_config.keyFile);
+        // Without a CA file the system's trusted certificates vouch for the broker.
+        code = ca.isEmpty() ? mosquitto_int_option(m_client, MOSQ_OPT_TLS_USE_OS_CERTS, 1) : MOSQ_ERR_SUCCESS;
+        if (code == MOSQ_ERR_SUCCESS)
+            code = mosquitto_tls_set(m_client, OrNull(ca), nullptr, OrNull(cert), OrNull(key), nullptr);
+    }
+    if (code != MOSQ_ERR_SUCCESS) {
+        *error = QStringLiteral("broker settings: %1").arg(QString::fromUtf8(mosquitto_strerror(code)));
+        return false;
+    }
+    const QByteArray host = Utf8(m_config.broker.host());
+    const int port = m_config.broker.port(tls ? 8883 : 1883);
+    // A broker that is not there yet is no error: the client's thread keeps trying.
+    code = mosquitto_connect_async(m_client, host.constData(), port, kKeepAliveSeconds);
+    if (code != MOSQ_ERR_SUCCESS)
+        Q_EMIT Disconnected(QString::fromUtf8(mosquitto_strerror(code)));
+    if (mosquitto_loop_start(m_client) != MOSQ_ERR_SUCCESS) {
+        *error = QStringLiteral("cannot start the MQTT client's thread");
+        return false;
+    }
+    m_bLoopRunning = true;
+    return true;
+}
+
+void MqttLink::Stop()
+{
+    if (!m_bLoopRunning)
+        return;
+    const QByteArray marker = Utf8(m_config.RelaysTopic() + u'/' + m_config.relayId);
+    mosquitto_publish(m_client, nullptr, marker.constData(), 0, nullptr, 1, true);
+    mosquitto_disconnect(m_client);
+    mosquitto_loop_stop(m_client, false);
+    m_bLoopRunning = false;
+}
+
+bool MqttLink::Publish(const QString& topic, const QByteArray& payload, int qos, bool retain)
+{
+    const QByteArray name = Utf8(topic);
+    return m_client
+        && mosquitto_publish(m_client, nullptr, name.constData(), static_cast<int>(payload.size()), payload.constData(),
+                             qos, retain)
+        == MOSQ_ERR_SUCCESS;
+}
+
+bool MqttLink::Subscribe(const QString& topic)
+{
+    return m_client && mosquitto_subscribe(m_client, nullptr, Utf8(topic).constData(), 1) == MOSQ_ERR_SUCCESS;
+}
+
+void MqttLink::OnConnect(mosquitto*, void* self, int code)
+{
+    auto* link = static_cast<MqttLink*>(self);
+    if (code == 0)
+        Q_EMIT link->Connected();
+    else
+        Q_EMIT link->Disconnected(QString::fromUtf8(mosquitto_connack_string(code)));
+}
+
+void MqttLink::OnDisconnect(mosquitto*, void* self, int code)
+{
+    Q_EMIT static_cast<MqttLink*>(self)->Disconnected(
+        code == 0 ? QStringLiteral("left the broker") : QString::fromUtf8(mosquitto_strerror(code)));
+}
+
+void MqttLink::OnMessage(mosquitto*, void* self, const mosquitto_message* message)
+{
+    // Bounded by the broker's own limit on a message; the relay checks each record's size.
+    Q_EMIT static_cast<MqttLink*>(self)->Received(
+        QString::fromUtf8(message->topic),
+        QByteArray(static_cast<const char*>(message->payload), std::max(message->payloadlen, 0)));
+}

@@ -1,0 +1,199 @@
+#include "relay/SiteRelay.h"
+
+#include "platform/Logging.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsPresence(const MessagePacket& packet)
+{
+    return packet.type == PACKET_PRESENCE || packet.type == PACKET_CHAT_PRESENCE;
+}
+
+} // namespace
+
+void SiteRelay::SegmentTransport::Dispatch(MessagePacket packet)
+{
+    if (packet.type == PACKET_MESSAGE)
+        Received().PushMessage(packet, false);
+    else
+        CMailslotTransport::Dispatch(packet);
+}
+
+SiteRelay::SiteRelay(AlertSink& alerts, RelayConfig config, TransportEndpoints endpoints)
+    : m_config(std::move(config))
+    , m_transport(alerts, std::move(endpoints))
+    , m_link(m_config)
+{
+    m_transport.Received().SetHandler(this);
+    // A copy's tick takes the presence of known senders from the queue; the relay's must too,
+    // and soon, as the copies behind the broker count their ticks from its arrival.
+    m_deliveryTick.setInterval(kDeliveryMs);
+    connect(&m_deliveryTick, &QTimer::timeout, &m_transport.Received(), &ReceiveQueue::DeliverWaiting);
+    m_election.setSingleShot(true);
+    m_election.setInterval(kElectionSpan);
+    connect(&m_election, &QTimer::timeout, this, &SiteRelay::OnElected);
+    connect(&m_link, &MqttLink::Connected, this, &SiteRelay::OnConnected);
+    connect(&m_link, &MqttLink::Disconnected, this, &SiteRelay::OnDisconnected);
+    connect(&m_link, &MqttLink::Received, this, &SiteRelay::OnBrokerMessage);
+}
+
+SiteRelay::~SiteRelay()
+{
+    m_link.Stop();
+    if (m_pLookupThread)
+        m_pLookupThread->Stop();
+}
+
+bool SiteRelay::Start(QString* error)
+{
+    if (!m_link.Start(error))
+        return false;
+    m_pLookupThread = std::make_unique<CLookupThread>(m_transport);
+    if (!m_pLookupThread->Start()) {
+        m_pLookupThread.reset();
+        *error = QStringLiteral("cannot start the listener");
+        return false;
+    }
+    m_deliveryTick.start();
+    return true;
+}
+
+bool SiteRelay::IsLowestRelay() const
+{
+    return m_relays.empty() || *m_relays.begin() >= m_config.relayId;
+}
+
+void SiteRelay::OnConnected()
+{
+    qCInfo(lcRelay).noquote() << "connected to" << m_config.broker.toDisplayString(QUrl::RemoveUserInfo);
+    m_bConnected = true;
+    m_relays.clear();
+    m_link.Subscribe(m_config.RecordsTopic(QStringLiteral("+")));
+    m_link.Subscribe(m_config.RelaysTopic() + QStringLiteral("/+"));
+    PublishMarker();
+    m_election.start();
+}
+
+void SiteRelay::PublishMarker()
+{
+    m_link.Publish(m_config.RelaysTopic() + u'/' + m_config.relayId, QByteArrayLiteral("1"), 1, true);
+}
+
+void SiteRelay::OnDisconnected(const QString& why)
+{
+    if (m_bConnected || !m_bElected)
+        qCWarning(lcRelay).noquote() << "broker" << m_config.broker.toDisplayString(QUrl::RemoveUserInfo)
+                                     << "unreachable:" << why << "- trying again";
+    m_bConnected = false;
+    m_bElected = false;
+    m_election.stop();
+}
+
+void SiteRelay::OnElected()
+{
+    // Again: a will that the broker sent for a connection it took for stale may have cleared
+    // the marker before the relay's subscription could tell it so.
+    if (!m_bElected)
+        PublishMarker();
+    const bool forwarding = IsLowestRelay();
+    if (forwarding != m_bForwarding || !m_bElected)
+        qCInfo(lcRelay).noquote() << (forwarding ? "this relay forwards the site's records"
+                                                 : "another relay of the site forwards; standing by");
+    m_bElected = true;
+    m_bForwarding = forwarding;
+    if (forwarding)
+        Flush();
+    else
+        m_waiting.clear();
+}
+
+void SiteRelay::OnBrokerMessage(const QString& topic, const QByteArray& payload)
+{
+    const QString relays = m_config.RelaysTopic() + u'/';
+    if (topic.startsWith(relays)) {
+        const QString id = topic.mid(relays.size());
+        // The broker cleared the own marker (a connection it took for stale sent the will).
+        if (id == m_config.relayId) {
+            if (payload.isEmpty() && m_bConnected)
+                PublishMarker();
+            return;
+        }
+        if (payload.isEmpty())
+            m_relays.erase(id);
+        else
+            m_relays.insert(id);
+        if (m_bElected)
+            OnElected();
+        return;
+    }
+    const QString records = m_config.topicPrefix + u'/';
+    const QString site = topic.mid(records.size());
+    if (!topic.startsWith(records) || site.contains(u'/') || site == m_config.site || !IsForwarding())
+        return;
+    // The same test as a datagram on the wire: one whole record of a known type.
+    const std::optional<MessagePacket> record = MessagePacket::FromBytes(payload);
+    if (!record)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    while (!m_broadcast.empty() && now - m_broadcast.front().at > kEchoSpan)
+        m_broadcast.pop_front();
+    m_broadcast.push_back({now, *record});
+    m_transport.Send(*record);
+}
+
+bool SiteRelay::IsEcho(const MessagePacket& packet)
+{
+    const auto now = std::chrono::steady_clock::now();
+    while (!m_broadcast.empty() && now - m_broadcast.front().at > kEchoSpan)
+        m_broadcast.pop_front();
+    return std::ranges::any_of(m_broadcast, [&](const Broadcast& sent) { return sent.record.SameContent(packet); });
+}
+
+void SiteRelay::OnPresence(const MessagePacket& packet, bool)
+{
+    FromSegment(packet);
+}
+
+void SiteRelay::OnMessage(const MessagePacket& packet, bool)
+{
+    FromSegment(packet);
+}
+
+void SiteRelay::OnChatLine(const MessagePacket& packet)
+{
+    FromSegment(packet);
+}
+
+void SiteRelay::FromSegment(const MessagePacket& packet)
+{
+    if (IsEcho(packet) || (m_bElected && !m_bForwarding))
+        return;
+    // Late presence would keep a user listed who is gone: it goes now or never.
+    if (IsPresence(packet)) {
+        if (IsForwarding())
+            m_link.Publish(m_config.RecordsTopic(m_config.site), packet.Bytes(), 0, false);
+        return;
+    }
+    if (m_waiting.size() == kBufferedRecords) {
+        if (m_dropped++ == 0)
+            qCWarning(lcRelay) << "the broker takes nothing: more than" << kBufferedRecords
+                               << "lines and messages wait; the oldest go";
+        m_waiting.pop_front();
+    }
+    m_waiting.push_back(packet);
+    if (IsForwarding())
+        Flush();
+}
+
+void SiteRelay::Flush()
+{
+    while (!m_waiting.empty()
+           && m_link.Publish(m_config.RecordsTopic(m_config.site), m_waiting.front().Bytes(), 1, false))
+        m_waiting.pop_front();
+    if (m_waiting.empty() && m_dropped > 0) {
+        qCWarning(lcRelay) << m_dropped << "lines and messages were lost while the broker was away";
+        m_dropped = 0;
+    }
+}

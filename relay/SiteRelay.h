@@ -1,0 +1,88 @@
+#pragma once
+
+#include "net/CLookupThread.h"
+#include "net/CMailslotTransport.h"
+#include "net/ReceiveQueue.h"
+#include "relay/MqttLink.h"
+#include "relay/RelayConfig.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <set>
+
+class AlertSink;
+
+// Bridges one segment and the broker. Every record heard on the segment (both wires) is
+// published under the site's topic; every record of the other sites is broadcast on the
+// segment (both wires), so that every copy there lists and hears their users.
+// - No loops: a record heard on the segment within kEchoSpan of the relay broadcasting an
+//   equal one is its own echo and is not published.
+// - No doubles: each relay of a site keeps a retained marker on the broker (cleared by its will
+//   when it vanishes); the relay with the lowest id among the markers forwards, the others
+//   stand by.
+// - Broker gone: presence is not kept (the others drop the site's users as their ticks say);
+//   chat lines and messages wait, up to kBufferedRecords, the oldest going first.
+// Lives on the GUI thread.
+class SiteRelay : public QObject, private ReceiveQueue::Handler {
+public:
+    static constexpr std::size_t kBufferedRecords = 10000;
+    static constexpr std::chrono::milliseconds kEchoSpan{2000};
+    // After (re)connecting, the markers of the other relays arrive before the relay decides.
+    static constexpr std::chrono::milliseconds kElectionSpan{1000};
+    static constexpr int kDeliveryMs = 100;
+
+    SiteRelay(AlertSink& alerts, RelayConfig config, TransportEndpoints endpoints);
+    ~SiteRelay() override;
+
+    bool IsOpen() const { return m_transport.IsOpen(); }
+    bool Start(QString* error);
+    bool IsForwarding() const { return m_bElected && IsLowestRelay(); }
+    CMailslotTransport& Transport() { return m_transport; }
+
+    // A message from the broker: the other sites' records go on the segment, the site's relay
+    // markers decide who forwards; anything else is dropped.
+    void OnBrokerMessage(const QString& topic, const QByteArray& payload);
+
+private:
+    // Hears every record the segment carries, whoever it is for.
+    class SegmentTransport : public CMailslotTransport {
+    public:
+        using CMailslotTransport::CMailslotTransport;
+        void Dispatch(MessagePacket packet) override;
+    };
+
+    void OnPresence(const MessagePacket& packet, bool chatPresence) override;
+    void OnMessage(const MessagePacket& packet, bool unnoticed) override;
+    void OnChatLine(const MessagePacket& packet) override;
+
+    void FromSegment(const MessagePacket& packet);
+    bool IsEcho(const MessagePacket& packet);
+    void OnConnected();
+    void OnDisconnected(const QString& why);
+    void OnElected();
+    void PublishMarker();
+    void Flush();
+    bool IsLowestRelay() const;
+
+    const RelayConfig m_config;
+    SegmentTransport m_transport;
+    std::unique_ptr<CLookupThread> m_pLookupThread;
+    MqttLink m_link;
+    QTimer m_election;
+    QTimer m_deliveryTick;
+    bool m_bConnected = false;
+    bool m_bElected = false;
+    bool m_bForwarding = false;
+    std::set<QString> m_relays;
+    std::deque<MessagePacket> m_waiting;
+    std::size_t m_dropped = 0;
+    struct Broadcast {
+        std::chrono::steady_clock::time_point at;
+        MessagePacket record;
+    };
+    std::deque<Broadcast> m_broadcast;
+};

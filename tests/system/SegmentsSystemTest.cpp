@@ -1,0 +1,191 @@
+#include "system/ProgramHostsTest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <map>
+
+namespace {
+
+// A and B on one segment, C on another behind the router. Each copy names the other side in
+// its ExtraNetworks: A by host name (from A's own hosts file) beside two entries that cannot be
+// had, B by address, C the whole other subnet (its directed broadcast, which the router
+// forwards with bc_forwarding on).
+class ExtraNetworksSystemTest : public ProgramHostsTest {
+protected:
+    int SegmentOf(int host) const override { return host == C ? 1 : 0; }
+
+    QProcess* StartHost(int host) override
+    {
+        if (host == A) {
+            const QString failure = Shell(
+                u"ip netns exec %1-router sysctl -q net.ipv4.conf.all.bc_forwarding=1 "
+                "net.ipv4.conf.eth0.bc_forwarding=1 net.ipv4.conf.eth1.bc_forwarding=1\n"
+                "mkdir -p /etc/netns/%1-host0\n"
+                "printf '127.0.0.1 localhost\\n%2 segment-c\\n' > /etc/netns/%1-host0/hosts"_s.arg(m_prefix, Address(C)));
+            EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
+        }
+        const QString extra[] = {u"segment-c, no/such nowhere.invalid"_s, Address(C), u"10.77.0.0/24"_s};
+        QDir().mkpath(HostDir(host) + u"/config/pellwick"_s);
+        QFile::setPermissions(HostDir(host) + u"/config/pellwick"_s, QFile::Permissions(0x7777));
+        QFile registry(HostDir(host) + u"/config/pellwick/registry.reg"_s);
+        EXPECT_TRUE(registry.open(QIODevice::WriteOnly));
+        registry.write(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone\\Pellwick\\Network]\r\n"
+                       "\"ExtraNetworks\"=\"%1\"\r\n"_s.arg(extra[host])
+                           .toUtf8());
+        registry.close();
+        registry.setPermissions(QFile::Permissions(0x6666));
+        return ProgramHostsTest::StartHost(host);
+    }
+};
+
+} // namespace
+
+TEST_F(ExtraNetworksSystemTest, CopiesOnBothSegmentsListAndReachEachOther)
+{
+    ASSERT_TRUE(Everywhere([&](const HostCopy& copy) { return copy.List().size() > 1; }, 10s));
+    ASSERT_TRUE(Everywhere(
+        [&](const HostCopy& copy) {
+            return std::ranges::all_of(m_users, [&](const QString& user) { return copy.State(user) >= 0; });
+        },
+        2s));
+    EXPECT_TRUE(m_copies[A].log.contains(u"'no/such' is neither"_s)) << m_copies[A].log.toStdString();
+    EXPECT_TRUE(m_copies[A].log.contains(u"'nowhere.invalid' does not resolve"_s));
+
+    m_copies[A].Command(u"say from A"_s);
+    m_copies[C].Command(u"say from C"_s);
+    const QStringList said{m_users[A] + u"%from A"_s, m_users[C] + u"%from C"_s};
+    EXPECT_TRUE(Everywhere([&](const HostCopy& copy) { return copy.Texts(u"line"_s).size() >= 2; }, 3s));
+    m_copies[A].Command(u"send %1 to C"_s.arg(m_users[C]));
+    ASSERT_TRUE(Until([&] { return m_copies[C].Texts(u"message"_s).size() == 1; }, 3s));
+    m_copies[C].Command(u"reply to A"_s);
+    ASSERT_TRUE(Until([&] { return m_copies[A].Texts(u"message"_s).size() == 1; }, 3s));
+    Settle(500ms);
+    for (const HostCopy& copy : m_copies) {
+        QStringList lines = copy.Texts(u"line"_s);
+        lines.sort();
+        EXPECT_EQ(lines, said);
+    }
+    EXPECT_EQ(m_copies[C].Texts(u"message"_s), QStringList{m_users[A] + u"%to C"_s});
+    EXPECT_EQ(m_copies[A].Texts(u"message"_s), QStringList{m_users[C] + u"%to A"_s});
+    EXPECT_TRUE(m_copies[B].Texts(u"message"_s).isEmpty());
+}
+
+namespace {
+
+// A and B on segment 0, C on segment 1, each segment with its relay (segment 0 with two), and
+// the broker on a third segment; the router forwards no broadcast.
+class RelaySystemTest : public ProgramHostsTest {
+protected:
+    enum Extra { BROKER = 3, RELAY_A1 = 4, RELAY_A2 = 5, RELAY_C = 6 };
+
+    int SegmentOf(int host) const override
+    {
+        return host == C || host == RELAY_C ? 1 : host == BROKER ? 2 : 0;
+    }
+
+    QProcess* StartHost(int host) override
+    {
+        if (host == A)
+            StartBrokerAndRelays();
+        return ProgramHostsTest::StartHost(host);
+    }
+
+    void StartBrokerAndRelays()
+    {
+        QString lab = SegmentScript(2);
+        for (int host = BROKER; host <= RELAY_C; ++host)
+            lab += HostScript(host);
+        const QString failure = Shell(lab);
+        ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
+        QFile broker(m_dir.filePath(u"mosquitto.conf"_s));
+        ASSERT_TRUE(broker.open(QIODevice::WriteOnly));
+        broker.write(u"listener 1883 0.0.0.0\nallow_anonymous true\nuser root\npersistence true\npersistence_location %1/\n"_s
+                         .arg(m_dir.path())
+                         .toUtf8());
+        broker.close();
+        StartBroker();
+        const std::pair<int, QString> relays[] = {{RELAY_A1, u"one"_s}, {RELAY_A2, u"two"_s}, {RELAY_C, u"c"_s}};
+        for (const auto& [host, id] : relays) {
+            QFile config(HostDir(host) + u"/relay.conf"_s);
+            ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+            config.write(u"broker=mqtt://%1\nsite=%2\nrelay_id=%3\n"_s
+                             .arg(Address(BROKER), host == RELAY_C ? u"east"_s : u"west"_s, id)
+                             .toUtf8());
+            config.close();
+            m_relays[host] = Start(host, {}, qEnvironmentVariable("PELLWICK_PROGRAM"),
+                                   {u"--relay"_s, u"--config"_s, config.fileName()});
+        }
+    }
+
+
+    void StartBroker()
+    {
+        m_broker = Start(BROKER, {}, u"/usr/sbin/mosquitto"_s, {u"-c"_s, m_dir.filePath(u"mosquitto.conf"_s)});
+    }
+
+    // Every copy shows these lines, once each, in each sender's order.
+    void ExpectLines(const QStringList& said)
+    {
+        EXPECT_TRUE(Everywhere([&](const HostCopy& copy) { return copy.Texts(u"line"_s).size() >= said.size(); }, 5s));
+        Settle(1s);
+        for (const HostCopy& copy : m_copies)
+            for (const QString& user : std::as_const(m_users))
+                EXPECT_EQ(copy.Texts(u"line"_s).filter(QRegularExpression(u'^' + user + u'%')),
+                          said.filter(QRegularExpression(u'^' + user + u'%')));
+    }
+
+    void TearDown() override
+    {
+        for (auto& [host, relay] : m_relays) {
+            relay->terminate();
+            EXPECT_TRUE(relay->waitForFinished(5000));
+            EXPECT_EQ(relay->exitCode(), 0) << host;
+            if (HasFailure())
+                std::cout << "relay " << host << ":\n" << relay->readAllStandardError().toStdString() << std::endl;
+        }
+        ProgramHostsTest::TearDown();
+    }
+
+    QProcess* m_broker = nullptr;
+    std::map<int, QProcess*> m_relays;
+};
+
+} // namespace
+
+TEST_F(RelaySystemTest, SitesListAndHearEachOtherOnceAndComeBackAfterTheBrokerWasAway)
+{
+    if (!QFile::exists(u"/usr/sbin/mosquitto"_s))
+        GTEST_SKIP() << "mosquitto is not installed";
+    ASSERT_TRUE(AllListed());
+
+    QStringList said;
+    for (int i = 0; i < 20; ++i)
+        for (int host : {A, C}) {
+            m_copies[host].Command(u"say line %1"_s.arg(i));
+            said << m_users[host] + u"%line %1"_s.arg(i);
+        }
+    ExpectLines(said);
+    m_copies[A].Command(u"send %1 across"_s.arg(m_users[C]));
+    m_copies[C].Command(u"send All to all"_s);
+    EXPECT_TRUE(Until([&] { return m_copies[C].Texts(u"message"_s).size() == 1 && m_copies[B].Texts(u"message"_s).size() == 1; }, 5s));
+
+    // The broker stops for 10 s: each side drops the other's users as its ticks say, hears its
+    // own segment all along, and gets the other's line said meanwhile once the broker is back.
+    m_broker->terminate();
+    m_broker->waitForFinished(2000);
+    EXPECT_TRUE(Until([&] { return m_copies[C].State(m_users[A]) < 0 && m_copies[A].State(m_users[C]) < 0; }, 9s));
+    EXPECT_GE(m_copies[B].State(m_users[A]), 0);
+    m_copies[A].Command(u"say while away"_s);
+    said << m_users[A] + u"%while away"_s;
+    Settle(2s);
+    StartBroker();
+    EXPECT_TRUE(AllListed());
+    ExpectLines(said);
+    Settle(1s);
+    EXPECT_EQ(m_copies[C].Texts(u"message"_s), QStringList{m_users[A] + u"%across"_s});
+    EXPECT_EQ(m_copies[A].Texts(u"message"_s), QStringList{m_users[C] + u"%to all"_s});
+    EXPECT_EQ(m_copies[B].Texts(u"message"_s), QStringList{m_users[C] + u"%to all"_s});
+}
