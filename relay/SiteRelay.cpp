@@ -57,6 +57,12 @@ bool SiteRelay::Start(QString* error)
         return false;
     }
     m_deliveryTick.start();
+    // The client's own retries say nothing while the broker has never answered.
+    QTimer::singleShot(kFirstContactSpan, this, [this] {
+        if (!m_bConnected)
+            qCWarning(lcRelay).noquote() << "broker" << m_config.broker.toDisplayString(QUrl::RemoveUserInfo)
+                                         << "has not answered yet; trying again";
+    });
     return true;
 }
 

@@ -34,6 +34,7 @@ public:
     // After (re)connecting, the markers of the other relays arrive before the relay decides.
     static constexpr std::chrono::milliseconds kElectionSpan{1000};
     static constexpr int kDeliveryMs = 100;
+    static constexpr std::chrono::seconds kFirstContactSpan{10};
 
     SiteRelay(AlertSink& alerts, RelayConfig config, TransportEndpoints endpoints);
     ~SiteRelay() override;
