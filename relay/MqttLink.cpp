@@ -55,11 +55,8 @@ bool MqttLink::Start(QString* error)
     mosquitto_reconnect_delay_set(m_client, kFirstRetrySeconds, kLongestRetrySeconds, true);
     mosquitto_max_inflight_messages_set(m_client, kInFlight);
 
-    // When the relay vanishes, the broker clears its marker so that another relay of the site
-    // takes over.
-    const QByteArray marker = Utf8(m_config.RelaysTopic() + u'/' + m_config.relayId);
-    int code = mosquitto_will_set(m_client, marker.constData(), 0, nullptr, 1, true);
-    if (code == MOSQ_ERR_SUCCESS && !m_config.userName.isEmpty())
+    int code = MOSQ_ERR_SUCCESS;
+    if (!m_config.userName.isEmpty())
         code = mosquitto_username_pw_set(m_client, Utf8(m_config.userName).constData(),
                                          OrNull(Utf8(m_config.password)));
     const bool tls = m_config.broker.scheme() == u"mqtts";
@@ -92,8 +89,6 @@ void MqttLink::Stop()
 {
     if (!m_bLoopRunning)
         return;
-    const QByteArray marker = Utf8(m_config.RelaysTopic() + u'/' + m_config.relayId);
-    mosquitto_publish(m_client, nullptr, marker.constData(), 0, nullptr, 1, true);
     mosquitto_disconnect(m_client);
     mosquitto_loop_stop(m_client, false);
     m_bLoopRunning = false;

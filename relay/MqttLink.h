@@ -23,7 +23,7 @@ public:
 
     // Starts connecting; false and a reason when the settings cannot be used.
     bool Start(QString* error);
-    // Leaves the broker cleanly (the relay's marker is cleared) and stops the thread.
+    // Leaves the broker cleanly and stops the thread.
     void Stop();
 
     // False when the broker cannot take it now (not connected, or the client's queue is full).

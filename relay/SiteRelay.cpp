@@ -33,7 +33,9 @@ SiteRelay::SiteRelay(AlertSink& alerts, RelayConfig config, TransportEndpoints e
     connect(&m_deliveryTick, &QTimer::timeout, &m_transport.Received(), &ReceiveQueue::DeliverWaiting);
     m_election.setSingleShot(true);
     m_election.setInterval(kElectionSpan);
-    connect(&m_election, &QTimer::timeout, this, &SiteRelay::OnElected);
+    connect(&m_election, &QTimer::timeout, this, &SiteRelay::Decide);
+    m_heartbeat.setInterval(kHeartbeat);
+    connect(&m_heartbeat, &QTimer::timeout, this, &SiteRelay::OnHeartbeat);
     connect(&m_link, &MqttLink::Connected, this, &SiteRelay::OnConnected);
     connect(&m_link, &MqttLink::Disconnected, this, &SiteRelay::OnDisconnected);
     connect(&m_link, &MqttLink::Received, this, &SiteRelay::OnBrokerMessage);
@@ -57,39 +59,37 @@ bool SiteRelay::Start(QString* error)
         return false;
     }
     m_deliveryTick.start();
+    m_heartbeat.start();
     // The client's own retries say nothing while the broker has never answered.
     QTimer::singleShot(kFirstContactSpan, this, [this] {
-        if (!m_bConnected)
+        if (!m_bEverConnected)
             qCWarning(lcRelay).noquote() << "broker" << m_config.broker.toDisplayString(QUrl::RemoveUserInfo)
                                          << "has not answered yet; trying again";
     });
     return true;
 }
 
-bool SiteRelay::IsLowestRelay() const
+bool SiteRelay::IsLowestRelay()
 {
-    return m_relays.empty() || *m_relays.begin() >= m_config.relayId;
+    const auto now = std::chrono::steady_clock::now();
+    std::erase_if(m_relays, [&](const auto& relay) { return now - relay.second > kRelaySilence; });
+    return m_relays.empty() || m_relays.begin()->first > m_config.relayId;
 }
 
 void SiteRelay::OnConnected()
 {
     qCInfo(lcRelay).noquote() << "connected to" << m_config.broker.toDisplayString(QUrl::RemoveUserInfo);
     m_bConnected = true;
-    m_relays.clear();
+    m_bEverConnected = true;
     m_link.Subscribe(m_config.RecordsTopic(QStringLiteral("+")));
     m_link.Subscribe(m_config.RelaysTopic() + QStringLiteral("/+"));
-    PublishMarker();
+    OnHeartbeat();
     m_election.start();
-}
-
-void SiteRelay::PublishMarker()
-{
-    m_link.Publish(m_config.RelaysTopic() + u'/' + m_config.relayId, QByteArrayLiteral("1"), 1, true);
 }
 
 void SiteRelay::OnDisconnected(const QString& why)
 {
-    if (m_bConnected || !m_bElected)
+    if (m_bConnected || !m_bEverConnected)
         qCWarning(lcRelay).noquote() << "broker" << m_config.broker.toDisplayString(QUrl::RemoveUserInfo)
                                      << "unreachable:" << why << "- trying again";
     m_bConnected = false;
@@ -97,12 +97,18 @@ void SiteRelay::OnDisconnected(const QString& why)
     m_election.stop();
 }
 
-void SiteRelay::OnElected()
+void SiteRelay::OnHeartbeat()
 {
-    // Again: a will that the broker sent for a connection it took for stale may have cleared
-    // the marker before the relay's subscription could tell it so.
-    if (!m_bElected)
-        PublishMarker();
+    if (!m_bConnected)
+        return;
+    m_link.Publish(m_config.RelaysTopic() + u'/' + m_config.relayId, QByteArrayLiteral("1"), 0, false);
+    // A forwarder that fell silent is replaced here.
+    if (m_bElected)
+        Decide();
+}
+
+void SiteRelay::Decide()
+{
     const bool forwarding = IsLowestRelay();
     if (forwarding != m_bForwarding || !m_bElected)
         qCInfo(lcRelay).noquote() << (forwarding ? "this relay forwards the site's records"
@@ -120,18 +126,8 @@ void SiteRelay::OnBrokerMessage(const QString& topic, const QByteArray& payload)
     const QString relays = m_config.RelaysTopic() + u'/';
     if (topic.startsWith(relays)) {
         const QString id = topic.mid(relays.size());
-        // The broker cleared the own marker (a connection it took for stale sent the will).
-        if (id == m_config.relayId) {
-            if (payload.isEmpty() && m_bConnected)
-                PublishMarker();
-            return;
-        }
-        if (payload.isEmpty())
-            m_relays.erase(id);
-        else
-            m_relays.insert(id);
-        if (m_bElected)
-            OnElected();
+        if (id != m_config.relayId && !payload.isEmpty())
+            m_relays[id] = std::chrono::steady_clock::now();
         return;
     }
     const QString records = m_config.topicPrefix + u'/';

@@ -12,7 +12,7 @@
 #include <chrono>
 #include <deque>
 #include <memory>
-#include <set>
+#include <map>
 
 class AlertSink;
 
@@ -21,9 +21,9 @@ class AlertSink;
 // segment (both wires), so that every copy there lists and hears their users.
 // - No loops: a record heard on the segment within kEchoSpan of the relay broadcasting an
 //   equal one is its own echo and is not published.
-// - No doubles: each relay of a site keeps a retained marker on the broker (cleared by its will
-//   when it vanishes); the relay with the lowest id among the markers forwards, the others
-//   stand by.
+// - No doubles: each relay of a site says it is there once a second on the broker; the relay
+//   with the lowest id among those heard in the last kRelaySilence forwards, the others stand by
+//   (and one takes over when the forwarder falls silent).
 // - Broker gone: presence is not kept (the others drop the site's users as their ticks say);
 //   chat lines and messages wait, up to kBufferedRecords, the oldest going first.
 // Lives on the GUI thread.
@@ -31,8 +31,10 @@ class SiteRelay : public QObject, private ReceiveQueue::Handler {
 public:
     static constexpr std::size_t kBufferedRecords = 10000;
     static constexpr std::chrono::milliseconds kEchoSpan{2000};
-    // After (re)connecting, the markers of the other relays arrive before the relay decides.
-    static constexpr std::chrono::milliseconds kElectionSpan{1000};
+    static constexpr std::chrono::milliseconds kHeartbeat{1000};
+    static constexpr std::chrono::milliseconds kRelaySilence{3500};
+    // After (re)connecting, the other relays of the site are heard before the relay decides.
+    static constexpr std::chrono::milliseconds kElectionSpan{2500};
     static constexpr int kDeliveryMs = 100;
     static constexpr std::chrono::seconds kFirstContactSpan{10};
 
@@ -41,7 +43,7 @@ public:
 
     bool IsOpen() const { return m_transport.IsOpen(); }
     bool Start(QString* error);
-    bool IsForwarding() const { return m_bElected && IsLowestRelay(); }
+    bool IsForwarding() const { return m_bElected && m_bForwarding; }
     CMailslotTransport& Transport() { return m_transport; }
 
     // A message from the broker: the other sites' records go on the segment, the site's relay
@@ -64,10 +66,10 @@ private:
     bool IsEcho(const MessagePacket& packet);
     void OnConnected();
     void OnDisconnected(const QString& why);
-    void OnElected();
-    void PublishMarker();
+    void Decide();
+    void OnHeartbeat();
     void Flush();
-    bool IsLowestRelay() const;
+    bool IsLowestRelay();
 
     const RelayConfig m_config;
     SegmentTransport m_transport;
@@ -75,10 +77,12 @@ private:
     MqttLink m_link;
     QTimer m_election;
     QTimer m_deliveryTick;
+    QTimer m_heartbeat;
     bool m_bConnected = false;
     bool m_bElected = false;
     bool m_bForwarding = false;
-    std::set<QString> m_relays;
+    bool m_bEverConnected = false;
+    std::map<QString, std::chrono::steady_clock::time_point> m_relays; // the others, when last heard
     std::deque<MessagePacket> m_waiting;
     std::size_t m_dropped = 0;
     struct Broadcast {
