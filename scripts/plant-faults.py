@@ -13,7 +13,7 @@ FAULTS = [
      "return FieldText(sender);", "return FieldText(recipient);",
      ["net_tests"], "net/net_tests", "*"),
     ("repeat rule: twins on the two wires no longer absorbed", "net/RepeatFilter.cpp",
-     "it->wire != wire && it->hash", "it->wire == wire && it->hash",
+     "it->wire != wire && apart", "it->wire == wire && apart",
      ["net_tests"], "net/net_tests", "RepeatFilter*:Transport*"),
     ("expiry one tick late", "session/OnlineUser.h",
      "PRESENCE_TICKS = 6", "PRESENCE_TICKS = 7",
