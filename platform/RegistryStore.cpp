@@ -253,8 +253,12 @@ void RegistryStore::WriterLoop()
     std::unique_lock guard(m_mutex);
     std::chrono::milliseconds retry{0}; // zero while writes succeed
     for (;;) {
+        // A wait on the system clock: libstdc++ waits on the steady clock with
+        // pthread_cond_clockwait, which ThreadSanitizer does not know, so it would take the
+        // mutex held again after the wait for no mutex at all. A clock step only moves a retry.
         if (retry.count() > 0)
-            m_wake.wait_for(guard, retry, [this] { return m_bStop || m_bRetryNow; });
+            m_wake.wait_until(guard, std::chrono::system_clock::now() + retry,
+                              [this] { return m_bStop || m_bRetryNow; });
         else
             m_wake.wait(guard, [this] { return m_bStop || HasWork(); });
         if (!HasWork())
