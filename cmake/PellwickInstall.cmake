@@ -21,6 +21,8 @@ install(DIRECTORY "${PROJECT_SOURCE_DIR}/res/sounds/" DESTINATION "${CMAKE_INSTA
 
 # The site relay: a unit that stays disabled until an administrator enables it, and an example
 # of its settings (the real file is the administrator's).
-install(FILES "${PROJECT_SOURCE_DIR}/res/relay/pellwick-relay.service" DESTINATION "lib/systemd/system")
+# Debian 12's debhelper takes units from /lib/systemd/system only: debian/rules names it.
+set(PELLWICK_SYSTEMD_UNIT_DIR "lib/systemd/system" CACHE PATH "Where the relay's systemd unit is installed")
+install(FILES "${PROJECT_SOURCE_DIR}/res/relay/pellwick-relay.service" DESTINATION "${PELLWICK_SYSTEMD_UNIT_DIR}")
 install(FILES "${PROJECT_SOURCE_DIR}/res/relay/relay.conf"
         DESTINATION "${CMAKE_INSTALL_DATAROOTDIR}/doc/pellwick/examples")

@@ -14,9 +14,12 @@ stage=$PWD/build/deb
 rm -rf "$stage"
 mkdir -p "$stage/pellwick"
 tar -C . --exclude=./.git --exclude=./build --exclude=./shots --exclude='./obj-*' -cf - . | tar -C "$stage/pellwick" -xf -
-# debhelper gives the build a HOME of its own: the compiler cache is named here.
+# debhelper gives the build a HOME of its own: the compiler cache is named here. No base_dir:
+# ccache would write relative source paths into the debug information, so a build with the
+# cache would differ from one without it.
 if command -v ccache >/dev/null; then
-    export CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)} CCACHE_BASEDIR="$stage/pellwick" CCACHE_NOHASHDIR=1
+    export CCACHE_DIR=${CCACHE_DIR:-$(ccache -k cache_dir)}
+    unset CCACHE_BASEDIR CCACHE_NOHASHDIR
 fi
 (cd "$stage/pellwick" && dpkg-buildpackage -us -uc -b >"$stage/build.log" 2>&1) || { tail -40 "$stage/build.log" >&2; exit 1; }
 for file in "$stage"/pellwick*_*.*deb "$stage"/pellwick_*.buildinfo "$stage"/pellwick_*.changes; do
