@@ -13,6 +13,8 @@
 #include "platform/OwnUserName.h"
 #include "prefs/Autostart.h"
 #include "prefs/CRegistry.h"
+#include "prefs/GeneralSettings.h"
+#include "prefs/Preferences.h"
 #include "session/MessengerSession.h"
 #include "ui/CAboutDialog.h"
 #include "ui/MessageBoxAlerts.h"
@@ -24,6 +26,13 @@
 namespace {
 
 constexpr std::chrono::seconds kNoticeDelay(3);
+
+// The choices that take effect inside the running program at once.
+void ApplyGeneralSettings(const GeneralSettings& settings)
+{
+    SetSoundsOn(settings.sounds);
+    Preferences::SetDesktopColors(settings.desktopColors);
+}
 
 } // namespace
 
@@ -71,8 +80,9 @@ int CPellwickApp::StartUp()
     m_registry = std::make_unique<CRegistry>();
     m_alerts = std::make_unique<MessageBoxAlerts>();
     m_registry->ReportWriteFailuresTo(*m_alerts);
+    ApplyGeneralSettings(LoadGeneralSettings(*m_registry));
     PrepareSoundOutput();
-    RegisterAutostart(*m_registry, QCoreApplication::applicationFilePath());
+    ApplyAutostartChoice(*m_registry, QCoreApplication::applicationFilePath());
     if (stopping())
         return EXIT_OK;
 
