@@ -135,8 +135,10 @@ TEST_F(PreferencesLayoutTest, ColoursNobodyPickedFollowThePaletteUntilPickedAndA
     EXPECT_EQ(classic.m_crText, 0u);
     EXPECT_EQ(classic.m_crBackground, 0xFFFFFFu);
 
+    ASSERT_TRUE(m_registry.Flush());
     QByteArray before = FileBytes(m_path);
     ASSERT_TRUE(ForgetPickedColors(m_registry));
+    ASSERT_TRUE(m_registry.Flush());
     EXPECT_EQ(FileBytes(m_path), before.replace("\"Title\"=\"255\"\n", ""));
     PreferencesChat reset;
     LoadPreferences(m_registry, reset);
