@@ -30,7 +30,7 @@ constexpr std::array<int, 3> kCodePages = {0, OemCodePage::kCyrillic, OemCodePag
 DialogTemplate PreferencesTemplate(int localeCodePage)
 {
     using C = DialogControl;
-    const QString codePages = QStringLiteral("As the language sets it (CP%1)\nCP866 (Cyrillic)\nCP850 (Western European)")
+    const QString codePages = QStringLiteral("By language (CP%1)\nCP866 (Cyrillic)\nCP850 (Western)")
                                   .arg(localeCodePage);
     return DialogTemplate{
         .id = 0,
@@ -89,6 +89,8 @@ PreferencesWindow::PreferencesWindow(CRegistry& registry, QString exePath, QWidg
     m_pWindowsPeers = DialogBuilder::Control<QCheckBox>(this, IDC_WINDOWS_PEERS);
     m_pExtraNetworks = DialogBuilder::Control<QLineEdit>(this, IDC_EXTRA_NETWORKS);
     m_pWireState = DialogBuilder::Control<QPlainTextEdit>(this, IDC_WIRE_STATE);
+    m_pWireState->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_pWireState->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     // Fields whose label is a control of its own are named for screen readers here.
     m_pComputerName->setAccessibleName(QStringLiteral("This computer's name on Windows networks"));
