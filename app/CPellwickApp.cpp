@@ -13,6 +13,8 @@
 #include "platform/OwnUserName.h"
 #include "prefs/Autostart.h"
 #include "prefs/CRegistry.h"
+#include "prefs/GeneralSettings.h"
+#include "preferences/PreferencesWindow.h"
 #include "session/MessengerSession.h"
 #include "ui/CAboutDialog.h"
 #include "ui/MessageBoxAlerts.h"
@@ -24,6 +26,8 @@
 namespace {
 
 constexpr std::chrono::seconds kNoticeDelay(3);
+// Long enough to read the notice before it, which the next one replaces.
+constexpr std::chrono::seconds kNextNoticeDelay(10);
 
 } // namespace
 
@@ -38,6 +42,7 @@ void CPellwickApp::TakeDown()
 {
     // Nothing arrives once the listener is gone: the windows go after it.
     StopListener();
+    delete m_pPreferences;
     m_pBusService.reset();
     m_pTrayIcon.reset();
     m_pMainWnd.reset();
@@ -71,8 +76,9 @@ int CPellwickApp::StartUp()
     m_registry = std::make_unique<CRegistry>();
     m_alerts = std::make_unique<MessageBoxAlerts>();
     m_registry->ReportWriteFailuresTo(*m_alerts);
+    PreferencesWindow::ApplyChoices(LoadGeneralSettings(*m_registry));
     PrepareSoundOutput();
-    RegisterAutostart(*m_registry, QCoreApplication::applicationFilePath());
+    ApplyAutostartChoice(*m_registry, QCoreApplication::applicationFilePath());
     if (stopping())
         return EXIT_OK;
 
@@ -96,8 +102,8 @@ int CPellwickApp::StartUp()
         return EndAfterAlerts(EXIT_ALREADY_RUNNING);
     m_pMainWnd = std::make_unique<COnlineDialog>(*m_registry);
     WireWindows();
-    // Once the desktop has placed the tray icon, so that the balloon points at it.
-    QTimer::singleShot(kNoticeDelay, this, &CPellwickApp::TellIfWindowsPeersUnreachable);
+    // Once the desktop has placed the tray icon, so that the balloons point at it.
+    QTimer::singleShot(kNoticeDelay, this, &CPellwickApp::GiveFirstNotices);
     if (!m_pSession->Start()) {
         m_alerts->ShowAlert(QStringLiteral("Невозможно создать поток."));
         return EndAfterAlerts(EXIT_OK);
@@ -169,11 +175,14 @@ void CPellwickApp::OnTrayCommand(int commandId)
     case ID_ABOUT:
         OnAbout();
         break;
+    case ID_PREFERENCES:
+        OnPreferences();
+        break;
     case ID_SHUTDOWN:
         OnShutdown();
         break;
     default:
-        break; // "Preferences..." has no action: each window has its own.
+        break;
     }
 }
 
@@ -201,32 +210,50 @@ void CPellwickApp::OnAbout()
     m_pAbout->activateWindow();
 }
 
+void CPellwickApp::OnPreferences()
+{
+    // One window at a time: "Preferences..." again brings the open one to the front.
+    if (!m_pPreferences) {
+        m_pPreferences = new PreferencesWindow(*m_registry, QCoreApplication::applicationFilePath());
+        m_pPreferences->setAttribute(Qt::WA_DeleteOnClose);
+        m_pPreferences->SetWindowsWireState(m_pSession->WindowsWireState());
+    }
+    m_pPreferences->show();
+    m_pPreferences->raise();
+    m_pPreferences->activateWindow();
+}
+
 void CPellwickApp::OnShutdown()
 {
     StopListener();
     QCoreApplication::exit(EXIT_OK);
 }
 
-void CPellwickApp::TellIfWindowsPeersUnreachable()
+void CPellwickApp::GiveFirstNotices()
 {
-    QString why;
-    switch (m_pSession->WindowsWireState()) {
-    case MailslotWire::State::NoPermission:
-        why = QStringLiteral("Pellwick may not use the port that Windows computers talk on (UDP 138). "
-                             "An administrator can allow it once with:\n"
-                             "sudo setcap cap_net_bind_service=+ep %1\n"
-                             "Then start Pellwick again.")
-                  .arg(QCoreApplication::applicationFilePath());
-        break;
-    case MailslotWire::State::Failed:
-        why = QStringLiteral("Another program holds the port that Windows computers talk on (UDP 138).");
-        break;
-    default:
+    if (NoticeGiven(*m_registry, Notice::TrayHint)) {
+        TellIfWindowsPeersUnreachable();
         return;
     }
+    SetNoticeGiven(*m_registry, Notice::TrayHint);
+    m_pTrayIcon->ShowNotice(QStringLiteral("Pellwick runs in the notification area"),
+                            QStringLiteral("Click its icon to see who is online; its menu holds the rest."));
+    QTimer::singleShot(kNextNoticeDelay, this, &CPellwickApp::TellIfWindowsPeersUnreachable);
+}
+
+void CPellwickApp::TellIfWindowsPeersUnreachable()
+{
+    const QString why = WindowsWireOffReason(m_pSession->WindowsWireState(), QCoreApplication::applicationFilePath());
+    if (why.isEmpty())
+        return;
     qCInfo(lcNet).noquote() << "the Windows peers' wire is off:" << why;
+    // Once: Preferences shows the state and the remedy at any time.
+    if (NoticeGiven(*m_registry, Notice::WindowsPeersOutOfReach))
+        return;
+    SetNoticeGiven(*m_registry, Notice::WindowsPeersOutOfReach);
     m_pTrayIcon->ShowNotice(QStringLiteral("Pellwick: Windows computers are out of reach"),
-                            QStringLiteral("You see and reach the Linux computers only. ") + why);
+                            QStringLiteral("You see and reach the Linux computers only. ") + why
+                                + QStringLiteral("\nPreferences shows this again."));
 }
 
 void CPellwickApp::StopListener()

@@ -18,6 +18,7 @@ class DesktopNotifier;
 class MessageNotifications;
 class MessageBoxAlerts;
 class MessengerSession;
+class PreferencesWindow;
 class SessionBusService;
 
 // The application: starts every part in order (the session first, then the windows that show
@@ -60,10 +61,14 @@ private:
     int EndAfterAlerts(int exitCode);
     void OnShowOnline();
     void OnAbout();
+    void OnPreferences();
     void OnShutdown();
     void StopListener();
     // Connects the windows and the tray to the session and to each other.
     void WireWindows();
+    // The first start's hint that the program lives in the notification area, then the notice
+    // below; each is given once, ever.
+    void GiveFirstNotices();
     // Says once, at the icon, that the Windows computers are out of reach and what to do.
     void TellIfWindowsPeersUnreachable();
     // Ends everything in shutdown order; safe to call twice.
@@ -82,4 +87,5 @@ private:
     std::unique_ptr<COnlineDialog> m_pMainWnd;
     std::unique_ptr<TerminationSignals> m_pTermination;
     QPointer<CAboutDialog> m_pAbout;
+    QPointer<PreferencesWindow> m_pPreferences;
 };

@@ -4,7 +4,7 @@
 #include "platform/DesktopId.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/ThreadCheck.h"
-#include "prefs/PreferencesLayout.h"
+#include "prefs/GeneralSettings.h"
 
 MessageNotifications::MessageNotifications(CIncomingMessagesDialog& window, CRegistry& registry,
                                            DesktopNotifier& notifier, QObject* parent)
@@ -27,7 +27,7 @@ void MessageNotifications::OnMessageArrived(int line, const QString& sender, con
 {
     ASSERT_GUI_THREAD();
     // The setting is read at each message, so a change in the settings file counts at once.
-    if (m_window.isActiveWindow() || !LoadNotifyOnMessage(m_registry))
+    if (m_window.isActiveWindow() || !LoadGeneralSettings(m_registry).notify)
         return;
     m_notifier.Show(static_cast<quint64>(line),
                     DesktopNotification{

@@ -7,6 +7,7 @@
 #include "res/ResourceLoader.h"
 #include "ui/CHoverBitmapButton.h"
 #include "ui/DialogBuilder.h"
+#include "ui/PaletteWatch.h"
 #include "ui/PlaySoundResource.h"
 
 #include <QGuiApplication>
@@ -106,6 +107,7 @@ CChatDialog::CChatDialog(CRegistry& registry, SoundOutput playSound, QWidget* pa
     m_pLimitNotice->hide();
     setWindowIcon(LoadIconResource(IDI_CHAT));
     LoadAppearance();
+    connect(&PaletteWatch::Instance(), &PaletteWatch::Changed, this, &CChatDialog::LoadAppearance);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -137,6 +139,7 @@ void CChatDialog::LoadAppearance()
     PreferencesChat record;
     LoadPreferences(m_registry, record);
     m_pChatList->ApplyPreferences(record);
+    m_pChatList->viewport()->update();
 }
 
 void CChatDialog::OnSend()

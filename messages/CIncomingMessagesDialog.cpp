@@ -7,6 +7,7 @@
 #include "res/ResourceLoader.h"
 #include "ui/CHoverBitmapButton.h"
 #include "ui/DialogBuilder.h"
+#include "ui/PaletteWatch.h"
 #include "ui/PlaySoundResource.h"
 
 #include <QCoreApplication>
@@ -116,6 +117,10 @@ CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, QWidget* p
     // The window keeps its size, so Reply and Close never move under the mouse.
     setFixedSize(size());
     LoadAppearance();
+    connect(&PaletteWatch::Instance(), &PaletteWatch::Changed, this, [this] {
+        LoadAppearance();
+        m_pList->viewport()->update();
+    });
     // Exactly one message fills the list, so the list pages one message at a time; a longer
     // one runs on below, read on with the wheel.
     m_pList->SetPageHeight(m_pList->contentsRect().height());

@@ -6,6 +6,7 @@
 #include "res/ResourceLoader.h"
 #include "ui/CHoverBitmapButton.h"
 #include "ui/DialogBuilder.h"
+#include "ui/PaletteWatch.h"
 #include "ui/PlaySoundResource.h"
 
 #include <QGuiApplication>
@@ -102,8 +103,8 @@ CSendMessageDialog::CSendMessageDialog(CRegistry& registry, const QString& recip
     // "[*]" in a caption is Qt's modified-mark placeholder; doubled, it shows as written.
     setWindowTitle(QStringLiteral("Send message to ")
                    + QString(m_strRecipient).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
-    LoadPreferences(m_registry, m_preferences);
-    ApplyMessageAppearance(m_pEdit, m_preferences);
+    LoadAppearance();
+    connect(&PaletteWatch::Instance(), &PaletteWatch::Changed, this, &CSendMessageDialog::LoadAppearance);
     m_pEdit->setFocus();
 }
 
@@ -202,9 +203,16 @@ void CSendMessageDialog::OnAppearanceClicked()
         m_pEdit->setFocus();
         if (result != QDialog::Accepted)
             return;
-        LoadPreferences(m_registry, m_preferences);
-        ApplyMessageAppearance(m_pEdit, m_preferences);
+        LoadAppearance();
         m_pEdit->repaint();
     });
     appearance->open();
+}
+
+void CSendMessageDialog::LoadAppearance()
+{
+    // A fresh record, so that colours nobody picked are the desktop's of now.
+    m_preferences = PreferencesSendMessage();
+    LoadPreferences(m_registry, m_preferences);
+    ApplyMessageAppearance(m_pEdit, m_preferences);
 }

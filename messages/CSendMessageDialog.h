@@ -51,6 +51,7 @@ private:
     void OnSend();
     void OnTextChanged();
     void OnAppearanceClicked();
+    void LoadAppearance();
 
     static int s_nLive;
     static CSendMessageDialog* s_pFirst;

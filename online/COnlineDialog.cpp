@@ -6,6 +6,7 @@
 #include "res/ResourceLoader.h"
 #include "ui/CHoverBitmapButton.h"
 #include "ui/DialogBuilder.h"
+#include "ui/PaletteWatch.h"
 #include "ui/FramePlacer.h"
 
 #include <QCloseEvent>
@@ -104,8 +105,8 @@ COnlineDialog::COnlineDialog(CRegistry& registry)
     // "All" addresses every user; it belongs to no user and is never removed or marked.
     m_pUserList->AddString(kAllUsers);
     m_pUserList->ShowIcons(true);
-    LoadPreferences(m_registry, m_preferences);
-    m_pUserList->SetTextAppearance(m_preferences.m_crText, m_preferences.m_fontText.ToQFont());
+    LoadAppearance();
+    connect(&PaletteWatch::Instance(), &PaletteWatch::Changed, this, &COnlineDialog::LoadAppearance);
     setWindowIcon(LoadIconResource(IDI_PELLWICK));
 }
 
@@ -174,6 +175,15 @@ void COnlineDialog::ReturnFromPicker(CHoverBitmapButton* button)
     button->ResetHover();
     activateWindow();
     m_pUserList->setFocus();
+}
+
+void COnlineDialog::LoadAppearance()
+{
+    // A fresh record, so that a colour nobody picked is the desktop's of now.
+    m_preferences = PreferencesOnline();
+    LoadPreferences(m_registry, m_preferences);
+    m_pUserList->SetTextAppearance(m_preferences.m_crText, m_preferences.m_fontText.ToQFont());
+    m_pUserList->viewport()->update();
 }
 
 void COnlineDialog::ApplyAppearance()

@@ -57,6 +57,7 @@ private:
     void OnColorClicked();
     void OnFontClicked();
     void ReturnFromPicker(CHoverBitmapButton* button);
+    void LoadAppearance();
     void ApplyAppearance();
     void SavePlacementAndHide();
     // Places the window so that its frame lies on the rectangle (nullopt: the first place).

@@ -50,6 +50,11 @@ QString ExecArgument(const QString& argument)
     return EntryValue(quoted);
 }
 
+QString LegacyEntry(const QString& entryPath)
+{
+    return QFileInfo(entryPath).dir().filePath(QStringLiteral("pellwick.desktop"));
+}
+
 } // namespace
 
 namespace AutostartEntry {
@@ -74,10 +79,17 @@ bool Write(const QString& exePath, const QString& entryPath)
 {
     if (!AtomicFile::Write(entryPath, Format(exePath)))
         return false;
-    const QString legacy = QFileInfo(entryPath).dir().filePath(QStringLiteral("pellwick.desktop"));
+    const QString legacy = LegacyEntry(entryPath);
     if (QFileInfo(legacy) != QFileInfo(entryPath))
         QFile::remove(legacy);
     return true;
+}
+
+bool Remove(const QString& entryPath)
+{
+    for (const QString& path : {entryPath, LegacyEntry(entryPath)})
+        QFile::remove(path);
+    return !QFile::exists(entryPath) && !QFile::exists(LegacyEntry(entryPath));
 }
 
 } // namespace AutostartEntry

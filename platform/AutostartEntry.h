@@ -15,5 +15,7 @@ QByteArray Format(const QString& exePath);
 // Writes the entry atomically, replacing the one there, and removes the entry "pellwick.desktop"
 // beside it that earlier versions wrote (two entries would start the program twice).
 bool Write(const QString& exePath, const QString& entryPath = ConfigPaths::AutostartEntry());
+// Removes the entry and the earlier versions' one; true when neither is left.
+bool Remove(const QString& entryPath = ConfigPaths::AutostartEntry());
 
 } // namespace AutostartEntry

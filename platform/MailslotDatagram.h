@@ -15,8 +15,8 @@ namespace MailslotDatagram {
 inline constexpr quint16 kPort = 138;
 inline constexpr std::size_t kRecordSize = 364;
 
-// Where a datagram comes from. Names are the computer's and the workgroup's, as they are
-// written in a NetBIOS name: upper case, at most 15 bytes.
+// Where a datagram comes from. Names are the computer's and the workgroup's, as Windows
+// writes them (OemCodePage::NetBiosName): upper case in its OEM code page, at most 15 bytes.
 struct Origin {
     quint32 sourceAddress = 0; // host byte order
     quint16 sourcePort = kPort;
@@ -25,8 +25,8 @@ struct Origin {
     QByteArray groupName;
 };
 
-// The 16 bytes of a NetBIOS name: the name in upper case (ASCII letters), cut to 15 bytes,
-// padded with spaces, and the suffix byte.
+// The 16 bytes of a NetBIOS name: the name with its ASCII letters in upper case (other bytes
+// as they are), cut to 15 bytes, padded with spaces, and the suffix byte.
 QByteArray NetBiosName(QByteArrayView name, char suffix = 0);
 
 // One datagram carrying the record (kRecordSize bytes).

@@ -75,6 +75,19 @@ bool RegistryHive::SetValue(QStringView keyPath, QStringView name, RegistryValue
     return true;
 }
 
+void RegistryHive::RemoveValue(QStringView keyPath, QStringView name)
+{
+    Key* key = Find(keyPath);
+    const qsizetype index = key ? IndexOfValue(*key, name) : -1;
+    if (index < 0)
+        return;
+    key->values.removeAt(index);
+    key->valueIndex.remove(Folded(name));
+    for (qsizetype& position : key->valueIndex)
+        if (position > index)
+            --position;
+}
+
 qsizetype RegistryHive::IndexOfValue(const Key& key, QStringView name)
 {
     return key.valueIndex.value(Folded(name), -1);

@@ -30,6 +30,8 @@ public:
     bool CreateKey(QStringView path);
     // Creates the key as above and stores the value, replacing one of the same name.
     bool SetValue(QStringView keyPath, QStringView name, RegistryValue value);
+    // Removes the value if it is there; the key stays.
+    void RemoveValue(QStringView keyPath, QStringView name);
 
     const QList<Key>& Keys() const { return m_keys; }
     bool IsEmpty() const { return m_keys.isEmpty(); }

@@ -35,6 +35,15 @@ RegistryStore::WriteFailure FailureOf(int error)
     }
 }
 
+// Stores or removes the written value; false for a path the hive cannot hold.
+bool Apply(RegistryHive& hive, const RegistryStore::Write& write)
+{
+    if (!write.remove)
+        return hive.SetValue(write.keyPath, write.name, write.value);
+    hive.RemoveValue(write.keyPath, write.name);
+    return true;
+}
+
 bool SameItem(const RegistryStore::Write& a, const RegistryStore::Write& b)
 {
     return a.keyPath.compare(b.keyPath, Qt::CaseInsensitive) == 0 && a.name.compare(b.name, Qt::CaseInsensitive) == 0;
@@ -143,7 +152,7 @@ bool RegistryStore::SetValues(const QList<Write>& writes)
     Refresh();
     RegistryHive changed = m_hive;
     for (const Write& write : writes) {
-        if (!changed.SetValue(write.keyPath, write.name, write.value))
+        if (!Apply(changed, write))
             return false;
     }
     m_hive = std::move(changed);
@@ -245,7 +254,7 @@ void RegistryStore::Overlay()
 {
     m_hive = m_fileHive;
     for (const Write& write : m_pending)
-        m_hive.SetValue(write.keyPath, write.name, write.value);
+        Apply(m_hive, write);
 }
 
 void RegistryStore::WriterLoop()
@@ -305,7 +314,7 @@ std::optional<RegistryStore::WriteFailure> RegistryStore::WriteOut(const QList<W
         return FailureOf(errno);
     RegistryHive hive = std::move(parsed.hive);
     for (const Write& write : changes)
-        hive.SetValue(write.keyPath, write.name, write.value);
+        Apply(hive, write);
     const QByteArray bytes = RegistryFile::Format(hive);
     if (content.tooLarge || bytes != content.bytes) {
         if (!AtomicFile::Write(m_filePath, bytes))

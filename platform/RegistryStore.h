@@ -38,6 +38,7 @@ public:
         QString keyPath;
         QString name;
         RegistryValue value;
+        bool remove = false; // removes the value instead
         bool operator==(const Write&) const = default;
     };
 
@@ -60,7 +61,8 @@ public:
     // Creates missing keys and stores the value; the file follows. False, and nothing changed,
     // when the key path cannot be held.
     bool SetValue(QStringView keyPath, QStringView name, const RegistryValue& value);
-    // The same for several values, which reach the file in one write: all of them, or none.
+    // The same for several values, which reach the file in one write: all of them (stored or
+    // removed), or none.
     bool SetValues(const QList<Write>& writes);
     // Waits until what was set so far is in the file (true) or the next try to write it failed.
     // For whoever must look at the file itself; the destructor writes by itself.

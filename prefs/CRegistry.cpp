@@ -147,6 +147,16 @@ bool CRegistry::WriteStrings(QStringView company, QStringView product, const QLi
     return m_store.SetValues(writes);
 }
 
+bool CRegistry::DeleteValues(QStringView company, QStringView product, const QStringList& paths)
+{
+    QList<RegistryStore::Write> writes;
+    for (const QString& path : paths) {
+        SplitPath split = SplitRegistryPath(FullPath(company, product, path));
+        writes.append({std::move(split.key), std::move(split.item), {}, true});
+    }
+    return m_store.SetValues(writes);
+}
+
 bool CRegistry::WriteNumber(QStringView company, QStringView product, QStringView path, std::int32_t number)
 {
     return WriteString(company, product, path, QString::number(number));

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <cstdint>
@@ -35,6 +36,8 @@ public:
     // Stores several texts, each given with its path, in one write of the file: all of them, or
     // none when any one fails.
     bool WriteStrings(QStringView company, QStringView product, const QList<std::pair<QString, QString>>& values);
+    // Removes the values of the paths, those that exist, in one write of the file.
+    bool DeleteValues(QStringView company, QStringView product, const QStringList& paths);
     // Stores the number as its decimal text.
     bool WriteNumber(QStringView company, QStringView product, QStringView path, std::int32_t number);
     // Whether the key of the path, the part before its last backslash, exists. The value

@@ -1,19 +1,41 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class CRegistry;
 
-// The "Network" key beside the Preferences tree, for users who need it: "Workgroup" (text)
-// names the workgroup the program writes to on the Windows peers' wire, and "WindowsPeers"
-// (a number) 0 turns that wire off, "ExtraNetworks" (text) lists hosts and subnets beyond the
-// attached networks that get every record too. Nothing is written: a missing value means the
-// default.
+// The "Network" key beside the Preferences tree: "ComputerName" and "Workgroup" (texts) name
+// this computer and its workgroup on the Windows peers' wire, "CodePage" (a number) the OEM
+// code page those names are written in, "WindowsPeers" 0 turns that wire off, and
+// "ExtraNetworks" lists networks beyond the attached ones. A missing value means the default.
 struct NetworkSettings {
-    QString workgroup;
+    QString computerName; // empty: the host name
+    QString workgroup; // empty: the machine's workgroup
+    int codePage = 0; // 0: the locale's
     bool windowsPeers = true;
     QString extraNetworks;
+
+    bool operator==(const NetworkSettings&) const = default;
 };
 
-// machineWorkgroup: the workgroup when the settings name none.
-NetworkSettings LoadNetworkSettings(CRegistry& registry, const QString& machineWorkgroup);
+NetworkSettings LoadNetworkSettings(CRegistry& registry);
+// Writes every value in one write of the file; a default is written as empty (or 0).
+bool SaveNetworkSettings(CRegistry& registry, const NetworkSettings& settings);
+
+// The names the Windows peers' wire writes. A name that the code page cannot hold is replaced
+// (the computer's by the host name, the workgroup's by WORKGROUP) and listed in unwritable.
+struct WindowsNames {
+    QByteArray computer;
+    QByteArray workgroup;
+    int codePage = 0;
+    QStringList unwritable;
+};
+
+// hostName: this machine's host name; machineWorkgroup: Samba's workgroup; localeCodePage:
+// the code page when the settings name none (or one that is not known).
+WindowsNames ResolveWindowsNames(const NetworkSettings& settings, const QString& hostName,
+                                 const QString& machineWorkgroup, int localeCodePage);
+// The same with this machine's host name, Samba's workgroup and the system locale.
+WindowsNames ResolveWindowsNames(const NetworkSettings& settings);

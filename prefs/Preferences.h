@@ -9,6 +9,12 @@ class Preferences {
 public:
     virtual ~Preferences() = default;
 
+    // Whether colours nobody picked follow the desktop's palette (on: read when the record is
+    // built, so a record built after a theme change has the new ones) or are the classic
+    // black on white. Set on the GUI thread from the Preferences window's choice.
+    static void SetDesktopColors(bool on);
+    static bool DesktopColors();
+
 protected:
     Preferences() = default;
     Preferences(const Preferences&) = default;

@@ -74,8 +74,6 @@ constexpr std::array<std::pair<QStringView, std::int32_t OnlinePlacement::*>, 4>
     {u"Width", &OnlinePlacement::width},
 }};
 
-constexpr QStringView kNotifyValue = u"Notify";
-
 QString ValuePath(QStringView section, QStringView name, QStringView suffix = {})
 {
     QString path = section.toString();
@@ -85,14 +83,21 @@ QString ValuePath(QStringView section, QStringView name, QStringView suffix = {}
     return path;
 }
 
-// A record is saved in one write of the file, so a crash never leaves half a section.
+// A record is saved in one write of the file, so a crash never leaves half a section. A
+// colour is written when it was picked: it is stored already, or differs from the colour the
+// record has by default (the desktop's now); the others go on following the desktop.
 template <typename Record, typename Layout>
 void Save(CRegistry& registry, QStringView section, const Layout& layout, const Record& record)
 {
+    const Record defaults;
     QList<std::pair<QString, QString>> values;
-    for (const auto& color : layout.colors)
-        values.append(
-            {ValuePath(section, color.name), QString::number(static_cast<std::int32_t>(record.*color.field))});
+    for (const auto& color : layout.colors) {
+        const QString path = ValuePath(section, color.name);
+        QString stored;
+        if (record.*color.field == defaults.*color.field && !registry.ReadString(kCompany, kProduct, path, stored))
+            continue;
+        values.append({path, QString::number(static_cast<std::int32_t>(record.*color.field))});
+    }
     for (const auto& font : layout.fonts) {
         const FontRecord& stored = record.*font.field;
         values.append({ValuePath(section, font.prefix, u"FontHeight"), QString::number(stored.height)});
@@ -102,6 +107,12 @@ void Save(CRegistry& registry, QStringView section, const Layout& layout, const 
                            QString::number(style.number ? stored.*style.number : int(stored.*style.flag))});
     }
     registry.WriteStrings(kCompany, kProduct, values);
+}
+
+template <typename Layout> void AppendColorPaths(QStringList& paths, QStringView section, const Layout& layout)
+{
+    for (const auto& color : layout.colors)
+        paths.append(ValuePath(section, color.name));
 }
 
 template <typename Record, typename Layout>
@@ -191,9 +202,12 @@ void SaveOnlinePlacement(CRegistry& registry, const OnlinePlacement& placement)
     registry.WriteStrings(kCompany, kProduct, values);
 }
 
-bool LoadNotifyOnMessage(CRegistry& registry)
+bool ForgetPickedColors(CRegistry& registry)
 {
-    std::int32_t notify = 1;
-    registry.ReadNumber(kCompany, kProduct, ValuePath(kIncomingSection, kNotifyValue), notify);
-    return notify != 0;
+    QStringList paths;
+    AppendColorPaths(paths, kChatSection, kListLayout);
+    AppendColorPaths(paths, kIncomingSection, kListLayout);
+    AppendColorPaths(paths, kSendMessageSection, kSendMessageLayout);
+    AppendColorPaths(paths, kOnlineSection, kOnlineLayout);
+    return registry.DeleteValues(kCompany, kProduct, paths);
 }

@@ -3,6 +3,8 @@
 #include "res/ResourceLoader.h"
 #include "ui/CListBox.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QFrame>
@@ -142,6 +144,13 @@ QWidget* DialogBuilder::MakeStandardControl(const DialogControl& control, QWidge
         if (!(control.styles & DialogControl::Border))
             list->setFrameShape(QFrame::NoFrame);
         return list;
+    }
+    case DialogControl::CheckBox:
+        return new QCheckBox(control.text, parent);
+    case DialogControl::ComboBox: {
+        auto* combo = new QComboBox(parent);
+        combo->addItems(control.text.split(u'\n'));
+        return combo;
     }
     case DialogControl::Static:
         break;

@@ -24,6 +24,8 @@ struct DialogControl {
         GroupBox,
         Edit,
         ListBox,
+        CheckBox,
+        ComboBox, // a drop-down list; text holds its items, one a line
     };
     enum Style : unsigned {
         TabStop = 1u << 0,

@@ -10,5 +10,8 @@ enum SoundCue {
 // playing. A number without a sound, or a machine without audio output, plays nothing.
 void PlaySoundResource(int id);
 
+// The user's choice: with sounds off, PlaySoundResource plays nothing.
+void SetSoundsOn(bool on);
+
 // Connects to the sound server ahead of the first cue, so that it is not late.
 void PrepareSoundOutput();

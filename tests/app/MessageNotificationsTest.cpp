@@ -3,13 +3,17 @@
 #include "messages/CIncomingMessagesDialog.h"
 #include "platform/DesktopId.h"
 #include "platform/FreedesktopNotifier.h"
+#include "preferences/PreferencesWindow.h"
 #include "prefs/CRegistry.h"
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
+#include "ui/DialogBuilder.h"
 
+#include <QCheckBox>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -69,11 +73,16 @@ TEST_F(MessageNotificationsTest, OnlyAMessageInTheBackgroundIsNotifiedAndItsActi
     ASSERT_TRUE(serverBus.registerService(u"org.freedesktop.Notifications"_s));
     FreedesktopNotifier notifier;
     MessageNotifications notifications(window, registry, notifier);
-    const auto setNotify = [&](int on) {
-        registry.WriteNumber(u"Ravelstone", u"Pellwick", u"Preferences\\Incoming Message Dialog\\Notify", on);
+    // Through the Preferences window, kept hidden so that the other window stays in front.
+    const auto setNotify = [&](bool on) {
+        PreferencesWindow preferences(registry, u"/usr/bin/pellwick"_s);
+        auto* notify = DialogBuilder::Control<QCheckBox>(&preferences, PreferencesWindow::IDC_NOTIFY);
+        if (notify->isChecked() != on)
+            notify->click();
+        DialogBuilder::Control<QPushButton>(&preferences, PreferencesWindow::IDC_OK)->click();
     };
 
-    // Nothing while the window is active, nor in the background with Notify 0.
+    // Nothing while the window is active, nor in the background with notifications off.
     window.ShowInFront();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     Receive(u"anna"_s, u"read at once"_s);
@@ -81,9 +90,9 @@ TEST_F(MessageNotificationsTest, OnlyAMessageInTheBackgroundIsNotifiedAndItsActi
     other.show();
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    setNotify(0);
+    setNotify(false);
     Receive(u"anna"_s, u"notifications off"_s);
-    setNotify(1);
+    setNotify(true);
     Receive(u"anna"_s, u"<b>first</b> & more"_s);
     Receive(u"carl"_s, u"second"_s);
 

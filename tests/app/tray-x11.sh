@@ -8,6 +8,10 @@ set -u
 [ "${PELLWICK_PRIVATE_NETWORK:-}" = inside ] || { echo "SKIP: no private network namespace"; exit 77; }
 [ "${WITH_TRAY:-0}" = 0 ] || command -v trayer >/dev/null || { echo "SKIP: trayer is not installed"; exit 77; }
 config=$(mktemp -d)
+# Not the first start: the first start's hint would count as one more window.
+mkdir -p "$config/pellwick"
+printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone\\Pellwick\\Preferences\\Notices]\n"TrayHint"="1"\n' \
+    >"$config/pellwick/registry.reg"
 XDG_CONFIG_HOME=$config "$1" & program=$!
 trap 'kill $program 2>/dev/null; rm -rf "$config"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }

@@ -1,12 +1,16 @@
 #include "platform/MailslotDatagram.h"
+#include "platform/OemCodePage.h"
 
 #include <gtest/gtest.h>
 
 #include <QtEndian>
 
 #include <functional>
+#include <optional>
 #include <tuple>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -112,4 +116,34 @@ TEST(MailslotDatagramTest, OnlyAWholeMailslotWriteOfARecordIsTakenWhateverItsTyp
     const QByteArray whole = HandLaid(true);
     for (qsizetype size = 0; size < whole.size(); ++size)
         ASSERT_FALSE(Decodes(whole.left(size))) << "cut to " << size;
+}
+
+TEST(MailslotDatagramTest, NamesAreWrittenUpperCaseInTheOemCodePageAndCutBetweenCharacters)
+{
+    using OemCodePage::kCyrillic;
+    using OemCodePage::kWesternEuropean;
+    const std::vector<std::tuple<QString, int, std::optional<QByteArray>>> cases = {
+        // "РАБОЧАЯГРУППА" as Samba writes it with dos charset = CP866.
+        {u"рабочаяГруппа"_s, kCyrillic, QByteArray::fromHex("9080818e97809f8390938f8f80")},
+        {u"пк-петров"_s, kCyrillic, QByteArray::fromHex("8f8a2d8f8592908e82")},
+        // Sixteen letters: fifteen whole ones remain.
+        {u"ПЕРСОНАЛЬНЫЙКОМП"_s, kCyrillic, QByteArray::fromHex("8f8590918e8d808b9c8d9b898a8e8c")},
+        {u"ёлка"_s, kCyrillic, QByteArray::fromHex("f08b8a80")},
+        {u" lnx1 "_s, kWesternEuropean, "LNX1"_ba},
+        {u"café"_s, kWesternEuropean, "CAF\x90"_ba},
+        {u"пк"_s, kWesternEuropean, std::nullopt},
+        {u"日本"_s, kCyrillic, std::nullopt},
+        {u"a\nb"_s, kCyrillic, std::nullopt},
+        {u"  "_s, kCyrillic, std::nullopt},
+        {u"PC"_s, 1252, std::nullopt},
+    };
+    for (const auto& [name, codePage, expected] : cases)
+        EXPECT_EQ(OemCodePage::NetBiosName(name, codePage), expected) << name.toStdString() << ' ' << codePage;
+
+    // The datagram carries the bytes as they are, padded with spaces.
+    const QByteArray group = QByteArray::fromHex("9080818e97809f8390938f8f80");
+    EXPECT_EQ(MailslotDatagram::NetBiosName(group), group + QByteArray(2, ' ') + '\0');
+    EXPECT_EQ(OemCodePage::ForLocale(QLocale(QLocale::Russian)), kCyrillic);
+    EXPECT_EQ(OemCodePage::ForLocale(QLocale(QLocale::Ukrainian)), kCyrillic);
+    EXPECT_EQ(OemCodePage::ForLocale(QLocale(QLocale::German)), kWesternEuropean);
 }

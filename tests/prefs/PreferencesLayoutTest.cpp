@@ -66,10 +66,10 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachS
 
     PreferencesChat chat;
     LoadPreferences(m_registry, chat);
+    // Colours nobody picked stay out of the file: they follow the desktop.
     EXPECT_EQ(Section(u"Preferences\\Chat Dialog"),
-              QStringLiteral("Title=%1; Text=%1; Background=%2; TitleFontHeight=14; TitleFontName=Arial Cyr; %3; "
-                             "TextFontHeight=14; TextFontName=Arial Cyr; %4")
-                  .arg(m_text, m_window, Regular(u"Title"), Regular(u"Text")));
+              QStringLiteral("TitleFontHeight=14; TitleFontName=Arial Cyr; %1; TextFontHeight=14; TextFontName=Arial Cyr; %2")
+                  .arg(Regular(u"Title"), Regular(u"Text")));
     // The Preferences key exists now, so the others read their empty sections and write nothing.
     const QByteArray afterFirst = FileBytes(m_path);
     PreferencesInMessage incoming;
@@ -82,7 +82,7 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachS
     EXPECT_EQ(FileBytes(m_path), afterFirst);
 
     sendMessage.m_crText = MakeColorRef(255, 0, 0);
-    sendMessage.m_crBackground = 0x00FFFFFF;
+    sendMessage.m_crBackground = 0x00FFFFFE;
     sendMessage.m_fontText = FontRecord{.height = -13,
                                         .weight = 700,
                                         .italic = true,
@@ -91,19 +91,58 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachS
                                         .face = QStringLiteral("Liberation Serif")};
     SavePreferences(m_registry, sendMessage);
     EXPECT_EQ(Section(u"Preferences\\Send Message Dialog"),
-              QStringLiteral("Text=255; Background=16777215; TextFontHeight=-13; TextFontName=Liberation Serif; "
+              QStringLiteral("Text=255; Background=16777214; TextFontHeight=-13; TextFontName=Liberation Serif; "
                              "TextFontWeight=700; TextFontItalic=1; TextFontUnderline=1; TextFontStrikeOut=1"));
     PreferencesSendMessage loaded; // the whole picked font comes back
     LoadPreferences(m_registry, loaded);
     EXPECT_EQ(loaded.m_fontText, sendMessage.m_fontText);
 
-    online.m_crText = 0;
+    online.m_crText = 1;
     SavePreferences(m_registry, online);
     EXPECT_EQ(Section(u"Preferences\\Online Dialog"),
-              QStringLiteral("Text=0; TextFontHeight=14; TextFontName=Arial Cyr; ") + Regular(u"Text"));
+              QStringLiteral("Text=1; TextFontHeight=14; TextFontName=Arial Cyr; ") + Regular(u"Text"));
+    // Once stored, a colour is the user's, also when it is the desktop's.
+    online.m_crText = PreferencesOnline().m_crText;
+    SavePreferences(m_registry, online);
+    EXPECT_EQ(Section(u"Preferences\\Online Dialog"),
+              QStringLiteral("Text=%1; TextFontHeight=14; TextFontName=Arial Cyr; ").arg(m_text) + Regular(u"Text"));
 
     SavePreferences(m_registry, incoming);
-    EXPECT_EQ(Section(u"Preferences\\Incoming Message Dialog").count(u'='), 15);
+    EXPECT_EQ(Section(u"Preferences\\Incoming Message Dialog").count(u'='), 12);
+}
+
+TEST_F(PreferencesLayoutTest, ColoursNobodyPickedFollowThePaletteUntilPickedAndAResetForgetsThePicks)
+{
+    const QPalette desktop = QGuiApplication::palette();
+    Write(u"Preferences\\Chat Dialog\\Title", u"255");
+    QPalette dark = desktop;
+    dark.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
+    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+    QGuiApplication::setPalette(dark);
+    PreferencesChat chat;
+    LoadPreferences(m_registry, chat);
+    EXPECT_EQ(chat.m_crTitle, 255u);
+    EXPECT_EQ(chat.m_crText, 0xEEEEEEu);
+    EXPECT_EQ(chat.m_crBackground, 0x202020u);
+
+    // The classic colours while the desktop's are off; a pick wins either way.
+    Preferences::SetDesktopColors(false);
+    PreferencesChat classic;
+    LoadPreferences(m_registry, classic);
+    Preferences::SetDesktopColors(true);
+    QGuiApplication::setPalette(desktop);
+    EXPECT_EQ(classic.m_crTitle, 255u);
+    EXPECT_EQ(classic.m_crText, 0u);
+    EXPECT_EQ(classic.m_crBackground, 0xFFFFFFu);
+
+    ASSERT_TRUE(m_registry.Flush());
+    QByteArray before = FileBytes(m_path);
+    ASSERT_TRUE(ForgetPickedColors(m_registry));
+    ASSERT_TRUE(m_registry.Flush());
+    EXPECT_EQ(FileBytes(m_path), before.replace("\"Title\"=\"255\"\n", ""));
+    PreferencesChat reset;
+    LoadPreferences(m_registry, reset);
+    EXPECT_EQ(reset.m_crTitle, PreferencesChat().m_crTitle);
 }
 
 TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWereRead)
