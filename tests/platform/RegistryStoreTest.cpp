@@ -257,6 +257,9 @@ TEST(RegistryStoreBurst, DISABLED_WritesUntilKilled)
 
 TEST_F(RegistryStoreTest, KillingAWriterNeverLeavesAFileThatCannotBeRead)
 {
+#ifdef __SANITIZE_THREAD__
+    GTEST_SKIP() << "ThreadSanitizer loses track of the store's mutex around the writer processes this starts";
+#endif
     qputenv(kBurstFileVariable, QFile::encodeName(m_path));
     std::uint32_t before = 0;
     for (int round = 0; round < 8; ++round) {
