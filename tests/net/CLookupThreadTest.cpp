@@ -81,6 +81,9 @@ TEST(LookupThreadTest, HandsOnEachRecordInOrderAndStopsAtOnceIdleFloodedOrBefore
 // listener rests and goes on, and hears what came meanwhile once waiting works again.
 TEST(LookupThreadTest, AFailingWaitIsSaidOnceAndTheListenerRecovers)
 {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizers' own runtime fails without descriptors to spare";
+#endif
     static QStringList said;
     const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType, const QMessageLogContext&, const QString& text) { said << text; });
