@@ -3,8 +3,6 @@
 #include "app/CPellwickApp.h"
 #include "app/SessionBusService.h"
 #include "app/SessionEndpoints.h"
-#include "chat/CChatDialog.h"
-#include "messages/CSendMessageDialog.h"
 #include "platform/AlertSink.h"
 #include "prefs/CRegistry.h"
 #include "session/MessengerSession.h"
@@ -38,16 +36,30 @@ public:
     void ShowAlert(const QString& text) override { Fail(0, text); }
 };
 
+// A refusal, said on standard error, as this command's exit code.
+int Refused(const QString& error, const QString& text)
+{
+    const int code = error == u"UnknownUser" || error == u"NameTooLong" ? Exit::EXIT_NO_USER
+        : error == u"TextTooLong" || error == u"InvalidText"            ? Exit::EXIT_DATA
+                                                                        : Exit::EXIT_UNAVAILABLE;
+    return Fail(code, text);
+}
+
+int Refused(MessengerSession::SendResult result, const QString& user = {})
+{
+    if (result == MessengerSession::SendResult::Sent)
+        return Exit::EXIT_OK;
+    const SessionBusService::Refusal refusal = SessionBusService::RefusalFor(result, user);
+    return Refused(refusal.error, refusal.text);
+}
+
 // What the running copy's service said, as this command's exit code.
 int FromBus(const QDBusError& error)
 {
     if (!error.isValid())
         return Exit::EXIT_OK;
-    const QString name = error.name().mid(static_cast<qsizetype>(std::strlen(SessionBusService::kErrorPrefix)));
-    const int code = name == u"UnknownUser" || name == u"NameTooLong" ? Exit::EXIT_NO_USER
-        : name == u"TextTooLong" || name == u"InvalidText"            ? Exit::EXIT_DATA
-                                                                      : Exit::EXIT_UNAVAILABLE;
-    return Fail(code, error.message());
+    return Refused(error.name().mid(static_cast<qsizetype>(std::strlen(SessionBusService::kErrorPrefix))),
+                   error.message());
 }
 
 // The running copy of this user, if there is one.
@@ -142,40 +154,23 @@ private:
     {
         if (auto copy = RunningCopy())
             return FromBus(QDBusError(copy->call(QStringLiteral("SendMessage"), user, text)));
-        const QString wire = CSendMessageDialog::WireText(text);
-        if (text.isEmpty())
-            return Fail(Exit::EXIT_DATA, QStringLiteral("The message is empty."));
-        if (wire.size() > CSendMessageDialog::kMaxTextLength)
-            return Fail(Exit::EXIT_DATA,
-                        QStringLiteral("A message holds at most %1 characters (a line break counts two).")
-                            .arg(CSendMessageDialog::kMaxTextLength));
+        if (const auto refused = MessengerSession::CheckMessageText(text); refused != MessengerSession::SendResult::Sent)
+            return Refused(refused);
         MessengerSession* session = Open();
         if (!session)
             return Exit::EXIT_TRY_LATER;
         // The addressee must be heard first, as in the Online list.
         if (user != u"All" && (!session->Start(false) || !Await([&] { return session->IsListed(user); }, m_nWaitMs)))
-            return Fail(Exit::EXIT_NO_USER, QStringLiteral("Nobody called '%1' is online.").arg(user));
-        switch (session->SendMessage(user, wire)) {
-        case MessengerSession::SendResult::Sent:
-            return Exit::EXIT_OK;
-        case MessengerSession::SendResult::NotListed:
-        case MessengerSession::SendResult::NameTooLong:
-            return Fail(Exit::EXIT_NO_USER, QStringLiteral("'%1' cannot be addressed.").arg(user));
-        case MessengerSession::SendResult::NoNetwork:
-            break;
-        }
-        return Exit::EXIT_UNAVAILABLE;
+            return Refused(MessengerSession::SendResult::NotListed, user);
+        return Refused(session->SendMessage(user, text), user);
     }
 
     int Chat(const QString& text)
     {
         if (auto copy = RunningCopy())
             return FromBus(QDBusError(copy->call(QStringLiteral("SendChatLine"), text)));
-        if (text.isEmpty() || text.contains(u'\n') || text.contains(u'\r'))
-            return Fail(Exit::EXIT_DATA, QStringLiteral("A chat line is one line of text."));
-        if (text.size() > CChatDialog::kMaxInputLength)
-            return Fail(Exit::EXIT_DATA,
-                        QStringLiteral("A chat line holds at most %1 characters.").arg(CChatDialog::kMaxInputLength));
+        if (const auto refused = MessengerSession::CheckChatLine(text); refused != MessengerSession::SendResult::Sent)
+            return Refused(refused);
         MessengerSession* session = Open();
         if (!session)
             return Exit::EXIT_TRY_LATER;

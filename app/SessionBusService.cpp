@@ -1,10 +1,7 @@
 #include "app/SessionBusService.h"
 
 #include "app/TrayCommands.h"
-#include "chat/CChatDialog.h"
-#include "messages/CSendMessageDialog.h"
 #include "platform/Logging.h"
-#include "session/MessengerSession.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -54,41 +51,55 @@ bool SessionBusService::Register()
     return true;
 }
 
-void SessionBusService::Fail(const char* error, const QString& text)
+void SessionBusService::Fail(const QString& error, const QString& text)
 {
-    sendErrorReply(QString::fromLatin1(kErrorPrefix) + QString::fromLatin1(error), text);
+    sendErrorReply(QString::fromLatin1(kErrorPrefix) + error, text);
+}
+
+SessionBusService::Refusal SessionBusService::RefusalFor(MessengerSession::SendResult result, const QString& user)
+{
+    using Result = MessengerSession::SendResult;
+    switch (result) {
+    case Result::Sent:
+        break;
+    case Result::NotListed:
+        return {QStringLiteral("UnknownUser"), QStringLiteral("Nobody called '%1' is online.").arg(user)};
+    case Result::NameTooLong:
+        return {QStringLiteral("NameTooLong"), QStringLiteral("The name '%1' is too long to be addressed.").arg(user)};
+    case Result::NoNetwork:
+        return {QStringLiteral("NoNetwork"), QStringLiteral("No network took the text.")};
+    case Result::EmptyText:
+        return {QStringLiteral("InvalidText"), QStringLiteral("There is no text to send.")};
+    case Result::NotOneLine:
+        return {QStringLiteral("InvalidText"), QStringLiteral("A chat line is one line of text.")};
+    case Result::TextTooLong:
+        return {QStringLiteral("TextTooLong"),
+                QStringLiteral("The text is over %1 characters (in a message a line break counts two).")
+                    .arg(MessengerSession::kMaxTextLength)};
+    }
+    return {};
+}
+
+void SessionBusService::Refuse(MessengerSession::SendResult result, const QString& user)
+{
+    const Refusal refusal = RefusalFor(result, user);
+    Fail(refusal.error, refusal.text);
 }
 
 void SessionBusService::SendMessage(const QString& user, const QString& text)
 {
-    const QString wire = CSendMessageDialog::WireText(text);
-    if (text.isEmpty())
-        return Fail("InvalidText", QStringLiteral("The message is empty."));
-    if (wire.size() > CSendMessageDialog::kMaxTextLength)
-        return Fail("TextTooLong",
-                    QStringLiteral("A message holds at most %1 characters (a line break counts two).")
-                        .arg(CSendMessageDialog::kMaxTextLength));
-    switch (m_session.SendMessage(user, wire)) {
-    case MessengerSession::SendResult::Sent:
-        return;
-    case MessengerSession::SendResult::NotListed:
-        return Fail("UnknownUser", QStringLiteral("Nobody called '%1' is online.").arg(user));
-    case MessengerSession::SendResult::NameTooLong:
-        return Fail("NameTooLong", QStringLiteral("The name '%1' is too long to be addressed.").arg(user));
-    case MessengerSession::SendResult::NoNetwork:
-        return Fail("NoNetwork", QStringLiteral("No network took the message."));
-    }
+    const MessengerSession::SendResult result = m_session.SendMessage(user, text);
+    if (result != MessengerSession::SendResult::Sent)
+        Refuse(result, user);
 }
 
 void SessionBusService::SendChatLine(const QString& text)
 {
-    if (text.isEmpty() || text.contains(u'\n') || text.contains(u'\r'))
-        return Fail("InvalidText", QStringLiteral("A chat line is one line of text."));
-    if (text.size() > CChatDialog::kMaxInputLength)
-        return Fail("TextTooLong",
-                    QStringLiteral("A chat line holds at most %1 characters.").arg(CChatDialog::kMaxInputLength));
-    if (!m_session.SendChatLine(text))
-        Fail("NoNetwork", QStringLiteral("No network took the line."));
+    MessengerSession::SendResult result = MessengerSession::CheckChatLine(text);
+    if (result == MessengerSession::SendResult::Sent && !m_session.SendChatLine(text))
+        result = MessengerSession::SendResult::NoNetwork;
+    if (result != MessengerSession::SendResult::Sent)
+        Refuse(result);
 }
 
 SessionBusService::UserStates SessionBusService::ListUsers()
@@ -108,7 +119,7 @@ void SessionBusService::ShowWindow(const QString& window)
     else if (window == u"incoming")
         m_commands.OnTrayCommand(ID_SHOW_HISTORY);
     else
-        Fail("UnknownWindow", QStringLiteral("Windows are 'online', 'chat' and 'incoming'."));
+        Fail(QStringLiteral("UnknownWindow"), QStringLiteral("Windows are 'online', 'chat' and 'incoming'."));
 }
 
 ApplicationAdaptor::ApplicationAdaptor(SessionBusService* service)

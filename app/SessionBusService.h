@@ -1,12 +1,13 @@
 #pragma once
 
+#include "session/MessengerSession.h"
+
 #include <QDBusAbstractAdaptor>
 #include <QDBusContext>
 #include <QMap>
 #include <QObject>
 #include <QVariantMap>
 
-class MessengerSession;
 class TrayCommands;
 
 // The running copy on the session bus, for scripts and the command line: the service
@@ -27,6 +28,13 @@ public:
     static constexpr const char* kErrorPrefix = "org.pellwick.Pellwick.Error.";
 
     using UserStates = QMap<QString, bool>;
+
+    // Why a send did not go out, as an error name (after kErrorPrefix) and a sentence.
+    struct Refusal {
+        QString error;
+        QString text;
+    };
+    static Refusal RefusalFor(MessengerSession::SendResult result, const QString& user);
 
     SessionBusService(MessengerSession& session, TrayCommands& commands, QObject* parent = nullptr);
     ~SessionBusService() override;
@@ -52,7 +60,8 @@ Q_SIGNALS:
 
 private:
     friend class ApplicationAdaptor;
-    void Fail(const char* error, const QString& text);
+    void Fail(const QString& error, const QString& text);
+    void Refuse(MessengerSession::SendResult result, const QString& user = {});
 
     MessengerSession& m_session;
     TrayCommands& m_commands;

@@ -114,13 +114,6 @@ CSendMessageDialog::~CSendMessageDialog()
         s_pFirst = nullptr;
 }
 
-QString CSendMessageDialog::WireText(const QString& typed)
-{
-    QString text = typed;
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
-}
-
 bool CSendMessageDialog::IsLimitNoticeShown() const
 {
     return !m_pLimitNotice->isHidden();

@@ -33,9 +33,6 @@ public:
     // The text written, once the window has ended with Send.
     const QString& Text() const { return m_strText; }
 
-    // The text as the packet carries it: line breaks as CR LF, as the peers' edit fields write them.
-    static QString WireText(const QString& typed);
-
     QPlainTextEdit* Edit() const { return m_pEdit; }
     const PreferencesSendMessage& Record() const { return m_preferences; }
     // Shown while a typed or pasted text was cut to what a message holds.

@@ -42,7 +42,7 @@ void SendToUser::OnFinished(CSendMessageDialog* dialog, int result)
 // False when the message did not go out; the user has been told why.
 bool SendToUser::Send(const CSendMessageDialog& dialog)
 {
-    switch (m_session.SendMessage(dialog.Recipient(), CSendMessageDialog::WireText(dialog.Text()))) {
+    switch (m_session.SendMessage(dialog.Recipient(), dialog.Text())) {
     case MessengerSession::SendResult::Sent:
         return true;
     case MessengerSession::SendResult::NotListed:
@@ -53,6 +53,10 @@ bool SendToUser::Send(const CSendMessageDialog& dialog)
         return false;
     case MessengerSession::SendResult::NoNetwork:
         return false; // the transport has said so
+    case MessengerSession::SendResult::EmptyText:
+    case MessengerSession::SendResult::TextTooLong:
+    case MessengerSession::SendResult::NotOneLine:
+        return false; // the window lets no such text through
     }
     return false;
 }

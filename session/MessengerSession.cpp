@@ -64,20 +64,45 @@ bool MessengerSession::Send(const MessagePacket& packet)
     return sent;
 }
 
-bool MessengerSession::SendChatLine(const QString& text)
+QString MessengerSession::WireText(const QString& typed)
 {
-    return !text.isEmpty() && Send(MessagePacket::Make(PACKET_CHAT, text, GetOwnUserName()));
+    QString text = typed;
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
 }
 
-MessengerSession::SendResult MessengerSession::SendMessage(const QString& recipient, const QString& text)
+MessengerSession::SendResult MessengerSession::CheckMessageText(const QString& typed)
 {
+    if (typed.isEmpty())
+        return SendResult::EmptyText;
+    return WireText(typed).size() > kMaxTextLength ? SendResult::TextTooLong : SendResult::Sent;
+}
+
+MessengerSession::SendResult MessengerSession::CheckChatLine(const QString& text)
+{
+    if (text.isEmpty())
+        return SendResult::EmptyText;
+    if (text.contains(u'\n') || text.contains(u'\r'))
+        return SendResult::NotOneLine;
+    return text.size() > kMaxTextLength ? SendResult::TextTooLong : SendResult::Sent;
+}
+
+bool MessengerSession::SendChatLine(const QString& text)
+{
+    return CheckChatLine(text) == SendResult::Sent && Send(MessagePacket::Make(PACKET_CHAT, text, GetOwnUserName()));
+}
+
+MessengerSession::SendResult MessengerSession::SendMessage(const QString& recipient, const QString& typed)
+{
+    if (const SendResult refused = CheckMessageText(typed); refused != SendResult::Sent)
+        return refused;
     // "All" is everybody's address, never listed as a user.
     if (recipient != u"All" && !IsListed(recipient))
         return SendResult::NotListed;
     // Cut to the field, the name would address nobody (or somebody else).
     if (Windows1251::Encode(recipient).size() >= static_cast<qsizetype>(MessagePacket::kNameWidth))
         return SendResult::NameTooLong;
-    return Send(MessagePacket::Make(PACKET_MESSAGE, text, GetOwnUserName(), recipient)) ? SendResult::Sent
+    return Send(MessagePacket::Make(PACKET_MESSAGE, WireText(typed), GetOwnUserName(), recipient)) ? SendResult::Sent
                                                                                         : SendResult::NoNetwork;
 }
 

@@ -24,13 +24,18 @@ public:
     static constexpr int kPresenceMs = 1000;
     static constexpr int kChatPresenceMs = 1000;
 
-    // Why a private message did not go out.
+    // Why a text did not go out.
     enum class SendResult {
         Sent,
         NotListed, // the addressee is not (or no longer) in the presence list
         NameTooLong, // the addressee's name does not fit a record's name field
         NoNetwork, // no network took the record
+        EmptyText,
+        TextTooLong, // over kMaxTextLength, a message's line break counting two
+        NotOneLine, // a chat line with a line break in it
     };
+    // What a record's text field holds, its NUL aside.
+    static constexpr qsizetype kMaxTextLength = MessagePacket::kTextWidth - 1;
 
     // Opens the transport (a failure is shown through the alerts; see IsOpen). Nothing is read
     // or announced before Start.
@@ -46,9 +51,16 @@ public:
     // Stops the listener; nothing more arrives. Safe to call more than once.
     void Stop();
 
-    // What the user wrote: false when it did not go out (the transport has shown why).
+    // Typed text as a record carries it: line breaks as CR LF, as the peers' edit fields write them.
+    static QString WireText(const QString& typed);
+    // Whether typed text may go out as it is (Sent) or why not; every front end checks the same.
+    static SendResult CheckMessageText(const QString& typed);
+    static SendResult CheckChatLine(const QString& text);
+
+    // What the user wrote: false when it did not go out (refused, or the transport has shown why).
     bool SendChatLine(const QString& text);
-    SendResult SendMessage(const QString& recipient, const QString& text);
+    // The typed text of a private message.
+    SendResult SendMessage(const QString& recipient, const QString& typed);
 
     // While the user is in the chat room, the session announces it once a second.
     void SetInChatRoom(bool inChatRoom);

@@ -185,13 +185,13 @@ TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)
     const QString text = edit->toPlainText();
     EXPECT_TRUE(text.startsWith(QStringLiteral("[a\nbbb")));
     EXPECT_TRUE(text.endsWith(QStringLiteral("b]")));
-    EXPECT_EQ(CSendMessageDialog::WireText(text).size(), CSendMessageDialog::kMaxTextLength);
+    EXPECT_EQ(MessengerSession::WireText(text).size(), CSendMessageDialog::kMaxTextLength);
     QCoreApplication::processEvents();
     EXPECT_TRUE(edit->verticalScrollBar()->isVisible()); // taller than the field: it says so
     EXPECT_TRUE(Open()->IsLimitNoticeShown());
 
     Click(CSendMessageDialog::IDOK);
-    EXPECT_EQ(Received(), QStringList{CSendMessageDialog::WireText(text)});
+    EXPECT_EQ(Received(), QStringList{MessengerSession::WireText(text)});
 }
 
 // The preview shows choices at once; only OK stores them, and the open window takes them.

@@ -62,6 +62,16 @@ TEST(MessengerSessionTest, ListsItselfTalksToItselfAndSaysWhyAMessageDidNotGo)
     EXPECT_TRUE(hears(u"message olga 50%off: seen"_s));
 
     EXPECT_EQ(session.SendMessage(u"olga"_s, u"x"_s), MessengerSession::SendResult::NotListed);
+    // Typed text is refused before anything goes out: a line break takes two bytes of a message.
+    using R = MessengerSession::SendResult;
+    const QString full(MessengerSession::kMaxTextLength - 2, u'x');
+    EXPECT_EQ(session.SendMessage(u"olga 50%off"_s, full + u"\n"_s), R::Sent);
+    EXPECT_EQ(session.SendMessage(u"olga 50%off"_s, full + u"\nx"_s), R::TextTooLong);
+    EXPECT_EQ(session.SendMessage(u"olga 50%off"_s, {}), R::EmptyText);
+    EXPECT_EQ(MessengerSession::CheckChatLine(u"two\rlines"_s), R::NotOneLine);
+    EXPECT_EQ(MessengerSession::CheckChatLine(full + u"xx"_s), R::Sent);
+    EXPECT_EQ(MessengerSession::CheckChatLine(full + u"xxx"_s), R::TextTooLong);
+    EXPECT_FALSE(session.SendChatLine(u"two\nlines"_s));
     // A peer whose name fills its field to the last byte (no room for the end mark) is listed,
     // but a reply could only carry the name cut short: it would reach nobody, or somebody else.
     MessagePacket presence = MessagePacket::Make(PACKET_PRESENCE, u"x", u"");
