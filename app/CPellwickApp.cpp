@@ -126,6 +126,7 @@ void CPellwickApp::WireWindows()
     connect(session, &MessengerSession::UserListed, tray, [tray] { tray->Flash(CTaskBarIcon::FLASH_NEW_USER); });
     connect(session, &MessengerSession::UserDropped, online, &COnlineDialog::RemoveUser);
     connect(session, &MessengerSession::UserChatChanged, online, &COnlineDialog::SetUserInChat);
+    connect(session, &MessengerSession::UserOnTwoComputersChanged, online, &COnlineDialog::SetUserOnTwoComputers);
 
     connect(session, &MessengerSession::ChatLineReceived, chat, &CChatDialog::AddLine);
     connect(chat, &CChatDialog::LineWritten, session, [session, chat](const QString& text) {

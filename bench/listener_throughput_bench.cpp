@@ -36,13 +36,13 @@ class LatencyReceiver : public ReceiveQueue::Handler {
 public:
     std::vector<qint64> latencies;
 
-    void OnChatLine(const MessagePacket& packet) override
+    void OnChatLine(const MessagePacket& packet, quint32) override
     {
         const qint64 delivered = Now();
         latencies.push_back(delivered - packet.Text().toLongLong());
     }
-    void OnPresence(const MessagePacket&, bool) override { }
-    void OnMessage(const MessagePacket&, bool) override { }
+    void OnPresence(const MessagePacket&, bool, quint32) override { }
+    void OnMessage(const MessagePacket&, bool, quint32) override { }
 };
 
 // Sends count records from another thread, paced at perSecond (0: as fast as possible); with

@@ -34,6 +34,10 @@ public:
     void OnUserListed(const QString& name) override { m_window.AddUser(name); }
     void OnUserDropped(const QString& name) override { m_window.RemoveUser(name); }
     void OnUserChatChanged(const QString& name, bool inChat) override { m_window.SetUserInChat(name, inChat); }
+    void OnUserOnTwoComputersChanged(const QString& name, bool onTwo) override
+    {
+        m_window.SetUserOnTwoComputers(name, onTwo);
+    }
 
 private:
     COnlineDialog& m_window;
@@ -63,7 +67,7 @@ int main(int argc, char** argv)
 
     double start = ThreadCpuMs();
     for (const QString& name : names)
-        roster.OnPresence(name);
+        roster.OnPresence(name, 0x0a000001);
     QCoreApplication::processEvents();
     std::printf("join of %d users: %.1f ms\n", users, ThreadCpuMs() - start);
 
@@ -72,7 +76,7 @@ int main(int argc, char** argv)
     for (int s = 0; s < seconds; ++s) {
         start = ThreadCpuMs();
         for (const QString& name : names)
-            roster.OnPresence(name);
+            roster.OnPresence(name, 0x0a000001);
         const double tickStart = ThreadCpuMs();
         roster.Tick();
         QCoreApplication::processEvents();
@@ -92,7 +96,7 @@ int main(int argc, char** argv)
     start = ThreadCpuMs();
     while (static_cast<int>(roster.Users().size()) > static_cast<int>(staying) && ticks < 20) {
         for (std::size_t i = 0; i < staying; ++i)
-            roster.OnPresence(names[i]);
+            roster.OnPresence(names[i], 0x0a000001);
         roster.Tick();
         ++ticks;
     }

@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (prefix & kViaBroker) {
             if (const auto record = MessagePacket::FromBytes(
                     QByteArrayView(reinterpret_cast<const char*>(data + 2), static_cast<qsizetype>(length))))
-                h.transport.Dispatch(*record);
+                h.transport.Dispatch(*record, 0x0a000001);
         } else {
             h.raw.Send(prefix & kToMailslot ? h.transport.MailslotPort() : h.transport.Port(), data + 2, length);
         }

@@ -44,6 +44,8 @@ bool SendToUser::Send(const CSendMessageDialog& dialog)
 {
     switch (m_session.SendMessage(dialog.Recipient(), dialog.Text())) {
     case MessengerSession::SendResult::Sent:
+        if (m_session.IsOnTwoComputers(dialog.Recipient()))
+            Warn(QStringLiteral("'%1' is used on two computers at once: both got the message.").arg(dialog.Recipient()));
         return true;
     case MessengerSession::SendResult::NotListed:
         Warn(QStringLiteral("Машина User'a не отвечает на запрос. \nСообщение не отправлено."));

@@ -2,6 +2,7 @@
 
 #include "platform/AlertSink.h"
 #include "platform/Logging.h"
+#include "platform/ThreadCheck.h"
 #include "platform/OwnUserName.h"
 #include "platform/Windows1251.h"
 
@@ -101,14 +102,15 @@ bool CMailslotTransport::Send(MessagePacket packet)
 
 bool CMailslotTransport::ReadPending()
 {
-    const bool own = ReadWire(RepeatFilter::OWN_WIRE, [this](MessagePacket& record, RepeatFilter::Clock::time_point& at) {
-        return m_readSlot.Receive(&record, sizeof record, at);
-    });
+    const bool own = ReadWire(RepeatFilter::OWN_WIRE,
+                              [this](MessagePacket& record, RepeatFilter::Clock::time_point& at, DatagramOrigin& from) {
+                                  return m_readSlot.Receive(&record, sizeof record, at, from);
+                              });
     if (!m_mailslot.IsOpen())
         return own;
     const bool windows = ReadWire(RepeatFilter::MAILSLOT_WIRE,
-                                  [this](MessagePacket& record, RepeatFilter::Clock::time_point& at) {
-                                      return m_mailslot.Receive(&record, at);
+                                  [this](MessagePacket& record, RepeatFilter::Clock::time_point& at, DatagramOrigin& from) {
+                                      return m_mailslot.Receive(&record, at, from);
                                   });
     return own && windows;
 }
@@ -117,8 +119,9 @@ template <typename Receive> bool CMailslotTransport::ReadWire(RepeatFilter::Wire
 {
     MessagePacket record;
     RepeatFilter::Clock::time_point arrived;
+    DatagramOrigin from;
     for (int i = 0; i < kMaxRecordsPerRead; ++i) {
-        switch (receive(record, arrived)) {
+        switch (receive(record, arrived, from)) {
         case BroadcastReceiver::Result::Empty:
             return true;
         case BroadcastReceiver::Result::Failed:
@@ -131,31 +134,39 @@ template <typename Receive> bool CMailslotTransport::ReadWire(RepeatFilter::Wire
             break;
         case BroadcastReceiver::Result::Record:
             m_bReadOutageShown = false;
-            if (!m_repeats.IsRepeat(wire, record, arrived))
-                Dispatch(record);
+            if (!m_repeats.IsRepeat(wire, record, arrived, from))
+                Dispatch(record, from.address);
             break;
         }
     }
     return true;
 }
 
-void CMailslotTransport::Dispatch(MessagePacket packet)
+bool CMailslotTransport::IsFromThisMachine(quint32 from)
+{
+    ASSERT_GUI_THREAD();
+    constexpr quint32 kLoopbackNet = 0x7f000000; // 127.0.0.0/8
+    return (from & 0xff000000) == kLoopbackNet
+        || std::ranges::any_of(m_networks.Current(), [from](const Ipv4Network& network) { return network.address == from; });
+}
+
+void CMailslotTransport::Dispatch(MessagePacket packet, quint32 from)
 {
     switch (packet.type) {
     case PACKET_CHAT:
-        m_received.PushChatLine(packet);
+        m_received.PushChatLine(packet, from);
         break;
     case PACKET_MESSAGE: {
         // The own name is fetched anew for each packet, in the form it takes on the wire.
         if (!packet.IsForUser(Windows1251::Encode(GetOwnUserName())))
             break;
         const bool inFront = m_incomingInFront && m_incomingInFront->load();
-        m_received.PushMessage(packet, !inFront);
+        m_received.PushMessage(packet, !inFront, from);
         break;
     }
     case PACKET_PRESENCE:
     case PACKET_CHAT_PRESENCE:
-        m_received.PushPresence(packet, packet.type == PACKET_CHAT_PRESENCE);
+        m_received.PushPresence(packet, packet.type == PACKET_CHAT_PRESENCE, from);
         break;
     default:
         break;

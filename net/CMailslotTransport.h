@@ -46,8 +46,8 @@ public:
     CMailslotTransport(const CMailslotTransport&) = delete;
     CMailslotTransport& operator=(const CMailslotTransport&) = delete;
 
-    // Listener thread: routes one record by its type.
-    virtual void Dispatch(MessagePacket packet);
+    // Listener thread: routes one record, heard from the IPv4 address from, by its type.
+    virtual void Dispatch(MessagePacket packet, quint32 from);
 
     // GUI thread: broadcasts one record on every network; true when one took it. What the
     // user wrote (chat lines, messages) goes out on a network or not at all, and a failure is
@@ -71,6 +71,8 @@ public:
     std::vector<int> ReadFds() const;
     int ReadFd() const { return m_readSlot.Fd(); }
     quint16 Port() const { return m_readSlot.Port(); }
+    // GUI thread: whether a record heard from the address was sent by this machine.
+    bool IsFromThisMachine(quint32 from);
     MailslotWire::State MailslotState() const { return m_mailslot.GetState(); }
     quint16 MailslotPort() const { return m_mailslot.Port(); }
     ReceiveQueue& Received() { return m_received; }

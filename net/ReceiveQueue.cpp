@@ -15,11 +15,12 @@ const QEvent::Type kWakeUp = static_cast<QEvent::Type>(QEvent::registerEventType
 // The clock is read after every record: one record may cost a window a lot (a long list).
 constexpr std::chrono::milliseconds kSlice(8);
 
-std::string PresenceKey(const MessagePacket& packet, bool chatPresence)
+std::string PresenceKey(const MessagePacket& packet, bool chatPresence, quint32 from)
 {
     const std::size_t length = strnlen(packet.sender.data(), packet.sender.size());
     std::string key(packet.sender.data(), length);
     key.push_back(chatPresence ? '\1' : '\0');
+    key.append(reinterpret_cast<const char*>(&from), sizeof from);
     return key;
 }
 
@@ -49,46 +50,47 @@ void ReceiveQueue::PostWakeUp()
     PostedEventOrder::Post(this, new QEvent(kWakeUp));
 }
 
-void ReceiveQueue::PushChatLine(const MessagePacket& packet)
+void ReceiveQueue::PushChatLine(const MessagePacket& packet, quint32 from)
 {
     std::unique_lock lock(m_mutex);
     if (m_chatLines.size() >= kMaxWaiting) {
         m_chatLines.pop_front();
         ++m_droppedChatLines;
     }
-    m_chatLines.push_back(packet);
+    m_chatLines.push_back({packet, from});
     const bool wake = NeedsWakeUp();
     lock.unlock();
     if (wake)
         PostWakeUp();
 }
 
-void ReceiveQueue::PushMessage(const MessagePacket& packet, bool unnoticed)
+void ReceiveQueue::PushMessage(const MessagePacket& packet, bool unnoticed, quint32 from)
 {
     std::unique_lock lock(m_mutex);
-    m_messages.emplace_back(packet, unnoticed);
+    m_messages.emplace_back(Heard{packet, from}, unnoticed);
     const bool wake = NeedsWakeUp();
     lock.unlock();
     if (wake)
         PostWakeUp();
 }
 
-void ReceiveQueue::PushPresence(const MessagePacket& packet, bool chatPresence)
+void ReceiveQueue::PushPresence(const MessagePacket& packet, bool chatPresence, quint32 from)
 {
-    std::string key = PresenceKey(packet, chatPresence);
+    std::string key = PresenceKey(packet, chatPresence, from);
     std::unique_lock lock(m_mutex);
     if (const auto found = m_presenceSlot.find(key); found != m_presenceSlot.end()) {
         m_presence[found->second - m_presenceFront].packet = packet;
         return; // a wake-up is on its way already
     }
     if (m_presence.size() >= kMaxWaiting) {
-        m_presenceSlot.erase(PresenceKey(m_presence.front().packet, m_presence.front().chatPresence));
+        const PresenceSlot& oldest = m_presence.front();
+        m_presenceSlot.erase(PresenceKey(oldest.packet, oldest.chatPresence, oldest.from));
         m_presence.pop_front();
         ++m_presenceFront;
         ++m_droppedPresence;
     }
     m_presenceSlot.emplace(key, m_presenceFront + m_presence.size());
-    m_presence.push_back({packet, chatPresence});
+    m_presence.push_back({packet, chatPresence, from});
     if (m_knownSenders.size() >= kMaxWaiting)
         m_knownSenders.clear();
     if (!m_knownSenders.insert(std::move(key)).second)
@@ -112,19 +114,20 @@ bool ReceiveQueue::PopNext(Item& item)
         m_nextKind = (m_nextKind + 1) % 3;
         if (kind == 0 && !m_presence.empty()) {
             const PresenceSlot& slot = m_presence.front();
-            item = {Kind::Presence, slot.packet, slot.chatPresence};
-            m_presenceSlot.erase(PresenceKey(slot.packet, slot.chatPresence));
+            item = {Kind::Presence, slot.packet, slot.chatPresence, slot.from};
+            m_presenceSlot.erase(PresenceKey(slot.packet, slot.chatPresence, slot.from));
             m_presence.pop_front();
             ++m_presenceFront;
             return true;
         }
         if (kind == 1 && !m_messages.empty()) {
-            item = {Kind::Message, m_messages.front().first, m_messages.front().second};
+            const auto& [message, unnoticed] = m_messages.front();
+            item = {Kind::Message, message.packet, unnoticed, message.from};
             m_messages.pop_front();
             return true;
         }
         if (kind == 2 && !m_chatLines.empty()) {
-            item = {Kind::ChatLine, m_chatLines.front(), false};
+            item = {Kind::ChatLine, m_chatLines.front().packet, false, m_chatLines.front().from};
             m_chatLines.pop_front();
             return true;
         }
@@ -138,13 +141,13 @@ void ReceiveQueue::Deliver(const Item& item) const
         return;
     switch (item.kind) {
     case Kind::Presence:
-        m_pHandler->OnPresence(item.packet, item.flag);
+        m_pHandler->OnPresence(item.packet, item.flag, item.from);
         break;
     case Kind::Message:
-        m_pHandler->OnMessage(item.packet, item.flag);
+        m_pHandler->OnMessage(item.packet, item.flag, item.from);
         break;
     case Kind::ChatLine:
-        m_pHandler->OnChatLine(item.packet);
+        m_pHandler->OnChatLine(item.packet, item.from);
         break;
     }
 }

@@ -33,10 +33,11 @@ public:
     class Handler {
     public:
         virtual ~Handler() = default;
-        virtual void OnPresence(const MessagePacket& packet, bool chatPresence) = 0;
+        // from: the IPv4 address the record came from.
+        virtual void OnPresence(const MessagePacket& packet, bool chatPresence, quint32 from) = 0;
         // unnoticed: the Incoming Messages window was not in front when the message came.
-        virtual void OnMessage(const MessagePacket& packet, bool unnoticed) = 0;
-        virtual void OnChatLine(const MessagePacket& packet) = 0;
+        virtual void OnMessage(const MessagePacket& packet, bool unnoticed, quint32 from) = 0;
+        virtual void OnChatLine(const MessagePacket& packet, quint32 from) = 0;
     };
 
     // Chat lines, and presence of distinct senders, allowed to wait for the GUI thread.
@@ -48,9 +49,9 @@ public:
     void SetHandler(Handler* handler);
 
     // Listener thread.
-    void PushChatLine(const MessagePacket& packet);
-    void PushMessage(const MessagePacket& packet, bool unnoticed);
-    void PushPresence(const MessagePacket& packet, bool chatPresence);
+    void PushChatLine(const MessagePacket& packet, quint32 from);
+    void PushMessage(const MessagePacket& packet, bool unnoticed, quint32 from);
+    void PushPresence(const MessagePacket& packet, bool chatPresence, quint32 from);
 
     std::size_t Waiting() const;
 
@@ -66,10 +67,16 @@ private:
         Kind kind;
         MessagePacket packet;
         bool flag = false; // Presence: chat presence; Message: unnoticed
+        quint32 from = 0;
+    };
+    struct Heard {
+        MessagePacket packet;
+        quint32 from;
     };
     struct PresenceSlot {
         MessagePacket packet;
         bool chatPresence;
+        quint32 from;
     };
 
     // Under m_mutex: true when the caller must post a wake-up.
@@ -85,11 +92,12 @@ private:
     mutable std::mutex m_mutex;
     bool m_bWakeUpPosted = false;
     int m_nextKind = 0;
-    std::deque<MessagePacket> m_chatLines;
-    std::deque<std::pair<MessagePacket, bool>> m_messages;
-    // Presence in order of first arrival; a sender's newer record replaces its waiting one.
+    std::deque<Heard> m_chatLines;
+    std::deque<std::pair<Heard, bool>> m_messages;
+    // Presence in order of first arrival; a sender's newer record from the same address replaces
+    // its waiting one (a name heard from two addresses keeps both: the roster marks it).
     std::deque<PresenceSlot> m_presence;
-    std::unordered_map<std::string, std::uint64_t> m_presenceSlot; // sender + kind -> sequence
+    std::unordered_map<std::string, std::uint64_t> m_presenceSlot; // sender + kind + address -> sequence
     // Senders whose presence was pushed before (forgotten all at once when it grows too large).
     std::unordered_set<std::string> m_knownSenders;
     std::uint64_t m_presenceFront = 0; // sequence number of m_presence.front()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/MessagePacket.h"
+#include "platform/BroadcastReceiver.h"
 
 #include <array>
 #include <chrono>
@@ -15,7 +16,9 @@
 // - on one wire, a record equal to the record read just before it on that wire, arrived
 //   within kSpan, is such a copy;
 // - a record equal to one handed on from the other wire that arrived within kSpan of it is its
-//   twin, and each handed-on record absorbs one twin only.
+//   twin, and each handed-on record absorbs one twin only;
+// - but equal records from two addresses on one interface are two computers saying the same
+//   (two copies that go by one name announce themselves alike), and both are handed on.
 // Presence, sent once a second, is never absorbed; the same text said twice a second apart is
 // shown twice.
 class RepeatFilter {
@@ -27,18 +30,20 @@ public:
     // True when the record, read from wire, which reached the machine at arrived, is to be
     // dropped. The wires are read one after the other, so arrival times go back and forth
     // between them.
-    bool IsRepeat(Wire wire, const MessagePacket& record, Clock::time_point arrived);
+    bool IsRepeat(Wire wire, const MessagePacket& record, Clock::time_point arrived, const DatagramOrigin& from);
 
 private:
     struct Last {
         MessagePacket record;
         std::optional<Clock::time_point> arrived;
+        DatagramOrigin from;
     };
     struct HandedOn {
         Clock::time_point at;
         Wire wire;
         std::size_t hash;
         MessagePacket record;
+        DatagramOrigin from;
     };
 
     std::array<Last, 2> m_last;

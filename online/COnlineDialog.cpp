@@ -130,6 +130,12 @@ void COnlineDialog::SetUserInChat(const QString& name, bool inChat)
                                   inChat ? CUserListBox::ITEM_IN_CHAT : CUserListBox::ITEM_ONLINE);
 }
 
+void COnlineDialog::SetUserOnTwoComputers(const QString& name, bool onTwo)
+{
+    if (QListWidgetItem* item = m_userItems.value(name))
+        m_pUserList->SetOnTwoComputers(m_pUserList->row(item), onTwo);
+}
+
 void COnlineDialog::OnPinClicked()
 {
     // Changing the flag makes a new native window: it goes back where the frame was.

@@ -34,6 +34,7 @@ public:
     void AddUser(const QString& name);
     void RemoveUser(const QString& name);
     void SetUserInChat(const QString& name, bool inChat);
+    void SetUserOnTwoComputers(const QString& name, bool onTwo);
 
     // Shows the window where it was last closed, or at the lower right on first show, clear of
     // keepClear (the tray's stand-in window).

@@ -4,6 +4,7 @@
 #include "res/ResourceLoader.h"
 
 #include <QFontMetrics>
+#include <QListWidgetItem>
 #include <QPainter>
 
 namespace {
@@ -11,6 +12,8 @@ namespace {
 constexpr int kIconSize = 16;
 constexpr int kTop = 3;
 constexpr int kTextLeft = 18;
+constexpr int kTwoComputersRole = Qt::UserRole + 2;
+const QString kTwoComputersMark = QStringLiteral(" (on two computers)");
 
 } // namespace
 
@@ -51,6 +54,20 @@ void CUserListBox::SetItemState(int index, int state)
     viewport()->repaint();
 }
 
+void CUserListBox::SetOnTwoComputers(int index, bool onTwo)
+{
+    if (QListWidgetItem* entry = item(index)) {
+        entry->setData(kTwoComputersRole, onTwo);
+        viewport()->repaint();
+    }
+}
+
+QString CUserListBox::ShownText(int index) const
+{
+    const QListWidgetItem* entry = item(index);
+    return entry && entry->data(kTwoComputersRole).toBool() ? GetText(index) + kTwoComputersMark : GetText(index);
+}
+
 void CUserListBox::UpdateItemHeight()
 {
     // Room for the icon and the text below their offset of 3, so that no item paints
@@ -60,7 +77,7 @@ void CUserListBox::UpdateItemHeight()
 
 QString CUserListBox::AccessibleText(int index) const
 {
-    return GetItemData(index) == 2 ? GetText(index) + QStringLiteral(", in chat") : GetText(index);
+    return GetItemData(index) == 2 ? ShownText(index) + QStringLiteral(", in chat") : ShownText(index);
 }
 
 int CUserListBox::NameWidth() const
@@ -70,7 +87,7 @@ int CUserListBox::NameWidth() const
 
 QString CUserListBox::ToolTipText(int index) const
 {
-    const QString name = GetText(index);
+    const QString name = ShownText(index);
     return QFontMetrics(m_font).horizontalAdvance(name) > NameWidth() ? name : QString();
 }
 
@@ -93,5 +110,5 @@ void CUserListBox::DrawItem(const DrawItemStruct& item)
     painter.setBackground(ToQColor(m_crBackground));
     const QFontMetrics metrics(m_font);
     painter.drawText(QPoint(item.rcItem.left() + kTextLeft, item.rcItem.top() + kTop + metrics.ascent()),
-                     metrics.elidedText(GetText(item.itemId), Qt::ElideRight, NameWidth()));
+                     metrics.elidedText(ShownText(item.itemId), Qt::ElideRight, NameWidth()));
 }

@@ -27,6 +27,8 @@ public:
     void ShowIcons(bool show) { m_bShowIcons = show; }
     // Sets the item's state and repaints the whole list at once.
     void SetItemState(int index, int state);
+    // Marks a name that is used on two computers at once; repaints.
+    void SetOnTwoComputers(int index, bool onTwo);
 
     COLORREF TextColor() const { return m_crText; }
     const QFont& TextFont() const { return m_font; }
@@ -36,13 +38,15 @@ public:
     static COLORREF Brighten(COLORREF color);
 
     void DrawItem(const DrawItemStruct& item) override;
-    // The name, and ", in chat" for a user in the chat room.
+    // The name, then " (on two computers)" where marked, and ", in chat" for a user in the chat room.
     QString AccessibleText(int index) const override;
     // The whole name, where the list is too narrow for it.
     QString ToolTipText(int index) const override;
 
 private:
     void UpdateItemHeight();
+    // The name as the list shows it, with its mark.
+    QString ShownText(int index) const;
     // The room for a name: from its left edge to the list's right edge.
     int NameWidth() const;
 

@@ -33,6 +33,7 @@ int BindUdpSocket(quint16 port, bool shared, quint16* bound)
     if (shared)
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+    setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -49,11 +50,15 @@ int BindUdpSocket(quint16 port, bool shared, quint16* bound)
     return fd;
 }
 
-ssize_t ReceiveStamped(int fd, void* buffer, std::size_t size, std::chrono::steady_clock::time_point& arrived)
+ssize_t ReceiveStamped(int fd, void* buffer, std::size_t size, std::chrono::steady_clock::time_point& arrived,
+                       DatagramOrigin& from)
 {
     iovec part{buffer, size};
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+    sockaddr_in sender{};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec)) + CMSG_SPACE(sizeof(in_pktinfo))];
     msghdr message{};
+    message.msg_name = &sender;
+    message.msg_namelen = sizeof sender;
     message.msg_iov = &part;
     message.msg_iovlen = 1;
     message.msg_control = control;
@@ -63,8 +68,14 @@ ssize_t ReceiveStamped(int fd, void* buffer, std::size_t size, std::chrono::stea
         n = recvmsg(fd, &message, MSG_DONTWAIT);
     } while (n < 0 && errno == EINTR);
     arrived = std::chrono::steady_clock::now();
+    from = {ntohl(sender.sin_addr.s_addr), 0};
     for (cmsghdr* header = n < 0 ? nullptr : CMSG_FIRSTHDR(&message); header;
          header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
+            in_pktinfo info{};
+            std::memcpy(&info, CMSG_DATA(header), sizeof info);
+            from.interface = info.ipi_ifindex;
+        }
         if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_TIMESTAMPNS)
             continue;
         // The stamp is on the wall clock: its age moves it onto the steady one.
@@ -104,7 +115,7 @@ void BroadcastReceiver::Close()
 }
 
 BroadcastReceiver::Result BroadcastReceiver::Receive(void* record, std::size_t size,
-                                                     std::chrono::steady_clock::time_point& arrived)
+                                                     std::chrono::steady_clock::time_point& arrived, DatagramOrigin& from)
 {
     // MSG_TRUNC makes a peek report the datagram's real length, whatever the buffer.
     char probe;
@@ -115,5 +126,5 @@ BroadcastReceiver::Result BroadcastReceiver::Receive(void* record, std::size_t s
         // A short read still takes the whole datagram out of the queue.
         return RecvRetrying(m_fd, &probe, 1, 0) < 0 ? Result::Failed : Result::Dropped;
     }
-    return ReceiveStamped(m_fd, record, size, arrived) == length ? Result::Record : Result::Failed;
+    return ReceiveStamped(m_fd, record, size, arrived, from) == length ? Result::Record : Result::Failed;
 }

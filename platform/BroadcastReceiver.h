@@ -8,6 +8,13 @@
 // The read side of the broadcast network: one UDP socket bound to 0.0.0.0:port without
 // SO_REUSEADDR/SO_REUSEPORT, so a second copy on the same machine (network namespace)
 // cannot open it. One datagram is one record.
+// Where a datagram came from: the sender's IPv4 address (host order) and the index of the
+// interface it arrived on.
+struct DatagramOrigin {
+    quint32 address = 0;
+    int interface = 0;
+};
+
 class BroadcastReceiver {
 public:
     enum class Result {
@@ -30,8 +37,9 @@ public:
     quint16 Port() const { return m_port; }
 
     // Never blocks. Never writes more than size bytes into record; arrived tells when a record
-    // reached the machine.
-    Result Receive(void* record, std::size_t size, std::chrono::steady_clock::time_point& arrived);
+    // reached the machine, and from where.
+    Result Receive(void* record, std::size_t size, std::chrono::steady_clock::time_point& arrived,
+                   DatagramOrigin& from);
 
 private:
     int m_fd = -1;
@@ -40,9 +48,10 @@ private:
 
 // A non-blocking UDP socket bound to 0.0.0.0:port (0: any free port), shared with other
 // sockets that ask for it too when shared; its port goes to *bound. -1 on failure, with errno.
-// The kernel stamps each datagram it takes in for ReceiveStamped.
+// The kernel stamps each datagram it takes in, and tells its interface, for ReceiveStamped.
 int BindUdpSocket(quint16 port, bool shared, quint16* bound);
 
 // recv of one datagram, never blocking; arrived is when the kernel took it in, which a reader
 // that fell behind (a busy machine) cannot blur.
-ssize_t ReceiveStamped(int fd, void* buffer, std::size_t size, std::chrono::steady_clock::time_point& arrived);
+ssize_t ReceiveStamped(int fd, void* buffer, std::size_t size, std::chrono::steady_clock::time_point& arrived,
+                       DatagramOrigin& from);

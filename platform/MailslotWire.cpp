@@ -66,9 +66,10 @@ bool MailslotWire::Send(const void* record, const std::vector<Ipv4Network>& netw
     return taken;
 }
 
-BroadcastReceiver::Result MailslotWire::Receive(void* record, std::chrono::steady_clock::time_point& arrived)
+BroadcastReceiver::Result MailslotWire::Receive(void* record, std::chrono::steady_clock::time_point& arrived,
+                                                DatagramOrigin& from)
 {
-    const ssize_t n = ReceiveStamped(m_fd, m_buffer.data(), m_buffer.size(), arrived);
+    const ssize_t n = ReceiveStamped(m_fd, m_buffer.data(), m_buffer.size(), arrived, from);
     if (n < 0)
         return errno == EAGAIN || errno == EWOULDBLOCK ? BroadcastReceiver::Result::Empty
                                                        : BroadcastReceiver::Result::Failed;

@@ -39,8 +39,10 @@ public:
     bool Send(const void* record, const std::vector<Ipv4Network>& networks);
 
     // Never blocks. Record: a record was read into record (MailslotDatagram::kRecordSize bytes),
-    // which reached the machine at arrived; Dropped: a datagram that carries none was taken out.
-    BroadcastReceiver::Result Receive(void* record, std::chrono::steady_clock::time_point& arrived);
+    // which reached the machine at arrived from the address from; Dropped: a datagram that
+    // carries none was taken out.
+    BroadcastReceiver::Result Receive(void* record, std::chrono::steady_clock::time_point& arrived,
+                                      DatagramOrigin& from);
 
 private:
     int m_fd = -1;

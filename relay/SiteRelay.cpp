@@ -13,12 +13,12 @@ bool IsPresence(const MessagePacket& packet)
 
 } // namespace
 
-void SiteRelay::SegmentTransport::Dispatch(MessagePacket packet)
+void SiteRelay::SegmentTransport::Dispatch(MessagePacket packet, quint32 from)
 {
     if (packet.type == PACKET_MESSAGE)
-        Received().PushMessage(packet, false);
+        Received().PushMessage(packet, false, from);
     else
-        CMailslotTransport::Dispatch(packet);
+        CMailslotTransport::Dispatch(packet, from);
 }
 
 SiteRelay::SiteRelay(AlertSink& alerts, RelayConfig config, TransportEndpoints endpoints)
@@ -153,17 +153,17 @@ bool SiteRelay::IsEcho(const MessagePacket& packet)
     return std::ranges::any_of(m_broadcast, [&](const Broadcast& sent) { return sent.record.SameContent(packet); });
 }
 
-void SiteRelay::OnPresence(const MessagePacket& packet, bool)
+void SiteRelay::OnPresence(const MessagePacket& packet, bool, quint32)
 {
     FromSegment(packet);
 }
 
-void SiteRelay::OnMessage(const MessagePacket& packet, bool)
+void SiteRelay::OnMessage(const MessagePacket& packet, bool, quint32)
 {
     FromSegment(packet);
 }
 
-void SiteRelay::OnChatLine(const MessagePacket& packet)
+void SiteRelay::OnChatLine(const MessagePacket& packet, quint32)
 {
     FromSegment(packet);
 }

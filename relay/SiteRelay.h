@@ -55,12 +55,12 @@ private:
     class SegmentTransport : public CMailslotTransport {
     public:
         using CMailslotTransport::CMailslotTransport;
-        void Dispatch(MessagePacket packet) override;
+        void Dispatch(MessagePacket packet, quint32 from) override;
     };
 
-    void OnPresence(const MessagePacket& packet, bool chatPresence) override;
-    void OnMessage(const MessagePacket& packet, bool unnoticed) override;
-    void OnChatLine(const MessagePacket& packet) override;
+    void OnPresence(const MessagePacket& packet, bool chatPresence, quint32 from) override;
+    void OnMessage(const MessagePacket& packet, bool unnoticed, quint32 from) override;
+    void OnChatLine(const MessagePacket& packet, quint32 from) override;
 
     void FromSegment(const MessagePacket& packet);
     bool IsEcho(const MessagePacket& packet);

@@ -4,6 +4,8 @@
 #include "platform/ThreadCheck.h"
 #include "platform/Windows1251.h"
 
+using namespace Qt::StringLiterals;
+
 MessengerSession::MessengerSession(AlertSink& alerts, TransportEndpoints endpoints, QObject* parent)
     : QObject(parent)
     , m_transport(alerts, std::move(endpoints))
@@ -123,20 +125,29 @@ void MessengerSession::OnPresenceTick()
     m_roster.Tick();
 }
 
-void MessengerSession::OnPresence(const MessagePacket& packet, bool chatPresence)
+void MessengerSession::OnPresence(const MessagePacket& packet, bool chatPresence, quint32 from)
 {
     if (chatPresence)
         m_roster.OnChatPresence(packet.Sender());
     else
-        m_roster.OnPresence(packet.Sender());
+        m_roster.OnPresence(packet.Sender(), from);
 }
 
-void MessengerSession::OnMessage(const MessagePacket& packet, bool unnoticed)
+void MessengerSession::OnMessage(const MessagePacket& packet, bool unnoticed, quint32 from)
 {
-    Q_EMIT MessageReceived(packet.Sender(), packet.Text(), unnoticed);
+    Q_EMIT MessageReceived(ShownSender(packet, from), packet.Text(), unnoticed);
 }
 
-void MessengerSession::OnChatLine(const MessagePacket& packet)
+void MessengerSession::OnChatLine(const MessagePacket& packet, quint32 from)
 {
-    Q_EMIT ChatLineReceived(packet.Sender(), packet.Text());
+    Q_EMIT ChatLineReceived(ShownSender(packet, from), packet.Text());
+}
+
+QString MessengerSession::ShownSender(const MessagePacket& packet, quint32 from)
+{
+    QString sender = packet.Sender();
+    // Another computer that speaks in this user's name is never taken for the user.
+    if (sender == GetOwnUserName() && !m_transport.IsFromThisMachine(from))
+        sender += u" (%1.%2.%3.%4)"_s.arg(from >> 24).arg(from >> 16 & 0xff).arg(from >> 8 & 0xff).arg(from & 0xff);
+    return sender;
 }

@@ -69,6 +69,8 @@ public:
     void SetIncomingInFront(bool inFront) { m_bIncomingInFront = inFront; }
 
     bool IsListed(const QString& name) const { return m_roster.IsListed(name); }
+    // The name is used on two computers at once: a private message to it reaches both.
+    bool IsOnTwoComputers(const QString& name) const { return m_roster.IsOnTwoComputers(name); }
     const PresenceRoster& Roster() const { return m_roster; }
     MailslotWire::State WindowsWireState() const { return m_transport.MailslotState(); }
     CMailslotTransport& Transport() { return m_transport; }
@@ -80,6 +82,7 @@ Q_SIGNALS:
     void UserListed(const QString& name);
     void UserDropped(const QString& name);
     void UserChatChanged(const QString& name, bool inChat);
+    void UserOnTwoComputersChanged(const QString& name, bool onTwo);
     // The first send that no network took, and the first one again after it.
     void NetworkLost();
     void NetworkBack();
@@ -89,12 +92,18 @@ private:
     // Every record goes out here, on the GUI thread, in the order asked.
     bool Send(const MessagePacket& packet);
 
-    void OnPresence(const MessagePacket& packet, bool chatPresence) override;
-    void OnMessage(const MessagePacket& packet, bool unnoticed) override;
-    void OnChatLine(const MessagePacket& packet) override;
+    void OnPresence(const MessagePacket& packet, bool chatPresence, quint32 from) override;
+    void OnMessage(const MessagePacket& packet, bool unnoticed, quint32 from) override;
+    void OnChatLine(const MessagePacket& packet, quint32 from) override;
+    // The sender's name, with the address where a record claims this user's name from elsewhere.
+    QString ShownSender(const MessagePacket& packet, quint32 from);
     void OnUserListed(const QString& name) override { Q_EMIT UserListed(name); }
     void OnUserDropped(const QString& name) override { Q_EMIT UserDropped(name); }
     void OnUserChatChanged(const QString& name, bool inChat) override { Q_EMIT UserChatChanged(name, inChat); }
+    void OnUserOnTwoComputersChanged(const QString& name, bool onTwo) override
+    {
+        Q_EMIT UserOnTwoComputersChanged(name, onTwo);
+    }
 
     CMailslotTransport m_transport;
     PresenceRoster m_roster;

@@ -13,14 +13,26 @@ OnlineUser* PresenceRoster::Find(const QString& name)
     return it == m_index.cend() ? nullptr : &m_users[static_cast<std::size_t>(*it)];
 }
 
-void PresenceRoster::OnPresence(const QString& sender)
+bool PresenceRoster::IsOnTwoComputers(const QString& name) const
+{
+    const auto it = m_index.constFind(name);
+    return it != m_index.cend() && m_users[static_cast<std::size_t>(*it)].onTwoComputers;
+}
+
+void PresenceRoster::OnPresence(const QString& sender, quint32 from)
 {
     if (OnlineUser* user = Find(sender)) {
         user->presenceTicks = OnlineUser::PRESENCE_TICKS;
+        auto& [first, second] = user->heard;
+        OnlineUser::HeardAddress& slot = first.address == from ? first
+            : second.address == from                           ? second
+            : first.ticks >= second.ticks                       ? first
+                                                                : second;
+        slot = {from, 0};
         return;
     }
     m_index.insert(sender, static_cast<qsizetype>(m_users.size()));
-    m_users.push_back({.name = sender, .presenceTicks = OnlineUser::PRESENCE_TICKS});
+    m_users.push_back({.name = sender, .presenceTicks = OnlineUser::PRESENCE_TICKS, .heard = {{{from, 0}, {}}}});
     m_changes.OnUserListed(sender);
 }
 
@@ -49,6 +61,7 @@ void PresenceRoster::Tick()
             user.inChat = false;
             m_changes.OnUserChatChanged(user.name, false);
         }
+        TickAddresses(user);
         return false;
     });
     if (dropped.empty())
@@ -56,6 +69,28 @@ void PresenceRoster::Tick()
     RebuildIndex();
     for (const QString& name : dropped)
         m_changes.OnUserDropped(name);
+}
+
+void PresenceRoster::TickAddresses(OnlineUser& user)
+{
+    for (OnlineUser::HeardAddress& heard : user.heard)
+        heard.ticks = std::min(heard.ticks + 1, OnlineUser::ADDRESS_TICKS + 1);
+    const bool two = std::ranges::all_of(
+        user.heard, [](const OnlineUser::HeardAddress& heard) { return heard.ticks <= OnlineUser::ADDRESS_TICKS; });
+    if (two && user.onTwoComputers) {
+        user.twoAddressTicks = OnlineUser::PRESENCE_TICKS;
+    } else if (two) {
+        if (++user.twoAddressTicks < OnlineUser::TWO_ADDRESS_TICKS)
+            return;
+        user.onTwoComputers = true;
+        user.twoAddressTicks = OnlineUser::PRESENCE_TICKS;
+        m_changes.OnUserOnTwoComputersChanged(user.name, true);
+    } else if (!user.onTwoComputers) {
+        user.twoAddressTicks = 0;
+    } else if (--user.twoAddressTicks == 0) {
+        user.onTwoComputers = false;
+        m_changes.OnUserOnTwoComputersChanged(user.name, false);
+    }
 }
 
 void PresenceRoster::RebuildIndex()

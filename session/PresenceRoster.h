@@ -13,7 +13,8 @@
 // fifth tick after the last chat-presence packet.
 //
 // Names are compared exactly, with regard to case: users whose names differ only in case, or
-// a user called "All", are users of their own.
+// a user called "All", are users of their own. One name used on two computers at once is one
+// user, marked (see OnlineUser).
 class PresenceRoster {
 public:
     // What the roster tells of each change, as it happens.
@@ -23,19 +24,23 @@ public:
         virtual void OnUserListed(const QString& name) = 0;
         virtual void OnUserDropped(const QString& name) = 0;
         virtual void OnUserChatChanged(const QString& name, bool inChat) = 0;
+        virtual void OnUserOnTwoComputersChanged(const QString& name, bool onTwo) = 0;
     };
 
     explicit PresenceRoster(Changes& changes);
 
-    void OnPresence(const QString& sender);
+    // from: the IPv4 address the presence came from.
+    void OnPresence(const QString& sender, quint32 from);
     void OnChatPresence(const QString& sender);
     void Tick();
 
     bool IsListed(const QString& name) const { return m_index.contains(name); }
+    bool IsOnTwoComputers(const QString& name) const;
     const std::vector<OnlineUser>& Users() const { return m_users; }
 
 private:
     OnlineUser* Find(const QString& name);
+    void TickAddresses(OnlineUser& user);
     void RebuildIndex();
 
     Changes& m_changes;

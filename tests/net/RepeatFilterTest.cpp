@@ -15,6 +15,7 @@ TEST(RepeatFilterTest, ARecordCountsOnceOverInterfacesAndWiresAndAgainWhenSaidAg
         const MessagePacket* record;
         int ms;
         bool repeat;
+        DatagramOrigin from = {0x0a000001, 2};
     };
     const std::vector<Read> reads = {
         {OWN, &a, 0, false},      {OWN, &a, 1, true}, // over a second interface
@@ -28,12 +29,15 @@ TEST(RepeatFilterTest, ARecordCountsOnceOverInterfacesAndWiresAndAgainWhenSaidAg
         {WINDOWS, &a, 204, true}, {WINDOWS, &b, 205, false}, // one twin per record handed on
         {OWN, &a, 300, false},    {OWN, &b, 400, false},
         {WINDOWS, &a, 301, true}, // read after a later record of the other wire: still its twin
+        {OWN, &b, 500, false},    {OWN, &b, 501, true, {0x0a010001, 3}}, // a second interface's address
+        {OWN, &b, 600, false},    {OWN, &b, 601, false, {0x0a000002, 2}}, // another computer says the same
+        {WINDOWS, &b, 602, true, {0x0a000002, 2}}, {WINDOWS, &b, 603, true}, // each has its twin
     };
     RepeatFilter filter;
     const auto start = RepeatFilter::Clock::now();
     for (std::size_t i = 0; i < reads.size(); ++i) {
         const Read& read = reads[i];
-        EXPECT_EQ(filter.IsRepeat(read.wire, *read.record, start + std::chrono::milliseconds(read.ms)), read.repeat)
+        EXPECT_EQ(filter.IsRepeat(read.wire, *read.record, start + std::chrono::milliseconds(read.ms), read.from), read.repeat)
             << "read " << i;
     }
 }

@@ -18,6 +18,15 @@ public:
         ++newUsers;
     }
     void OnUserDropped(const QString& name) override { EXPECT_EQ(m_names.removeAll(name), 1) << name.toStdString(); }
+    void OnUserOnTwoComputersChanged(const QString& name, bool onTwo) override
+    {
+        ASSERT_TRUE(m_names.contains(name));
+        EXPECT_NE(m_onTwo.contains(name), onTwo);
+        if (onTwo)
+            m_onTwo.insert(name);
+        else
+            m_onTwo.remove(name);
+    }
     void OnUserChatChanged(const QString& name, bool inChat) override
     {
         ASSERT_TRUE(m_names.contains(name));
@@ -32,7 +41,8 @@ public:
     {
         QStringList names;
         for (const QString& name : m_names)
-            names << name + (m_inChat.contains(name) ? QStringLiteral("*") : QString());
+            names << name + (m_inChat.contains(name) ? QStringLiteral("*") : QString())
+                    + (m_onTwo.contains(name) ? QStringLiteral("!") : QString());
         return names.join(u' ');
     }
 
@@ -41,7 +51,11 @@ public:
 private:
     QStringList m_names;
     QSet<QString> m_inChat;
+    QSet<QString> m_onTwo;
 };
+
+constexpr quint32 kHere = 0x0a000001;
+constexpr quint32 kThere = 0x0a000002;
 
 class PresenceRosterTest : public ::testing::Test {
 protected:
@@ -62,30 +76,30 @@ protected:
 // A presence before the seventh silent tick keeps the user for seven more; a comer-back is new.
 TEST_F(PresenceRosterTest, SilentUserIsDroppedOnTheSeventhTick)
 {
-    roster.OnPresence(anna);
-    roster.OnPresence(anna);
+    roster.OnPresence(anna, kHere);
+    roster.OnPresence(anna, kHere);
     EXPECT_EQ(list.Listed(), anna);
     EXPECT_EQ(newUsers, 1);
     Ticks(6);
-    roster.OnPresence(anna);
+    roster.OnPresence(anna, kHere);
     Ticks(6);
     EXPECT_EQ(list.Listed(), anna);
     roster.Tick();
     EXPECT_EQ(list.Listed(), QString());
     EXPECT_TRUE(roster.Users().empty());
-    roster.OnPresence(anna);
+    roster.OnPresence(anna, kHere);
     EXPECT_EQ(newUsers, 2);
 }
 
 TEST_F(PresenceRosterTest, ChatMarkNeedsAListedUserAndGoesOnTheFifthTick)
 {
     roster.OnChatPresence(anna);
-    roster.OnPresence(anna);
+    roster.OnPresence(anna, kHere);
     EXPECT_EQ(list.Listed(), anna);
     roster.OnChatPresence(anna);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(list.Listed(), QStringLiteral("anna*")) << "tick " << i;
-        roster.OnPresence(anna);
+        roster.OnPresence(anna, kHere);
         roster.Tick();
     }
     EXPECT_EQ(list.Listed(), QStringLiteral("anna*"));
@@ -97,13 +111,40 @@ TEST_F(PresenceRosterTest, ChatMarkNeedsAListedUserAndGoesOnTheFifthTick)
 TEST_F(PresenceRosterTest, UsersAreTrackedByExactName)
 {
     for (const char* name : {"aa", "aaron", "Aa", "All", "all", "All!", "All!"})
-        roster.OnPresence(QString::fromLatin1(name));
+        roster.OnPresence(QString::fromLatin1(name), kHere);
     EXPECT_EQ(newUsers, 6);
     roster.OnChatPresence(QStringLiteral("aa"));
     EXPECT_EQ(list.Listed(), QStringLiteral("aa* aaron Aa All all All!"));
     for (int i = 0; i < 7; ++i) { // only "aa" keeps talking: everybody else goes
-        roster.OnPresence(QStringLiteral("aa"));
+        roster.OnPresence(QStringLiteral("aa"), kHere);
         roster.Tick();
     }
     EXPECT_EQ(list.Listed(), QStringLiteral("aa"));
+}
+
+// Marked after three ticks running with presence from two addresses, even when they fall on
+// either side of the tick by turns; not for a copy that moves (a relay taking over); the mark
+// goes six ticks after the second address is gone.
+TEST_F(PresenceRosterTest, ANameUsedOnTwoComputersAtOnceIsMarked)
+{
+    roster.OnPresence(anna, kHere);
+    roster.Tick();
+    for (int i = 0; i < 3; ++i) {
+        roster.OnPresence(anna, kThere);
+        roster.Tick();
+    }
+    EXPECT_EQ(list.Listed(), anna);
+    for (int i = 0; i < 3; ++i) {
+        roster.OnPresence(anna, i % 2 ? kThere : kHere);
+        roster.Tick();
+    }
+    EXPECT_EQ(list.Listed(), QStringLiteral("anna!"));
+    EXPECT_TRUE(roster.IsOnTwoComputers(anna));
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(list.Listed(), QStringLiteral("anna!")) << "tick " << i;
+        roster.OnPresence(anna, kThere);
+        roster.Tick();
+    }
+    EXPECT_EQ(list.Listed(), anna);
+    EXPECT_FALSE(roster.IsOnTwoComputers(anna));
 }

@@ -11,6 +11,7 @@ public:
     struct Received {
         MessagePacket packet;
         bool flag = false; // chat presence, or a message that came unnoticed
+        quint32 from = 0;
     };
 
     std::vector<Received> chat, incoming, presence;
@@ -24,10 +25,13 @@ public:
     }
     void Clear() { chat.clear(), incoming.clear(), presence.clear(); }
 
-    void OnPresence(const MessagePacket& packet, bool chatPresence) override
+    void OnPresence(const MessagePacket& packet, bool chatPresence, quint32 from) override
     {
-        presence.push_back({packet, chatPresence});
+        presence.push_back({packet, chatPresence, from});
     }
-    void OnMessage(const MessagePacket& packet, bool unnoticed) override { incoming.push_back({packet, unnoticed}); }
-    void OnChatLine(const MessagePacket& packet) override { chat.push_back({packet}); }
+    void OnMessage(const MessagePacket& packet, bool unnoticed, quint32 from) override
+    {
+        incoming.push_back({packet, unnoticed, from});
+    }
+    void OnChatLine(const MessagePacket& packet, quint32 from) override { chat.push_back({packet, false, from}); }
 };

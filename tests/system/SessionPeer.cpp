@@ -3,6 +3,7 @@
 // say TEXT, send NAME TEXT, quit (also at the end of input). Reports: list (NAME=STATE ...,
 // 0 online, 2 in the chat room), line (SENDER%TEXT), message (SENDER%TEXT), result (of a send).
 #include "platform/AlertSink.h"
+#include "platform/OwnUserName.h"
 #include "session/MessengerSession.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <QSocketNotifier>
 
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -32,6 +34,10 @@ public:
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
+    // A name of its own (argument 1) instead of the login's.
+    std::optional<OwnUserNameOverride> name;
+    if (argc > 1)
+        name.emplace(QString::fromUtf8(argv[1]));
     ReportedAlerts alerts;
     MessengerSession session(alerts);
     if (!session.IsOpen() || !session.Start())
@@ -40,12 +46,13 @@ int main(int argc, char** argv)
     const auto reportList = [&session] {
         QStringList items;
         for (const OnlineUser& user : session.Roster().Users())
-            items << user.name + u'=' + QString::number(user.inChat ? 2 : 0);
+            items << user.name + u'=' + QString::number((user.inChat ? 2 : 0) | (user.onTwoComputers ? 4 : 0));
         Report("list", items.join(u' '));
     };
     QObject::connect(&session, &MessengerSession::UserListed, reportList);
     QObject::connect(&session, &MessengerSession::UserDropped, reportList);
     QObject::connect(&session, &MessengerSession::UserChatChanged, reportList);
+    QObject::connect(&session, &MessengerSession::UserOnTwoComputersChanged, reportList);
     QObject::connect(&session, &MessengerSession::ChatLineReceived,
                      [](const QString& sender, const QString& text) { Report("line", sender + u'%' + text); });
     QObject::connect(&session, &MessengerSession::MessageReceived,
