@@ -61,7 +61,7 @@ protected:
 // Sorted without regard to case; names start at 18, icons or not, as plain text in the chosen
 // font, elided where the list is too narrow; users in the chat room are marked by their icon
 // and for screen readers. Each user has an item of its own: "All" and names that differ only in
-// case are never confused.
+// case are never confused. A name used on two computers says so.
 TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
 {
     for (const char* name : {"bob", "anna<b>!</b>", "Zed", "All", "BOB"})
@@ -83,6 +83,9 @@ TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
     EXPECT_EQ(QAccessible::queryAccessibleInterface(list)->text(QAccessible::Name), QStringLiteral("Users online"));
     QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(list)->tableInterface();
     EXPECT_EQ(table->cellAt(2, 0)->text(QAccessible::Name), QStringLiteral("bob, in chat"));
+    window.SetUserOnTwoComputers(QStringLiteral("bob"), true);
+    EXPECT_EQ(table->cellAt(2, 0)->text(QAccessible::Name), QStringLiteral("bob (on two computers), in chat"));
+    EXPECT_EQ(list->GetText(2), QStringLiteral("bob")); // what a double click addresses
     EXPECT_EQ(table->cellAt(3, 0)->text(QAccessible::Name), QStringLiteral("Zed"));
     list->ShowIcons(false);
     EXPECT_FALSE(ShowsIcon(Item(0), 130));
