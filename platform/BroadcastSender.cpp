@@ -33,7 +33,10 @@ std::vector<Ipv4Network> BroadcastNetworksOf(const ifaddrs* list)
         const sockaddr* broadcast = entry->ifa_broadaddr;
         if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET || !broadcast || broadcast->sa_family != AF_INET)
             continue;
-        const Ipv4Network network{HostAddress(entry->ifa_addr), HostAddress(broadcast)};
+        Ipv4Network network{HostAddress(entry->ifa_addr), HostAddress(broadcast)};
+        // An address set up without a broadcast address reports its own: the subnet's is meant.
+        if (network.broadcast == network.address && entry->ifa_netmask && entry->ifa_netmask->sa_family == AF_INET)
+            network.broadcast = network.address | ~HostAddress(entry->ifa_netmask);
         if (network.broadcast != 0 && network.broadcast != INADDR_BROADCAST)
             out.push_back(network);
     }

@@ -35,7 +35,7 @@ TEST(BroadcastSenderTest, NetworksComeFromRunningBroadcastIPv4InterfacesOnlyEach
     struct Interface {
         const char* name;
         unsigned flags;
-        sockaddr_in address, broadcast;
+        sockaddr_in address, broadcast, netmask = Inet("255.255.255.0");
     };
     std::vector<Interface> interfaces = {
         {"lo", IFF_UP | IFF_RUNNING | IFF_LOOPBACK, Inet("127.0.0.1"), {}},
@@ -47,18 +47,20 @@ TEST(BroadcastSenderTest, NetworksComeFromRunningBroadcastIPv4InterfacesOnlyEach
         {"eth2", kLive, Inet("10.77.0.3"), Inet("10.77.0.255")}, // same network as eth0
         {"wlan0", kLive, Inet("192.168.1.7"), Inet("192.168.1.255")},
         {"odd", kLive | IFF_LOOPBACK, Inet("127.0.0.1"), Inet("127.255.255.255")},
+        {"veth0", kLive, Inet("10.55.0.1"), Inet("10.55.0.1")}, // set up without one: the subnet's
     };
     std::vector<ifaddrs> list(interfaces.size());
     for (std::size_t i = 0; i < interfaces.size(); ++i) {
         list[i].ifa_name = const_cast<char*>(interfaces[i].name);
         list[i].ifa_flags = interfaces[i].flags;
         list[i].ifa_addr = reinterpret_cast<sockaddr*>(&interfaces[i].address);
+        list[i].ifa_netmask = reinterpret_cast<sockaddr*>(&interfaces[i].netmask);
         if (interfaces[i].broadcast.sin_family == AF_INET)
             list[i].ifa_broadaddr = reinterpret_cast<sockaddr*>(&interfaces[i].broadcast);
         list[i].ifa_next = i + 1 < list.size() ? &list[i + 1] : nullptr;
     }
     EXPECT_EQ(BroadcastNetworksOf(list.data()),
-              (std::vector<Ipv4Network>{{0x0A4D0002, 0x0A4D00FF}, {0xC0A80107, 0xC0A801FF}}));
+              (std::vector<Ipv4Network>{{0x0A370001, 0x0A3700FF}, {0x0A4D0002, 0x0A4D00FF}, {0xC0A80107, 0xC0A801FF}}));
 }
 
 TEST(NetworkListTest, TheInterfacesAreLookedUpAgainOnlyWhenTheKernelReportsAChangeOrWhenAsked)
