@@ -50,8 +50,6 @@ protected:
     const QString m_path = m_dir.path() + QStringLiteral("/pellwick/registry.reg");
     CRegistry m_registry{m_path};
     const QString m_text = QString::number(ToColorRef(QGuiApplication::palette().color(QPalette::WindowText)));
-    // Backgrounds default to the colour of text areas, not the grey of dialogs.
-    const QString m_window = QString::number(ToColorRef(QGuiApplication::palette().color(QPalette::Base)));
 };
 
 } // namespace
@@ -109,40 +107,6 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachS
 
     SavePreferences(m_registry, incoming);
     EXPECT_EQ(Section(u"Preferences\\Incoming Message Dialog").count(u'='), 12);
-}
-
-TEST_F(PreferencesLayoutTest, ColoursNobodyPickedFollowThePaletteUntilPickedAndAResetForgetsThePicks)
-{
-    const QPalette desktop = QGuiApplication::palette();
-    Write(u"Preferences\\Chat Dialog\\Title", u"255");
-    QPalette dark = desktop;
-    dark.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE));
-    dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
-    QGuiApplication::setPalette(dark);
-    PreferencesChat chat;
-    LoadPreferences(m_registry, chat);
-    EXPECT_EQ(chat.m_crTitle, 255u);
-    EXPECT_EQ(chat.m_crText, 0xEEEEEEu);
-    EXPECT_EQ(chat.m_crBackground, 0x202020u);
-
-    // The classic colours while the desktop's are off; a pick wins either way.
-    Preferences::SetDesktopColors(false);
-    PreferencesChat classic;
-    LoadPreferences(m_registry, classic);
-    Preferences::SetDesktopColors(true);
-    QGuiApplication::setPalette(desktop);
-    EXPECT_EQ(classic.m_crTitle, 255u);
-    EXPECT_EQ(classic.m_crText, 0u);
-    EXPECT_EQ(classic.m_crBackground, 0xFFFFFFu);
-
-    ASSERT_TRUE(m_registry.Flush());
-    QByteArray before = FileBytes(m_path);
-    ASSERT_TRUE(ForgetPickedColors(m_registry));
-    ASSERT_TRUE(m_registry.Flush());
-    EXPECT_EQ(FileBytes(m_path), before.replace("\"Title\"=\"255\"\n", ""));
-    PreferencesChat reset;
-    LoadPreferences(m_registry, reset);
-    EXPECT_EQ(reset.m_crTitle, PreferencesChat().m_crTitle);
 }
 
 TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWereRead)
