@@ -259,8 +259,6 @@ TEST_F(CChatDialogTest, PreferencesShowChoicesAtOnceAndApplyThemOnOkOnly)
     const QImage shown = list->viewport()->grab().toImage();
     list->SetTextStyle(stored.m_crText, FontRecord{.height = kept.height, .face = kept.face}.ToQFont());
     EXPECT_NE(list->viewport()->grab().toImage(), shown); // the regular twin
-    list->SetTextStyle(stored.m_crText, kept.ToQFont());
-    EXPECT_EQ(list->viewport()->grab().toImage(), shown);
 }
 
 // Title and text are drawn as the plain text they are, the text after the title; a line without
