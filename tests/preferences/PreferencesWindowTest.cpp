@@ -63,7 +63,9 @@ protected:
 
 } // namespace
 
-TEST_F(PreferencesWindowTest, CancelLeavesTheFileAsItWasAndEveryControlHasANameForScreenReaders)
+// Every control has a name for screen readers. Cancel leaves the file as it was; start with the
+// desktop turned off removes the entry and the Run value, and the next start writes none.
+TEST_F(PreferencesWindowTest, CancelChangesNothingAndStartWithTheDesktopOffRemovesTheEntryForGood)
 {
     ASSERT_TRUE(ApplyAutostartChoice(registry, exePath)); // what every start does
     ASSERT_TRUE(registry.Flush());
@@ -87,20 +89,13 @@ TEST_F(PreferencesWindowTest, CancelLeavesTheFileAsItWasAndEveryControlHasANameF
     ASSERT_TRUE(registry.Flush());
     EXPECT_EQ(FileBytes(registryPath), before);
     EXPECT_TRUE(QFile::exists(entryPath));
-}
 
-TEST_F(PreferencesWindowTest, StartWithTheDesktopOffRemovesTheEntryAndTheNextStartWritesNone)
-{
-    ASSERT_TRUE(ApplyAutostartChoice(registry, exePath));
-    ASSERT_TRUE(QFile::exists(entryPath));
     WithWindow([](W& window) { Click(window, W::IDC_START_WITH_DESKTOP); }, W::IDC_OK);
     EXPECT_FALSE(QFile::exists(entryPath));
     QString run;
     EXPECT_FALSE(registry.ReadString(u"Microsoft", u"Windows", u"CurrentVersion\\Run\\Pellwick", run));
-
     EXPECT_TRUE(ApplyAutostartChoice(registry, exePath)); // the next start
     EXPECT_FALSE(QFile::exists(entryPath));
-
     WithWindow([](W& window) { Click(window, W::IDC_START_WITH_DESKTOP); }, W::IDC_OK);
     EXPECT_TRUE(QFile::exists(entryPath));
 }
