@@ -111,8 +111,9 @@ TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
     EXPECT_TRUE(list->item(3)->data(Qt::ToolTipRole).toString().isEmpty()); // Zed fits
 }
 
-// Enter writes to the selected user, if any; the close box and Escape only hide.
-TEST_F(COnlineDialogTest, EnterWritesToTheSelectedUserAndClosingOnlyHides)
+// Enter writes to the selected user, if any; the close box and Escape only hide. A screen reader
+// hears the pin's state; resizing keeps the buttons at the lower corners; a picked font is kept.
+TEST_F(COnlineDialogTest, EnterWritesClosingHidesThePinIsHeardAndTheButtonsKeepToTheCorners)
 {
     QSignalSpy sendTo(&window, &COnlineDialog::SendToUserRequested);
     window.ShowPlaced();
@@ -129,12 +130,7 @@ TEST_F(COnlineDialogTest, EnterWritesToTheSelectedUserAndClosingOnlyHides)
     window.ShowPlaced();
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
-}
 
-// A screen reader hears the pin's state; resizing keeps the buttons at the lower corners; a
-// picked font is kept whole and drawn.
-TEST_F(COnlineDialogTest, ThePinIsHeardResizingKeepsTheButtonsAtTheLowerCornersAndAFontIsKept)
-{
     auto* font = window.findChild<CHoverBitmapButton*>(QStringLiteral("1011"));
     auto* pin = window.findChild<CHoverBitmapButton*>(QStringLiteral("1012"));
     ASSERT_TRUE(font && pin);
