@@ -68,7 +68,7 @@ TEST(RegistryFileTest, HandEditsAreTakenAsTheRegistryWouldTakeThem)
     EXPECT_EQ(*parsed.hive.Value(key, u"Bytes"), (RegistryValue{RegistryType::Binary, QByteArray::fromHex("0102ff")}));
 }
 
-TEST(RegistryFileTest, AnUnreadableLineCostsOnlyItself)
+TEST(RegistryFileTest, AnUnreadableLineCostsOnlyItselfAndAFileCutInsideALineIsNotWhole)
 {
     const QByteArray damaged = "Windows Registry Editor Version 5.00\n"
                                "\"Orphan\"=\"before any key\"\n"
@@ -92,10 +92,8 @@ TEST(RegistryFileTest, AnUnreadableLineCostsOnlyItself)
     EXPECT_EQ(*parsed.hive.Value(u"A", u"Good"), RegistryValue::FromText(u"1"));
     EXPECT_EQ(*parsed.hive.Value(u"A", u"Also good"), RegistryValue::FromDword(2));
     EXPECT_EQ(parsed.hive.Keys().size(), 1);
-}
 
-TEST(RegistryFileTest, WhatIsNoRegistryFileOrWasCutInsideALineIsTold)
-{
+    // What is no registry file at all, or was cut inside a line, is told.
     for (const QByteArray& bytes : {QByteArray("REGEDIT4\n\n[HKEY_CURRENT_USER\\A]\n"),
                                     QByteArray("Windows Registry Editor Version 5.00\n\x00\x01\x02", 40),
                                     QByteArray("Windows Registry Editor Version 5.00\n\"a\"=\"\xC0\xAF\"\n"),
