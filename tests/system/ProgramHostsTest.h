@@ -3,6 +3,8 @@
 #include "support/QtPrinters.h"
 #include "support/WaitFor.h"
 
+#include <QDir>
+#include <QFile>
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -186,6 +188,19 @@ protected:
         if (output)
             *output = process->readAllStandardOutput();
         return ended && process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
+    }
+
+    // Starts a host's copy from a settings file holding these lines below the header.
+    void WriteSettings(int host, const QString& lines)
+    {
+        const QString folder = HostDir(host) + u"/config/pellwick"_s;
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFile::Permissions(0x7777));
+        QFile registry(folder + u"/registry.reg"_s);
+        ASSERT_TRUE(registry.open(QIODevice::WriteOnly));
+        registry.write((u"Windows Registry Editor Version 5.00\r\n\r\n"_s + lines).toUtf8());
+        registry.close();
+        registry.setPermissions(QFile::Permissions(0x6666));
     }
 
     // What runs in a host: by default the test host (PELLWICK_HOST) as the host's user.

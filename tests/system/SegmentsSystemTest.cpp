@@ -27,16 +27,8 @@ protected:
             EXPECT_TRUE(failure.isEmpty()) << failure.toStdString();
         }
         const QString extra[] = {u"segment-c, no/such nowhere.invalid"_s, Address(C), u"10.77.0.0/24"_s};
-        QDir().mkpath(HostDir(host) + u"/config/pellwick"_s);
-        QFile::setPermissions(HostDir(host) + u"/config/pellwick"_s, QFile::Permissions(0x7777));
-        QFile registry(HostDir(host) + u"/config/pellwick/registry.reg"_s);
-        EXPECT_TRUE(registry.open(QIODevice::WriteOnly));
-        registry.write(u"Windows Registry Editor Version 5.00\r\n\r\n"
-                       "[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone\\Pellwick\\Network]\r\n"
-                       "\"ExtraNetworks\"=\"%1\"\r\n"_s.arg(extra[host])
-                           .toUtf8());
-        registry.close();
-        registry.setPermissions(QFile::Permissions(0x6666));
+        WriteSettings(host, u"[HKEY_CURRENT_USER\\SOFTWARE\\Ravelstone\\Pellwick\\Network]\r\n"
+                            "\"ExtraNetworks\"=\"%1\"\r\n"_s.arg(extra[host]));
         return ProgramHostsTest::StartHost(host);
     }
 };
