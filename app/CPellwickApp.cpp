@@ -142,6 +142,7 @@ void CPellwickApp::WireWindows()
                     tray->Flash(CTaskBarIcon::FLASH_INCOMING_MESSAGE);
                 incoming->AddMessage(sender, text);
             });
+    connect(session, &MessengerSession::MessagesDropped, incoming, &CIncomingMessagesDialog::CountDropped);
     connect(incoming, &CIncomingMessagesDialog::InFrontChanged, session, &MessengerSession::SetIncomingInFront);
     connect(incoming, &CIncomingMessagesDialog::Activated, tray, &CTaskBarIcon::StopIncomingFlash);
 

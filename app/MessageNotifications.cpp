@@ -3,8 +3,18 @@
 #include "messages/CIncomingMessagesDialog.h"
 #include "platform/DesktopId.h"
 #include "platform/DesktopNotifier.h"
+#include "platform/Logging.h"
 #include "platform/ThreadCheck.h"
 #include "prefs/GeneralSettings.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr quint64 kOthersKey = 0;
+constexpr qint64 kSecondMs = 1000;
+
+} // namespace
 
 MessageNotifications::MessageNotifications(CIncomingMessagesDialog& window, CRegistry& registry,
                                            DesktopNotifier& notifier, QObject* parent)
@@ -13,27 +23,100 @@ MessageNotifications::MessageNotifications(CIncomingMessagesDialog& window, CReg
     , m_registry(registry)
     , m_notifier(notifier)
 {
+    m_second.start();
+    m_flushTimer.setSingleShot(true);
+    connect(&m_flushTimer, &QTimer::timeout, this, &MessageNotifications::Flush);
     connect(&m_window, &CIncomingMessagesDialog::MessageArrived, this, &MessageNotifications::OnMessageArrived);
-    connect(&m_notifier, &DesktopNotifier::Activated, &m_window, [this](quint64 line) {
-        m_notifier.Close(line);
-        m_window.ShowMessage(static_cast<int>(line));
-    });
-    // A message the user has read needs no notification any more.
-    connect(&m_window, &CIncomingMessagesDialog::MessageRead, &m_notifier,
-            [this](int line) { m_notifier.Close(static_cast<quint64>(line)); });
+    connect(&m_window, &CIncomingMessagesDialog::MessageRead, this, &MessageNotifications::OnMessageRead);
+    connect(&m_notifier, &DesktopNotifier::Activated, this, &MessageNotifications::OnActivated);
+    connect(&m_notifier, &DesktopNotifier::Closed, this, [this](quint64 key) { m_shown.erase(key); });
 }
 
-void MessageNotifications::OnMessageArrived(int line, const QString& sender, const QString& text)
+void MessageNotifications::OnMessageArrived(quint64 number, const QString& sender, const QString& text)
 {
     ASSERT_GUI_THREAD();
     // The setting is read at each message, so a change in the settings file counts at once.
     if (m_window.isActiveWindow() || !LoadGeneralSettings(m_registry).notify)
         return;
-    m_notifier.Show(static_cast<quint64>(line),
-                    DesktopNotification{
-                        .summary = sender,
-                        .body = text,
-                        .iconName = DesktopId(),
-                        .desktopEntry = DesktopId(),
-                    });
+    auto found = std::find_if(m_shown.begin(), m_shown.end(), [&](const auto& entry) {
+        return entry.first != kOthersKey && entry.second.sender == sender;
+    });
+    if (found == m_shown.end()) {
+        const auto senders = m_shown.size() - m_shown.count(kOthersKey);
+        const quint64 key = senders < kMaxSenders ? m_nextKey++ : kOthersKey;
+        Shown shown;
+        shown.sender = key == kOthersKey ? QString() : sender;
+        shown.first = number;
+        found = m_shown.try_emplace(key, shown).first;
+        if (key == kOthersKey && found->second.count == 0)
+            qCInfo(lcTray) << "notifications: more than" << kMaxSenders << "senders, the others are counted in one";
+    }
+    Shown& shown = found->second;
+    ++shown.count;
+    shown.newest = text;
+    shown.due = true;
+    Flush();
+}
+
+void MessageNotifications::Flush()
+{
+    if (m_second.elapsed() >= kSecondMs) {
+        m_second.restart();
+        m_nShowsThisSecond = 0;
+    }
+    bool waiting = false;
+    for (auto& [key, shown] : m_shown) {
+        if (!shown.due)
+            continue;
+        if (m_nShowsThisSecond >= kShowsPerSecond) {
+            waiting = true;
+            continue;
+        }
+        ++m_nShowsThisSecond;
+        shown.due = false;
+        m_notifier.Show(key, Describe(shown));
+    }
+    if (waiting && !m_flushTimer.isActive())
+        m_flushTimer.start(static_cast<int>(std::max<qint64>(kSecondMs - m_second.elapsed(), 1)));
+}
+
+DesktopNotification MessageNotifications::Describe(const Shown& shown)
+{
+    DesktopNotification notification;
+    notification.iconName = DesktopId();
+    notification.desktopEntry = DesktopId();
+    if (shown.sender.isEmpty()) {
+        notification.summary = QStringLiteral("%1 more messages").arg(shown.count);
+        notification.body = QStringLiteral("from other senders");
+    } else {
+        notification.summary = shown.sender;
+        notification.body = shown.count == 1 ? shown.newest
+                                             : QStringLiteral("%1 messages, the newest:\n%2").arg(shown.count).arg(shown.newest);
+    }
+    return notification;
+}
+
+// A message read closes the notification that tells of it: its sender's, or the one for others.
+void MessageNotifications::OnMessageRead(quint64 number, const QString& sender)
+{
+    for (auto it = m_shown.begin(); it != m_shown.end();) {
+        const bool told = number >= it->second.first && (it->first == kOthersKey || it->second.sender == sender);
+        if (!told) {
+            ++it;
+            continue;
+        }
+        m_notifier.Close(it->first);
+        it = m_shown.erase(it);
+    }
+}
+
+void MessageNotifications::OnActivated(quint64 key)
+{
+    const auto found = m_shown.find(key);
+    if (found == m_shown.end())
+        return;
+    const quint64 first = found->second.first;
+    m_notifier.Close(key);
+    m_shown.erase(found);
+    m_window.ShowMessage(first);
 }

@@ -2,6 +2,7 @@
 
 #include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
+#include "platform/Logging.h"
 #include "prefs/PreferencesInMessage.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
@@ -17,11 +18,13 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTime>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QToolButton>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -38,6 +41,8 @@ enum ControlId {
 enum BitmapId { IDB_PROPERTIES = 138, IDB_PROPERTIES_MASK = 139 };
 constexpr int IDI_MESSAGE = 161;
 constexpr QSize kButtonFrame(31, 31);
+// Drops are logged once this long has passed without another.
+constexpr int kDropLogQuietMs = 1000;
 
 DialogTemplate IncomingTemplate()
 {
@@ -100,6 +105,12 @@ CIncomingMessagesDialog::CIncomingMessagesDialog(CRegistry& registry, QWidget* p
     m_pAppearanceButton->SetName(QStringLiteral("List appearance"));
     m_pCounter = DialogBuilder::Control<QLabel>(this, IDC_COUNTER);
     m_pIndicator = DialogBuilder::Control<QLabel>(this, IDC_INDICATOR);
+    m_dropLog.setSingleShot(true);
+    m_dropLog.setInterval(kDropLogQuietMs);
+    connect(&m_dropLog, &QTimer::timeout, this, [this] {
+        qCInfo(lcMessages) << "incoming messages: dropped the" << std::exchange(m_nDroppedUnlogged, 0)
+                           << "oldest, beyond" << kMaxKept << "kept";
+    });
     for (const int id : {IDC_CLOSE, IDC_REPLY})
         DialogBuilder::Control<QPushButton>(this, id)->setAutoDefault(false);
     connect(m_pPrevious, &QToolButton::clicked, this, [this] { Page(-1); });
@@ -151,11 +162,12 @@ void CIncomingMessagesDialog::ShowInFront()
     activateWindow();
 }
 
-void CIncomingMessagesDialog::ShowMessage(int line)
+void CIncomingMessagesDialog::ShowMessage(quint64 number)
 {
     ShowInFront();
-    if (line >= 0 && line < GetCount())
-        m_pList->SetCurSel(line);
+    const quint64 line = number < m_nRemoved ? 0 : number - m_nRemoved;
+    if (line < static_cast<quint64>(GetCount()))
+        m_pList->SetCurSel(static_cast<int>(line));
 }
 
 void CIncomingMessagesDialog::reject()
@@ -165,6 +177,8 @@ void CIncomingMessagesDialog::reject()
 
 void CIncomingMessagesDialog::AddMessage(const QString& sender, const QString& text)
 {
+    if (GetCount() >= kMaxKept)
+        DropOldest();
     m_pList->AddLine(sender, text, QTime::currentTime().toString(QStringLiteral("HH:mm")));
     const int count = GetCount();
     const int newest = count - 1;
@@ -193,7 +207,53 @@ void CIncomingMessagesDialog::AddMessage(const QString& sender, const QString& t
     }
     WriteCounter();
     PlaySoundResource(SOUND_MESSAGE);
-    Q_EMIT MessageArrived(newest, sender, text);
+    Q_EMIT MessageArrived(m_nRemoved + static_cast<quint64>(newest), sender, text);
+}
+
+// The line shown stays on its message, or on the next one when it was the oldest.
+void CIncomingMessagesDialog::DropOldest()
+{
+    delete m_pList->takeItem(0);
+    ++m_nRemoved;
+    if (m_nShown >= 0)
+        ShowLine(std::max(m_nShown - 1, 0));
+    CountDropped(1);
+}
+
+void CIncomingMessagesDialog::CountDropped(quint64 count)
+{
+    if (count == 0)
+        return;
+    m_nDropped += count;
+    m_nDroppedUnlogged += count;
+    m_dropLog.start();
+    if (!m_pDroppedLine) {
+        // The line takes the top of the list's place; the list still pages one message at a time.
+        m_pDroppedLine = new QLabel(this);
+        m_pDroppedLine->setTextFormat(Qt::PlainText);
+        const QRect list = m_pList->geometry();
+        const int height = m_pDroppedLine->fontMetrics().height();
+        m_pDroppedLine->setGeometry(list.x(), list.y(), list.width(), height);
+        m_pList->setGeometry(list.adjusted(0, height + 1, 0, 0));
+        m_pList->SetPageHeight(m_pList->contentsRect().height());
+        m_pDroppedLine->show();
+    }
+    m_pDroppedLine->setText(DroppedText());
+    WriteCounter();
+}
+
+QString CIncomingMessagesDialog::DroppedText() const
+{
+    if (m_nDropped == 0)
+        return {};
+    const QString dropped = m_nDropped == 1 ? QStringLiteral("1 older message was dropped")
+                                            : QStringLiteral("%1 older messages were dropped").arg(m_nDropped);
+    return QStringLiteral("%1: at most %2 are kept.").arg(dropped).arg(kMaxKept);
+}
+
+void CIncomingMessagesDialog::EmitRead(int line)
+{
+    Q_EMIT MessageRead(m_nRemoved + static_cast<quint64>(line), m_pList->Title(line));
 }
 
 // The line shown is also the list's current item, so that the arrow keys page on from it.
@@ -222,7 +282,7 @@ void CIncomingMessagesDialog::OnSelectionChanged(int index)
     }
     WriteCounter();
     if (isActiveWindow())
-        Q_EMIT MessageRead(index);
+        EmitRead(index);
 }
 
 void CIncomingMessagesDialog::Page(int step)
@@ -300,7 +360,7 @@ void CIncomingMessagesDialog::changeEvent(QEvent* event)
         return;
     Q_EMIT Activated();
     if (m_nShown >= 0)
-        Q_EMIT MessageRead(m_nShown);
+        EmitRead(m_nShown);
 }
 
 void CIncomingMessagesDialog::hideEvent(QHideEvent* event)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "net/ReceiveQueue.h"
+
 #include <QBasicTimer>
 #include <QDialog>
 #include <QPointer>
+#include <QTimer>
 
 class CChatListBox;
 class CHoverBitmapButton;
@@ -10,24 +13,29 @@ class CRegistry;
 class QLabel;
 class QToolButton;
 
-// Every private message received since start, one at a time, with arrows to page and the
+// The private messages received since start, one at a time, with arrows to page and the
 // counter "shown : total" between them, an indicator that blinks exactly while messages wait
 // behind the one shown, and Reply, which Enter presses. Each
 // accepted message comes in through AddMessage. Closing only hides the window.
+// At most kMaxKept are kept: beyond that the oldest goes, and a line above the list says how
+// many were dropped (with those dropped before they reached the window). Outside the window a
+// message is named by its number: the count of messages added before it since start.
 class CIncomingMessagesDialog : public QDialog {
     Q_OBJECT
 
 public:
     static constexpr int IDD = 163;
     static constexpr int kBlinkMs = 300;
+    static constexpr int kMaxKept = static_cast<int>(ReceiveQueue::kMaxMessages);
 
     explicit CIncomingMessagesDialog(CRegistry& registry, QWidget* parent = nullptr);
     ~CIncomingMessagesDialog() override;
 
     // Shown normal, in front and active ("History...", a click on a flashing tray icon).
     void ShowInFront();
-    // The same, paged to the given line (a click on the desktop's notification of it).
-    void ShowMessage(int line);
+    // The same, paged to the given message (a click on the desktop's notification of it), or
+    // to the oldest kept when that one was dropped.
+    void ShowMessage(quint64 number);
 
     int GetCount() const;
     CChatListBox* List() const { return m_pList; }
@@ -43,6 +51,10 @@ public:
 
     // A private message that arrived now.
     void AddMessage(const QString& sender, const QString& text);
+    // That many messages were dropped before they reached the window.
+    void CountDropped(quint64 count);
+    quint64 Dropped() const { return m_nDropped; }
+    QString DroppedText() const;
 
 Q_SIGNALS:
     // The window became the active one: an incoming-message flash has done its job.
@@ -51,10 +63,10 @@ Q_SIGNALS:
     void InFrontChanged(bool inFront);
     // Reply was pressed for the sender of the line shown.
     void ReplyRequested(const QString& userName);
-    // A message was added as the given line (the counter and the blinking already say so).
-    void MessageArrived(int line, const QString& sender, const QString& text);
-    // The line was shown in the active window: the user has read it.
-    void MessageRead(int line);
+    // A message was added (the counter and the blinking already say so).
+    void MessageArrived(quint64 number, const QString& sender, const QString& text);
+    // The message was shown in the active window: the user has read it.
+    void MessageRead(quint64 number, const QString& sender);
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -73,18 +85,25 @@ private:
     void LoadAppearance();
     void StopBlinking();
     void WriteCounter();
+    void DropOldest();
+    void EmitRead(int line);
 
     CRegistry& m_registry;
 
     QLabel* m_pIndicator = nullptr;
     QLabel* m_pCounter = nullptr;
+    QLabel* m_pDroppedLine = nullptr;
     CHoverBitmapButton* m_pAppearanceButton = nullptr;
     CChatListBox* m_pList = nullptr;
     // The line shown (the list's top line); -1 while the list is empty.
     int m_nShown = -1;
     int m_nUnread = 0;
+    quint64 m_nRemoved = 0; // lines taken off the list's front: the number of line 0
+    quint64 m_nDropped = 0; // those, and the messages dropped before they came
+    quint64 m_nDroppedUnlogged = 0;
     QToolButton* m_pPrevious = nullptr;
     QToolButton* m_pNext = nullptr;
     bool m_bIndicatorPhase = false;
     QBasicTimer m_blinkTimer;
+    QTimer m_dropLog;
 };

@@ -1,10 +1,12 @@
 #include "net/ReceiveQueue.h"
 
+#include "platform/FreeMemory.h"
 #include "platform/Logging.h"
 #include "platform/ThreadCheck.h"
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -14,6 +16,10 @@ const QEvent::Type kWakeUp = static_cast<QEvent::Type>(QEvent::registerEventType
 // How long one slice of hand-overs may hold the GUI thread before it lets other events in.
 // The clock is read after every record: one record may cost a window a lot (a long list).
 constexpr std::chrono::milliseconds kSlice(8);
+// Drops in a flood that never lets the queue drain are still logged this often.
+constexpr std::chrono::seconds kReportEvery(5);
+// A drain after this many records waited gives the containers' memory back.
+constexpr std::size_t kCompactAfter = 10'000;
 
 std::string PresenceKey(const MessagePacket& packet, bool chatPresence, quint32 from)
 {
@@ -58,6 +64,7 @@ void ReceiveQueue::PushChatLine(const MessagePacket& packet, quint32 from)
         ++m_droppedChatLines;
     }
     m_chatLines.push_back({packet, from});
+    m_peakWaiting = std::max(m_peakWaiting, m_chatLines.size());
     const bool wake = NeedsWakeUp();
     lock.unlock();
     if (wake)
@@ -67,7 +74,13 @@ void ReceiveQueue::PushChatLine(const MessagePacket& packet, quint32 from)
 void ReceiveQueue::PushMessage(const MessagePacket& packet, bool unnoticed, quint32 from)
 {
     std::unique_lock lock(m_mutex);
+    if (m_messages.size() >= kMaxMessages) {
+        m_messages.pop_front();
+        ++m_droppedMessages;
+        ++m_messagesToTell;
+    }
     m_messages.emplace_back(Heard{packet, from}, unnoticed);
+    m_peakWaiting = std::max(m_peakWaiting, m_messages.size());
     const bool wake = NeedsWakeUp();
     lock.unlock();
     if (wake)
@@ -91,6 +104,7 @@ void ReceiveQueue::PushPresence(const MessagePacket& packet, bool chatPresence, 
     }
     m_presenceSlot.emplace(key, m_presenceFront + m_presence.size());
     m_presence.push_back({packet, chatPresence, from});
+    m_peakWaiting = std::max(m_peakWaiting, m_presence.size());
     if (m_knownSenders.size() >= kMaxWaiting)
         m_knownSenders.clear();
     if (!m_knownSenders.insert(std::move(key)).second)
@@ -104,6 +118,11 @@ void ReceiveQueue::PushPresence(const MessagePacket& packet, bool chatPresence, 
 std::size_t ReceiveQueue::Waiting() const
 {
     const std::lock_guard lock(m_mutex);
+    return WaitingLocked();
+}
+
+std::size_t ReceiveQueue::WaitingLocked() const
+{
     return m_chatLines.size() + m_messages.size() + m_presence.size();
 }
 
@@ -156,12 +175,14 @@ void ReceiveQueue::DeliverWaiting()
 {
     ASSERT_GUI_THREAD();
     const auto end = std::chrono::steady_clock::now() + kSlice;
+    bool drained = false;
     for (;;) {
         Item item;
         {
             const std::lock_guard lock(m_mutex);
             if (!PopNext(item)) {
                 m_bWakeUpPosted = false;
+                drained = true;
                 break;
             }
         }
@@ -171,17 +192,48 @@ void ReceiveQueue::DeliverWaiting()
             break;
         }
     }
+    ReportDrops(drained);
+}
 
+void ReceiveQueue::ReportDrops(bool drained)
+{
     std::uint64_t lines = 0;
     std::uint64_t presence = 0;
+    std::uint64_t messages = 0;
+    std::uint64_t untold = 0;
+    bool compacted = false;
+    const auto now = std::chrono::steady_clock::now();
     {
         const std::lock_guard lock(m_mutex);
-        std::swap(lines, m_droppedChatLines);
-        std::swap(presence, m_droppedPresence);
+        std::swap(untold, m_messagesToTell);
+        if (drained || now - m_lastReport >= kReportEvery) {
+            std::swap(lines, m_droppedChatLines);
+            std::swap(presence, m_droppedPresence);
+            std::swap(messages, m_droppedMessages);
+        }
+        if (drained && WaitingLocked() == 0 && m_peakWaiting >= kCompactAfter) {
+            Compact();
+            compacted = true;
+        }
     }
-    if (lines || presence)
-        qCInfo(lcNet) << "receive queue full: dropped" << lines << "waiting chat lines and" << presence
-                      << "waiting presence records";
+    if (untold && m_pHandler)
+        m_pHandler->OnMessagesDropped(untold);
+    if (lines || presence || messages) {
+        m_lastReport = now;
+        qCInfo(lcNet) << "receive queue full: dropped" << lines << "waiting chat lines," << presence
+                      << "waiting presence records and" << messages << "waiting private messages";
+    }
+    if (compacted)
+        ReturnFreeMemory();
+}
+
+void ReceiveQueue::Compact()
+{
+    m_peakWaiting = 0;
+    m_chatLines.shrink_to_fit();
+    m_messages.shrink_to_fit();
+    m_presence.shrink_to_fit();
+    decltype(m_presenceSlot)().swap(m_presenceSlot);
 }
 
 bool ReceiveQueue::event(QEvent* event)

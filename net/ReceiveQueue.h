@@ -20,8 +20,10 @@
 // from the listener thread to the GUI thread.
 //
 // What waits is bounded: presence and chat presence keep only the newest record per sender;
-// at most kMaxWaiting chat lines wait, and beyond that the oldest waiting line is dropped (and
-// counted in the developer log). Private messages are never dropped.
+// at most kMaxWaiting chat lines and kMaxMessages private messages wait, and beyond that the
+// oldest waiting one is dropped (counted in the developer log once the burst has been handed
+// on, and the dropped messages told to the handler). Once the queue drains after a burst its
+// containers give their memory back.
 //
 // Presence of a sender that was handed on before does not wake the GUI thread: it waits for the
 // next wake-up or for the Online window's once-a-second tick, which takes it first. Only a new
@@ -38,10 +40,14 @@ public:
         // unnoticed: the Incoming Messages window was not in front when the message came.
         virtual void OnMessage(const MessagePacket& packet, bool unnoticed, quint32 from) = 0;
         virtual void OnChatLine(const MessagePacket& packet, quint32 from) = 0;
+        // That many private messages were dropped unread, the oldest first, to keep the cap.
+        virtual void OnMessagesDropped(std::uint64_t /*count*/) { }
     };
 
     // Chat lines, and presence of distinct senders, allowed to wait for the GUI thread.
     static constexpr std::size_t kMaxWaiting = 50'000;
+    // Private messages allowed to wait, and to be kept by whoever shows them.
+    static constexpr std::size_t kMaxMessages = 20'000;
 
     ReceiveQueue();
 
@@ -79,12 +85,17 @@ private:
         quint32 from;
     };
 
+    std::size_t WaitingLocked() const;
     // Under m_mutex: true when the caller must post a wake-up.
     bool NeedsWakeUp();
     void PostWakeUp();
     // Under m_mutex: the next record to hand on, taking the kinds in turn.
     bool PopNext(Item& item);
     void Deliver(const Item& item) const;
+    // Under m_mutex, with nothing waiting: gives back what a burst made the containers take.
+    void Compact();
+    // The drops since the last report, in the log once the burst is over or every few seconds.
+    void ReportDrops(bool drained);
 
     Handler* m_pHandler = nullptr;
     PostedEventOrder m_postOrder;
@@ -103,4 +114,8 @@ private:
     std::uint64_t m_presenceFront = 0; // sequence number of m_presence.front()
     std::uint64_t m_droppedChatLines = 0;
     std::uint64_t m_droppedPresence = 0;
+    std::uint64_t m_droppedMessages = 0;
+    std::uint64_t m_messagesToTell = 0; // dropped messages not yet told to the handler
+    std::chrono::steady_clock::time_point m_lastReport;
+    std::size_t m_peakWaiting = 0; // since the queue last drained
 };

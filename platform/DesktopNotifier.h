@@ -20,11 +20,14 @@ class DesktopNotifier : public QObject {
 public:
     using QObject::QObject;
 
-    // key comes back in Activated when the user clicks the notification.
+    // key comes back in Activated when the user clicks the notification. Shown again with a
+    // key whose notification is still there, it replaces that notification in place.
     virtual void Show(quint64 key, const DesktopNotification& notification) = 0;
     // Takes the notification shown with this key off the desktop, if it is still there.
     virtual void Close(quint64 key) = 0;
 
 Q_SIGNALS:
     void Activated(quint64 key);
+    // The desktop took the notification away (the user dismissed it, or it expired).
+    void Closed(quint64 key);
 };

@@ -5,8 +5,12 @@
 #include <QDBusConnection>
 #include <QHash>
 
+#include <optional>
+
 // Notifications through org.freedesktop.Notifications on the session bus. Every call is
-// asynchronous: a missing server or bus costs one failed reply, never a wait.
+// asynchronous: a missing server or bus costs one failed reply, never a wait. At most one
+// Notify per key is on its way: what is shown meanwhile waits, the newest only, and replaces
+// the notification once the server has said its id.
 class FreedesktopNotifier : public DesktopNotifier {
     Q_OBJECT
 
@@ -21,7 +25,18 @@ private Q_SLOTS:
     void OnNotificationClosed(uint id, uint reason);
 
 private:
+    struct Shown {
+        uint id = 0; // the server's, 0 until its reply
+        bool pending = false; // a Notify is on its way
+        bool closeWhenKnown = false;
+        std::optional<DesktopNotification> next;
+    };
+
+    void Notify(quint64 key, uint replacesId, const DesktopNotification& notification);
+    void OnNotifyReply(quint64 key, uint id);
+    void CloseId(uint id);
+
     QDBusConnection m_bus;
-    // Server's notification id -> the caller's key, while the notification may be clicked.
-    QHash<uint, quint64> m_keys;
+    QHash<quint64, Shown> m_shown; // by the caller's key
+    QHash<uint, quint64> m_keys; // server's notification id -> the caller's key
 };

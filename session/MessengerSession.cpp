@@ -1,5 +1,6 @@
 #include "session/MessengerSession.h"
 
+#include "platform/FreeMemory.h"
 #include "platform/OwnUserName.h"
 #include "platform/ThreadCheck.h"
 #include "platform/Windows1251.h"
@@ -122,7 +123,13 @@ void MessengerSession::OnPresenceTick()
         Send(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", GetOwnUserName()));
     // Presence of users already seen waits for this moment (it does not wake the program).
     m_transport.Received().DeliverWaiting();
+    const std::size_t listed = m_roster.Users().size();
     m_roster.Tick();
+    // A storm of senders has gone: what the roster held for them goes back to the system.
+    if (listed - m_roster.Users().size() >= kReturnMemoryAfter) {
+        m_roster.Compact();
+        ReturnFreeMemory();
+    }
 }
 
 void MessengerSession::OnPresence(const MessagePacket& packet, bool chatPresence, quint32 from)

@@ -23,6 +23,8 @@ class MessengerSession : public QObject, private ReceiveQueue::Handler, private 
 public:
     static constexpr int kPresenceMs = 1000;
     static constexpr int kChatPresenceMs = 1000;
+    // Users dropped in one tick that make the roster give its memory back.
+    static constexpr std::size_t kReturnMemoryAfter = 1000;
 
     // Why a text did not go out.
     enum class SendResult {
@@ -79,6 +81,8 @@ Q_SIGNALS:
     // unnoticed: the Incoming Messages window was not in front when it came.
     void MessageReceived(const QString& sender, const QString& text, bool unnoticed);
     void ChatLineReceived(const QString& sender, const QString& text);
+    // That many private messages were dropped unread before they reached MessageReceived.
+    void MessagesDropped(quint64 count);
     void UserListed(const QString& name);
     void UserDropped(const QString& name);
     void UserChatChanged(const QString& name, bool inChat);
@@ -97,6 +101,7 @@ private:
     void OnChatLine(const MessagePacket& packet, quint32 from) override;
     // The sender's name, with the address where a record claims this user's name from elsewhere.
     QString ShownSender(const MessagePacket& packet, quint32 from);
+    void OnMessagesDropped(std::uint64_t count) override { Q_EMIT MessagesDropped(count); }
     void OnUserListed(const QString& name) override { Q_EMIT UserListed(name); }
     void OnUserDropped(const QString& name) override { Q_EMIT UserDropped(name); }
     void OnUserChatChanged(const QString& name, bool inChat) override { Q_EMIT UserChatChanged(name, inChat); }

@@ -100,3 +100,9 @@ void PresenceRoster::RebuildIndex()
     for (std::size_t i = 0; i < m_users.size(); ++i)
         m_index.insert(m_users[i].name, static_cast<qsizetype>(i));
 }
+
+void PresenceRoster::Compact()
+{
+    m_users.shrink_to_fit();
+    m_index.squeeze();
+}

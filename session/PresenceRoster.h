@@ -33,6 +33,8 @@ public:
     void OnPresence(const QString& sender, quint32 from);
     void OnChatPresence(const QString& sender);
     void Tick();
+    // Gives back the room that users no longer listed took.
+    void Compact();
 
     bool IsListed(const QString& name) const { return m_index.contains(name); }
     bool IsOnTwoComputers(const QString& name) const;

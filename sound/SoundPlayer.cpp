@@ -9,6 +9,7 @@
 #include <canberra.h>
 
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -61,10 +62,21 @@ SoundPlayer::~SoundPlayer()
         ca_context_destroy(m_context);
 }
 
-void SoundPlayer::Play(const QString& file)
+void SoundPlayer::Play(const QString& file, bool paced)
 {
     if (!m_context || !m_switch.IsOn())
         return;
+    if (paced) {
+        const auto now = std::chrono::steady_clock::now();
+        auto& last = m_lastStart[file];
+        if (now - last < std::chrono::seconds(1) / kCuesPerSecond) {
+            ++m_skipped;
+            return;
+        }
+        last = now;
+    }
+    if (m_skipped)
+        qCInfo(lcSound) << "skipped" << std::exchange(m_skipped, 0) << "cues that came too fast";
     Stop();
     const QByteArray path = QFile::encodeName(file);
     const int played = ca_context_play(m_context, kCueId, CA_PROP_MEDIA_FILENAME, path.constData(),

@@ -23,7 +23,8 @@ void PlaySoundResource(int id)
     const QString file = SoundCueFile(id);
     if (file.isEmpty())
         return;
-    SoundPlayer::Instance().Play(file);
+    // The user's own keys click as fast as they type; what others set off is paced.
+    SoundPlayer::Instance().Play(file, id != SOUND_KEY);
 }
 
 void PrepareSoundOutput()

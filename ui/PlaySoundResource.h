@@ -7,7 +7,7 @@ enum SoundCue {
 };
 
 // Starts the sound cue with the given number and returns at once; it stops the cue that is
-// playing. A number without a sound, or a machine without audio output, plays nothing.
+// playing. Cues other than the key click start at most a few times a second (see SoundPlayer). A number without a sound, or a machine without audio output, plays nothing.
 void PlaySoundResource(int id);
 
 // The user's choice: with sounds off, PlaySoundResource plays nothing.

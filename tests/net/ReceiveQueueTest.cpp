@@ -61,20 +61,25 @@ TEST_F(ReceiveQueueTest, WaitingPresenceKeepsOnlyTheNewestPerSenderAndKnownSende
     EXPECT_EQ(m_received.presence.back().packet.Text(), QStringLiteral("4"));
 }
 
-TEST_F(ReceiveQueueTest, AboveTheCapTheOldestChatLinesGoButNoPrivateMessage)
+TEST_F(ReceiveQueueTest, AboveTheCapsTheOldestChatLinesAndMessagesGoAndTheDroppedMessagesAreTold)
 {
     const int extra = 25;
     const int lines = static_cast<int>(ReceiveQueue::kMaxWaiting) + extra;
+    const int messages = static_cast<int>(ReceiveQueue::kMaxMessages) + extra;
     for (int i = 0; i < lines; ++i) {
         m_queue.PushChatLine(MessagePacket::Make(PACKET_CHAT, QString::number(i), u"olga"), kHere);
-        m_queue.PushMessage(MessagePacket::Make(PACKET_MESSAGE, QString::number(i), u"olga", u"All"), i == 0, kHere);
+        if (i < messages)
+            m_queue.PushMessage(MessagePacket::Make(PACKET_MESSAGE, QString::number(i), u"olga", u"All"), i == extra,
+                                kHere);
     }
     ASSERT_TRUE(DeliverAll());
 
     ASSERT_EQ(m_received.chat.size(), ReceiveQueue::kMaxWaiting);
     EXPECT_EQ(m_received.chat.front().packet.Text(), QString::number(extra));
     EXPECT_EQ(m_received.chat.back().packet.Text(), QString::number(lines - 1));
-    ASSERT_EQ(m_received.incoming.size(), static_cast<std::size_t>(lines));
-    EXPECT_EQ(m_received.incoming.back().packet.Text(), QString::number(lines - 1));
+    ASSERT_EQ(m_received.incoming.size(), ReceiveQueue::kMaxMessages);
+    EXPECT_EQ(m_received.incoming.front().packet.Text(), QString::number(extra));
+    EXPECT_EQ(m_received.incoming.back().packet.Text(), QString::number(messages - 1));
     EXPECT_EQ(m_received.Unnoticed(), 1u);
+    EXPECT_EQ(m_received.droppedMessages, static_cast<std::uint64_t>(extra));
 }

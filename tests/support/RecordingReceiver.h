@@ -15,6 +15,7 @@ public:
     };
 
     std::vector<Received> chat, incoming, presence;
+    std::uint64_t droppedMessages = 0;
 
     std::size_t Count() const { return chat.size() + incoming.size() + presence.size(); }
     // Messages that came while the Incoming Messages window was not in front (the tray flashes).
@@ -34,4 +35,5 @@ public:
         incoming.push_back({packet, unnoticed, from});
     }
     void OnChatLine(const MessagePacket& packet, quint32 from) override { chat.push_back({packet, false, from}); }
+    void OnMessagesDropped(std::uint64_t count) override { droppedMessages += count; }
 };
