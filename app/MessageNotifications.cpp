@@ -23,7 +23,7 @@ MessageNotifications::MessageNotifications(CIncomingMessagesDialog& window, CReg
     , m_registry(registry)
     , m_notifier(notifier)
 {
-    m_second.start();
+    m_clock.start();
     m_flushTimer.setSingleShot(true);
     connect(&m_flushTimer, &QTimer::timeout, this, &MessageNotifications::Flush);
     connect(&m_window, &CIncomingMessagesDialog::MessageArrived, this, &MessageNotifications::OnMessageArrived);
@@ -60,24 +60,23 @@ void MessageNotifications::OnMessageArrived(quint64 number, const QString& sende
 
 void MessageNotifications::Flush()
 {
-    if (m_second.elapsed() >= kSecondMs) {
-        m_second.restart();
-        m_nShowsThisSecond = 0;
-    }
+    const qint64 now = m_clock.elapsed();
     bool waiting = false;
     for (auto& [key, shown] : m_shown) {
         if (!shown.due)
             continue;
-        if (m_nShowsThisSecond >= kShowsPerSecond) {
+        if (m_recentShows.size() >= kShowsPerSecond && now - m_recentShows.front() < kSecondMs) {
             waiting = true;
             continue;
         }
-        ++m_nShowsThisSecond;
+        if (m_recentShows.size() >= kShowsPerSecond)
+            m_recentShows.pop_front();
+        m_recentShows.push_back(now);
         shown.due = false;
         m_notifier.Show(key, Describe(shown));
     }
     if (waiting && !m_flushTimer.isActive())
-        m_flushTimer.start(static_cast<int>(std::max<qint64>(kSecondMs - m_second.elapsed(), 1)));
+        m_flushTimer.start(static_cast<int>(std::max<qint64>(m_recentShows.front() + kSecondMs - now, 1)));
 }
 
 DesktopNotification MessageNotifications::Describe(const Shown& shown)
@@ -86,7 +85,8 @@ DesktopNotification MessageNotifications::Describe(const Shown& shown)
     notification.iconName = DesktopId();
     notification.desktopEntry = DesktopId();
     if (shown.sender.isEmpty()) {
-        notification.summary = QStringLiteral("%1 more messages").arg(shown.count);
+        notification.summary = shown.count == 1 ? QStringLiteral("1 more message")
+                                                : QStringLiteral("%1 more messages").arg(shown.count);
         notification.body = QStringLiteral("from other senders");
     } else {
         notification.summary = shown.sender;

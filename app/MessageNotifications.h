@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <deque>
 #include <map>
 
 class CIncomingMessagesDialog;
@@ -51,7 +52,7 @@ private:
     DesktopNotifier& m_notifier;
     std::map<quint64, Shown> m_shown; // by key; kOthersKey is the one for other senders
     quint64 m_nextKey = 1;
-    QElapsedTimer m_second;
-    int m_nShowsThisSecond = 0;
+    QElapsedTimer m_clock;
+    std::deque<qint64> m_recentShows; // when the last kShowsPerSecond were, on m_clock
     QTimer m_flushTimer;
 };

@@ -12,12 +12,23 @@
 // bus [calls]: a script's client on the session bus (run it under dbus-run-session) sends that
 //   many private messages through the session bus service, one call after the other, to the
 //   copy's own user; prints the GUI thread's worst lateness and how many messages came back.
+// messages [count] [per second]: a peer sends that many distinct private messages, each from a
+//   sender of its own (0 per second: as fast as it can), to the copy with its Incoming Messages
+//   window shown in the background, wired with the desktop notifications as the program wires
+//   them; prints the messages shown and dropped, the peak and the final resident memory and the
+//   GUI thread's worst lateness during the burst and in the 10 s after it. On a session bus
+//   (dbus-run-session) it starts a notification server of its own, which counts every Notify
+//   and the notifications on screen at most:
+//   tests/support/with-xvfb.sh dbus-run-session build/bench/bench/gui_load_bench messages 200000
 #include "RequirePrivateNetwork.h"
+#include "app/MessageNotifications.h"
 #include "app/SessionBusService.h"
 #include "app/TrayCommands.h"
 #include "chat/CChatDialog.h"
 #include "chat/CChatListBox.h"
+#include "messages/CIncomingMessagesDialog.h"
 #include "online/COnlineDialog.h"
+#include "platform/FreedesktopNotifier.h"
 #include "platform/OwnUserName.h"
 #include "prefs/CRegistry.h"
 #include "session/MessengerSession.h"
@@ -28,7 +39,11 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusInterface>
+#include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QElapsedTimer>
+#include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -360,6 +375,134 @@ int Bus(int calls)
     return all && failed == 0 ? 0 : 1;
 }
 
+// Stands in for the desktop's notification server, in a process of its own: keeps every
+// notification until it is closed (it never expires one) and counts.
+class NotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public Q_SLOTS:
+    uint Notify(const QString&, uint replacesId, const QString&, const QString&, const QString&, const QStringList&,
+                const QVariantMap&, int)
+    {
+        ++m_calls;
+        if (replacesId != 0 && m_shown.contains(replacesId))
+            return replacesId;
+        m_shown.insert(++m_lastId);
+        m_most = std::max(m_most, static_cast<int>(m_shown.size()));
+        return m_lastId;
+    }
+    void CloseNotification(uint id) { m_shown.remove(id); }
+    // Not in the interface: calls, notifications on screen at most and now.
+    QList<int> Counts() const { return {m_calls, m_most, static_cast<int>(m_shown.size())}; }
+
+private:
+    QSet<uint> m_shown;
+    uint m_lastId = 0;
+    int m_calls = 0;
+    int m_most = 0;
+};
+
+int ServeNotifications()
+{
+    NotificationServer server;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &server,
+                            QDBusConnection::ExportAllSlots)
+        || !bus.registerService(QStringLiteral("org.freedesktop.Notifications")))
+        return 1;
+    return QCoreApplication::exec();
+}
+
+int Messages(const char* self, int count, int perSecond)
+{
+    Copy copy;
+    CIncomingMessagesDialog incoming(copy.registry);
+    QObject::connect(&copy.session, &MessengerSession::MessageReceived, &incoming,
+                     [&incoming](const QString& sender, const QString& text, bool) { incoming.AddMessage(sender, text); });
+    QObject::connect(&copy.session, &MessengerSession::MessagesDropped, &incoming,
+                     &CIncomingMessagesDialog::CountDropped);
+    QObject::connect(&incoming, &CIncomingMessagesDialog::InFrontChanged, &copy.session,
+                     &MessengerSession::SetIncomingInFront);
+    QProcess server;
+    const bool onBus = QDBusConnection::sessionBus().isConnected();
+    if (onBus) {
+        server.start(QString::fromLocal8Bit(self), {QStringLiteral("notification-server")});
+        RunUntil([] { return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                              QStringLiteral("org.freedesktop.Notifications")); },
+                 std::chrono::seconds(10));
+    }
+    FreedesktopNotifier notifier;
+    MessageNotifications notifications(incoming, copy.registry, notifier);
+    incoming.show();
+    copy.online.activateWindow(); // the Incoming Messages window stays in the background
+    const quint16 port = copy.session.Transport().Port();
+    const QString me = GetOwnUserName();
+    RunUntil([] { return false; }, std::chrono::seconds(1));
+
+    LatenessProbe probe;
+    std::atomic<bool> stop{false};
+    long peakKb = ResidentKb();
+    const long startKb = peakKb;
+    std::atomic<bool> sent{false};
+    const auto make = [&](int i) {
+        return MessagePacket::Make(PACKET_MESSAGE, QStringLiteral("message %1").arg(i),
+                                   QStringLiteral("peer%1").arg(i, 6, 10, QLatin1Char('0')), me);
+    };
+    std::thread peer([&] {
+        if (perSecond > 0) {
+            SendEvenly(port, count, std::chrono::milliseconds(1000LL * count / perSecond), make, stop);
+        } else {
+            RawDatagram raw;
+            for (int i = 0; i < count; ++i) {
+                const MessagePacket packet = make(i);
+                raw.Send(port, &packet, sizeof packet);
+            }
+        }
+        sent = true;
+    });
+    const auto handled = [&] { return incoming.Dropped() + static_cast<quint64>(incoming.GetCount()); };
+    const auto start = Clock::now();
+    // The burst is over once all are sent and none came for two seconds (the kernel may drop some).
+    quint64 last = 0;
+    auto lastChange = Clock::now();
+    RunUntil(
+        [&] {
+            peakKb = std::max(peakKb, ResidentKb());
+            if (handled() != last) {
+                last = handled();
+                lastChange = Clock::now();
+            }
+            return sent && (handled() >= static_cast<quint64>(count) || Clock::now() - lastChange > std::chrono::seconds(2));
+        },
+        std::chrono::seconds(900));
+    peer.join();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const std::string during = probe.Worst();
+    LatenessProbe after;
+    RunUntil([&] { peakKb = std::max(peakKb, ResidentKb()); return false; }, std::chrono::seconds(10));
+
+    std::printf("%d private messages (%s): %llu reached the window in %.1f s, %d kept, %llu dropped; resident "
+                "memory %ld MB at start, %ld MB at most, %ld MB 10 s after; GUI thread late by at most %s during the "
+                "burst, %s in the 10 s after\n",
+                count, perSecond > 0 ? QByteArray::number(perSecond).append("/s").constData() : "full speed",
+                static_cast<unsigned long long>(handled()), seconds, incoming.GetCount(),
+                static_cast<unsigned long long>(incoming.Dropped()), startKb / 1024, peakKb / 1024,
+                ResidentKb() / 1024, during.c_str(), after.Worst().c_str());
+    if (onBus) {
+        QDBusInterface standIn(QStringLiteral("org.freedesktop.Notifications"),
+                               QStringLiteral("/org/freedesktop/Notifications"),
+                               QStringLiteral("org.freedesktop.Notifications"));
+        const QDBusReply<QList<int>> counts = standIn.call(QStringLiteral("Counts"));
+        if (counts.isValid() && counts.value().size() == 3)
+            std::printf("notifications: %d Notify calls, at most %d on screen, %d on screen at the end\n",
+                        counts.value()[0], counts.value()[1], counts.value()[2]);
+        server.terminate();
+        server.waitForFinished(2000);
+    }
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     if (!RequirePrivateNetwork())
@@ -374,6 +517,13 @@ int main(int argc, char** argv)
         return Flood(argc > 2 ? std::atoi(argv[2]) : 2000, argc > 3 ? std::atoi(argv[3]) : 30);
     if (mode == QStringLiteral("bus"))
         return Bus(argc > 2 ? std::atoi(argv[2]) : 1000);
-    std::fprintf(stderr, "usage: gui_load_bench storm [users] | flood [lines/s] [seconds] | bus [calls]\n");
+    if (mode == QStringLiteral("messages"))
+        return Messages(argv[0], argc > 2 ? std::atoi(argv[2]) : 200000, argc > 3 ? std::atoi(argv[3]) : 0);
+    if (mode == QStringLiteral("notification-server"))
+        return ServeNotifications();
+    std::fprintf(stderr, "usage: gui_load_bench storm [users] | flood [lines/s] [seconds] | bus [calls] | messages "
+                         "[count] [per second]\n");
     return 2;
 }
+
+#include "gui_load_bench.moc"

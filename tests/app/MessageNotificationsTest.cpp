@@ -14,6 +14,7 @@
 #include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,15 +30,16 @@ class NotificationServer : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    QList<QVariantList> calls; // appName, icon, summary, body, actions, hints
+    QList<QVariantList> calls; // appName, icon, summary, body, actions, hints, replaces_id, id
     QList<uint> closed;
 
 public Q_SLOTS:
-    uint Notify(const QString& appName, uint, const QString& icon, const QString& summary, const QString& body,
-                const QStringList& actions, const QVariantMap& hints, int)
+    uint Notify(const QString& appName, uint replacesId, const QString& icon, const QString& summary,
+                const QString& body, const QStringList& actions, const QVariantMap& hints, int)
     {
-        calls.append({appName, icon, summary, body, actions, hints});
-        return static_cast<uint>(calls.size()) + 100;
+        const uint id = replacesId != 0 ? replacesId : static_cast<uint>(calls.size()) + 101;
+        calls.append({appName, icon, summary, body, actions, hints, replacesId, id});
+        return id;
     }
     void CloseNotification(uint id) { closed.append(id); }
 };
@@ -52,6 +54,13 @@ protected:
         ASSERT_TRUE(serverBus.isConnected() && QDBusConnection::sessionBus().isConnected());
     }
     void TearDown() override { QDBusConnection::disconnectFromBus(u"server"_s); }
+
+    void Serve()
+    {
+        ASSERT_TRUE(serverBus.registerObject(u"/org/freedesktop/Notifications"_s, &server,
+                                             QDBusConnection::ExportAllSlots));
+        ASSERT_TRUE(serverBus.registerService(u"org.freedesktop.Notifications"_s));
+    }
 
     void Receive(const QString& sender, const QString& text)
     {
@@ -68,9 +77,7 @@ protected:
 
 TEST_F(MessageNotificationsTest, OnlyAMessageInTheBackgroundIsNotifiedAndItsActionShowsThatMessage)
 {
-    ASSERT_TRUE(
-        serverBus.registerObject(u"/org/freedesktop/Notifications"_s, &server, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(serverBus.registerService(u"org.freedesktop.Notifications"_s));
+    Serve();
     FreedesktopNotifier notifier;
     MessageNotifications notifications(window, registry, notifier);
     // Through the Preferences window, kept hidden so that the other window stays in front.
@@ -118,6 +125,59 @@ TEST_F(MessageNotificationsTest, OnlyAMessageInTheBackgroundIsNotifiedAndItsActi
     ASSERT_TRUE(WaitFor([&] { return server.closed.size() >= 2; }));
     QTest::qWait(100);
     EXPECT_EQ(server.closed, (QList<uint>{101, 102}));
+}
+
+// A burst from one sender updates one notification in place with the count; beyond a few
+// senders the rest share one; the desktop is told a few times a second, the latest state last.
+TEST_F(MessageNotificationsTest, ASendersMessagesShareOneNotificationAndAFloodIsPaced)
+{
+    Serve();
+    FreedesktopNotifier notifier;
+    MessageNotifications notifications(window, registry, notifier);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 1; i <= 3; ++i)
+        Receive(u"anna"_s, u"<i>%1</i>"_s.arg(i));
+    const int senders = MessageNotifications::kMaxSenders + 2;
+    for (int i = 1; i < senders; ++i)
+        Receive(u"user%1"_s.arg(i), u"hello"_s);
+    const auto lastOf = [&](const QString& summary) {
+        for (auto call = server.calls.crbegin(); call != server.calls.crend(); ++call)
+            if ((*call)[2] == summary)
+                return *call;
+        return QVariantList();
+    };
+    ASSERT_TRUE(WaitFor([&] { return lastOf(u"2 more messages"_s).size() == 8; }, std::chrono::seconds(5)));
+    ASSERT_TRUE(WaitFor([&] { return lastOf(u"anna"_s).value(3) == u"3 messages, the newest:\n&lt;i&gt;3&lt;/i&gt;"_s; }));
+    EXPECT_EQ(lastOf(u"anna"_s)[6].toUInt(), 101u);
+    EXPECT_EQ(server.calls.first()[6].toUInt(), 0u);
+    const auto shown = [&] {
+        QSet<uint> ids;
+        for (const QVariantList& call : server.calls)
+            ids.insert(call[7].toUInt());
+        return ids.size();
+    };
+    ASSERT_TRUE(WaitFor([&] { return shown() == MessageNotifications::kMaxSenders + 1; }));
+    QTest::qWait(100);
+    EXPECT_EQ(shown(), MessageNotifications::kMaxSenders + 1);
+    EXPECT_LE(server.calls.size(), (timer.elapsed() / 1000 + 1) * MessageNotifications::kShowsPerSecond);
+
+    // Reading anna's second message closes hers, and only hers; a click on the shared one
+    // shows the oldest message it tells of.
+    window.ShowMessage(1);
+    ASSERT_TRUE(WaitFor([&] { return server.closed.size() == 1; }));
+    EXPECT_EQ(server.closed.first(), 101u);
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QDBusMessage invoked = QDBusMessage::createSignal(u"/org/freedesktop/Notifications"_s,
+                                                      u"org.freedesktop.Notifications"_s, u"ActionInvoked"_s);
+    ASSERT_TRUE(serverBus.send(invoked << lastOf(u"2 more messages"_s)[7].toUInt() << u"default"_s));
+    ASSERT_TRUE(WaitFor([&] { return window.isActiveWindow(); }));
+    EXPECT_EQ(window.ShownLine(), 3 + MessageNotifications::kMaxSenders - 1);
 }
 
 TEST_F(MessageNotificationsTest, WithoutAServerTheMessageIsShownAndNothingWaits)

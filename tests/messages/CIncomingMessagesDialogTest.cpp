@@ -7,6 +7,7 @@
 #include "support/WaitFor.h"
 
 #include <QAccessible>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -213,4 +214,36 @@ TEST_F(CIncomingMessagesDialogTest, TheWindowKeepsItsSizeLongMessagesReadOnAndTh
     EXPECT_EQ(window.List()->BackgroundColor(), MakeColorRef(0x20, 0x40, 0x60));
     EXPECT_EQ(window.CounterText(), QStringLiteral("1 : 2"));
     EXPECT_EQ(window.size(), size);
+}
+
+// Beyond the cap the oldest go, the line shown stays on its message and a line says how many
+// were dropped, with those dropped before they came; numbers outside the window run on.
+TEST_F(CIncomingMessagesDialogTest, BeyondTheCapTheOldestGoAndTheWindowSaysHowMany)
+{
+    QSignalSpy arrived(&window, &CIncomingMessagesDialog::MessageArrived);
+    ShowInBackground();
+    const int extra = 3;
+    for (int i = 0; i < CIncomingMessagesDialog::kMaxKept + extra; ++i)
+        window.AddMessage(QStringLiteral("anna"), QString::number(i));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window.GetCount(), CIncomingMessagesDialog::kMaxKept);
+    EXPECT_EQ(window.List()->GetText(0), QString::number(extra));
+    EXPECT_EQ(arrived.last().first().toULongLong(), static_cast<quint64>(CIncomingMessagesDialog::kMaxKept + extra - 1));
+    Expect("1 : 20000", 0, CIncomingMessagesDialog::kMaxKept, true);
+    window.CountDropped(2);
+    EXPECT_EQ(window.Dropped(), static_cast<quint64>(extra + 2));
+    const auto lines = window.findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const QLabel* line) {
+        return line->isVisible() && line->text() == QStringLiteral("5 older messages were dropped: at most 20000 are kept.");
+    }));
+    EXPECT_EQ(window.size().height(), window.minimumSize().height());
+
+    // A message that was dropped is shown as the oldest kept; the one shown stays when the
+    // oldest goes from under it.
+    window.ShowMessage(1);
+    EXPECT_EQ(window.ShownLine(), 0);
+    Page(5);
+    Receive(QStringLiteral("newest"));
+    EXPECT_EQ(window.ShownLine(), 4);
+    EXPECT_EQ(window.List()->GetText(4), QString::number(extra + 5));
 }
