@@ -35,8 +35,7 @@ MessageNotifications::MessageNotifications(CIncomingMessagesDialog& window, CReg
 void MessageNotifications::OnMessageArrived(quint64 number, const QString& sender, const QString& text)
 {
     ASSERT_GUI_THREAD();
-    // The setting is read at each message, so a change in the settings file counts at once.
-    if (m_window.isActiveWindow() || !LoadGeneralSettings(m_registry).notify)
+    if (m_window.isActiveWindow())
         return;
     auto found = std::find_if(m_shown.begin(), m_shown.end(), [&](const auto& entry) {
         return entry.first != kOthersKey && entry.second.sender == sender;
@@ -61,11 +60,25 @@ void MessageNotifications::OnMessageArrived(quint64 number, const QString& sende
 void MessageNotifications::Flush()
 {
     const qint64 now = m_clock.elapsed();
+    const auto spent = [&] { return m_recentShows.size() >= kShowsPerSecond && now - m_recentShows.front() < kSecondMs; };
+    if (spent()) {
+        if (!m_flushTimer.isActive())
+            m_flushTimer.start(static_cast<int>(m_recentShows.front() + kSecondMs - now));
+        return;
+    }
+    // The setting is read whenever the desktop could be told, so a change in the settings file
+    // counts at once; what came while it was off is forgotten.
+    if (!LoadGeneralSettings(m_registry).notify) {
+        std::erase_if(m_shown, [](const auto& entry) { return !entry.second.onDesktop; });
+        for (auto& entry : m_shown)
+            entry.second.due = false;
+        return;
+    }
     bool waiting = false;
     for (auto& [key, shown] : m_shown) {
         if (!shown.due)
             continue;
-        if (m_recentShows.size() >= kShowsPerSecond && now - m_recentShows.front() < kSecondMs) {
+        if (spent()) {
             waiting = true;
             continue;
         }
@@ -73,10 +86,11 @@ void MessageNotifications::Flush()
             m_recentShows.pop_front();
         m_recentShows.push_back(now);
         shown.due = false;
+        shown.onDesktop = true;
         m_notifier.Show(key, Describe(shown));
     }
     if (waiting && !m_flushTimer.isActive())
-        m_flushTimer.start(static_cast<int>(std::max<qint64>(m_recentShows.front() + kSecondMs - now, 1)));
+        m_flushTimer.start(static_cast<int>(m_recentShows.front() + kSecondMs - now));
 }
 
 DesktopNotification MessageNotifications::Describe(const Shown& shown)

@@ -38,6 +38,7 @@ private:
         quint64 count = 0;
         QString newest;
         bool due = false; // changed since the desktop was last told
+        bool onDesktop = false; // the desktop was told of it
     };
 
     void OnMessageArrived(quint64 number, const QString& sender, const QString& text);

@@ -210,14 +210,14 @@ void CIncomingMessagesDialog::AddMessage(const QString& sender, const QString& t
     Q_EMIT MessageArrived(m_nRemoved + static_cast<quint64>(newest), sender, text);
 }
 
-// The line shown stays on its message, or on the next one when it was the oldest.
+// The line shown stays on its message, or goes to the oldest kept when its message went.
 void CIncomingMessagesDialog::DropOldest()
 {
-    delete m_pList->takeItem(0);
-    ++m_nRemoved;
+    m_pList->model()->removeRows(0, kDropAtOnce);
+    m_nRemoved += kDropAtOnce;
     if (m_nShown >= 0)
-        ShowLine(std::max(m_nShown - 1, 0));
-    CountDropped(1);
+        ShowLine(std::max(m_nShown - kDropAtOnce, 0));
+    CountDropped(kDropAtOnce);
 }
 
 void CIncomingMessagesDialog::CountDropped(quint64 count)
@@ -228,14 +228,15 @@ void CIncomingMessagesDialog::CountDropped(quint64 count)
     m_nDroppedUnlogged += count;
     m_dropLog.start();
     if (!m_pDroppedLine) {
-        // The line takes the top of the list's place; the list still pages one message at a time.
+        // The line takes the top of the list's place. The pages keep their height (measuring
+        // every message again would hold the window up): a page now runs on one line below
+        // the list, as a long message does, until the next appearance change measures anew.
         m_pDroppedLine = new QLabel(this);
         m_pDroppedLine->setTextFormat(Qt::PlainText);
         const QRect list = m_pList->geometry();
         const int height = m_pDroppedLine->fontMetrics().height();
         m_pDroppedLine->setGeometry(list.x(), list.y(), list.width(), height);
         m_pList->setGeometry(list.adjusted(0, height + 1, 0, 0));
-        m_pList->SetPageHeight(m_pList->contentsRect().height());
         m_pDroppedLine->show();
     }
     m_pDroppedLine->setText(DroppedText());

@@ -17,8 +17,7 @@ class QToolButton;
 // counter "shown : total" between them, an indicator that blinks exactly while messages wait
 // behind the one shown, and Reply, which Enter presses. Each
 // accepted message comes in through AddMessage. Closing only hides the window.
-// At most kMaxKept are kept: beyond that the oldest goes, and a line above the list says how
-// many were dropped (with those dropped before they reached the window). Outside the window a
+// At most kMaxKept are kept: beyond that the oldest go, and a line above the list says how many were dropped (with those dropped before they reached the window). Outside the window a
 // message is named by its number: the count of messages added before it since start.
 class CIncomingMessagesDialog : public QDialog {
     Q_OBJECT
@@ -27,6 +26,9 @@ public:
     static constexpr int IDD = 163;
     static constexpr int kBlinkMs = 300;
     static constexpr int kMaxKept = static_cast<int>(ReceiveQueue::kMaxMessages);
+    // At the cap this many of the oldest go at once: taking lines off the list's front moves
+    // the whole view, which costs as much for one line as for many.
+    static constexpr int kDropAtOnce = kMaxKept / 100;
 
     explicit CIncomingMessagesDialog(CRegistry& registry, QWidget* parent = nullptr);
     ~CIncomingMessagesDialog() override;

@@ -9,7 +9,6 @@
 #include <canberra.h>
 
 #include <mutex>
-#include <utility>
 
 namespace {
 
@@ -62,21 +61,10 @@ SoundPlayer::~SoundPlayer()
         ca_context_destroy(m_context);
 }
 
-void SoundPlayer::Play(const QString& file, bool paced)
+void SoundPlayer::Play(const QString& file)
 {
     if (!m_context || !m_switch.IsOn())
         return;
-    if (paced) {
-        const auto now = std::chrono::steady_clock::now();
-        auto& last = m_lastStart[file];
-        if (now - last < std::chrono::seconds(1) / kCuesPerSecond) {
-            ++m_skipped;
-            return;
-        }
-        last = now;
-    }
-    if (m_skipped)
-        qCInfo(lcSound) << "skipped" << std::exchange(m_skipped, 0) << "cues that came too fast";
     Stop();
     const QByteArray path = QFile::encodeName(file);
     const int played = ca_context_play(m_context, kCueId, CA_PROP_MEDIA_FILENAME, path.constData(),

@@ -220,30 +220,40 @@ TEST_F(CIncomingMessagesDialogTest, TheWindowKeepsItsSizeLongMessagesReadOnAndTh
 // were dropped, with those dropped before they came; numbers outside the window run on.
 TEST_F(CIncomingMessagesDialogTest, BeyondTheCapTheOldestGoAndTheWindowSaysHowMany)
 {
-    QSignalSpy arrived(&window, &CIncomingMessagesDialog::MessageArrived);
+    using Dialog = CIncomingMessagesDialog;
+    QSignalSpy arrived(&window, &Dialog::MessageArrived);
     ShowInBackground();
-    const int extra = 3;
-    for (int i = 0; i < CIncomingMessagesDialog::kMaxKept + extra; ++i)
-        window.AddMessage(QStringLiteral("anna"), QString::number(i));
-    QCoreApplication::processEvents();
-    ASSERT_EQ(window.GetCount(), CIncomingMessagesDialog::kMaxKept);
-    EXPECT_EQ(window.List()->GetText(0), QString::number(extra));
-    EXPECT_EQ(arrived.last().first().toULongLong(), static_cast<quint64>(CIncomingMessagesDialog::kMaxKept + extra - 1));
-    Expect("1 : 20000", 0, CIncomingMessagesDialog::kMaxKept, true);
+    int sent = 0;
+    const auto receive = [&](int count) {
+        for (int i = 0; i < count; ++i, ++sent)
+            window.AddMessage(QStringLiteral("anna"), QString::number(sent));
+        QCoreApplication::processEvents();
+    };
+    receive(Dialog::kMaxKept + 1);
+    const int kept = Dialog::kMaxKept - Dialog::kDropAtOnce + 1;
+    ASSERT_EQ(window.GetCount(), kept);
+    EXPECT_EQ(window.List()->GetText(0), QString::number(Dialog::kDropAtOnce));
+    EXPECT_EQ(arrived.last().first().toULongLong(), static_cast<quint64>(Dialog::kMaxKept));
+    Expect(QStringLiteral("1 : %1").arg(kept).toLatin1().constData(), 0, kept, true);
     window.CountDropped(2);
-    EXPECT_EQ(window.Dropped(), static_cast<quint64>(extra + 2));
+    EXPECT_EQ(window.Dropped(), static_cast<quint64>(Dialog::kDropAtOnce + 2));
     const auto lines = window.findChildren<QLabel*>();
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const QLabel* line) {
-        return line->isVisible() && line->text() == QStringLiteral("5 older messages were dropped: at most 20000 are kept.");
+        return line->isVisible()
+            && line->text()
+            == QStringLiteral("%1 older messages were dropped: at most %2 are kept.")
+                   .arg(Dialog::kDropAtOnce + 2)
+                   .arg(Dialog::kMaxKept);
     }));
-    EXPECT_EQ(window.size().height(), window.minimumSize().height());
 
-    // A message that was dropped is shown as the oldest kept; the one shown stays when the
-    // oldest goes from under it.
+    // A message that was dropped is shown as the oldest kept; the one shown stays on its
+    // message when the oldest go from under it.
     window.ShowMessage(1);
     EXPECT_EQ(window.ShownLine(), 0);
-    Page(5);
-    Receive(QStringLiteral("newest"));
-    EXPECT_EQ(window.ShownLine(), 4);
-    EXPECT_EQ(window.List()->GetText(4), QString::number(extra + 5));
+    Page(Dialog::kDropAtOnce + 5);
+    const QString shown = window.List()->GetText(Dialog::kDropAtOnce + 5);
+    receive(Dialog::kMaxKept - window.GetCount() + 1);
+    EXPECT_EQ(window.ShownLine(), 5);
+    EXPECT_EQ(window.List()->GetText(5), shown);
+    EXPECT_EQ(window.CounterText(), QStringLiteral("6 : %1").arg(kept));
 }
