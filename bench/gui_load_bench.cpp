@@ -179,6 +179,7 @@ int Storm(int users)
 {
     Copy copy;
     const quint16 port = copy.session.Transport().Port();
+    const long startKb = ResidentKb();
     LatenessProbe probe;
     const auto name = [](int i) { return QStringLiteral("peer%1").arg(i, 5, 10, QLatin1Char('0')); };
     std::vector<QString> names;
@@ -202,6 +203,7 @@ int Storm(int users)
     const auto listed = [&] { return copy.session.Roster().Users().size() >= static_cast<std::size_t>(users); };
     const bool allListed = RunUntil(listed, std::chrono::seconds(20));
     const double listedAfter = std::chrono::duration<double>(Clock::now() - start).count();
+    const long listedKb = ResidentKb();
     std::size_t fewest = copy.session.Roster().Users().size();
     RunUntil(
         [&] {
@@ -216,6 +218,7 @@ int Storm(int users)
     const std::string worstDuringStorm = probe.Worst();
     const bool gone = RunUntil([&] { return copy.session.Roster().Users().size() <= 1; }, std::chrono::seconds(15));
     const double goneAfter = std::chrono::duration<double>(Clock::now() - stopped).count();
+    RunUntil([] { return false; }, std::chrono::seconds(2));
 
     std::printf("storm of %d users, %d presence records: %.2f CPU-s in the program's threads (peer thread "
                 "excluded), GUI thread late by at most %s\n",
@@ -224,6 +227,8 @@ int Storm(int users)
     std::printf("all listed: %s after %.2f s; fewest listed once all were in: %zu; all gone %s %.2f s after the "
                 "last record\n",
                 allListed ? "yes" : "NO", listedAfter, fewest, gone ? "yes," : "NO,", goneAfter);
+    std::printf("resident memory: %ld MB at start, %ld MB with all listed, %ld MB 2 s after all were gone\n",
+                startKb / 1024, listedKb / 1024, ResidentKb() / 1024);
     return 0;
 }
 

@@ -227,6 +227,12 @@ void ReceiveQueue::ReportDrops(bool drained)
         ReturnFreeMemory();
 }
 
+void ReceiveQueue::ForgetSenders()
+{
+    const std::lock_guard lock(m_mutex);
+    decltype(m_knownSenders)().swap(m_knownSenders);
+}
+
 void ReceiveQueue::Compact()
 {
     m_peakWaiting = 0;

@@ -61,6 +61,9 @@ public:
 
     std::size_t Waiting() const;
 
+    // The senders gone (a storm is over): their next presence wakes the GUI thread again.
+    void ForgetSenders();
+
     // GUI thread: hands on what waits now, as a wake-up does.
     void DeliverWaiting();
 

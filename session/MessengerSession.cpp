@@ -5,6 +5,8 @@
 #include "platform/ThreadCheck.h"
 #include "platform/Windows1251.h"
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 MessengerSession::MessengerSession(AlertSink& alerts, TransportEndpoints endpoints, QObject* parent)
@@ -124,11 +126,15 @@ void MessengerSession::OnPresenceTick()
     // Presence of users already seen waits for this moment (it does not wake the program).
     m_transport.Received().DeliverWaiting();
     const std::size_t listed = m_roster.Users().size();
+    // What the windows freed for the senders gone at the last tick is freed by now.
+    if (std::exchange(m_bReturnMemoryDue, false))
+        ReturnFreeMemory();
     m_roster.Tick();
-    // A storm of senders has gone: what the roster held for them goes back to the system.
+    // A storm of senders has gone: what was kept for them goes back.
     if (listed - m_roster.Users().size() >= kReturnMemoryAfter) {
         m_roster.Compact();
-        ReturnFreeMemory();
+        m_transport.Received().ForgetSenders();
+        m_bReturnMemoryDue = true;
     }
 }
 

@@ -116,6 +116,7 @@ private:
     std::atomic<bool> m_bIncomingInFront{false};
     bool m_bNetworkUp = true;
     bool m_bAnnouncePresence = true;
+    bool m_bReturnMemoryDue = false; // at the next tick, once the windows have let go too
     QTimer m_presenceTimer;
     QTimer m_chatPresenceTimer;
 };
