@@ -124,7 +124,7 @@ void CPellwickApp::WireWindows()
 
     connect(session, &MessengerSession::UserListed, online, &COnlineDialog::AddUser);
     connect(session, &MessengerSession::UserListed, tray, [tray] { tray->Flash(CTaskBarIcon::FLASH_NEW_USER); });
-    connect(session, &MessengerSession::UserDropped, online, &COnlineDialog::RemoveUser);
+    connect(session, &MessengerSession::UsersDropped, online, &COnlineDialog::RemoveUsers);
     connect(session, &MessengerSession::UserChatChanged, online, &COnlineDialog::SetUserInChat);
     connect(session, &MessengerSession::UserOnTwoComputersChanged, online, &COnlineDialog::SetUserOnTwoComputers);
 

@@ -18,7 +18,10 @@ SessionBusService::SessionBusService(MessengerSession& session, TrayCommands& co
             [this](const QString& sender, const QString& text) { Q_EMIT MessageReceived(sender, text); });
     connect(&session, &MessengerSession::ChatLineReceived, this, &SessionBusService::ChatLineReceived);
     connect(&session, &MessengerSession::UserListed, this, &SessionBusService::UserListed);
-    connect(&session, &MessengerSession::UserDropped, this, &SessionBusService::UserDropped);
+    connect(&session, &MessengerSession::UsersDropped, this, [this](const QStringList& names) {
+        for (const QString& name : names)
+            Q_EMIT UserDropped(name);
+    });
 }
 
 SessionBusService::~SessionBusService()

@@ -165,7 +165,7 @@ struct Copy {
     Copy()
     {
         QObject::connect(&session, &MessengerSession::UserListed, &online, &COnlineDialog::AddUser);
-        QObject::connect(&session, &MessengerSession::UserDropped, &online, &COnlineDialog::RemoveUser);
+        QObject::connect(&session, &MessengerSession::UsersDropped, &online, &COnlineDialog::RemoveUsers);
         QObject::connect(&session, &MessengerSession::UserChatChanged, &online, &COnlineDialog::SetUserInChat);
         QObject::connect(&session, &MessengerSession::ChatLineReceived, &chat, &CChatDialog::AddLine);
         QObject::connect(&chat, &CChatDialog::LineWritten, &session, &MessengerSession::SendChatLine);

@@ -32,7 +32,7 @@ public:
     {
     }
     void OnUserListed(const QString& name) override { m_window.AddUser(name); }
-    void OnUserDropped(const QString& name) override { m_window.RemoveUser(name); }
+    void OnUsersDropped(const QStringList& names) override { m_window.RemoveUsers(names); }
     void OnUserChatChanged(const QString& name, bool inChat) override { m_window.SetUserInChat(name, inChat); }
     void OnUserOnTwoComputersChanged(const QString& name, bool onTwo) override
     {

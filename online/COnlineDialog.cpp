@@ -15,7 +15,9 @@
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QListWidgetItem>
 #include <QScreen>
+#include <QSet>
 
 namespace {
 
@@ -118,9 +120,17 @@ void COnlineDialog::AddUser(const QString& name)
         m_userItems.insert(name, m_pUserList->item(m_pUserList->AddString(name)));
 }
 
-void COnlineDialog::RemoveUser(const QString& name)
+// From the bottom up: a row's removal moves only the rows below it, and after a storm of users
+// has gone none are left there.
+void COnlineDialog::RemoveUsers(const QStringList& names)
 {
-    delete m_userItems.take(name);
+    QSet<QListWidgetItem*> going;
+    for (const QString& name : names)
+        if (QListWidgetItem* item = m_userItems.take(name))
+            going.insert(item);
+    for (int row = m_pUserList->count() - 1; row >= 0 && !going.isEmpty(); --row)
+        if (going.remove(m_pUserList->item(row)))
+            delete m_pUserList->takeItem(row);
 }
 
 void COnlineDialog::SetUserInChat(const QString& name, bool inChat)

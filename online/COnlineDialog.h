@@ -15,7 +15,7 @@ class CUserListBox;
 class QListWidgetItem;
 
 // The "Online" window: the list of users online now, "All" first, each user marked while in
-// the chat room. It shows the presence roster as it changes (AddUser, RemoveUser,
+// the chat room. It shows the presence roster as it changes (AddUser, RemoveUsers,
 // SetUserInChat); names are exact, so users whose names differ only in case, or a user called
 // "All", have items of their own. Closing it only hides it.
 class COnlineDialog : public QDialog {
@@ -32,7 +32,7 @@ public:
     ~COnlineDialog() override;
 
     void AddUser(const QString& name);
-    void RemoveUser(const QString& name);
+    void RemoveUsers(const QStringList& names);
     void SetUserInChat(const QString& name, bool inChat);
     void SetUserOnTwoComputers(const QString& name, bool onTwo);
 

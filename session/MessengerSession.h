@@ -84,7 +84,8 @@ Q_SIGNALS:
     // That many private messages were dropped unread before they reached MessageReceived.
     void MessagesDropped(quint64 count);
     void UserListed(const QString& name);
-    void UserDropped(const QString& name);
+    // Everybody who went in one tick.
+    void UsersDropped(const QStringList& names);
     void UserChatChanged(const QString& name, bool inChat);
     void UserOnTwoComputersChanged(const QString& name, bool onTwo);
     // The first send that no network took, and the first one again after it.
@@ -103,7 +104,7 @@ private:
     QString ShownSender(const MessagePacket& packet, quint32 from);
     void OnMessagesDropped(std::uint64_t count) override { Q_EMIT MessagesDropped(count); }
     void OnUserListed(const QString& name) override { Q_EMIT UserListed(name); }
-    void OnUserDropped(const QString& name) override { Q_EMIT UserDropped(name); }
+    void OnUsersDropped(const QStringList& names) override { Q_EMIT UsersDropped(names); }
     void OnUserChatChanged(const QString& name, bool inChat) override { Q_EMIT UserChatChanged(name, inChat); }
     void OnUserOnTwoComputersChanged(const QString& name, bool onTwo) override
     {

@@ -50,7 +50,7 @@ void PresenceRoster::OnChatPresence(const QString& sender)
 
 void PresenceRoster::Tick()
 {
-    std::vector<QString> dropped;
+    QStringList dropped;
     std::erase_if(m_users, [&](OnlineUser& user) {
         if (user.presenceTicks == 0) {
             dropped.push_back(std::move(user.name));
@@ -67,8 +67,7 @@ void PresenceRoster::Tick()
     if (dropped.empty())
         return;
     RebuildIndex();
-    for (const QString& name : dropped)
-        m_changes.OnUserDropped(name);
+    m_changes.OnUsersDropped(dropped);
 }
 
 void PresenceRoster::TickAddresses(OnlineUser& user)

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -22,7 +23,8 @@ public:
     public:
         virtual ~Changes() = default;
         virtual void OnUserListed(const QString& name) = 0;
-        virtual void OnUserDropped(const QString& name) = 0;
+        // Everybody dropped in one tick, at once.
+        virtual void OnUsersDropped(const QStringList& names) = 0;
         virtual void OnUserChatChanged(const QString& name, bool inChat) = 0;
         virtual void OnUserOnTwoComputersChanged(const QString& name, bool onTwo) = 0;
     };

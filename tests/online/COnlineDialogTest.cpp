@@ -66,9 +66,7 @@ TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
 {
     for (const char* name : {"bob", "anna<b>!</b>", "Zed", "All", "BOB"})
         window.AddUser(QString::fromLatin1(name));
-    window.RemoveUser(QStringLiteral("All"));
-    window.RemoveUser(QStringLiteral("BOB"));
-    window.RemoveUser(QStringLiteral("nobody"));
+    window.RemoveUsers(QStringLiteral("All BOB nobody").split(u' '));
     EXPECT_EQ(window.UserList()->GetTexts(), QStringLiteral("All anna<b>!</b> bob Zed").split(u' '));
     window.resize(300, 400);
     window.show();

@@ -17,7 +17,11 @@ public:
         m_names << name;
         ++newUsers;
     }
-    void OnUserDropped(const QString& name) override { EXPECT_EQ(m_names.removeAll(name), 1) << name.toStdString(); }
+    void OnUsersDropped(const QStringList& names) override
+    {
+        for (const QString& name : names)
+            EXPECT_EQ(m_names.removeAll(name), 1) << name.toStdString();
+    }
     void OnUserOnTwoComputersChanged(const QString& name, bool onTwo) override
     {
         ASSERT_TRUE(m_names.contains(name));

@@ -50,7 +50,7 @@ int main(int argc, char** argv)
         Report("list", items.join(u' '));
     };
     QObject::connect(&session, &MessengerSession::UserListed, reportList);
-    QObject::connect(&session, &MessengerSession::UserDropped, reportList);
+    QObject::connect(&session, &MessengerSession::UsersDropped, reportList);
     QObject::connect(&session, &MessengerSession::UserChatChanged, reportList);
     QObject::connect(&session, &MessengerSession::UserOnTwoComputersChanged, reportList);
     QObject::connect(&session, &MessengerSession::ChatLineReceived,
