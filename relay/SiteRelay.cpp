@@ -91,7 +91,7 @@ void SiteRelay::OnDisconnected(const QString& why)
 {
     if (m_bConnected || !m_bEverConnected)
         qCWarning(lcRelay).noquote() << "broker" << m_config.broker.toDisplayString(QUrl::RemoveUserInfo)
-                                     << "unreachable:" << why << "- trying again";
+                                     << "-" << why << "Trying again with a back-off.";
     m_bConnected = false;
     m_bElected = false;
     m_election.stop();
@@ -115,10 +115,14 @@ void SiteRelay::Decide()
                                                  : "another relay of the site forwards; standing by");
     m_bElected = true;
     m_bForwarding = forwarding;
-    if (forwarding)
+    if (forwarding) {
+        for (const MessagePacket& record : m_undecided)
+            ToSegment(record);
         Flush();
-    else
+    } else {
         m_waiting.clear();
+    }
+    m_undecided.clear();
 }
 
 void SiteRelay::OnBrokerMessage(const QString& topic, const QByteArray& payload)
@@ -132,17 +136,30 @@ void SiteRelay::OnBrokerMessage(const QString& topic, const QByteArray& payload)
     }
     const QString records = m_config.topicPrefix + u'/';
     const QString site = topic.mid(records.size());
-    if (!topic.startsWith(records) || site.contains(u'/') || site == m_config.site || !IsForwarding())
+    if (!topic.startsWith(records) || site.contains(u'/') || site == m_config.site)
         return;
     // The same test as a datagram on the wire: one whole record of a known type.
     const std::optional<MessagePacket> record = MessagePacket::FromBytes(payload);
     if (!record)
         return;
+    // Right after (re)connecting the broker hands over what it kept for the relay, before the
+    // relays have decided who forwards: that waits for the decision instead of being dropped.
+    if (!m_bElected) {
+        if (m_undecided.size() < kBufferedRecords)
+            m_undecided.push_back(*record);
+        return;
+    }
+    if (IsForwarding())
+        ToSegment(*record);
+}
+
+void SiteRelay::ToSegment(const MessagePacket& record)
+{
     const auto now = std::chrono::steady_clock::now();
     while (!m_broadcast.empty() && now - m_broadcast.front().at > kEchoSpan)
         m_broadcast.pop_front();
-    m_broadcast.push_back({now, *record});
-    m_transport.Send(*record);
+    m_broadcast.push_back({now, record});
+    m_transport.Send(record);
 }
 
 bool SiteRelay::IsEcho(const MessagePacket& packet)

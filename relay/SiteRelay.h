@@ -24,6 +24,7 @@ class AlertSink;
 // - No doubles: each relay of a site says it is there once a second on the broker; the relay
 //   with the lowest id among those heard in the last kRelaySilence forwards, the others stand by
 //   (and one takes over when the forwarder falls silent).
+// - Records from the broker while the relays decide wait for the decision.
 // - Broker gone: presence is not kept (the others drop the site's users as their ticks say);
 //   chat lines and messages wait, up to kBufferedRecords, the oldest going first.
 // Lives on the GUI thread.
@@ -63,6 +64,7 @@ private:
     void OnChatLine(const MessagePacket& packet, quint32 from) override;
 
     void FromSegment(const MessagePacket& packet);
+    void ToSegment(const MessagePacket& record);
     bool IsEcho(const MessagePacket& packet);
     void OnConnected();
     void OnDisconnected(const QString& why);
@@ -84,6 +86,7 @@ private:
     bool m_bEverConnected = false;
     std::map<QString, std::chrono::steady_clock::time_point> m_relays; // the others, when last heard
     std::deque<MessagePacket> m_waiting;
+    std::deque<MessagePacket> m_undecided; // from the broker before the relays decided
     std::size_t m_dropped = 0;
     struct Broadcast {
         std::chrono::steady_clock::time_point at;
