@@ -2,6 +2,8 @@
 
 #include <mosquitto.h>
 
+#include <utility>
+
 namespace {
 
 constexpr int kKeepAliveSeconds = 10;
@@ -52,6 +54,7 @@ bool MqttLink::Start(QString* error)
     mosquitto_connect_callback_set(m_client, &MqttLink::OnConnect);
     mosquitto_disconnect_callback_set(m_client, &MqttLink::OnDisconnect);
     mosquitto_message_callback_set(m_client, &MqttLink::OnMessage);
+    mosquitto_log_callback_set(m_client, &MqttLink::OnLog);
     mosquitto_reconnect_delay_set(m_client, kFirstRetrySeconds, kLongestRetrySeconds, true);
     mosquitto_max_inflight_messages_set(m_client, kInFlight);
 
@@ -111,6 +114,7 @@ bool MqttLink::Subscribe(const QString& topic)
 void MqttLink::OnConnect(mosquitto*, void* self, int code)
 {
     auto* link = static_cast<MqttLink*>(self);
+    link->m_bRefused = code != 0;
     if (code == 0)
         Q_EMIT link->Connected();
     else
@@ -119,8 +123,18 @@ void MqttLink::OnConnect(mosquitto*, void* self, int code)
 
 void MqttLink::OnDisconnect(mosquitto*, void* self, int code)
 {
-    Q_EMIT static_cast<MqttLink*>(self)->Disconnected(
-        code == 0 ? QStringLiteral("left the broker") : QString::fromUtf8(mosquitto_strerror(code)));
+    auto* link = static_cast<MqttLink*>(self);
+    // A refusal was said already, with its reason.
+    if (std::exchange(link->m_bRefused, false))
+        return;
+    Q_EMIT link->Disconnected(code == 0 ? QStringLiteral("left the broker") : QString::fromUtf8(mosquitto_strerror(code)));
+}
+
+void MqttLink::OnLog(mosquitto*, void* self, int level, const char* text)
+{
+    // A failed TLS handshake reaches neither callback above: only the library's log names it.
+    if (level == MOSQ_LOG_ERR)
+        Q_EMIT static_cast<MqttLink*>(self)->Disconnected(QString::fromUtf8(text));
 }
 
 void MqttLink::OnMessage(mosquitto*, void* self, const mosquitto_message* message)

@@ -39,8 +39,10 @@ private:
     static void OnConnect(mosquitto*, void* self, int code);
     static void OnDisconnect(mosquitto*, void* self, int code);
     static void OnMessage(mosquitto*, void* self, const struct mosquitto_message* message);
+    static void OnLog(mosquitto*, void* self, int level, const char* text);
 
     const RelayConfig m_config;
     mosquitto* m_client = nullptr;
     bool m_bLoopRunning = false;
+    bool m_bRefused = false; // the client's thread only
 };

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <map>
@@ -71,11 +72,19 @@ namespace {
 // the broker on a third segment; the router forwards no broadcast.
 class RelaySystemTest : public ProgramHostsTest {
 protected:
-    enum Extra { BROKER = 3, RELAY_A1 = 4, RELAY_A2 = 5, RELAY_C = 6 };
+    enum Extra { BROKER = 3, RELAY_A1, RELAY_A2, RELAY_C, WRONG_PASSWORD, UNTRUSTING };
+
+    void SetUp() override
+    {
+        for (const char* tool : {"/usr/sbin/mosquitto", "/usr/bin/mosquitto_passwd", "/usr/bin/openssl"})
+            if (!QFileInfo(QString::fromLatin1(tool)).isExecutable())
+                GTEST_SKIP() << tool << " is missing (scripts/bootstrap.sh installs it)";
+        ProgramHostsTest::SetUp();
+    }
 
     int SegmentOf(int host) const override
     {
-        return host == C || host == RELAY_C ? 1 : host == BROKER ? 2 : 0;
+        return host == C || host == RELAY_C ? 1 : host >= BROKER && host != RELAY_A1 && host != RELAY_A2 ? 2 : 0;
     }
 
     QProcess* StartHost(int host) override
@@ -85,33 +94,49 @@ protected:
         return ProgramHostsTest::StartHost(host);
     }
 
+    // The broker takes TLS only (8883; 8884 also asks for a client certificate) and known users.
+    // Besides the site relays, two that must be refused: a wrong password, a CA nobody trusts.
     void StartBrokerAndRelays()
     {
         QString lab = SegmentScript(2);
-        for (int host = BROKER; host <= RELAY_C; ++host)
+        for (int host = BROKER; host <= UNTRUSTING; ++host)
             lab += HostScript(host);
-        const QString failure = Shell(lab);
+        const QString failure = Shell(lab + u"cd %1\n"
+            "key='-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes'\n"
+            "for ca in ca stranger; do openssl req -x509 $key -days 1 -subj /CN=$ca -keyout $ca.key -out $ca.crt 2>/dev/null; done\n"
+            "printf 'subjectAltName=IP:%2\\n' > broker.ext; : > relay.ext\n"
+            "for name in broker relay; do\n"
+            "  openssl req $key -subj /CN=$name -keyout $name.key -out $name.csr 2>/dev/null\n"
+            "  openssl x509 -req -in $name.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 1 -extfile $name.ext -out $name.crt 2>/dev/null\n"
+            "done\n"
+            "mosquitto_passwd -c -b passwords relay 'relay secret'\n"_s.arg(m_dir.path(), Address(BROKER)));
         ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
         QFile broker(m_dir.filePath(u"mosquitto.conf"_s));
         ASSERT_TRUE(broker.open(QIODevice::WriteOnly));
-        broker.write(u"listener 1883 0.0.0.0\nallow_anonymous true\nuser root\npersistence true\npersistence_location %1/\n"_s
-                         .arg(m_dir.path())
+        const QString tls = u"cafile %1/ca.crt\ncertfile %1/broker.crt\nkeyfile %1/broker.key\n"_s.arg(m_dir.path());
+        broker.write(u"per_listener_settings false\nallow_anonymous false\npassword_file %1/passwords\n"
+                     "user root\npersistence true\npersistence_location %1/\n"
+                     "listener 8883 0.0.0.0\n%2listener 8884 0.0.0.0\n%2require_certificate true\n"_s.arg(m_dir.path(), tls)
                          .toUtf8());
         broker.close();
         StartBroker();
-        const std::pair<int, QString> relays[] = {{RELAY_A1, u"one"_s}, {RELAY_A2, u"two"_s}, {RELAY_C, u"c"_s}};
-        for (const auto& [host, id] : relays) {
+        const QString trusted = u"username=relay\npassword=relay secret\nca_file=%2/ca.crt\n"_s;
+        const std::pair<int, QString> relays[] = {
+            {RELAY_A1, u"site=west\nrelay_id=one\nbroker=mqtts://%1\n"_s + trusted},
+            {RELAY_A2, u"site=west\nrelay_id=two\nbroker=mqtts://%1\n"_s + trusted},
+            {RELAY_C, u"site=east\nbroker=mqtts://%1:8884\ncert_file=%2/relay.crt\nkey_file=%2/relay.key\n"_s + trusted},
+            {WRONG_PASSWORD, u"site=intruder\nbroker=mqtts://%1\nusername=relay\npassword=guess\nca_file=%2/ca.crt\n"_s},
+            {UNTRUSTING, u"site=intruder\nbroker=mqtts://%1\nusername=relay\npassword=relay secret\nca_file=%2/stranger.crt\n"_s},
+        };
+        for (const auto& [host, settings] : relays) {
             QFile config(HostDir(host) + u"/relay.conf"_s);
             ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-            config.write(u"broker=mqtt://%1\nsite=%2\nrelay_id=%3\n"_s
-                             .arg(Address(BROKER), host == RELAY_C ? u"east"_s : u"west"_s, id)
-                             .toUtf8());
+            config.write(settings.arg(Address(BROKER), m_dir.path()).toUtf8());
             config.close();
             m_relays[host] = Start(host, {}, qEnvironmentVariable("PELLWICK_PROGRAM"),
                                    {u"--relay"_s, u"--config"_s, config.fileName()});
         }
     }
-
 
     void StartBroker()
     {
@@ -136,21 +161,26 @@ protected:
             EXPECT_TRUE(relay->waitForFinished(5000));
             EXPECT_EQ(relay->exitCode(), 0) << host;
             if (HasFailure())
-                std::cout << "relay " << host << ":\n" << relay->readAllStandardError().toStdString() << std::endl;
+                std::cout << "relay " << host << ":\n" << RelayLog(host).toStdString() << std::endl;
         }
         ProgramHostsTest::TearDown();
     }
 
+    // What a relay said so far.
+    const QString& RelayLog(int host)
+    {
+        return m_relayLogs[host] += QString::fromUtf8(m_relays.at(host)->readAllStandardError());
+    }
+
     QProcess* m_broker = nullptr;
     std::map<int, QProcess*> m_relays;
+    std::map<int, QString> m_relayLogs;
 };
 
 } // namespace
 
 TEST_F(RelaySystemTest, SitesListAndHearEachOtherOnceAndComeBackAfterTheBrokerWasAway)
 {
-    if (!QFile::exists(u"/usr/sbin/mosquitto"_s))
-        GTEST_SKIP() << "mosquitto is not installed";
     ASSERT_TRUE(AllListed());
 
     QStringList said;
@@ -180,4 +210,12 @@ TEST_F(RelaySystemTest, SitesListAndHearEachOtherOnceAndComeBackAfterTheBrokerWa
     EXPECT_EQ(m_copies[C].Texts(u"message"_s), QStringList{m_users[A] + u"%across"_s});
     EXPECT_EQ(m_copies[A].Texts(u"message"_s), QStringList{m_users[C] + u"%to all"_s});
     EXPECT_EQ(m_copies[B].Texts(u"message"_s), QStringList{m_users[C] + u"%to all"_s});
+
+    // The refused relays say why, at most once a back-off, and carry nothing.
+    for (int host : {WRONG_PASSWORD, UNTRUSTING}) {
+        EXPECT_FALSE(RelayLog(host).contains(u"connected to"_s)) << RelayLog(host).toStdString();
+        EXPECT_LE(RelayLog(host).count(u"Trying again"_s), 8) << RelayLog(host).toStdString();
+    }
+    EXPECT_TRUE(RelayLog(WRONG_PASSWORD).contains(u"not authorised"_s)) << RelayLog(WRONG_PASSWORD).toStdString();
+    EXPECT_TRUE(RelayLog(UNTRUSTING).contains(u"certificate verify failed"_s)) << RelayLog(UNTRUSTING).toStdString();
 }
