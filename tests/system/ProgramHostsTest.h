@@ -203,6 +203,23 @@ protected:
         registry.setPermissions(QFile::Permissions(0x6666));
     }
 
+    // What a Windows peer (mailslot_peer.py) heard, as tshark reads its capture: each datagram
+    // must be one whole record written to \\MAILSLOT\\forall; the records in hex.
+    QStringList MailslotRecords(const QString& capture)
+    {
+        const QString slot = u"\\MAILSLOT\\forall\t"_s;
+        QByteArray fields;
+        EXPECT_EQ(Run(-1, {}, u"/usr/bin/tshark"_s,
+                      {u"-r"_s, capture, u"-T"_s, u"fields"_s, u"-e"_s, u"mailslot.name"_s, u"-e"_s, u"data.data"_s}, &fields),
+                  0);
+        QStringList records;
+        for (const QString& row : QString::fromLatin1(fields).split(u'\n', Qt::SkipEmptyParts)) {
+            EXPECT_TRUE(row.startsWith(slot) && row.size() == slot.size() + 2 * 364) << row.toStdString();
+            records << row.mid(slot.size());
+        }
+        return records;
+    }
+
     // What runs in a host: by default the test host (PELLWICK_HOST) as the host's user.
     virtual QProcess* StartHost(int host)
     {
