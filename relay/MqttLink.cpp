@@ -8,7 +8,9 @@ namespace {
 
 constexpr int kKeepAliveSeconds = 10;
 constexpr unsigned kFirstRetrySeconds = 1;
-constexpr unsigned kLongestRetrySeconds = 30;
+// libmosquitto's "exponential" back-off grows with the square of the tries; past 10 s it
+// would keep a site apart from the others long after a broker's restart.
+constexpr unsigned kLongestRetrySeconds = 10;
 // QoS 1 messages on their way before the client holds back; with the relay's own buffer in
 // front, this keeps a reconnect from bursting onto the broker.
 constexpr unsigned kInFlight = 100;

@@ -9,7 +9,7 @@
 struct mosquitto;
 
 // The relay's connection to the MQTT broker (libmosquitto, with its own network thread):
-// connects, and after a loss connects again with a back-off from 1 s doubling to 30 s.
+// connects, and after a loss tries again after 1, 4 and 9 s, then every 10 s.
 // The signals come from that thread; receivers on the GUI thread get them queued. Publish may
 // be called from the GUI thread at any time.
 class MqttLink : public QObject {
