@@ -11,7 +11,7 @@ constexpr unsigned kFirstRetrySeconds = 1;
 // libmosquitto's "exponential" back-off grows with the square of the tries; past 10 s it
 // would keep a site apart from the others long after a broker's restart.
 constexpr unsigned kLongestRetrySeconds = 10;
-// QoS 1 messages on their way before the client holds back; with the relay's own buffer in
+// QoS 2 messages on their way before the client holds back; with the relay's own buffer in
 // front, this keeps a reconnect from bursting onto the broker.
 constexpr unsigned kInFlight = 100;
 
@@ -110,7 +110,9 @@ bool MqttLink::Publish(const QString& topic, const QByteArray& payload, int qos,
 
 bool MqttLink::Subscribe(const QString& topic)
 {
-    return m_client && mosquitto_subscribe(m_client, nullptr, Utf8(topic).constData(), 1) == MOSQ_ERR_SUCCESS;
+    // Exactly once: at QoS 1 a broker that restarts before the relay's acknowledgement
+    // hands the record over again, and the copies would show it twice.
+    return m_client && mosquitto_subscribe(m_client, nullptr, Utf8(topic).constData(), 2) == MOSQ_ERR_SUCCESS;
 }
 
 void MqttLink::OnConnect(mosquitto*, void* self, int code)

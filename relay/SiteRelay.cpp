@@ -209,7 +209,7 @@ void SiteRelay::FromSegment(const MessagePacket& packet)
 void SiteRelay::Flush()
 {
     while (!m_waiting.empty()
-           && m_link.Publish(m_config.RecordsTopic(m_config.site), m_waiting.front().Bytes(), 1, false))
+           && m_link.Publish(m_config.RecordsTopic(m_config.site), m_waiting.front().Bytes(), 2, false))
         m_waiting.pop_front();
     if (m_waiting.empty() && m_dropped > 0) {
         qCWarning(lcRelay) << m_dropped << "lines and messages were lost while the broker was away";
