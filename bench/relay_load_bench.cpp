@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <set>
 #include <sched.h>
 #include <string>
 #include <sys/socket.h>
@@ -76,6 +77,7 @@ void Send(const std::string& netns, const char* broadcast, char tag, int rate, i
 
 struct Heard {
     std::vector<double> latencyMs;
+    std::set<QString> lines; // distinct: a twin is no arrival
     std::map<QString, std::int64_t> lastHeard;
     std::int64_t longestGap = 0;
 };
@@ -101,9 +103,10 @@ void Receive(const std::string& netns, char fromTag, int seconds, Heard* heard)
         if (recv(fd, &packet, sizeof packet, 0) != sizeof packet || packet.Sender().front() != QLatin1Char(fromTag))
             continue;
         last = Clock::now();
-        if (packet.type == PACKET_CHAT)
-            heard->latencyMs.push_back((Now() - packet.Text().toLongLong()) / 1e6);
-        else {
+        if (packet.type == PACKET_CHAT) {
+            if (heard->lines.insert(packet.Text()).second)
+                heard->latencyMs.push_back((Now() - packet.Text().toLongLong()) / 1e6);
+        } else {
             const auto [entry, first] = heard->lastHeard.try_emplace(packet.Sender(), Now());
             if (!first)
                 heard->longestGap = std::max(heard->longestGap, Now() - std::exchange(entry->second, Now()));
@@ -149,7 +152,7 @@ int main(int argc, char** argv)
     }
     const long sent = static_cast<long>(rate) * seconds;
     for (const auto& [name, heard] : {std::pair{"west to east", &inEast}, std::pair{"east to west", &inWest}})
-        std::printf("%s: %ld sent, %zu arrived; added latency p50 %.2f ms, p99 %.2f ms\n", name, sent,
+        std::printf("%s: %ld sent, %zu arrived (once each); added latency p50 %.2f ms, p99 %.2f ms\n", name, sent,
                     heard->latencyMs.size(), Percentile(heard->latencyMs, 0.5), Percentile(heard->latencyMs, 0.99));
     return 0;
 }

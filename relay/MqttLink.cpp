@@ -13,8 +13,7 @@ constexpr unsigned kFirstRetrySeconds = 1;
 constexpr unsigned kLongestRetrySeconds = 10;
 // One QoS 2 message on its way at a time: mosquitto (2.0 in Debian 12) loses some of those
 // that arrive before the one ahead of them is released, hundreds in 20,000 at 2,000 a second.
-// This bounds the lines and messages to one per round trip to the broker, far above what
-// people type; presence (QoS 0) is not held back.
+// The relay sends its lines and messages in batches, one batch a round trip.
 constexpr unsigned kInFlight = 1;
 
 QByteArray Utf8(const QString& text)
@@ -59,6 +58,7 @@ bool MqttLink::Start(QString* error)
     mosquitto_disconnect_callback_set(m_client, &MqttLink::OnDisconnect);
     mosquitto_message_callback_set(m_client, &MqttLink::OnMessage);
     mosquitto_log_callback_set(m_client, &MqttLink::OnLog);
+    mosquitto_publish_callback_set(m_client, &MqttLink::OnPublish);
     mosquitto_reconnect_delay_set(m_client, kFirstRetrySeconds, kLongestRetrySeconds, true);
     mosquitto_max_inflight_messages_set(m_client, kInFlight);
 
@@ -101,12 +101,12 @@ void MqttLink::Stop()
     m_bLoopRunning = false;
 }
 
-bool MqttLink::Publish(const QString& topic, const QByteArray& payload, int qos, bool retain)
+bool MqttLink::Publish(const QString& topic, const QByteArray& payload, int qos, bool retain, int* id)
 {
     const QByteArray name = Utf8(topic);
     return m_client
-        && mosquitto_publish(m_client, nullptr, name.constData(), static_cast<int>(payload.size()), payload.constData(),
-                             qos, retain)
+        && mosquitto_publish(m_client, id, name.constData(), static_cast<int>(payload.size()), payload.constData(), qos,
+                             retain)
         == MOSQ_ERR_SUCCESS;
 }
 
@@ -134,6 +134,11 @@ void MqttLink::OnDisconnect(mosquitto*, void* self, int code)
     if (std::exchange(link->m_bRefused, false))
         return;
     Q_EMIT link->Disconnected(code == 0 ? QStringLiteral("left the broker") : QString::fromUtf8(mosquitto_strerror(code)));
+}
+
+void MqttLink::OnPublish(mosquitto*, void* self, int id)
+{
+    Q_EMIT static_cast<MqttLink*>(self)->Published(id);
 }
 
 void MqttLink::OnLog(mosquitto*, void* self, int level, const char* text)

@@ -26,12 +26,14 @@ public:
     // Leaves the broker cleanly and stops the thread.
     void Stop();
 
-    // False when the broker cannot take it now (not connected, or the client's queue is full).
-    bool Publish(const QString& topic, const QByteArray& payload, int qos, bool retain);
+    // False when the broker cannot take it now (not connected, or the client's queue is full);
+    // else the message's id, which Published names when the broker has it.
+    bool Publish(const QString& topic, const QByteArray& payload, int qos, bool retain, int* id = nullptr);
     bool Subscribe(const QString& topic);
 
 Q_SIGNALS:
     void Connected();
+    void Published(int id);
     void Disconnected(const QString& why);
     void Received(const QString& topic, const QByteArray& payload);
 
@@ -39,6 +41,7 @@ private:
     static void OnConnect(mosquitto*, void* self, int code);
     static void OnDisconnect(mosquitto*, void* self, int code);
     static void OnMessage(mosquitto*, void* self, const struct mosquitto_message* message);
+    static void OnPublish(mosquitto*, void* self, int id);
     static void OnLog(mosquitto*, void* self, int level, const char* text);
 
     const RelayConfig m_config;

@@ -13,6 +13,7 @@
 #include <deque>
 #include <memory>
 #include <map>
+#include <optional>
 
 class AlertSink;
 
@@ -31,6 +32,8 @@ class AlertSink;
 class SiteRelay : public QObject, private ReceiveQueue::Handler {
 public:
     static constexpr std::size_t kBufferedRecords = 10000;
+    // Lines and messages go to the broker in batches, one batch on its way at a time.
+    static constexpr std::size_t kBatchRecords = 100;
     static constexpr std::chrono::milliseconds kEchoSpan{2000};
     static constexpr std::chrono::milliseconds kHeartbeat{1000};
     static constexpr std::chrono::milliseconds kRelaySilence{3500};
@@ -71,6 +74,7 @@ private:
     void Decide();
     void OnHeartbeat();
     void Flush();
+    void OnPublished(int id);
     bool IsLowestRelay();
 
     const RelayConfig m_config;
@@ -86,6 +90,7 @@ private:
     bool m_bEverConnected = false;
     std::map<QString, std::chrono::steady_clock::time_point> m_relays; // the others, when last heard
     std::deque<MessagePacket> m_waiting;
+    std::optional<int> m_batchOnItsWay; // its message id
     std::deque<MessagePacket> m_undecided; // from the broker before the relays decided
     std::size_t m_dropped = 0;
     struct Broadcast {
