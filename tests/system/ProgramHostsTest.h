@@ -242,18 +242,19 @@ protected:
         Until([] { return false; }, time);
     }
 
-    // Waits until every copy shows what the predicate asks for; AllListed: every copy lists every user.
+    // Waits until every copy shows what the predicate asks for; AllListed: every copy lists every
+    // user, and these others.
     template <typename Predicate> bool Everywhere(Predicate predicate, std::chrono::milliseconds timeout = 5s)
     {
         return Until([&] { return std::ranges::all_of(m_copies, predicate); }, timeout);
     }
-    bool AllListed()
+    bool AllListed(const QStringList& others = {}, std::chrono::milliseconds timeout = 10s)
     {
         return Everywhere(
             [&](const HostCopy& copy) {
-                return std::ranges::all_of(m_users, [&](const QString& user) { return copy.State(user) >= 0; });
+                return std::ranges::all_of(m_users + others, [&](const QString& user) { return copy.State(user) >= 0; });
             },
-            10s);
+            timeout);
     }
 
     const QString m_prefix = u"pwlab%1"_s.arg(getpid());
