@@ -51,6 +51,11 @@ cpu0=$(cpu); t0=$(date +%s%N)
 cpu1=$(cpu); t1=$(date +%s%N)
 awk -v c=$((cpu1 - cpu0)) -v t=$((t1 - t0)) -v k="$ticks" -v r="$rate" \
     'BEGIN {printf "west relay: %.1f %% of one core for %d records/s each way (%d/s through it)\n", 100 * c / k / (t / 1e9), r, 2 * r}'
+# Where records were lost: datagrams the kernel dropped for a full receive buffer, per host.
+drops() { ip netns exec "$p-$1" awk '/^Udp:/ { if (!n++) for (i = 1; i <= NF; i++) c[$i] = i; else print $c["RcvbufErrors"] }' /proc/net/snmp; }
+echo "receive buffer overflows: west relay $(drops relayw), east relay $(drops relaye), west $(drops west), east $(drops east)"
+echo "broker: $(ip netns exec $p-broker mosquitto_sub -h 10.88.2.1 -v -W 12 -C 3 -t '$SYS/broker/publish/messages/dropped' -t '$SYS/broker/publish/messages/received' -t '$SYS/broker/publish/messages/sent' | tr '\n' ' ')"
+grep -hv 'started\|connected to\|forwards\|joined\|interface' "$work"/relay?.log | sort | uniq -c || true
 
 cpu0=$(cpu); t0=$(date +%s%N)
 "$load" $p-west $p-east 1 "$seconds" "$users"

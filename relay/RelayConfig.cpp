@@ -1,10 +1,45 @@
 #include "relay/RelayConfig.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
 #include <QRegularExpression>
 #include <QSettings>
+
+namespace {
+
+// Bare names in key_file and password_file are credentials systemd hands the service
+// (LoadCredential=), so that a unit with DynamicUser reads files only root may read.
+bool ReadCredentials(RelayConfig& config, QString passwordFile, QString* error)
+{
+    const QString credentials = qEnvironmentVariable("CREDENTIALS_DIRECTORY");
+    const auto locate = [&](QString* path) {
+        if (path->isEmpty() || QDir::isAbsolutePath(*path))
+            return true;
+        if (credentials.isEmpty()) {
+            *error = QStringLiteral("%1 is no absolute path, and the service was given no credentials").arg(*path);
+            return false;
+        }
+        *path = QDir(credentials).filePath(*path);
+        return true;
+    };
+    if (!locate(&config.keyFile) || !locate(&passwordFile))
+        return false;
+    if (passwordFile.isEmpty())
+        return true;
+    QFile file(passwordFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read %1").arg(passwordFile);
+        return false;
+    }
+    // The first line without its line end, as `echo secret >file` leaves it; MQTT's longest.
+    config.password = QString::fromUtf8(file.readLine(65536)).remove(QRegularExpression(QStringLiteral("\\r?\\n$")));
+    return true;
+}
+
+} // namespace
 
 std::optional<RelayConfig> RelayConfig::Load(const QString& path, QString* error)
 {
@@ -26,6 +61,7 @@ std::optional<RelayConfig> RelayConfig::Load(const QString& path, QString* error
     config.topicPrefix = text("topic_prefix", config.topicPrefix);
     config.userName = text("username");
     config.password = file.value(QStringLiteral("password")).toString();
+    const QString passwordFile = text("password_file");
     config.caFile = text("ca_file");
     config.certFile = text("cert_file");
     config.keyFile = text("key_file");
@@ -46,7 +82,9 @@ std::optional<RelayConfig> RelayConfig::Load(const QString& path, QString* error
         *error = QStringLiteral("relay_id must be 1 to 64 letters, digits, '_', '.' or '-'");
     else if (config.certFile.isEmpty() != config.keyFile.isEmpty())
         *error = QStringLiteral("cert_file and key_file go together");
-    else
+    else if (!passwordFile.isEmpty() && file.contains(QStringLiteral("password")))
+        *error = QStringLiteral("password and password_file exclude each other");
+    else if (ReadCredentials(config, passwordFile, error))
         return config;
     return std::nullopt;
 }

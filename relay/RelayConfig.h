@@ -14,10 +14,10 @@ struct RelayConfig {
     QString site; // this segment's name, unique among the sites
     QString topicPrefix = QStringLiteral("pellwick");
     QString userName;
-    QString password;
+    QString password; // or the first line of password_file
     QString caFile; // for mqtts: the broker's CA (else the system's)
     QString certFile; // a client certificate and its key, where the broker asks for one
-    QString keyFile;
+    QString keyFile; // a bare name here or in password_file: a credential of the systemd unit
     QString relayId; // tells two relays of one site apart; the host name and process id by default
     QString extraNetworks; // as a copy's ExtraNetworks
 

@@ -39,6 +39,7 @@ SiteRelay::SiteRelay(AlertSink& alerts, RelayConfig config, TransportEndpoints e
     connect(&m_link, &MqttLink::Connected, this, &SiteRelay::OnConnected);
     connect(&m_link, &MqttLink::Disconnected, this, &SiteRelay::OnDisconnected);
     connect(&m_link, &MqttLink::Received, this, &SiteRelay::OnBrokerMessage);
+    connect(&m_link, &MqttLink::Published, this, &SiteRelay::OnPublished);
 }
 
 SiteRelay::~SiteRelay()
@@ -91,7 +92,7 @@ void SiteRelay::OnDisconnected(const QString& why)
 {
     if (m_bConnected || !m_bEverConnected)
         qCWarning(lcRelay).noquote() << "broker" << m_config.broker.toDisplayString(QUrl::RemoveUserInfo)
-                                     << "unreachable:" << why << "- trying again";
+                                     << "-" << why << "Trying again with a back-off.";
     m_bConnected = false;
     m_bElected = false;
     m_election.stop();
@@ -115,10 +116,14 @@ void SiteRelay::Decide()
                                                  : "another relay of the site forwards; standing by");
     m_bElected = true;
     m_bForwarding = forwarding;
-    if (forwarding)
+    if (forwarding) {
+        for (const MessagePacket& record : m_undecided)
+            ToSegment(record);
         Flush();
-    else
+    } else {
         m_waiting.clear();
+    }
+    m_undecided.clear();
 }
 
 void SiteRelay::OnBrokerMessage(const QString& topic, const QByteArray& payload)
@@ -132,17 +137,34 @@ void SiteRelay::OnBrokerMessage(const QString& topic, const QByteArray& payload)
     }
     const QString records = m_config.topicPrefix + u'/';
     const QString site = topic.mid(records.size());
-    if (!topic.startsWith(records) || site.contains(u'/') || site == m_config.site || !IsForwarding())
+    if (!topic.startsWith(records) || site.contains(u'/') || site == m_config.site)
         return;
-    // The same test as a datagram on the wire: one whole record of a known type.
-    const std::optional<MessagePacket> record = MessagePacket::FromBytes(payload);
-    if (!record)
+    // A batch of whole records; each passes the same test as a datagram on the wire.
+    const qsizetype size = sizeof(MessagePacket);
+    if (payload.isEmpty() || payload.size() % size != 0 || payload.size() > qsizetype(kBatchRecords) * size)
         return;
+    for (qsizetype at = 0; at < payload.size(); at += size) {
+        const std::optional<MessagePacket> record = MessagePacket::FromBytes(QByteArrayView(payload).sliced(at, size));
+        if (!record)
+            continue;
+        // Right after (re)connecting the broker hands over what it kept for the relay, before
+        // the relays have decided who forwards: that waits for the decision, not dropped.
+        if (!m_bElected) {
+            if (m_undecided.size() < kBufferedRecords)
+                m_undecided.push_back(*record);
+        } else if (IsForwarding()) {
+            ToSegment(*record);
+        }
+    }
+}
+
+void SiteRelay::ToSegment(const MessagePacket& record)
+{
     const auto now = std::chrono::steady_clock::now();
     while (!m_broadcast.empty() && now - m_broadcast.front().at > kEchoSpan)
         m_broadcast.pop_front();
-    m_broadcast.push_back({now, *record});
-    m_transport.Send(*record);
+    m_broadcast.push_back({now, record});
+    m_transport.Send(record);
 }
 
 bool SiteRelay::IsEcho(const MessagePacket& packet)
@@ -191,11 +213,31 @@ void SiteRelay::FromSegment(const MessagePacket& packet)
 
 void SiteRelay::Flush()
 {
-    while (!m_waiting.empty()
-           && m_link.Publish(m_config.RecordsTopic(m_config.site), m_waiting.front().Bytes(), 1, false))
-        m_waiting.pop_front();
+    if (m_batchOnItsWay || m_waiting.empty())
+        return;
+    const std::size_t count = std::min(m_waiting.size(), kBatchRecords);
+    QByteArray batch;
+    batch.reserve(qsizetype(count * sizeof(MessagePacket)));
+    for (std::size_t i = 0; i < count; ++i)
+        batch += m_waiting[i].Bytes();
+    int id = 0;
+    // Once it has an id the batch is the client's: it sends it when it can.
+    if (!m_link.Publish(m_config.RecordsTopic(m_config.site), batch, 2, false, &id) && id == 0)
+        return;
+    m_batchOnItsWay = id;
+    m_waiting.erase(m_waiting.begin(), m_waiting.begin() + std::ptrdiff_t(count));
     if (m_waiting.empty() && m_dropped > 0) {
         qCWarning(lcRelay) << m_dropped << "lines and messages were lost while the broker was away";
         m_dropped = 0;
     }
+}
+
+void SiteRelay::OnPublished(int id)
+{
+    // The client sends a batch again after a reconnect until the broker has it.
+    if (m_batchOnItsWay != id)
+        return;
+    m_batchOnItsWay.reset();
+    if (IsForwarding())
+        Flush();
 }

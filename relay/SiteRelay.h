@@ -13,6 +13,7 @@
 #include <deque>
 #include <memory>
 #include <map>
+#include <optional>
 
 class AlertSink;
 
@@ -24,12 +25,15 @@ class AlertSink;
 // - No doubles: each relay of a site says it is there once a second on the broker; the relay
 //   with the lowest id among those heard in the last kRelaySilence forwards, the others stand by
 //   (and one takes over when the forwarder falls silent).
+// - Records from the broker while the relays decide wait for the decision.
 // - Broker gone: presence is not kept (the others drop the site's users as their ticks say);
 //   chat lines and messages wait, up to kBufferedRecords, the oldest going first.
 // Lives on the GUI thread.
 class SiteRelay : public QObject, private ReceiveQueue::Handler {
 public:
     static constexpr std::size_t kBufferedRecords = 10000;
+    // Lines and messages go to the broker in batches, one batch on its way at a time.
+    static constexpr std::size_t kBatchRecords = 100;
     static constexpr std::chrono::milliseconds kEchoSpan{2000};
     static constexpr std::chrono::milliseconds kHeartbeat{1000};
     static constexpr std::chrono::milliseconds kRelaySilence{3500};
@@ -63,12 +67,14 @@ private:
     void OnChatLine(const MessagePacket& packet, quint32 from) override;
 
     void FromSegment(const MessagePacket& packet);
+    void ToSegment(const MessagePacket& record);
     bool IsEcho(const MessagePacket& packet);
     void OnConnected();
     void OnDisconnected(const QString& why);
     void Decide();
     void OnHeartbeat();
     void Flush();
+    void OnPublished(int id);
     bool IsLowestRelay();
 
     const RelayConfig m_config;
@@ -84,6 +90,8 @@ private:
     bool m_bEverConnected = false;
     std::map<QString, std::chrono::steady_clock::time_point> m_relays; // the others, when last heard
     std::deque<MessagePacket> m_waiting;
+    std::optional<int> m_batchOnItsWay; // its message id
+    std::deque<MessagePacket> m_undecided; // from the broker before the relays decided
     std::size_t m_dropped = 0;
     struct Broadcast {
         std::chrono::steady_clock::time_point at;

@@ -7,8 +7,9 @@ packages=(
     # build
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-qpa-plugins libcanberra-dev
-    # the site relay: MQTT client library, and the broker the relay test starts
-    libmosquitto-dev mosquitto
+    # the site relay: MQTT client library, the broker the relay test starts (with its TLS
+    # certificates from openssl), and the client the relay bench asks the broker's counters with
+    libmosquitto-dev mosquitto openssl mosquitto-clients
     libgtest-dev libgmock-dev
     # fuzzing and sanitizers (clang's runtime)
     clang libclang-rt-14-dev

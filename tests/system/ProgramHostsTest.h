@@ -203,6 +203,23 @@ protected:
         registry.setPermissions(QFile::Permissions(0x6666));
     }
 
+    // What a Windows peer (mailslot_peer.py) heard, as tshark reads its capture: each datagram
+    // must be one whole record written to \\MAILSLOT\\forall; the records in hex.
+    QStringList MailslotRecords(const QString& capture)
+    {
+        const QString slot = u"\\MAILSLOT\\forall\t"_s;
+        QByteArray fields;
+        EXPECT_EQ(Run(-1, {}, u"/usr/bin/tshark"_s,
+                      {u"-r"_s, capture, u"-T"_s, u"fields"_s, u"-e"_s, u"mailslot.name"_s, u"-e"_s, u"data.data"_s}, &fields),
+                  0);
+        QStringList records;
+        for (const QString& row : QString::fromLatin1(fields).split(u'\n', Qt::SkipEmptyParts)) {
+            EXPECT_TRUE(row.startsWith(slot) && row.size() == slot.size() + 2 * 364) << row.toStdString();
+            records << row.mid(slot.size());
+        }
+        return records;
+    }
+
     // What runs in a host: by default the test host (PELLWICK_HOST) as the host's user.
     virtual QProcess* StartHost(int host)
     {
@@ -225,18 +242,19 @@ protected:
         Until([] { return false; }, time);
     }
 
-    // Waits until every copy shows what the predicate asks for; AllListed: every copy lists every user.
+    // Waits until every copy shows what the predicate asks for; AllListed: every copy lists every
+    // user, and these others.
     template <typename Predicate> bool Everywhere(Predicate predicate, std::chrono::milliseconds timeout = 5s)
     {
         return Until([&] { return std::ranges::all_of(m_copies, predicate); }, timeout);
     }
-    bool AllListed()
+    bool AllListed(const QStringList& others = {}, std::chrono::milliseconds timeout = 10s)
     {
         return Everywhere(
             [&](const HostCopy& copy) {
-                return std::ranges::all_of(m_users, [&](const QString& user) { return copy.State(user) >= 0; });
+                return std::ranges::all_of(m_users + others, [&](const QString& user) { return copy.State(user) >= 0; });
             },
-            10s);
+            timeout);
     }
 
     const QString m_prefix = u"pwlab%1"_s.arg(getpid());
