@@ -8,6 +8,7 @@
 //        while the GUI thread saves an appearance and reads settings four times a second;
 //        prints the GUI thread's worst lateness, the longest settings call and the alerts
 #include "prefs/CRegistry.h"
+#include "prefs/GeneralSettings.h"
 #include "prefs/PreferencesChat.h"
 #include "prefs/PreferencesInMessage.h"
 #include "prefs/PreferencesLayout.h"
@@ -143,7 +144,7 @@ int Locked(int seconds)
         SavePreferences(registry, chat);
         PreferencesChat read;
         LoadPreferences(registry, read);
-        LoadNotifyOnMessage(registry);
+        LoadGeneralSettings(registry);
         longestCall = std::max(longestCall, call.elapsed());
         if (read.m_crTitle != chat.m_crTitle)
             std::printf("a save did not hold\n");
