@@ -58,9 +58,8 @@ protected:
 
 } // namespace
 
-// Sorted without regard to case; names drawn as plain text in the chosen font, elided where the list is too narrow;
-// users in the chat room are marked by their icon and for screen readers. Each user has an item of its own: "All" and
-// names that differ only in case are never confused. A name used on two computers says so.
+// Sorted without regard to case, drawn plain, elided when narrow; "All" and names differing only in
+// case are never confused; the chat room and a name on two computers are marked for eye and ear.
 TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
 {
     for (const char* name : {"bob", "anna<b>!</b>", "Zed", "All", "BOB"})
@@ -99,8 +98,8 @@ TEST_F(COnlineDialogTest, UsersAreListedSortedAsPlainTextWithTheirMarks)
     EXPECT_TRUE(list->item(3)->data(Qt::ToolTipRole).toString().isEmpty()); // Zed fits
 }
 
-// Enter writes to the selected user, if any; the close box and Escape only hide. A screen reader
-// hears the pin's state; resizing keeps the buttons at the lower corners; a picked font is kept.
+// Enter writes to the selected user, if any; the close box and Escape only hide; the pin's state
+// is heard; the buttons keep to the corners; a picked font is kept.
 TEST_F(COnlineDialogTest, EnterWritesClosingHidesThePinIsHeardAndTheButtonsKeepToTheCorners)
 {
     QSignalSpy sendTo(&window, &COnlineDialog::SendToUserRequested);
@@ -133,8 +132,7 @@ TEST_F(COnlineDialogTest, EnterWritesClosingHidesThePinIsHeardAndTheButtonsKeepT
     EXPECT_EQ(QPoint(window.width(), window.height()) - font->pos(), fromCorner);
     EXPECT_EQ(window.height() - pin->y(), fromCorner.y());
 
-    // A font picked bold, italic and underlined is stored so and drawn so; the focus comes
-    // back to the list.
+    // A font picked bold, italic and underlined is stored and used so; the focus returns to the list.
     QWidget other;
     other.show();
     window.activateWindow();
