@@ -76,10 +76,8 @@ void Move(QWidget* button, QPoint to, Qt::MouseButtons held = Qt::NoButton)
 
 } // namespace
 
-// Frames: rest 0, pressed 1, hovered 2, the window showing through the mask. Leaving or losing
-// the focus brings back rest, as does ResetHover; moving while held changes nothing; a release
-// or Space clicks. The Close strip (101 x 34) is wider than its frames; a missing bitmap draws
-// nothing but the window.
+// Frames: rest 0, pressed 1, hovered 2, the window behind the mask; leaving, losing the focus or
+// ResetHover bring back rest; a release or Space clicks. The Close strip is wider than 3 frames.
 TEST(CHoverBitmapButtonTest, MouseAndKeyboardLightPressAndClickTheButtonShowingItsFrames)
 {
     Window window(186, 187, QSize(15, 15));
@@ -125,8 +123,7 @@ TEST(CHoverBitmapButtonTest, MouseAndKeyboardLightPressAndClickTheButtonShowingI
     EXPECT_EQ(missing.Shown(), behind);
 }
 
-// On a dark palette the dark outlines of the pictures at rest turn light, so that the letter,
-// the pin and the slider lines stand out from the window; colours inside stay.
+// On a dark palette the dark outlines of the pictures at rest turn light; colours inside stay.
 TEST(CHoverBitmapButtonTest, OnADarkPaletteThePicturesAtRestKeepTheirContrast)
 {
     const QColor dark(0x30, 0x30, 0x30);
