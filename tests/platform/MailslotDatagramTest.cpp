@@ -61,8 +61,7 @@ bool Decodes(const QByteArray& datagram, std::vector<char>* record = nullptr)
 
 } // namespace
 
-// The Windows peers system test checks the unpadded form against scapy and tshark; the padded
-// form (data at 88) is checked here only.
+// The Windows peers system test checks the unpadded form against scapy and tshark.
 TEST(MailslotDatagramTest, TheEncoderLaysOutTheDatagramByteForByteAndThePaddedFormDecodes)
 {
     const MailslotDatagram::Origin origin{

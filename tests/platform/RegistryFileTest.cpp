@@ -14,8 +14,7 @@ QByteArray GoldenFile()
 
 } // namespace
 
-// Its last values are ones text cannot carry (no NUL, inner NUL, lone surrogate, short DWORD,
-// odd length): they must come back as hex.
+// Its last values are ones text cannot carry: they must come back as hex.
 TEST(RegistryFileTest, GoldenFileReadsToItsValuesAndWritesBackByteForByte)
 {
     const QByteArray golden = GoldenFile();

@@ -107,8 +107,7 @@ TEST_F(RegistryStoreTest, ADamagedOrHugeFileIsSetAsideAndWrittenAfreshWithWhatCo
     }
 }
 
-// Each cause, on a small file system of the test's own: the file stays as it was, the change
-// holds in memory, the failure is reported once and the change is written once the cause is gone.
+// Each cause (on a file system of the test's own) leaves the file, holds the change, is told once.
 TEST_F(RegistryStoreTest, AWriteThatFailsLeavesTheFileHoldsTheChangeIsReportedOnceAndGoesOutLater)
 {
 #ifdef __SANITIZE_THREAD__
