@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -20,9 +19,10 @@
 
 #include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <mutex>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -41,11 +41,6 @@ void WriteAll(const QString& path, const QByteArray& bytes)
 
 class RegistryStoreTest : public ::testing::Test {
 protected:
-    QStringList FolderFiles() const
-    {
-        return QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::Files | QDir::Hidden);
-    }
-
     QTemporaryDir m_dir;
     const QString m_path = m_dir.path() + QStringLiteral("/pellwick/registry.reg");
 };
@@ -58,6 +53,10 @@ TEST_F(RegistryStoreTest, TheFirstWriteCreatesEveryKeyAboveAndEachReadTakesChang
     EXPECT_FALSE(store.KeyExists(u"SOFTWARE"));
     ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
     EXPECT_TRUE(store.KeyExists(u"Software\\Ravelstone\\Pellwick\\Preferences"));
+    // One bad path among several values: none of them is taken.
+    EXPECT_FALSE(store.SetValues({{kKey, QStringLiteral("Title"), RegistryValue::FromText(u"x")},
+                                  {QStringLiteral("SOFTWARE\\\\Empty component"), QStringLiteral("X"), {}}}));
+    EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"1"));
     ASSERT_TRUE(store.Flush());
     EXPECT_EQ(QFileInfo(m_path).permissions() & (QFile::ReadOther | QFile::WriteOther), 0);
 
@@ -108,85 +107,74 @@ TEST_F(RegistryStoreTest, ADamagedOrHugeFileIsSetAsideAndWrittenAfreshWithWhatCo
     }
 }
 
-TEST_F(RegistryStoreTest, AWriteThatFailsHoldsForTheRunLeavesTheFileAsItWasAndIsReportedOnce)
-{
-    RegistryStore store(m_path);
-    std::mutex mutex;
-    std::vector<RegistryStore::WriteFailure> reported;
-    store.ReportFailureTo([&](RegistryStore::WriteFailure failure) {
-        const std::lock_guard guard(mutex);
-        reported.push_back(failure);
-    });
-    ASSERT_TRUE(store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")));
-    ASSERT_TRUE(store.Flush());
-    const QByteArray before = FileBytes(m_path);
-    const QList<RegistryStore::Write> two = {{kKey, QStringLiteral("Title"), RegistryValue::FromText(u"2")},
-                                             {kKey, QStringLiteral("Text"), RegistryValue::FromText(u"3")}};
-    const auto held = [&] {
-        EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"2"));
-        EXPECT_EQ(store.Value(kKey, u"Text"), RegistryValue::FromText(u"3"));
-        EXPECT_EQ(FileBytes(m_path), before);
-    };
-
-    // One bad path among several values: none of them is taken.
-    EXPECT_FALSE(store.SetValues({two[0], {QStringLiteral("SOFTWARE\\\\Empty component"), QStringLiteral("X"), {}}}));
-    EXPECT_EQ(store.Value(kKey, u"Title"), RegistryValue::FromText(u"1"));
-
-    // Another writer holds the lock past the time a write waits for it.
-    const int holder = ::open(QFile::encodeName(m_path + QStringLiteral(".lock")).constData(), O_RDWR | O_CLOEXEC);
-    ASSERT_GE(holder, 0);
-    struct flock lock = {};
-    lock.l_type = F_WRLCK;
-    ASSERT_EQ(::fcntl(holder, F_OFD_SETLK, &lock), 0);
-    EXPECT_TRUE(store.SetValues(two));
-    held();
-    EXPECT_FALSE(store.Flush());
-    held();
-    ::close(holder); // the lock goes with it
-    EXPECT_TRUE(store.Flush());
-    EXPECT_EQ(RegistryStore(m_path).Value(kKey, u"Text"), RegistryValue::FromText(u"3"));
-
-    EXPECT_EQ(reported, std::vector{RegistryStore::WriteFailure::LockHeld});
-    EXPECT_EQ(FolderFiles(), QStringList({QStringLiteral("registry.reg"), QStringLiteral("registry.reg.lock")}));
-}
-
-// On a small file system of the test's own, filled up, then made read-only.
-TEST_F(RegistryStoreTest, OnAFullDiskOrInAReadOnlyFolderTheFileStaysAsItWasAndTheChangeHolds)
+// Each cause (on a file system of the test's own) leaves the file, holds the change, is told once.
+TEST_F(RegistryStoreTest, AWriteThatFailsLeavesTheFileHoldsTheChangeIsReportedOnceAndGoesOutLater)
 {
 #ifdef __SANITIZE_THREAD__
     GTEST_SKIP() << "the store's thread would start in a forked child, which ThreadSanitizer does not allow";
 #endif
+    using enum RegistryStore::WriteFailure;
     const QString folder = QFileInfo(m_path).absolutePath();
+    const QByteArray where = QFile::encodeName(folder);
+    const QByteArray file = QFile::encodeName(m_path);
+    int holder = -1;
+    const auto remount = [&](unsigned long flags) {
+        return mount(nullptr, where.constData(), nullptr, MS_REMOUNT | flags, nullptr) == 0;
+    };
+    const struct {
+        const char* cause;
+        RegistryStore::WriteFailure failure;
+        std::function<bool()> make, mend;
+    } rows[] = {
+        {"full disk", DiskFull,
+         [&] {
+             const int filler = ::open((where + "/filler").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+             const QByteArray page(4096, 'x');
+             while (::write(filler, page.constData(), page.size()) > 0) { }
+             return ::close(filler) == 0;
+         },
+         [&] { return QFile::remove(folder + QStringLiteral("/filler")); }},
+        {"lock held by another writer", LockHeld,
+         [&] {
+             holder = ::open((file + ".lock").constData(), O_RDWR | O_CLOEXEC);
+             struct flock lock = {};
+             lock.l_type = F_WRLCK;
+             return ::fcntl(holder, F_OFD_SETLK, &lock) == 0;
+         },
+         [&] { return ::close(holder) == 0; }},
+        {"read-only file", ReadOnlyFile, [&] { return ::chmod(file.constData(), 0400) == 0; },
+         [&] { return ::chmod(file.constData(), 0600) == 0; }},
+        {"read-only folder", NotWritable, [&] { return remount(MS_RDONLY); }, [&] { return remount(0); }},
+    };
     const std::string failure = PrivateNetwork::Run(
         [&]() -> std::string {
-            const QByteArray where = QFile::encodeName(folder);
             if (!QDir().mkpath(folder) || mount("tmpfs", where.constData(), "tmpfs", 0, "size=64k") != 0)
                 return PrivateNetwork::Unavailable();
-            RegistryStore store(m_path);
-            std::vector<RegistryStore::WriteFailure> reported; // filled under the store's lock
-            store.ReportFailureTo([&](RegistryStore::WriteFailure why) { reported.push_back(why); });
-            if (!store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")) || !store.Flush())
-                return "first write";
-            QByteArray before = FileBytes(m_path);
-            const int filler = ::open((where + "/filler").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-            const QByteArray page(4096, 'x');
-            while (::write(filler, page.constData(), page.size()) > 0) { }
-            ::close(filler);
-            const auto holds = [&](QStringView name, QStringView text) {
-                return store.SetValue(kKey, name, RegistryValue::FromText(text)) && !store.Flush()
-                    && FileBytes(m_path) == before && store.Value(kKey, name) == RegistryValue::FromText(text);
-            };
-            if (!holds(u"Text", QString(3000, u'x')))
-                return "full disk";
-            if (!QFile::remove(folder + QStringLiteral("/filler")) || !store.Flush()
-                || RegistryStore(m_path).Value(kKey, u"Text") != store.Value(kKey, u"Text"))
-                return "not written once there was room";
-            if (mount(nullptr, where.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
-                return "remount";
-            before = FileBytes(m_path);
-            if (!holds(u"Title", u"2"))
-                return "read-only folder";
-            return reported == std::vector{RegistryStore::WriteFailure::DiskFull} ? "" : "not reported once";
+            for (const auto& row : rows) {
+                const std::string cause = std::string(row.cause) + ": ";
+                RegistryStore store(m_path);
+                std::vector<RegistryStore::WriteFailure> reported; // filled under the store's lock
+                store.ReportFailureTo([&](RegistryStore::WriteFailure why) { reported.push_back(why); });
+                if (!store.SetValue(kKey, u"Title", RegistryValue::FromText(u"1")) || !store.Flush())
+                    return cause + "first write";
+                const QByteArray before = FileBytes(m_path);
+                if (!row.make())
+                    return cause + "not made";
+                for (const QString& text : {QString(3000, u'x'), QString(3000, u'y')}) {
+                    if (!store.SetValue(kKey, u"Text", RegistryValue::FromText(text)) || store.Flush()
+                        || FileBytes(m_path) != before || store.Value(kKey, u"Text") != RegistryValue::FromText(text))
+                        return cause + "not held";
+                }
+                if (!row.mend() || !store.Flush()
+                    || RegistryStore(m_path).Value(kKey, u"Text") != store.Value(kKey, u"Text"))
+                    return cause + "not written once mended";
+                if (reported != std::vector{row.failure})
+                    return cause + "reported " + std::to_string(reported.size()) + " times";
+                if (QDir(folder).entryList(QDir::Files | QDir::Hidden)
+                    != QStringList({QStringLiteral("registry.reg"), QStringLiteral("registry.reg.lock")}))
+                    return cause + "files left behind";
+            }
+            return "";
         },
         true);
     if (failure == PrivateNetwork::Unavailable())
@@ -280,5 +268,6 @@ TEST_F(RegistryStoreTest, KillingAWriterNeverLeavesAFileThatCannotBeRead)
     EXPECT_FALSE(QFile::exists(m_path + QStringLiteral(".bad")));
     // The next writer clears what killed writers left.
     ASSERT_TRUE(RegistryStore(m_path).SetValue(kBurstKey, u"Counter", RegistryValue::FromDword(0)));
-    EXPECT_EQ(FolderFiles(), QStringList({QStringLiteral("registry.reg"), QStringLiteral("registry.reg.lock")}));
+    EXPECT_EQ(QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({QStringLiteral("registry.reg"), QStringLiteral("registry.reg.lock")}));
 }

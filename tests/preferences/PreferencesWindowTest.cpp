@@ -51,7 +51,10 @@ protected:
         EXPECT_FALSE(window.isVisible());
     }
 
-    static void Click(W& window, int id) { QTest::mouseClick(DialogBuilder::Control<QWidget>(&window, id), Qt::LeftButton, {}, QPoint(4, 4)); }
+    static void Click(W& window, int id)
+    {
+        QTest::mouseClick(DialogBuilder::Control<QWidget>(&window, id), Qt::LeftButton, {}, QPoint(4, 4));
+    }
 
     QTemporaryDir dir;
     const QString registryPath = dir.filePath(u"pellwick/registry.reg"_s);
@@ -63,8 +66,7 @@ protected:
 
 } // namespace
 
-// Every control has a name for screen readers. Cancel leaves the file as it was; start with the
-// desktop turned off removes the entry and the Run value, and the next start writes none.
+// Every control is named for screen readers; Cancel changes nothing; autostart off stays off.
 TEST_F(PreferencesWindowTest, CancelChangesNothingAndStartWithTheDesktopOffRemovesTheEntryForGood)
 {
     ASSERT_TRUE(ApplyAutostartChoice(registry, exePath)); // what every start does

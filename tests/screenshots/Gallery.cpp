@@ -1,17 +1,11 @@
-// The program's windows with made-up content, one per mode, for tests/screenshots/take.sh: "kit"
-// (every picture button in its three states), "about", "chat" (the Chat Room; "chat-prefs" with
-// its appearance dialog, "chat-notice" after a paste of 300 characters), "incoming" (three
-// messages), "send" ("send-prefs" with its appearance dialog), "online" (a few users, one in
-// the chat room, one with a long name). A second argument "dark" gives
-// the application a dark palette, as a dark desktop theme would. Settings live in a throwaway
-// registry file: the shots show the defaults.
+// The program's windows with made-up content for tests/screenshots/take.sh, one per mode (see
+// main); "dark" as a second argument gives a dark palette. Settings live in a throwaway file.
 #include "chat/CChatDialog.h"
 #include "chat/CChatListBox.h"
 #include "chat/CMessageListPrefsDialog.h"
 #include "messages/CIncomingMessagesDialog.h"
 #include "messages/CMessageAppearanceDialog.h"
 #include "messages/CSendMessageDialog.h"
-#include "online/COnlineDialog.h"
 #include "prefs/CRegistry.h"
 #include "prefs/PreferencesChat.h"
 #include "ui/CAboutDialog.h"
@@ -105,14 +99,6 @@ int main(int argc, char** argv)
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("kit");
     if (mode == "about")
         return CAboutDialog().exec() == QDialog::Accepted ? 0 : 1;
-    if (mode == "online") {
-        COnlineDialog online(registry);
-        for (const char16_t* name : {u"Анна", u"boris", u"Zoë", u"administrator.of.the.third.floor"})
-            online.AddUser(QString::fromUtf16(name));
-        online.SetUserInChat(QStringLiteral("boris"), true);
-        online.ShowPlaced();
-        return app.exec();
-    }
     if (mode.startsWith("chat"))
         return Chat(app, registry, mode);
     if (mode.startsWith("incoming"))

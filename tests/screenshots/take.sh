@@ -29,7 +29,7 @@ XVFB_SCREEN=1920x1200x24 WITH_WM=1 tests/support/with-xvfb.sh bash -c '
     }
     for scale in 1 2; do
         for palette in light dark; do
-            for mode in kit about online chat chat-prefs chat-notice incoming send send-prefs; do
+            for mode in kit about chat chat-prefs chat-notice incoming send send-prefs; do
                 shoot "$mode-$palette-x$scale" 1 env QT_SCALE_FACTOR=$scale "$GALLERY" "$mode" "$palette"
             done
         done

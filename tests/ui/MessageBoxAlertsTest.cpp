@@ -9,8 +9,7 @@
 
 #include <thread>
 
-// An alert from another thread opens a plain-text box on the GUI thread; WhenAllClosed waits for
-// the last box.
+// An alert from another thread opens a plain-text box; WhenAllClosed waits for the last box.
 TEST(MessageBoxAlertsTest, AlertsFromAnyThreadOpenPlainTextBoxesAndTheLastCloseIsAwaited)
 {
     MessageBoxAlerts alerts;
