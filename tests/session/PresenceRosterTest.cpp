@@ -8,7 +8,8 @@
 namespace {
 
 // Keeps what the roster said, as a list that shows it would: names in order of arrival, "*"
-// after those marked in the chat room. Every change must name a user in the state it implies.
+// after those in the chat room, "!" after those on two computers. Every change must name a user
+// in the state it implies.
 class RecordedList : public PresenceRoster::Changes {
 public:
     void OnUserListed(const QString& name) override
@@ -22,23 +23,13 @@ public:
         for (const QString& name : names)
             EXPECT_EQ(m_names.removeAll(name), 1) << name.toStdString();
     }
-    void OnUserOnTwoComputersChanged(const QString& name, bool onTwo) override
+    void OnUserOnTwoComputersChanged(const QString& name, bool onTwo) override { Mark(m_onTwo, name, onTwo); }
+    void OnUserChatChanged(const QString& name, bool inChat) override { Mark(m_inChat, name, inChat); }
+    void Mark(QSet<QString>& marked, const QString& name, bool on)
     {
-        ASSERT_TRUE(m_names.contains(name));
-        EXPECT_NE(m_onTwo.contains(name), onTwo);
-        if (onTwo)
-            m_onTwo.insert(name);
-        else
-            m_onTwo.remove(name);
-    }
-    void OnUserChatChanged(const QString& name, bool inChat) override
-    {
-        ASSERT_TRUE(m_names.contains(name));
-        EXPECT_NE(m_inChat.contains(name), inChat);
-        if (inChat)
-            m_inChat.insert(name);
-        else
-            m_inChat.remove(name);
+        EXPECT_TRUE(m_names.contains(name));
+        EXPECT_NE(marked.contains(name), on) << name.toStdString();
+        on ? void(marked.insert(name)) : void(marked.remove(name));
     }
 
     QString Listed() const
