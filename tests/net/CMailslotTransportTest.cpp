@@ -64,40 +64,24 @@ protected:
 
 } // namespace
 
-TEST(TransportOpeningTest, AnOccupiedPortOrConfirmationNameClosesTheCopyWithOneNotice)
+// The name is taken by another copy: closed, yet its announcements still go out. (A taken port
+// is walked by the conversation system test.)
+TEST(TransportOpeningTest, ATakenConfirmationNameClosesTheCopyWithOneNotice)
 {
-    RecordingAlertSink alerts;
-    CMailslotTransport first(alerts, LoopbackEndpoints());
-    ASSERT_TRUE(first.IsOpen());
-
-    // The read port is taken: the opening stops there, before the name, and nothing goes out.
-    TransportEndpoints samePort = LoopbackEndpoints();
-    samePort.port = first.Port();
-    RecordingAlertSink portAlerts;
-    CMailslotTransport second(portAlerts, samePort);
-    EXPECT_FALSE(second.IsOpen());
-    EXPECT_FALSE(second.Send(MessagePacket::Make(PACKET_CHAT, u"x", u"y")));
-    EXPECT_TRUE(NamedEndpoint().Claim(samePort.confirmName));
-    EXPECT_EQ(portAlerts.Texts(), QStringList{kMailboxFailed}); // the refused send says nothing more
-
-    // The name is taken by another copy: closed, yet its announcements still go out.
     const TransportEndpoints sameName = LoopbackEndpoints();
     NamedEndpoint other;
     ASSERT_TRUE(other.Claim(sameName.confirmName));
-    RecordingAlertSink nameAlerts;
-    CMailslotTransport third(nameAlerts, sameName);
-    EXPECT_FALSE(third.IsOpen());
-    EXPECT_TRUE(third.Send(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", u"ivan")));
-    third.Close();
-    third.Close(); // nothing left to close, nothing reported
-    EXPECT_EQ(nameAlerts.Texts(), QStringList{kMailboxFailed});
-    EXPECT_TRUE(alerts.Texts().isEmpty());
+    RecordingAlertSink alerts;
+    CMailslotTransport copy(alerts, sameName);
+    EXPECT_FALSE(copy.IsOpen());
+    EXPECT_TRUE(copy.Send(MessagePacket::Make(PACKET_PRESENCE, u"Подтверждение...", u"ivan")));
+    copy.Close(); // nothing left to close, nothing reported
+    EXPECT_EQ(alerts.Texts(), QStringList{kMailboxFailed});
 }
 
 TEST_F(TransportTest, EachRecordFromEitherWireGoesWholeAndOnceToItsWindowAndWrongSizesToNone)
 {
     ASSERT_EQ(m_transport.MailslotState(), MailslotWire::State::Open);
-    EXPECT_EQ(m_transport.ReadFds().size(), 2u);
     m_incomingActive = true; // a message while Incoming Messages is in front flashes nothing
     Inject(MessagePacket::Make(PACKET_MESSAGE, u"seen", u"olga", u"All"));
     ASSERT_TRUE(ReadUntil(1));
@@ -130,7 +114,6 @@ TEST_F(TransportTest, EachRecordFromEitherWireGoesWholeAndOnceToItsWindowAndWron
     ASSERT_EQ(m_received.presence.size(), 2u);
     EXPECT_FALSE(m_received.presence[0].flag);
     EXPECT_TRUE(m_received.presence[1].flag);
-    EXPECT_EQ(m_received.presence[1].packet.type, PACKET_CHAT_PRESENCE);
     EXPECT_EQ(Texts(m_received.incoming), (QStringList{QStringLiteral("seen"), QStringLiteral("to me from me")}));
     EXPECT_EQ(m_received.Unnoticed(), 1u);
     EXPECT_FALSE(m_received.incoming[0].flag);
@@ -171,9 +154,7 @@ TEST(TransportSendingTest, InAnOutageWhatTheUserWroteIsNeverSentAndEachIsShownPr
         if (!PrivateNetwork::SetLoopbackUp(true) || !ip("link add d0 type veth peer name d1") || !ip("link set d1 up")
             || !ip("addr add 10.9.0.1/24 brd + dev d0") || !ip("link set d0 up"))
             return PrivateNetwork::Unavailable();
-        // The kernel marks a new link running (IFF_RUNNING) from its link-watch work, some time
-        // after "ip link set up" returned: later still while other tests' namespaces, made and
-        // torn down, hold the RTNL lock that work needs. Until then the link counts for nothing.
+        // The kernel marks a new link running some time after "ip link set up" returned.
         if (!WaitFor([] { return !BroadcastNetworks().empty(); }))
             return "the test link never came to run";
         const OwnUserNameOverride me(QStringLiteral("ivan"));

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QLoggingCategory>
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
@@ -44,7 +43,6 @@ TEST(BroadcastSenderTest, NetworksComeFromRunningBroadcastIPv4InterfacesOnlyEach
         {"wg0", IFF_UP | IFF_RUNNING | IFF_POINTOPOINT, Inet("10.99.0.1"), Inet("10.99.0.2")}, // no broadcast
         {"eth0", kLive, Inet("10.77.0.2", AF_INET6), {}}, // an IPv6 address
         {"eth2", kLive, Inet("10.77.0.3"), Inet("10.77.0.255")}, // same network as eth0
-        {"wlan0", kLive, Inet("192.168.1.7"), Inet("192.168.1.255")},
         {"odd", kLive | IFF_LOOPBACK, Inet("127.0.0.1"), Inet("127.255.255.255")},
         {"veth0", kLive, Inet("10.55.0.1"), Inet("10.55.0.1")}, // set up without one: the subnet's
     };
@@ -59,7 +57,7 @@ TEST(BroadcastSenderTest, NetworksComeFromRunningBroadcastIPv4InterfacesOnlyEach
         list[i].ifa_next = i + 1 < list.size() ? &list[i + 1] : nullptr;
     }
     EXPECT_EQ(BroadcastNetworksOf(list.data()),
-              (std::vector<Ipv4Network>{{0x0A370001, 0x0A3700FF}, {0x0A4D0002, 0x0A4D00FF}, {0xC0A80107, 0xC0A801FF}}));
+              (std::vector<Ipv4Network>{{0x0A370001, 0x0A3700FF}, {0x0A4D0002, 0x0A4D00FF}}));
 }
 
 TEST(ExtraNetworksTest, EntriesParseToAddressesSubnetBroadcastsAndNamesAndTheRestIsReported)
@@ -70,23 +68,15 @@ TEST(ExtraNetworksTest, EntriesParseToAddressesSubnetBroadcastsAndNamesAndTheRes
                                                               {u"10.20.0.0/16"_s, 0x0A14FFFF, {}},
                                                               {u"files.example"_s, 0, "files.example"}}));
     ASSERT_EQ(parsed.problems.size(), 5);
-    EXPECT_TRUE(parsed.problems[0].contains(u"'10.1.2.300'"));
-    EXPECT_TRUE(parsed.problems[4].contains(u"'-x'"));
+    EXPECT_TRUE(parsed.problems[0].contains(u"'10.1.2.300'") && parsed.problems[4].contains(u"'-x'"));
 }
 
-// Routes are looked up off the calling thread; each problem is logged once, however often asked.
+// Routes are looked up off the calling thread; each problem is listed once, however often asked.
 TEST(ExtraNetworksTest, EachDestinationLeavesFromItsRoutesAddressAndWhatCannotBeHadIsReportedOnce)
 {
     const std::string failure = PrivateNetwork::Run([]() -> std::string {
         if (!PrivateNetwork::SetLoopbackUp(true))
             return "cannot bring lo up";
-        int logged = 0;
-        const QtMessageHandler previous = qInstallMessageHandler(nullptr);
-        static int* count = &logged;
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
-            *count += text.contains(u"10.9.9.9");
-        });
-        QLoggingCategory::setFilterRules(u"pellwick.net.info=true"_s);
         // Nothing routes to 10.9.9.9 here; names are left to the segments system test.
         ExtraNetworks extra(u"127.0.0.2 127.0.0.0/8 10.9.9.9 127.0.0.2");
         for (int i = 0; i < 3; ++i) {
@@ -97,12 +87,10 @@ TEST(ExtraNetworksTest, EachDestinationLeavesFromItsRoutesAddressAndWhatCannotBe
             }
         }
         QCoreApplication::processEvents();
-        qInstallMessageHandler(previous);
         const std::vector<Ipv4Network> expected{{0x7F000001, 0x7F000002}, {0x7F000001, 0x7FFFFFFF}};
         const QStringList& problems = extra.Problems();
-        if (extra.Current() != expected || logged != 1 || problems.size() != 1
-            || !problems[0].contains(u"'10.9.9.9' cannot be reached"))
-            return "logged " + std::to_string(logged) + ", problems: " + problems.join(u'|').toStdString();
+        if (extra.Current() != expected || problems.size() != 1 || !problems[0].contains(u"'10.9.9.9' cannot be reached"))
+            return "problems: " + problems.join(u'|').toStdString();
         return "";
     });
     if (failure == PrivateNetwork::Unavailable())
