@@ -82,6 +82,7 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachS
     // Once stored, a colour is the user's, also when it is the desktop's.
     online.m_crText = 1;
     SavePreferences(m_registry, online);
+    EXPECT_TRUE(m_registry.Flush());
     online.m_crText = PreferencesOnline().m_crText;
     SavePreferences(m_registry, online);
     EXPECT_EQ(Section(u"Preferences\\Online Dialog"),
