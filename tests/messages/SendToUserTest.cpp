@@ -157,7 +157,7 @@ TEST_F(SendToUserTest, CloseEscapeAndAnEmptyTextSendNothingAndEndTheWindow)
     EXPECT_TRUE(Received().isEmpty());
 }
 
-TEST_F(SendToUserTest, TextIsHeldToWhatAMessageCarriesAsItIsTypedOrPasted)
+TEST_F(SendToUserTest, APastedTextIsHeldToWhatAMessageCarries)
 {
     networkUp = true;
     // A paste in the middle keeps its beginning; a line break takes two bytes of the packet.
