@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test N times in a fresh clone of this checkout's HEAD, the first B runs with an
 # uncached build of another clone going on beside them (the load of a newcomer's first run),
-# and prints for each test how often it failed, in which runs, and its times.
+# and prints for each test how often it failed, in which runs, and its times; each run's ctest
+# output is kept as /tmp/pellwick-repeat-run<N>.log.
 # Usage: scripts/test-repeat.sh [-n runs] [-b runs-with-a-build-beside] [-- ctest arguments...]
 #   scripts/test-repeat.sh -n 10 -b 5             the whole suite ten times, five of them loaded
 #   scripts/test-repeat.sh -n 20 -- -R net_tests  one test binary twenty times
@@ -18,7 +19,8 @@ shift $((OPTIND - 1))
 origin=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 builder=""
-stop_builder() { [ -z "$builder" ] || { kill -- "-$builder" 2>/dev/null; wait "$builder" 2>/dev/null; builder=""; }; }
+# The builder's status is that of a killed process: under set -e a bare wait would end the script.
+stop_builder() { [ -z "$builder" ] || { kill -- "-$builder" 2>/dev/null; wait "$builder" 2>/dev/null || true; builder=""; }; }
 trap 'stop_builder; rm -rf "$work"' EXIT
 
 git clone -q "$origin" "$work/suite"
@@ -43,6 +45,7 @@ for run in $(seq 1 "$runs"); do
     ctest --preset dev "$@" >"$work/run$run.log" 2>&1 || true
     stop_builder
     echo "run $run$note: $(grep -E 'tests passed' "$work/run$run.log" || echo 'no summary'), $(($(date +%s) - start)) s"
+    cp "$work/run$run.log" "${TMPDIR:-/tmp}/pellwick-repeat-run$run.log"
 done
 
 # "  3/19 Test  #3: net_tests ..........   Passed    4.12 sec" (or ***Failed, ***Timeout, ...)
