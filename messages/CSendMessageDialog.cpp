@@ -4,6 +4,7 @@
 #include "messages/MessageAppearance.h"
 #include "prefs/PreferencesLayout.h"
 #include "res/ResourceLoader.h"
+#include "session/MessengerSession.h"
 #include "ui/CHoverBitmapButton.h"
 #include "ui/DialogBuilder.h"
 #include "ui/PaletteWatch.h"
@@ -41,12 +42,6 @@ DialogTemplate SendMessageTemplate()
             {IDC_APPEARANCE, C::PushButton, QStringLiteral("prop"), 4, 59, 21, 17, C::OwnerDraw},
         },
     };
-}
-
-// Length in the packet: every line break takes two bytes there.
-qsizetype WireLength(const QString& typed)
-{
-    return typed.size() + typed.count(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -165,7 +160,7 @@ void CSendMessageDialog::OnTextChanged()
         return;
     PlaySoundResource(SOUND_KEY);
     const QString typed = m_pEdit->toPlainText();
-    const qsizetype excess = WireLength(typed) - kMaxTextLength;
+    const qsizetype excess = MessengerSession::WireText(typed).size() - kMaxTextLength;
     if (excess <= 0) {
         m_pLimitNotice->hide();
         return;
