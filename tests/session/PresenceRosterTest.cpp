@@ -7,9 +7,8 @@
 
 namespace {
 
-// Keeps what the roster said, as a list that shows it would: names in order of arrival, "*"
-// after those in the chat room, "!" after those on two computers. Every change must name a user
-// in the state it implies.
+// The roster's changes as a list shows them (arrival order, "*" in the chat room, "!" on two
+// computers); every change must name a user in the state it implies.
 class RecordedList : public PresenceRoster::Changes {
 public:
     void OnUserListed(const QString& name) override
@@ -117,9 +116,8 @@ TEST_F(PresenceRosterTest, UsersAreTrackedByExactName)
     EXPECT_EQ(list.Listed(), QStringLiteral("aa"));
 }
 
-// Marked after three ticks running with presence from two addresses, even when they fall on
-// either side of the tick by turns; not for a copy that moves (a relay taking over); the mark
-// goes six ticks after the second address is gone.
+// Marked after three ticks running with two addresses, even on either side of the tick by turns;
+// not for a copy that moves (a relay taking over); gone six ticks after the second address.
 TEST_F(PresenceRosterTest, ANameUsedOnTwoComputersAtOnceIsMarked)
 {
     roster.OnPresence(anna, kHere);
