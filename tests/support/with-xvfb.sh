@@ -9,7 +9,9 @@ command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed" >&2; exi
 source "$(dirname "$0")/private-network.sh"
 
 dir=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp 3>"$dir/display" >/dev/null 2>&1 &
+# -noreset: by default the server resets whenever its last client leaves, and refuses whoever
+# connects meanwhile (the program, trayer); the tests' short-lived xdotool calls leave often.
+Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp -noreset 3>"$dir/display" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 1 100); do [ -s "$dir/display" ] && break; sleep 0.05; done
 if [ ! -s "$dir/display" ]; then kill "$xvfb" 2>/dev/null; rm -rf "$dir"; echo "Xvfb did not start" >&2; exit 1; fi
@@ -25,13 +27,9 @@ if [ "${WITH_WM:-0}" = 1 ]; then
 fi
 
 if [ "${WITH_TRAY:-0}" = 1 ] && command -v trayer >/dev/null 2>&1; then
-    # On a busy machine trayer now and then cannot open the display it was given: start it again.
-    for _ in 1 2 3; do
-        kill $tray 2>/dev/null
-        trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
-        tray=$!
-        for _ in $(seq 1 50); do xdotool search --name '^panel$' >/dev/null 2>&1 && break 2; sleep 0.1; done
-    done
+    trayer --edge bottom --align right --widthtype request --height 24 >/dev/null 2>&1 &
+    tray=$!
+    for _ in $(seq 1 50); do xdotool search --name '^panel$' >/dev/null 2>&1 && break; sleep 0.1; done
 fi
 
 "$@"
