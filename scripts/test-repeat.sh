@@ -18,7 +18,6 @@ done
 shift $((OPTIND - 1))
 origin=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
-chmod 755 "$work" # the lab tests run the build as throwaway users, who must reach it
 builder=""
 # The builder's status is that of a killed process: under set -e a bare wait would end the script.
 stop_builder() { [ -z "$builder" ] || { kill -- "-$builder" 2>/dev/null; wait "$builder" 2>/dev/null || true; builder=""; }; }

@@ -48,8 +48,7 @@ fi
 # The desktop ties the windows to the menu entry by the class that the entry names.
 class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../res/desktop/org.pellwick.Pellwick.desktop")
 xprop -id "$window" WM_CLASS | grep -q "= \"$class\", \"$class\"$" || fail "window class $(xprop -id "$window" WM_CLASS)"
-# Escape through the focus (through --window a sent release can leave Escape held down). The
-# focus wait is bounded and tried again: once, under load, it never ended and hung the test.
+# Escape through the focus: through --window a sent release can leave Escape held down.
 escape() { ! shown Online || { timeout 3 xdotool windowfocus --sync "$window" && xdotool key Escape; } ; ! shown Online; }
 retry 30 escape || fail "the Online window stays"
 

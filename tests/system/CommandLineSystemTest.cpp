@@ -15,8 +15,7 @@ protected:
         m_bus = u"unix:path="_s + HostDir(A) + u"/config/bus"_s;
         Start(A, Login(A), u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--address="_s + m_bus});
         WaitFor([&] { return QFile::exists(HostDir(A) + u"/config/bus"_s); });
-        return Start(A, Login(A), u"/usr/bin/env"_s,
-                     {u"DBUS_SESSION_BUS_ADDRESS="_s + m_bus, qEnvironmentVariable("PELLWICK_HOST")});
+        return Start(A, Login(A), qEnvironmentVariable("PELLWICK_HOST"), {}, {u"DBUS_SESSION_BUS_ADDRESS="_s + m_bus});
     }
 
     // Runs the program (or another tool) in a host as its user on A's bus: exit code, and what it
@@ -24,12 +23,12 @@ protected:
     int Pellwick(int host, const QStringList& arguments, QByteArray* output = nullptr,
                  const QString& program = qEnvironmentVariable("PELLWICK_PROGRAM"))
     {
-        return Run(host, Login(host), u"/bin/sh"_s,
-                   QStringList{u"-c"_s,
-                               u"DBUS_SESSION_BUS_ADDRESS=%1 QT_LOGGING_RULES= exec \"$0\" \"$@\" 2>&1"_s.arg(m_bus),
-                               program}
-                       + arguments,
-                   output);
+        QProcess* process = Start(host, Login(host), program, arguments,
+                                  {u"DBUS_SESSION_BUS_ADDRESS="_s + m_bus, u"QT_LOGGING_RULES="_s});
+        const bool ended = process->waitForFinished(30000);
+        if (output)
+            *output = process->readAllStandardOutput() + process->readAllStandardError();
+        return ended && process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1;
     }
 
     QString m_bus;

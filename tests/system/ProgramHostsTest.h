@@ -159,8 +159,10 @@ protected:
     QString Login(int host) const { return m_prefix + u"u%1"_s.arg(host); }
     QString HostDir(int host) const { return m_dir.filePath(u"host%1"_s.arg(host)); }
 
-    // Starts a program in a host (-1: none) as a user (empty: root), killed at the end if need be.
-    QProcess* Start(int host, const QString& user, const QString& program, const QStringList& arguments)
+    // Starts a program in a host (-1: none) as a user (empty: root) with more "NAME=value"s, killed at the end if
+    // need be. No wrapper may exec it: only setpriv's exec passes a build folder in a 0700 home.
+    QProcess* Start(int host, const QString& user, const QString& program, const QStringList& arguments,
+                    const QStringList& variables = {})
     {
         QStringList command;
         if (host >= 0)
@@ -172,6 +174,8 @@ protected:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"XDG_CONFIG_HOME"_s, HostDir(host) + u"/config"_s);
         environment.insert(u"QT_LOGGING_RULES"_s, u"pellwick.net.info=true"_s);
+        for (const QString& variable : variables)
+            environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
         process->setProcessEnvironment(environment);
         process->setWorkingDirectory(u"/"_s);
         process->start(command.takeFirst(), command);
