@@ -1,6 +1,7 @@
 #include "support/PrivateNetwork.h"
 
 #include <cstring>
+#include <fstream>
 #include <net/if.h>
 #include <sched.h>
 #include <sys/ioctl.h>
@@ -21,14 +22,22 @@ std::string PrivateNetwork::Run(const std::function<std::string()>& body, bool p
     int channel[2];
     if (pipe(channel) != 0)
         return "pipe failed";
+    const std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());
     const pid_t child = fork();
     if (child < 0)
         return "fork failed";
     if (child == 0) {
         close(channel[0]);
         const int mounts = privateMounts ? CLONE_NEWNS : 0;
-        if (unshare((getuid() == 0 ? CLONE_NEWNET : CLONE_NEWUSER | CLONE_NEWNET) | mounts) != 0
+        if (unshare((uid == "0" ? CLONE_NEWNET : CLONE_NEWUSER | CLONE_NEWNET) | mounts) != 0
             || (privateMounts && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0))
+            _exit(kUnavailableCode);
+        // Root in its namespace: unmapped, it could create no file on its mounts and ip would lose its rights.
+        const auto map
+            = [](const char* file, const std::string& line) { return !!(std::ofstream(file) << line << std::flush); };
+        if (uid != "0"
+            && !(map("/proc/self/setgroups", "deny") && map("/proc/self/uid_map", "0 " + uid + " 1")
+                 && map("/proc/self/gid_map", "0 " + gid + " 1")))
             _exit(kUnavailableCode);
         const std::string failure = body();
         if (!failure.empty() && write(channel[1], failure.data(), failure.size()) < 0) // a pipe takes it whole
