@@ -5,15 +5,16 @@
 #include "prefs/FontRecord.h"
 #include "prefs/PreferencesChat.h"
 #include "prefs/PreferencesLayout.h"
-#include "support/ChooseBackground.h"
 #include "support/QtPrinters.h"
 #include "support/TypeText.h"
+#include "ui/CListBox.h"
 #include "ui/DialogBuilder.h"
 #include "ui/PlaySoundResource.h"
 
 #include <QAccessible>
 #include <QBitmap>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -27,6 +28,19 @@
 #include <vector>
 
 namespace {
+
+// Picks Background in the list's preferences, opens Color... and answers the chooser with the colour.
+void ChooseBackground(CMessageListPrefsDialog* prefs, const QColor& colour, bool accept = true)
+{
+    DialogBuilder::Control<CListBox>(prefs, CMessageListPrefsDialog::IDC_ITEMS)
+        ->SetCurSel(CMessageListPrefsDialog::PART_BACKGROUND);
+    DialogBuilder::Control<QPushButton>(prefs, CMessageListPrefsDialog::IDC_COLOR)->click();
+    auto* chooser = prefs->findChild<QColorDialog*>();
+    ASSERT_TRUE(chooser && chooser->isModal());
+    chooser->setCurrentColor(colour);
+    accept ? chooser->accept() : chooser->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 class CChatDialogTest : public ::testing::Test {
 protected:

@@ -9,8 +9,7 @@ command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed" >&2; exi
 source "$(dirname "$0")/private-network.sh"
 
 dir=$(mktemp -d)
-# -noreset: by default the server resets whenever its last client leaves, and refuses whoever
-# connects meanwhile (the program, trayer); the tests' short-lived xdotool calls leave often.
+# -noreset: else it resets when its last client (a short xdotool call) leaves, refusing whoever connects.
 Xvfb -displayfd 3 -screen 0 "${XVFB_SCREEN:-1280x800x24}" -nolisten tcp -noreset 3>"$dir/display" >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 1 100); do [ -s "$dir/display" ] && break; sleep 0.05; done

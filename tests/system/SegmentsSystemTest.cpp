@@ -1,7 +1,6 @@
 #include "net/MessagePacket.h"
 #include "system/ProgramHostsTest.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
