@@ -81,7 +81,7 @@ CSendMessageDialog::CSendMessageDialog(CRegistry& registry, const QString& recip
     close->setAutoDefault(false);
 
     // Between the appearance button and Send: says when a text was cut to what a message holds.
-    m_pLimitNotice = new QLabel(QStringLiteral("Only %1 characters fit.").arg(kMaxTextLength), this);
+    m_pLimitNotice = new QLabel(QStringLiteral("Only %1 characters fit.").arg(MessengerSession::kMaxTextLength), this);
     m_pLimitNotice->setTextFormat(Qt::PlainText);
     m_pLimitNotice->setForegroundRole(QPalette::Highlight);
     const QRect sendRect = send->geometry();
@@ -160,7 +160,7 @@ void CSendMessageDialog::OnTextChanged()
         return;
     PlaySoundResource(SOUND_KEY);
     const QString typed = m_pEdit->toPlainText();
-    const qsizetype excess = MessengerSession::WireText(typed).size() - kMaxTextLength;
+    const qsizetype excess = MessengerSession::WireText(typed).size() - MessengerSession::kMaxTextLength;
     if (excess <= 0) {
         m_pLimitNotice->hide();
         return;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "session/MessengerSession.h"
 #include "prefs/PreferencesSendMessage.h"
 
 #include <QDialog>
@@ -20,8 +19,6 @@ public:
     static constexpr int IDD = 132;
     // How the window ended: Send, the Close button, Esc or the close box.
     enum Result { IDCLOSE = 0, IDOK = 1, IDCANCEL = 2 };
-    // What a message holds on the wire (a line break takes two).
-    static constexpr qsizetype kMaxTextLength = MessengerSession::kMaxTextLength;
 
     CSendMessageDialog(CRegistry& registry, const QString& recipient, QWidget* parent = nullptr);
     ~CSendMessageDialog() override;

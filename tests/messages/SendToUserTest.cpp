@@ -168,7 +168,7 @@ TEST_F(SendToUserTest, APastedTextIsHeldToWhatAMessageCarries)
     const QString text = edit->toPlainText();
     EXPECT_TRUE(text.startsWith(QStringLiteral("[a\nbbb")));
     EXPECT_TRUE(text.endsWith(QStringLiteral("b]")));
-    EXPECT_EQ(MessengerSession::WireText(text).size(), CSendMessageDialog::kMaxTextLength);
+    EXPECT_EQ(MessengerSession::WireText(text).size(), MessengerSession::kMaxTextLength);
     EXPECT_TRUE(Open()->IsLimitNoticeShown());
 
     Click(CSendMessageDialog::IDOK);

@@ -33,8 +33,7 @@ std::string PrivateNetwork::Run(const std::function<std::string()>& body, bool p
             || (privateMounts && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0))
             _exit(kUnavailableCode);
         // Root in its namespace: unmapped, it could create no file on its mounts and ip would lose its rights.
-        const auto map
-            = [](const char* file, const std::string& line) { return !!(std::ofstream(file) << line << std::flush); };
+        const auto map = [](auto file, std::string line) { return !!(std::ofstream(file) << line << std::flush); };
         if (uid != "0"
             && !(map("/proc/self/setgroups", "deny") && map("/proc/self/uid_map", "0 " + uid + " 1")
                  && map("/proc/self/gid_map", "0 " + gid + " 1")))
